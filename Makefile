@@ -1,0 +1,35 @@
+# Lumenfold: `make test` installs what is missing, builds and runs every test.
+
+BUILD      ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+
+.PHONY: all deps configure build test test-asan test-tsan format clean
+
+all: build
+
+deps:
+	@./tools/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
+
+# The same tests under the address and the thread sanitizer.
+test-asan:
+	$(MAKE) test BUILD=build-asan CMAKE_ARGS="-DSANITIZE=address -DLUMENFOLD_BENCH=OFF"
+
+test-tsan:
+	$(MAKE) test BUILD=build-tsan CMAKE_ARGS="-DSANITIZE=thread -DLUMENFOLD_BENCH=OFF"
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) build-asan build-tsan

@@ -1,0 +1,203 @@
+#include "foundation/log.h"
+
+#include "foundation/format.h"
+#include "foundation/utf.h"
+
+#include "platform/fs/dataroot.h"
+#include "platform/kernel/lasterror.h"
+#include "platform/kernel/tick.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+namespace {
+
+constexpr char kContinued[] = "Continued ...\n";
+
+std::string HostPath(const char16_t* deviceName) {
+    return QFile::encodeName(DevicePath(QString::fromUtf16(deviceName))).toStdString();
+}
+
+size_t Append(char16_t* line, size_t pos, const char16_t* text, size_t lastUsable) {
+    for (; text && *text && pos < lastUsable; ++text) {
+        line[pos++] = *text;
+    }
+    return pos;
+}
+
+} // namespace
+
+DiagLog& DiagLog::Instance() {
+    // Never destroyed: worker threads may still log while the module shuts down.
+    static DiagLog* const instance = new DiagLog;
+    return *instance;
+}
+
+DiagLog::DiagLog() {
+    line[0] = u'\0';
+    message[0] = '\0';
+    lineUtf8[0] = '\0';
+    saved.reserve(8);
+}
+
+void DiagLog::SetPrefix(const char16_t* newPrefix, int level) {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    prefix = newPrefix ? newPrefix : u"";
+    consoleLevel = level;
+}
+
+void DiagLog::SetFiles(const char16_t* newLogPath, const char16_t* newBackupPath, int level) {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    logPath = HostPath(newLogPath);
+    backupPath = HostPath(newBackupPath);
+    fileLevel = level;
+}
+
+void DiagLog::SetConsoleForTest(std::function<void(std::string_view)> newConsole) {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    console = std::move(newConsole);
+}
+
+void DiagLog::ResetForTest() {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    prefix.clear();
+    consoleLevel = 3;
+    fileLevel = 0;
+    logPath.clear();
+    backupPath.clear();
+    lastTick = 0;
+}
+
+void DiagLog::Begin(int level, const char16_t* tag, const char16_t* function) {
+    const uint32_t lastError = GetLastError();
+    const int savedErrno = errno;
+    lock.lock();
+    ++depth;
+    if (depth > 1) {
+        saved.push_back(current);
+    }
+    current = Context{lastError, savedErrno, level, tag ? tag : u"", function ? function : u""};
+}
+
+void DiagLog::Print(const char* format, ...) {
+    if (current.level <= consoleLevel) {
+        va_list args;
+        va_start(args, format);
+        FormatTextV(message, kMessageSize, format, args);
+        va_end(args);
+        WriteLine(message);
+    }
+    End();
+}
+
+void DiagLog::PrintWide(const char16_t* format, ...) {
+    if (current.level <= consoleLevel) {
+        char narrowFormat[kLineSize * 3 + 1];
+        Utf16ToUtf8(format, Utf16Length(format), narrowFormat, sizeof(narrowFormat));
+        va_list args;
+        va_start(args, format);
+        FormatTextV(message, kMessageSize, narrowFormat, args);
+        va_end(args);
+        WriteLine(message);
+    }
+    End();
+}
+
+void DiagLog::End() {
+    SetLastError(current.lastError);
+    errno = current.savedErrno;
+    if (depth > 1) {
+        current = saved.back();
+        saved.pop_back();
+    }
+    --depth;
+    lock.unlock();
+}
+
+void DiagLog::WriteLine(const char* text) {
+    char stamp[24];
+    std::snprintf(stamp, sizeof(stamp), "%09u\t", GetTickCount());
+
+    // prefix, tag, "function - ", message, and always two closing blanks
+    const size_t lastUsable = kLineSize - 1;
+    size_t pos = Append(line, 0, prefix.c_str(), lastUsable - 2);
+    pos = Append(line, pos, current.tag, lastUsable - 2);
+    if (current.function[0] != u'\0') {
+        pos = Append(line, pos, current.function, lastUsable - 2);
+        pos = Append(line, pos, u" - ", lastUsable - 2);
+    }
+    pos += Utf8ToUtf16(text, std::char_traits<char>::length(text), line + pos, kLineSize - 2 - pos);
+    line[pos++] = u' ';
+    line[pos++] = u' ';
+    line[pos] = u'\0';
+    Utf16ToUtf8(line, pos, lineUtf8, sizeof(lineUtf8));
+
+    Console(stamp);
+    Console(lineUtf8);
+    Console("\n");
+    if (current.level <= fileLevel && !logPath.empty()) {
+        WriteToFile();
+    }
+}
+
+void DiagLog::Console(std::string_view text) {
+    if (console) {
+        console(text);
+    } else {
+        std::fwrite(text.data(), 1, text.size(), stderr);
+    }
+}
+
+void DiagLog::WriteToFile() {
+    FILE* file = std::fopen(logPath.c_str(), "a");
+    if (!file) {
+        return; // the line is lost; the next one tries again
+    }
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const uint32_t tick = GetTickCount();
+    char stamp[64];
+    std::snprintf(stamp, sizeof(stamp), "%09u\t%02d:%02d:%02d\t%02d:%02d:%02d:", tick, local.tm_hour, local.tm_min,
+                  local.tm_sec, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    std::fputs(stamp, file);
+    std::fputs(lineUtf8, file);
+    std::fputc('\n', file);
+    const long size = std::ftell(file);
+    std::fclose(file);
+
+    if (size > kLogRotateSize || tick < lastTick) {
+        Rotate(stamp);
+    }
+    lastTick = tick;
+}
+
+void DiagLog::Rotate(const char* stamp) {
+    std::error_code error;
+    std::filesystem::copy_file(logPath, backupPath, std::filesystem::copy_options::overwrite_existing, error);
+    FILE* file = std::fopen(logPath.c_str(), "w");
+    if (!file) {
+        return;
+    }
+    Console("Coninue log file\n");
+    std::fputs(stamp, file);
+    std::fputs(kContinued, file);
+    std::fclose(file);
+}
+
+void StartDiagLog(const char16_t* prefix, const char16_t* function, const QString& versionText) {
+    const std::string path = HostPath(kLogFile);
+    FILE* probe = std::fopen(path.c_str(), "r");
+    if (!probe) {
+        return;
+    }
+    std::fclose(probe);
+    DiagLog& log = DiagLog::Instance();
+    log.SetPrefix(prefix, LogLevel::Trace);
+    log.SetFiles(kLogFile, kLogBackupFile, LogLevel::Trace);
+    LogInfo(function, "Initialize application version '%S'", Wide(versionText));
+}

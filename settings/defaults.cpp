@@ -1,0 +1,58 @@
+#include "settings/defaults.h"
+
+const TableRow kDefaultValuesTable[] = {
+    {"/DefaultValues/CameraURLTempl", "http://%s:%d/vexo-cgi/mjpg/video.cgi"},
+    {"/DefaultValues/Folder", ""},
+    {"Type", "Folder"},
+    {"Name", "Folder"},
+    {"/DefaultValues/CameraSwitch", ""},
+    {"Type", "CameraSwitch"},
+    {"Name", "Camera Switch"},
+    {"DisplayTime", "5"},
+    {"/DefaultValues/Camera", ""},
+    {"Type", "Camera"},
+    {"Name", "Camera"},
+    {"Address", ""},
+    {"Port", "80"},
+    {"Model", "unknown"},
+    {"Firmware", ""},
+    {"Rotation", "0"},
+    {"Resolution", "default"},
+    {"CameraNumber", "default"},
+    {"UserName", ""},
+    {"Password", ""},
+    {"/DefaultValues/LiveSite", ""},
+    {"Type", "LiveSite"},
+    {"Name", "Live View Site"},
+    {"CustomURL", "http://"},
+    {"UserName", ""},
+    {"Password", ""},
+    {nullptr, nullptr},
+};
+
+#define DEMO_URL(path) "http://127.0.0.1:18400" path
+static_assert(sizeof(DEMO_URL("")) == sizeof("http://") + sizeof(kDemoServerHost) - 1);
+
+const TableRow kInitialSettingsTable[] = {
+    {"/View/ActiveCameraView", ""},
+    {"/View/AutoSwitch", "true"},
+    {"/CameraCollectionView/Active", ""},
+    {"/CameraCollection", ""},
+    {"Name", "Cameras"},
+    {"Type", "Folder"},
+    {"/CameraCollection/Harbour Live", ""},
+    {"Name", kDemoHarbourName},
+    {"Type", "LiveSite"},
+    {"CustomURL", DEMO_URL("/nph-manupdate.cgi")},
+    {"User", ""},
+    {"Password", ""},
+    {"Folder", "/CameraCollection"},
+    {"/CameraCollection/Market Square Live", ""},
+    {"Name", kDemoSquareName},
+    {"Type", "LiveSite"},
+    {"CustomURL", DEMO_URL("/nph-update.cgi")},
+    {"User", ""},
+    {"Password", ""},
+    {"Folder", "/CameraCollection"},
+    {nullptr, nullptr},
+};

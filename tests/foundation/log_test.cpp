@@ -1,0 +1,204 @@
+#include "foundation/log.h"
+
+#include "platform/kernel/lasterror.h"
+#include "platform/kernel/tick.h"
+#include "tests/support/temporarydataroot.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class LogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DiagLog::Instance().ResetForTest();
+        DiagLog::Instance().SetConsoleForTest([this](std::string_view text) { console += text; });
+    }
+    void TearDown() override {
+        DiagLog::Instance().SetConsoleForTest(nullptr);
+        DiagLog::Instance().ResetForTest();
+        SetTickCountOffsetForTest(0);
+    }
+
+    void CreateLogFile(const QByteArray& content = QByteArray()) { root.WriteFile("windows/ZelPPCLog.log", content); }
+    QString LogFile() const { return QString::fromUtf8(root.ReadFile("windows/ZelPPCLog.log")); }
+    QStringList LogLines() const { return LogFile().split('\n', Qt::SkipEmptyParts); }
+
+    TemporaryDataRoot root;
+    std::string console;
+};
+
+TEST_F(LogTest, WithoutLogFileNothingIsWrittenToDiskButConsoleGetsPlainLines) {
+    StartDiagLog(u"ZelPPC", u"ZelPPCApp::InitInstance", "1.00.031");
+    LogTrace(u"CameraView::ConnectCamera", "Connect to '%S'", u"Door");
+    EXPECT_FALSE(QFile::exists(root.File("windows/ZelPPCLog.log")));
+    EXPECT_FALSE(QFile::exists(root.File("windows/ZelPPCLog2.log")));
+    // No start line, no prefix: the console line starts with the tag.
+    EXPECT_EQ(console.find("Initialize"), std::string::npos);
+    const QRegularExpression line("^\\d{9}\\t:T:CameraView::ConnectCamera - Connect to 'Door'  \\n$");
+    EXPECT_TRUE(line.match(QString::fromStdString(console)).hasMatch()) << console;
+}
+
+TEST_F(LogTest, ExistingLogFileSwitchesFileLoggingOnWithPrefixAndStamps) {
+    CreateLogFile();
+    StartDiagLog(u"ZelPPC", u"ZelPPCApp::InitInstance", "1.00.031");
+    LogError(u"", "Openconnect failed");
+
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 2);
+    const QRegularExpression stamp("^\\d{9}\\t\\d\\d:\\d\\d:\\d\\d\\t\\d{4}:\\d\\d:\\d\\d:");
+    EXPECT_TRUE(stamp.match(lines[0]).hasMatch()) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith("ZelPPC:I:ZelPPCApp::InitInstance - Initialize application version '1.00.031'  "))
+        << lines[0].toStdString();
+    // An empty function name has no separator.
+    EXPECT_TRUE(lines[1].endsWith(":ZelPPC:E:Openconnect failed  ")) << lines[1].toStdString();
+}
+
+TEST_F(LogTest, LevelsDecideWhatReachesConsoleAndFile) {
+    CreateLogFile();
+    DiagLog& log = DiagLog::Instance();
+    log.SetPrefix(u"CamImgCE", 2);
+    log.SetFiles(kLogFile, kLogBackupFile, 1);
+    LogTrace(u"", "trace line");
+    LogWarning(u"", "warning line");
+    LogError(u"", "error line");
+    EXPECT_EQ(console.find("trace line"), std::string::npos);
+    EXPECT_NE(console.find("CamImgCE:W:warning line"), std::string::npos);
+    const QString file = LogFile();
+    EXPECT_FALSE(file.contains("warning line"));
+    EXPECT_TRUE(file.contains("CamImgCE:E:error line  \n"));
+}
+
+TEST_F(LogTest, MessageEndingInNewlineGetsTwoBlanksAndAnotherNewline) {
+    CreateLogFile();
+    DiagLog::Instance().SetFiles(kLogFile, kLogBackupFile, 3);
+    LogTrace(u"F", "ends here\n");
+    EXPECT_TRUE(LogFile().endsWith(":T:F - ends here\n  \n"));
+}
+
+TEST_F(LogTest, WideArgumentsAndWideFormatsAreWrittenAsUtf8) {
+    CreateLogFile();
+    DiagLog& log = DiagLog::Instance();
+    log.SetFiles(kLogFile, kLogBackupFile, 3);
+    const QString name = QString::fromUtf8("Kamera Süd 東");
+    LogTrace(u"", "Stream Started on '%S'", Wide(name));
+    log.Begin(LogLevel::State, LogTag::State, u"");
+    log.PrintWide(u"imgsize %f, img %d", 12.5, 7);
+    const QString file = LogFile();
+    EXPECT_TRUE(file.contains(QString::fromUtf8("Stream Started on 'Kamera Süd 東'  "))) << file.toStdString();
+    EXPECT_TRUE(file.contains(":S:imgsize 12.500000, img 7  "));
+}
+
+TEST_F(LogTest, OverlongMessagesAreCutInsideTheLineBuffer) {
+    CreateLogFile();
+    DiagLog::Instance().SetPrefix(u"ZelPPC", 3);
+    DiagLog::Instance().SetFiles(kLogFile, kLogBackupFile, 3);
+    const std::string longText(5000, 'x');
+    LogTrace(u"CCamImage::put_URL", "Url %s", longText.c_str());
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 1);
+    const QString line = lines[0].section('\t', 2).section(':', 3); // the line after the stamp
+    EXPECT_LE(line.size(), 511);
+    EXPECT_GT(line.size(), 400);
+    EXPECT_TRUE(lines[0].endsWith("xx  "));
+}
+
+TEST_F(LogTest, FileOver400000BytesMovesToBackupAndRestartsWithContinued) {
+    const QByteArray old(400000, 'o');
+    CreateLogFile(old);
+    DiagLog::Instance().SetFiles(kLogFile, kLogBackupFile, 3);
+    LogTrace(u"", "first");
+
+    const QByteArray backup = root.ReadFile("windows/ZelPPCLog2.log");
+    EXPECT_TRUE(backup.startsWith(old));
+    EXPECT_TRUE(backup.endsWith(":T:first  \n"));
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^\\d{9}\\t\\d\\d:\\d\\d:\\d\\d\\t\\d{4}:\\d\\d:\\d\\d:Continued \\.\\.\\.$")
+                    .match(lines[0])
+                    .hasMatch())
+        << lines[0].toStdString();
+    EXPECT_NE(console.find("Coninue log file"), std::string::npos);
+
+    LogTrace(u"", "second");
+    EXPECT_EQ(LogLines().size(), 2); // no further rotation below the limit
+}
+
+TEST_F(LogTest, TickCounterWrapRotatesTheFile) {
+    CreateLogFile();
+    DiagLog::Instance().SetFiles(kLogFile, kLogBackupFile, 3);
+    const uint32_t now = GetTickCount();
+    SetTickCountOffsetForTest(0xFFFFFFFFu - 5000 - now); // close to the wrap
+    LogTrace(u"", "before wrap");
+    EXPECT_FALSE(QFile::exists(root.File("windows/ZelPPCLog2.log")));
+    SetTickCountOffsetForTest(100 - now); // the counter wrapped past zero
+    LogTrace(u"", "after wrap");
+    EXPECT_TRUE(root.ReadFile("windows/ZelPPCLog2.log").contains("after wrap"));
+    EXPECT_TRUE(LogFile().contains("Continued ..."));
+}
+
+TEST_F(LogTest, UnwritableLogFileLosesTheLineOnlyAndNextLineTriesAgain) {
+    CreateLogFile();
+    DiagLog::Instance().SetFiles(kLogFile, kLogBackupFile, 3);
+    ASSERT_TRUE(QFile::remove(root.File("windows/ZelPPCLog.log")));
+    ASSERT_TRUE(QDir(root.File("windows")).removeRecursively());
+    LogTrace(u"", "lost");
+    root.WriteFile("windows/ZelPPCLog.log", QByteArray());
+    LogTrace(u"", "kept");
+    EXPECT_FALSE(LogFile().contains("lost"));
+    EXPECT_TRUE(LogFile().contains("kept"));
+}
+
+TEST_F(LogTest, NestedBeginOnOneThreadRestoresTheOuterLine) {
+    CreateLogFile();
+    DiagLog& log = DiagLog::Instance();
+    log.SetFiles(kLogFile, kLogBackupFile, 3);
+    log.Begin(LogLevel::Error, LogTag::Error, u"Outer::Op");
+    LogTrace(u"Inner::Op", "inner %d", 1); // logged while the outer line's arguments are computed
+    log.Print("outer %d", 2);
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].endsWith(":T:Inner::Op - inner 1  "));
+    EXPECT_TRUE(lines[1].endsWith(":E:Outer::Op - outer 2  "));
+}
+
+TEST_F(LogTest, LoggingKeepsTheThreadsLastErrorAndErrno) {
+    CreateLogFile();
+    DiagLog::Instance().SetFiles(u"\\nosuchfolder\\x.log", kLogBackupFile, 3); // the file open fails
+    SetLastError(12029);
+    errno = ENOENT;
+    LogError(u"CCamImage::SendRequest", "Request error %d", 12029);
+    EXPECT_EQ(GetLastError(), 12029u);
+    EXPECT_EQ(errno, ENOENT);
+}
+
+TEST_F(LogTest, LinesOfManyThreadsNeverInterleave) {
+    CreateLogFile();
+    DiagLog::Instance().SetFiles(kLogFile, kLogBackupFile, 3);
+    DiagLog::Instance().SetConsoleForTest([](std::string_view) {});
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < 200; ++i) LogTrace(u"Worker::Run", "thread %d line %d", t, i);
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 800);
+    const QRegularExpression whole("^\\d{9}\\t[0-9:]{8}\\t[0-9:]{11}:T:Worker::Run - thread \\d line \\d+  $");
+    for (const QString& line : lines) {
+        ASSERT_TRUE(whole.match(line).hasMatch()) << line.toStdString();
+    }
+}
+
+} // namespace

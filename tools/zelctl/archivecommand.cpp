@@ -1,0 +1,185 @@
+#include "tools/zelctl/archivecommand.h"
+
+#include "tools/zelctl/console.h"
+
+#include "settings/archivefile.h"
+#include "settings/defaults.h"
+#include "settings/node.h"
+
+#include <QFileInfo>
+
+const char kArchiveUsage[] = "  zelctl archive dump FILE\n"
+                             "  zelctl archive get FILE PATH [--int|--bool]\n"
+                             "  zelctl archive set FILE PATH VALUE [--int|--bool]\n"
+                             "  zelctl archive delete FILE PATH\n"
+                             "  zelctl archive init FILE --settings|--defaults [--force]\n";
+
+namespace {
+
+enum class Kind { Text, Int, Bool };
+
+// Backslash, TAB, LF and CR written as \\, \t, \n, \r, so that one entry is one line.
+QString Escape(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\\': out += QStringLiteral("\\\\"); break;
+        case '\t': out += QStringLiteral("\\t"); break;
+        case '\n': out += QStringLiteral("\\n"); break;
+        case '\r': out += QStringLiteral("\\r"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// Takes --int or --bool out of the arguments.
+bool TakeKind(QStringList& arguments, Kind& kind) {
+    kind = Kind::Text;
+    const bool isInt = arguments.removeAll(QStringLiteral("--int")) > 0;
+    const bool isBool = arguments.removeAll(QStringLiteral("--bool")) > 0;
+    if (isInt && isBool) return false;
+    if (isInt) kind = Kind::Int;
+    if (isBool) kind = Kind::Bool;
+    return true;
+}
+
+// Loads a file that must exist and be whole; on failure prints why and returns false.
+bool LoadExisting(Node& node, const QString& file, int& status) {
+    const LoadResult result = LoadArchiveFile(node, file);
+    switch (result.status) {
+    case LoadStatus::Loaded:
+        return true;
+    case LoadStatus::Absent:
+        status = Fail(QStringLiteral("%1: cannot be opened").arg(file));
+        return false;
+    case LoadStatus::Damaged:
+        status = Fail(QStringLiteral("%1: damaged at byte %2: %3").arg(file).arg(result.errorOffset).arg(result.reason));
+        return false;
+    }
+    return false;
+}
+
+int NoEntry(const QString& file, const QString& path) {
+    Fail(QStringLiteral("%1: no entry at %2").arg(file, path));
+    return Exit::NotFound;
+}
+
+int Save(const Node& node, const QString& file) {
+    if (!SaveArchiveFile(node, file, u"zelctl", "Save")) {
+        return Fail(QStringLiteral("%1: cannot be written").arg(file));
+    }
+    return Exit::Ok;
+}
+
+int Dump(const QString& file) {
+    Node node;
+    int status;
+    if (!LoadExisting(node, file, status)) return status;
+    PrintLine(QStringLiteral("path\t") + Escape(node.GetPath().Text()));
+    node.ForEachEntry([](const QString& path, const Data& value) {
+        const QString flags = QStringLiteral("0x") + QString::number(value.Flags(), 16).toUpper();
+        PrintLine(Escape(path) + '\t' + flags + '\t' + QString::number(value.StoredInt()) + '\t' +
+                  (value.StoredBool() ? '1' : '0') + '\t' + Escape(value.StoredText()));
+    });
+    return Exit::Ok;
+}
+
+int Get(const QString& file, const QString& path, Kind kind) {
+    Node node;
+    int status;
+    if (!LoadExisting(node, file, status)) return status;
+    if (!node.Exists(path)) {
+        return NoEntry(file, path);
+    }
+    const Data value = node.GetValue(path);
+    switch (kind) {
+    case Kind::Text: PrintLine(value.GetText()); break;
+    case Kind::Int: PrintLine(QString::number(value.GetInt())); break;
+    case Kind::Bool: PrintLine(value.GetBool() ? QStringLiteral("true") : QStringLiteral("false")); break;
+    }
+    return Exit::Ok;
+}
+
+bool ParseValue(const QString& text, Kind kind, Data& value) {
+    switch (kind) {
+    case Kind::Text:
+        value = Data(text);
+        return true;
+    case Kind::Int: {
+        bool ok = false;
+        const int number = text.toInt(&ok);
+        value = Data(number);
+        return ok;
+    }
+    case Kind::Bool:
+        if (text == QLatin1String("true") || text == QLatin1String("1")) {
+            value = Data(true);
+            return true;
+        }
+        if (text == QLatin1String("false") || text == QLatin1String("0")) {
+            value = Data(false);
+            return true;
+        }
+        return false;
+    }
+    return false;
+}
+
+int Set(const QString& file, const QString& path, const QString& text, Kind kind) {
+    Data value;
+    if (!ParseValue(text, kind, value)) {
+        return Fail(QStringLiteral("'%1' is not a %2").arg(text, kind == Kind::Int ? "whole number" : "Boolean (true, false, 1, 0)"));
+    }
+    Node node;
+    int status;
+    if (!LoadExisting(node, file, status)) return status;
+    node.SetValue(path, value);
+    return Save(node, file);
+}
+
+int Delete(const QString& file, const QString& path) {
+    Node node;
+    int status;
+    if (!LoadExisting(node, file, status)) return status;
+    if (!node.Exists(path)) {
+        return NoEntry(file, path);
+    }
+    node.Delete(path);
+    return Save(node, file);
+}
+
+int Init(const QString& file, QStringList options) {
+    const bool force = options.removeAll(QStringLiteral("--force")) > 0;
+    if (options.size() != 1 || (options[0] != QLatin1String("--settings") && options[0] != QLatin1String("--defaults"))) {
+        return Fail(QStringLiteral("init needs --settings or --defaults"));
+    }
+    if (QFileInfo::exists(file) && !force) {
+        return Fail(QStringLiteral("%1 exists; add --force to replace it").arg(file));
+    }
+    Node node;
+    node.SetFromTable(options[0] == QLatin1String("--settings") ? kInitialSettingsTable : kDefaultValuesTable);
+    return Save(node, file);
+}
+
+} // namespace
+
+int RunArchiveCommand(const QStringList& given) {
+    QStringList arguments = given;
+    Kind kind;
+    if (arguments.isEmpty() || !TakeKind(arguments, kind)) {
+        return Fail(QStringLiteral("usage:\n") + QString::fromLatin1(kArchiveUsage));
+    }
+    const QString verb = arguments.value(0);
+    if (verb == QLatin1String("dump") && arguments.size() == 2) return Dump(arguments[1]);
+    if (verb == QLatin1String("get") && arguments.size() == 3) return Get(arguments[1], arguments[2], kind);
+    if (verb == QLatin1String("set") && arguments.size() == 4) return Set(arguments[1], arguments[2], arguments[3], kind);
+    if (verb == QLatin1String("delete") && arguments.size() == 3 && kind == Kind::Text) {
+        return Delete(arguments[1], arguments[2]);
+    }
+    if (verb == QLatin1String("init") && arguments.size() >= 3 && kind == Kind::Text) {
+        return Init(arguments[1], arguments.mid(2));
+    }
+    return Fail(QStringLiteral("usage:\n") + QString::fromLatin1(kArchiveUsage));
+}

@@ -25,3 +25,24 @@ function(lumenfold_add_test)
             TIMEOUT ${T_TIMEOUT}
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUMENFOLD_ROOT=${root};LUMENFOLD_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
 endfunction()
+
+# lumenfold_add_fuzz_target(NAME <name> SOURCES <files...> LIBS <libs...>)
+# A fuzz target is a file with LLVMFuzzerTestOneInput. Every build runs it over its seed corpus
+# tests/data/fuzz/<name>/ as an ordinary test; with -DFUZZ=ON (clang) it also becomes the
+# libFuzzer program <name>_fuzzer.
+function(lumenfold_add_fuzz_target)
+    cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
+    add_executable(${F_NAME}_seeds ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/seedrunner.cpp)
+    target_link_libraries(${F_NAME}_seeds PRIVATE ${F_LIBS})
+    target_include_directories(${F_NAME}_seeds PRIVATE ${PROJECT_SOURCE_DIR})
+    add_test(NAME fuzz_seeds_${F_NAME}
+             COMMAND ${F_NAME}_seeds ${PROJECT_SOURCE_DIR}/tests/data/fuzz/${F_NAME})
+    set_tests_properties(fuzz_seeds_${F_NAME} PROPERTIES LABELS unit TIMEOUT 120
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUMENFOLD_ROOT=${CMAKE_BINARY_DIR}/test-root/fuzz_${F_NAME}")
+    if(FUZZ)
+        add_executable(${F_NAME}_fuzzer ${F_SOURCES})
+        target_link_libraries(${F_NAME}_fuzzer PRIVATE ${F_LIBS})
+        target_include_directories(${F_NAME}_fuzzer PRIVATE ${PROJECT_SOURCE_DIR})
+        target_link_options(${F_NAME}_fuzzer PRIVATE -fsanitize=fuzzer)
+    endif()
+endfunction()

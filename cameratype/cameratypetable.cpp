@@ -1,6 +1,6 @@
 #include "cameratype/cameratypetable.h"
 
-#include <limits>
+#include "cameratype/leadingnumber.h"
 
 namespace {
 
@@ -19,34 +19,15 @@ constexpr char kQuarterPalNtscHalfHeight[] = "default,176x144 (PAL),352x288 (PAL
 constexpr char kOneSource[] = "default,1";
 constexpr char kFourSources[] = "default,1,2,3,4";
 
-// Parses like "%d": white space, a sign, digits; false when no digit follows. Saturates.
-bool ScanNumber(const QString& text, qsizetype& p, int& value) {
-    while (p < text.size() && text.at(p).isSpace()) ++p;
-    bool negative = false;
-    if (p < text.size() && (text.at(p) == u'+' || text.at(p) == u'-')) {
-        negative = text.at(p) == u'-';
-        ++p;
-    }
-    const qsizetype digitsStart = p;
-    long long number = 0;
-    while (p < text.size() && text.at(p) >= u'0' && text.at(p) <= u'9') {
-        number = std::min<long long>(number * 10 + (text.at(p).unicode() - u'0'), std::numeric_limits<int>::max());
-        ++p;
-    }
-    if (p == digitsStart) return false;
-    value = static_cast<int>(negative ? -number : number);
-    return true;
-}
-
 // Like "%d.%d": numbers that cannot be read stay 0.
 void ScanVersion(const QString& text, int& major, int& minor) {
     major = 0;
     minor = 0;
     qsizetype p = 0;
-    if (!ScanNumber(text, p, major)) return;
+    if (!ReadLeadingNumber(text, p, major)) return;
     if (p < text.size() && text.at(p) == u'.') {
         ++p;
-        ScanNumber(text, p, minor);
+        ReadLeadingNumber(text, p, minor);
     }
 }
 

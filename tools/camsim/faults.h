@@ -1,0 +1,38 @@
+#pragma once
+// How a simulated camera's answers differ from a well-behaved camera's.
+//
+// A server has one set that every request gets (CameraConfig::faults). A test can also queue sets
+// on a running server (CameraServer::QueueFaults): each queued set is taken, in order, by the
+// next request that passes the access check and whose path begins with the set's path prefix,
+// and replaces the server's own set for that one request. Requests refused with 401 take none.
+
+namespace camsim {
+
+struct Faults {
+    // Any answer.
+    int status = 0;               // answer this status with a short text instead; 0: the real answer
+    int delayMs = 0;              // wait this long before the status line
+    bool closeBeforeHead = false; // read the request, then close without a byte of answer
+
+    // Streams. Picture counts are whole parts sent before the fault acts.
+    int closeAfter = -1; // after this many pictures, the next boundary line, then close
+    int closeMidPicture =
+        -1;              // after this many pictures, the next part's headers and half its picture, then close
+    int stallAfter = -1; // after this many pictures, the next boundary line, then nothing (connection kept)
+    int junkBytes = 0;   // this many bytes of text before the first boundary
+    int headerLength = 0;   // bytes from the start of the boundary to the picture's first byte (at least
+                            // the natural length; padded with blanks after "Content-Type:")
+    int pictureSize = 0;    // every picture this many bytes: zero bytes after its end marker, or cut short
+    bool truncated = false; // every picture cut to half its length
+    bool corrupt = false;   // every picture's frame header gives a sample precision of 0, which a decoder
+                            // rejects while reading the header
+    int contentLength = -1; // the Content-Length every part announces; -1: the true length
+    bool grey = false;      // one-component (grey-scale) pictures
+    int width = 0;          // pictures this wide whatever the request asks (for odd widths); 0: as asked
+
+    // The stream format of other servers.
+    int trailerBytes = 4; // after each picture: 4 (CRLF CRLF) or 2 (CRLF)
+    bool chunked = false; // chunked transfer coding instead of a body that ends when the connection closes
+};
+
+} // namespace camsim

@@ -1,0 +1,55 @@
+#include "tools/camsim/requestlog.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace camsim {
+
+size_t RequestLog::Add(int connection, const RequestHead& head) {
+    std::lock_guard<std::mutex> guard(lock);
+    RequestRecord record;
+    record.connection = connection;
+    record.target = head.target;
+    record.headers = head.headers;
+    records.push_back(std::move(record));
+    changed.notify_all();
+    return records.size() - 1;
+}
+
+void RequestLog::SetStatus(size_t index, int status) {
+    std::lock_guard<std::mutex> guard(lock);
+    records[index].status = status;
+    changed.notify_all();
+}
+
+void RequestLog::AppendBody(size_t index, std::string_view bytes) {
+    std::lock_guard<std::mutex> guard(lock);
+    RequestRecord& record = records[index];
+    record.bodyBytes += bytes.size();
+    const size_t room = kBodyLimit - std::min(kBodyLimit, record.body.size());
+    record.body.append(bytes.substr(0, room));
+    changed.notify_all();
+}
+
+void RequestLog::Finish(size_t index) {
+    std::lock_guard<std::mutex> guard(lock);
+    records[index].finished = true;
+    changed.notify_all();
+}
+
+RequestLog::Records RequestLog::All() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return records;
+}
+
+bool RequestLog::WaitFor(const std::function<bool(const Records&)>& ready, int timeoutMs) const {
+    std::unique_lock<std::mutex> guard(lock);
+    return changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] { return ready(records); });
+}
+
+bool RequestLog::WaitFinished(size_t index, int timeoutMs) const {
+    return WaitFor([index](const Records& all) { return all.size() > index && all[index].finished; },
+                   timeoutMs);
+}
+
+} // namespace camsim

@@ -1,0 +1,53 @@
+#pragma once
+// Every request a simulated camera received, and what it sent back, for tests to read.
+//
+// Threads: connection threads add and update records; tests read copies and wait for changes.
+// All under `lock`.
+
+#include "tools/camsim/requesthead.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace camsim {
+
+struct RequestRecord {
+    int connection = 0;     // the TCP connection it came on, counted from 1 per server
+    std::string target;     // path with query, exactly as received
+    HeaderList headers;     // as received
+    int status = 0;         // the status answered; 0 while none (or closed without answering)
+    uint64_t bodyBytes = 0; // body bytes sent so far (after chunk decoding)
+    std::string body;       // the first kBodyLimit of them
+    bool finished = false;  // the answer is complete, or the connection ended
+
+    std::string Header(std::string_view name) const { return FindHeader(headers, name); }
+};
+
+class RequestLog {
+  public:
+    static constexpr size_t kBodyLimit = 4 * 1024 * 1024;
+    using Records = std::vector<RequestRecord>;
+
+    size_t Add(int connection, const RequestHead& head);
+    void SetStatus(size_t index, int status);
+    void AppendBody(size_t index, std::string_view bytes);
+    void Finish(size_t index);
+
+    Records All() const;
+    // True as soon as ready(records) holds, false when it still does not after timeoutMs.
+    bool WaitFor(const std::function<bool(const Records&)>& ready, int timeoutMs) const;
+    // Waits for the record of that index to be there and finished; false after timeoutMs.
+    bool WaitFinished(size_t index, int timeoutMs) const;
+
+  private:
+    mutable std::mutex lock;
+    mutable std::condition_variable changed;
+    Records records; // guarded by lock
+};
+
+} // namespace camsim

@@ -1,0 +1,63 @@
+#include "platform/com/dispatchsink.h"
+
+DispatchSink* DispatchSink::Create(const IID& iid, Handler handler) {
+    return new DispatchSink(iid, std::move(handler));
+}
+
+HRESULT DispatchSink::QueryInterface(REFIID requested, void** object) {
+    if (!object) return E_POINTER;
+    if (requested == IID_IUnknown || requested == IID_IDispatch || requested == iid) {
+        *object = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG DispatchSink::Release() {
+    const ULONG left = --refCount;
+    if (left == 0) delete this;
+    return left;
+}
+
+bool DispatchSink::Connect(IUnknown* control) {
+    Disconnect();
+    IConnectionPointContainer* container = nullptr;
+    if (!control || FAILED(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)))) {
+        return false;
+    }
+    const bool found = SUCCEEDED(container->FindConnectionPoint(iid, &point));
+    container->Release();
+    if (!found) return false;
+    if (FAILED(point->Advise(static_cast<IDispatch*>(this), &cookie))) {
+        SafeRelease(point);
+        return false;
+    }
+    return true;
+}
+
+void DispatchSink::Disconnect() {
+    if (!point) return;
+    point->Unadvise(cookie);
+    SafeRelease(point);
+    cookie = 0;
+}
+
+HRESULT DispatchSink::Invoke(DISPID member, REFIID, LCID, uint16_t, DISPPARAMS* parameters, VARIANT*, void*,
+                             uint32_t*) {
+    static DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (handler) handler(member, parameters ? *parameters : none);
+    return S_OK;
+}
+
+int DispatchSink::Argument(const DISPPARAMS& parameters, uint32_t position) {
+    if (position >= parameters.cArgs) return 0;
+    const VARIANT& value = parameters.rgvarg[parameters.cArgs - 1 - position];
+    switch (value.vt) {
+    case VT_I2: return value.iVal;
+    case VT_I4: return value.lVal;
+    case VT_R4: return static_cast<int>(value.fltVal);
+    default: return 0;
+    }
+}

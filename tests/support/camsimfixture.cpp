@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 InProcessCamsim::InProcessCamsim(const camsim::CameraConfig& config) : server(config) {
     std::string error;
     EXPECT_TRUE(server.Start(0, error)) << error;
@@ -29,6 +32,16 @@ camsim::CameraConfig FastCamera() {
     camsim::CameraConfig config;
     config.fps = 0;
     return config;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 uint16_t UnusedLoopbackPort() {

@@ -11,6 +11,7 @@
 #include "tools/camsim/cameraserver.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // How long a test waits for something camsim is expected to do at once; only a failing test
@@ -36,6 +37,10 @@ class InProcessCamsim {
 
 // A camera whose streams run as fast as the client reads, so that tests never wait for frames.
 camsim::CameraConfig FastCamera();
+
+// Polls the condition every millisecond until it holds (true) or timeoutMs have passed (false),
+// for conditions that nothing signals, such as another thread's progress.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kCamsimWaitMs);
 
 // A loopback port on which nothing listens: connecting to it is refused.
 uint16_t UnusedLoopbackPort();

@@ -1,0 +1,35 @@
+#include "platform/http/curlerror.h"
+
+#include "platform/http/wininet.h"
+
+uint32_t InternetErrorFromCurl(CURLcode code) {
+    switch (code) {
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT: // only connecting has a time limit
+        return ERROR_INTERNET_CANNOT_CONNECT;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return ERROR_INTERNET_NAME_NOT_RESOLVED;
+    case CURLE_URL_MALFORMAT:
+        return ERROR_INTERNET_INVALID_URL;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
+    case CURLE_ABORTED_BY_CALLBACK:
+        return ERROR_INTERNET_OPERATION_CANCELLED;
+    case CURLE_PARTIAL_FILE:
+        return ERROR_INTERNET_CONNECTION_ABORTED;
+    case CURLE_GOT_NOTHING:
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_HTTP_RETURNED_ERROR:
+    case CURLE_BAD_CONTENT_ENCODING:
+        return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+        return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+    default:
+        return ERROR_INTERNET_CONNECTION_RESET;
+    }
+}

@@ -1,6 +1,7 @@
 #include "cameratype/cameratypelookup.h"
 
 #include "cameratype/cameratypetable.h"
+#include "cameratype/lookupthread.h"
 
 #include "foundation/log.h"
 #include "foundation/text.h"
@@ -54,6 +55,11 @@ CameraTypeLookup::CameraTypeLookup() {
     CameraTypes().SetFromTable(kBuiltInCameraTypes);
 }
 
+CameraTypeLookup::~CameraTypeLookup() {
+    // A worker nobody hands over would wait for its deletion for ever.
+    Cancel();
+}
+
 void CameraTypeLookup::GetTypeNameList(QStringList& list) const {
     list.clear();
     const Node& types = CameraTypes();
@@ -100,4 +106,52 @@ bool CameraTypeLookup::LearnFirmware(const QString& model, const QString& firmwa
     SaveArchiveFile(types, DevicePath(QString::fromUtf16(kCameraTypesFile)), u"CameraTypeLookup::LearnFirmware",
                     "Save Camera Types");
     return true;
+}
+
+bool CameraTypeLookup::Lookup(const QString& address, int port, const QString& userName, const QString& password,
+                              uint32_t waitMs, QString& model, QString& firmware) {
+    LogTrace(u"CameraTypeLookup::Lookup", "Lookup '%S'", Wide(address));
+    Cancel();
+    worker = new LookupThread(address, port, userName, password, ftpPort);
+    worker->Start(0);
+    unauthorized = false;
+    if (worker->WaitForResult(waitMs) == LookupThread::kIdentified) {
+        LogTrace(u"CameraTypeLookup::Lookup", "result ready");
+        TakeResult(model, firmware);
+        return true;
+    }
+    unauthorized = worker->IsUnauthorized();
+    return false;
+}
+
+bool CameraTypeLookup::IsDone() const {
+    return worker && worker->IsStopped();
+}
+
+bool CameraTypeLookup::Collect(uint32_t waitMs, QString& model, QString& firmware) {
+    if (worker && worker->WaitForResult(waitMs) == LookupThread::kIdentified) {
+        TakeResult(model, firmware);
+        return true;
+    }
+    Cancel();
+    return false;
+}
+
+void CameraTypeLookup::Cancel() {
+    if (!worker) return;
+    worker->Cancel();
+    worker->DeleteWhenStoped();
+    worker = nullptr;
+}
+
+void CameraTypeLookup::TakeResult(QString& model, QString& firmware) {
+    model = worker->model;
+    firmware = worker->firmware;
+    unauthorized = worker->IsUnauthorized();
+    // Only the parameter query reports lists: a greeting tells nothing to learn.
+    if (!worker->resolutionList.isEmpty() && !worker->sourceList.isEmpty()) {
+        LearnFirmware(worker->model, worker->firmware, worker->resolutionList, worker->sourceList, worker->ptz);
+    }
+    worker->DeleteWhenStoped();
+    worker = nullptr;
 }

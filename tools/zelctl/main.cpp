@@ -1,6 +1,7 @@
 // zelctl: inspect and repair settings files, test cameras.
 
 #include "tools/zelctl/archivecommand.h"
+#include "tools/zelctl/identifycommand.h"
 #include "tools/zelctl/console.h"
 
 #include "foundation/log.h"
@@ -20,6 +21,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"archive", &RunArchiveCommand, kArchiveUsage},
+    {"identify", &RunIdentifyCommand, kIdentifyUsage},
 };
 
 int Usage() {

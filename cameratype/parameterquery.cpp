@@ -1,0 +1,104 @@
+#include "cameratype/parameterquery.h"
+
+#include "foundation/log.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr char16_t kFunction[] = u"LookupThread::QueryParameters";
+constexpr char16_t kAgent[] = u"ZelPPC";
+constexpr char16_t kObject[] =
+    u"/vexo-cgi/view/param.cgi?action=list&group=root.Properties.Image.Resolution,root.ImageSource.NbrOfSources,"
+    u"root.Brand.ProdShortName,root.Properties.Firmware.Version,root.Properties.PTZ.PTZ";
+constexpr uint32_t kStatusOk = 200;
+constexpr uint32_t kStatusUnauthorized = 401;
+constexpr uint32_t kReadSize = 4096;
+
+struct HandleCloser {
+    void operator()(InternetHandle* handle) const { InternetCloseHandle(handle); }
+};
+using OwnedHandle = std::unique_ptr<InternetHandle, HandleCloser>;
+
+const char16_t* Utf16(const QString& text) {
+    return reinterpret_cast<const char16_t*>(text.utf16());
+}
+
+} // namespace
+
+bool ParameterQuery::KeepRequest(HINTERNET opened) {
+    request = opened;
+    // A Cancel that came before the store has found nothing to close.
+    if (cancelled) CloseRequest();
+    return !cancelled;
+}
+
+void ParameterQuery::CloseRequest() {
+    if (HINTERNET open = request.exchange(nullptr)) InternetCloseHandle(open);
+}
+
+void ParameterQuery::Cancel() {
+    cancelled = true;
+    CloseRequest();
+}
+
+bool ParameterQuery::ReadAnswer(HINTERNET opened, QByteArray& bytes) {
+    // The answer may arrive in several pieces: read until its end, not just what is there now.
+    char buffer[kReadSize];
+    while (bytes.size() < kMaxParameterAnswerSize) {
+        const uint32_t wanted = std::min<uint32_t>(kReadSize, kMaxParameterAnswerSize - bytes.size());
+        uint32_t got = 0;
+        if (!InternetReadFile(opened, buffer, wanted, &got)) {
+            LogError(kFunction, "InternetReadFile failed");
+            return false;
+        }
+        if (got == 0) break;
+        bytes.append(buffer, got);
+    }
+    return true;
+}
+
+bool ParameterQuery::Run(const QString& address, int port, const QString& userName, const QString& password,
+                         ParameterAnswer& answer) {
+    unauthorized = false;
+    const OwnedHandle internet(InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!internet) {
+        LogError(kFunction, "InternetOpen failed");
+        return false;
+    }
+    const OwnedHandle connection(InternetConnectW(internet.get(), Utf16(address), static_cast<uint16_t>(port),
+                                                  Utf16(userName), Utf16(password), INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) {
+        LogError(kFunction, "InternetConnect failed");
+        return false;
+    }
+    const HINTERNET opened =
+        HttpOpenRequestW(connection.get(), nullptr, kObject, nullptr, nullptr, nullptr, kRequestFlags, 0);
+    if (!opened) {
+        LogError(kFunction, "HttpOpenRequest failed");
+        return false;
+    }
+    bool ok = KeepRequest(opened);
+    if (ok && !HttpSendRequestW(opened, nullptr, 0, nullptr, 0)) {
+        LogError(kFunction, "HttpSendRequest failed");
+        ok = false;
+    }
+    if (ok) {
+        uint32_t status = 0;
+        uint32_t length = sizeof(status);
+        if (HttpQueryInfoW(opened, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length, nullptr) &&
+            status == kStatusUnauthorized) {
+            unauthorized = true;
+        }
+        if (status != kStatusOk) {
+            LogError(kFunction, "HttpQueryInfo failed");
+            ok = false;
+        }
+    }
+    QByteArray bytes;
+    ok = ok && ReadAnswer(opened, bytes);
+    CloseRequest();
+    if (ok) answer = ParseParameterAnswer(bytes);
+    return ok;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The HTTP probe of an identification: asks the camera for its model, firmware, resolutions,
+// video sources and PTZ with one GET of the parameter query, and reads the answer to its end.
+//
+// Threads: Run runs on the lookup worker and blocks; Cancel and IsUnauthorized run on the
+// owner's thread at any time. The request handle is closed exactly once, by whichever of the
+// two gets to it first (handle values are never reused, so the other side's late call on it
+// merely fails).
+
+#include "cameratype/parameteranswer.h"
+
+#include "platform/http/wininet.h"
+
+#include <QString>
+
+#include <atomic>
+
+// The answer is read up to this many bytes; a camera's is a few hundred.
+inline constexpr int kMaxParameterAnswerSize = 64 * 1024;
+
+class ParameterQuery {
+public:
+    // True when the camera answered with status 200; the answer's values are then in answer.
+    bool Run(const QString& address, int port, const QString& userName, const QString& password,
+             ParameterAnswer& answer);
+
+    // Makes a blocked send or read fail at once; Run then returns false.
+    void Cancel();
+    bool IsCancelled() const { return cancelled; }
+    // Set as soon as the camera answered with status 401.
+    bool IsUnauthorized() const { return unauthorized; }
+
+private:
+    // The request of Run, kept where Cancel can close it; null when there is none.
+    bool KeepRequest(HINTERNET request);
+    void CloseRequest();
+    bool ReadAnswer(HINTERNET request, QByteArray& bytes);
+
+    std::atomic<HINTERNET> request{nullptr};
+    std::atomic<bool> cancelled{false};
+    std::atomic<bool> unauthorized{false};
+};

@@ -2,6 +2,7 @@
 
 #include "tools/zelctl/archivecommand.h"
 #include "tools/zelctl/identifycommand.h"
+#include "tools/zelctl/streamcommand.h"
 #include "tools/zelctl/console.h"
 
 #include "foundation/log.h"
@@ -22,6 +23,7 @@ struct Command {
 const Command kCommands[] = {
     {"archive", &RunArchiveCommand, kArchiveUsage},
     {"identify", &RunIdentifyCommand, kIdentifyUsage},
+    {"stream", &RunStreamCommand, kStreamUsage},
 };
 
 int Usage() {

@@ -1,0 +1,533 @@
+#include "control/camimage.h"
+
+#include "control/camimagewindow.h"
+
+#include "foundation/log.h"
+#include "platform/kernel/tick.h"
+
+#include <QPainter>
+
+#include <cstring>
+
+namespace {
+
+std::atomic<int> liveObjects{0};
+std::atomic<uint32_t> lastPaintYield{0}; // module-wide, like the paint's yield
+
+constexpr uint32_t kPersistVersion = 0x0100;
+
+QString FromBstr(BSTR text) {
+    return text ? QString::fromUtf16(text, SysStringLen(text)) : QString();
+}
+
+BSTR ToBstr(const QString& text) {
+    return SysAllocStringLen(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<uint32_t>(text.size()));
+}
+
+// ---- the persisted property set: a version, the extent, then each property as a typed value.
+
+bool WriteBytes(IStream* stream, const void* bytes, uint32_t size) {
+    uint32_t written = 0;
+    return SUCCEEDED(stream->Write(bytes, size, &written)) && written == size;
+}
+
+bool ReadBytes(IStream* stream, void* bytes, uint32_t size) {
+    uint32_t read = 0;
+    return stream->Read(bytes, size, &read) == S_OK && read == size;
+}
+
+template <typename T>
+bool WriteValue(IStream* stream, VARTYPE type, T value) {
+    return WriteBytes(stream, &type, sizeof(type)) && WriteBytes(stream, &value, sizeof(value));
+}
+
+bool WriteText(IStream* stream, const QString& text) {
+    const VARTYPE type = VT_BSTR;
+    const uint32_t bytes = text.isEmpty() ? 0 : static_cast<uint32_t>(text.size() + 1) * 2;
+    return WriteBytes(stream, &type, sizeof(type)) && WriteBytes(stream, &bytes, sizeof(bytes)) &&
+           (bytes == 0 || WriteBytes(stream, text.utf16(), bytes));
+}
+
+template <typename T>
+bool ReadValue(IStream* stream, VARTYPE expected, T& value) {
+    VARTYPE type = 0;
+    return ReadBytes(stream, &type, sizeof(type)) && type == expected && ReadBytes(stream, &value, sizeof(value));
+}
+
+bool ReadText(IStream* stream, QString& text) {
+    VARTYPE type = 0;
+    uint32_t bytes = 0;
+    if (!ReadBytes(stream, &type, sizeof(type)) || type != VT_BSTR || !ReadBytes(stream, &bytes, sizeof(bytes))) {
+        return false;
+    }
+    if (bytes == 0) {
+        text.clear();
+        return true;
+    }
+    if (bytes % 2 != 0 || bytes > 1024 * 1024) return false;
+    std::vector<char16_t> chars(bytes / 2);
+    if (!ReadBytes(stream, chars.data(), bytes)) return false;
+    text = QString::fromUtf16(chars.data(), static_cast<qsizetype>(chars.size() - 1));
+    return true;
+}
+
+VARIANT Short(int value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I2;
+    v.iVal = static_cast<int16_t>(value);
+    return v;
+}
+
+VARIANT Long(int value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+}
+
+} // namespace
+
+CCamImage* CCamImage::Create() {
+    return new CCamImage;
+}
+
+int CCamImage::LiveObjects() {
+    return liveObjects;
+}
+
+CCamImage::CCamImage()
+    : events(static_cast<ICamImage*>(this), DIID_ICamImageEvents),
+      session(std::make_shared<StreamSession>(static_cast<SessionHost*>(this))),
+      timers(std::make_unique<WindowTimers>([this](int id) { OnTimer(id); })) {
+    ++liveObjects;
+}
+
+CCamImage::~CCamImage() {
+    session->Stop();
+    session->DetachHost();
+    events.UnadviseAll();
+    Close();
+    --liveObjects;
+}
+
+HRESULT CCamImage::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (iid == IID_ICamImage || iid == IID_IDispatch || iid == IID_IUnknown) {
+        *object = static_cast<ICamImage*>(this);
+    } else if (iid == IID_IConnectionPointContainer) {
+        *object = static_cast<IConnectionPointContainer*>(this);
+    } else if (iid == IID_IPersistStreamInit) {
+        *object = static_cast<IPersistStreamInit*>(this);
+    } else if (iid == IID_IOleObject) {
+        *object = static_cast<IOleObject*>(this);
+    } else if (iid == IID_IOleWindow) {
+        *object = static_cast<IOleWindow*>(this);
+    } else if (iid == IID_ICamImageStatistics) {
+        *object = static_cast<ICamImageStatistics*>(this);
+    } else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG CCamImage::AddRef() {
+    return ++refCount;
+}
+
+ULONG CCamImage::Release() {
+    const ULONG left = --refCount;
+    if (left == 0) delete this;
+    return left;
+}
+
+// ---- properties and methods
+
+HRESULT CCamImage::get_URL(BSTR* value) {
+    if (!value) return E_POINTER;
+    *value = ToBstr(url);
+    return S_OK;
+}
+
+HRESULT CCamImage::put_URL(BSTR value) {
+    const QString newUrl = FromBstr(value);
+    LogTrace(u"CCamImage::put_URL", "Url %S", Wide(newUrl));
+    if (value && newUrl.isEmpty()) return E_FAIL;
+    url = newUrl;
+    dirty = true;
+    session->Stop();
+    if (IsWindow()) {
+        if (!session->OpenURL(url, username, password)) {
+            LogWarning(u"CCamImage::put_URL", "Failed To open URL '%S'", Wide(url));
+            return E_FAIL;
+        }
+        return S_OK;
+    }
+    openPending = true;
+    return S_OK;
+}
+
+HRESULT CCamImage::get_FPS(float* value) {
+    if (!value) return E_POINTER;
+    *value = fps;
+    return S_OK;
+}
+
+HRESULT CCamImage::put_FPS(float value) {
+    fps = value;
+    dirty = true;
+    session->SetFps(value);
+    if (session->HasRequest()) {
+        session->StopTimers();
+        session->StartTimers();
+    }
+    return S_OK;
+}
+
+HRESULT CCamImage::get_Stretch(int32_t* value) {
+    if (!value) return E_POINTER;
+    LogTrace(u"", "CCamImage::get_Stretch app %d (internal %d)", stretch, stretch);
+    *value = stretch;
+    return S_OK;
+}
+
+HRESULT CCamImage::put_Stretch(int32_t value) {
+    LogTrace(u"", "CCamImage::put_Stretch app %d, (internal %d)", value, value);
+    stretch = value;
+    dirty = true;
+    return S_OK;
+}
+
+HRESULT CCamImage::get_Rotate(int16_t* value) {
+    if (!value) return E_POINTER;
+    *value = rotate;
+    return S_OK;
+}
+
+HRESULT CCamImage::put_Rotate(int16_t value) {
+    LogTrace(u"", "CCamImage::put_Rotate %d", value);
+    rotate = value;
+    dirty = true;
+    return S_OK;
+}
+
+HRESULT CCamImage::get_Username(BSTR* value) {
+    if (!value) return E_POINTER;
+    *value = ToBstr(username);
+    return S_OK;
+}
+
+HRESULT CCamImage::put_Username(BSTR value) {
+    LogTrace(u"", "CCamImage::put_Username ****");
+    username = FromBstr(value);
+    return S_OK;
+}
+
+HRESULT CCamImage::put_Password(BSTR value) {
+    LogTrace(u"", "CCamImage::put_Password ****");
+    password = FromBstr(value);
+    return S_OK;
+}
+
+HRESULT CCamImage::StopDownload() {
+    LogTrace(u"", "CCamImage::StopDownload");
+    session->Stop();
+    return S_OK;
+}
+
+HRESULT CCamImage::StartDownload() {
+    LogTrace(u"", "CCamImage::StartDownload");
+    BSTR current = url.isEmpty() ? nullptr : ToBstr(url); // never set: a missing string
+    const HRESULT result = put_URL(current);
+    SysFreeString(current);
+    return result;
+}
+
+HRESULT CCamImage::get_PTZ_URL(BSTR* value) {
+    if (!value) return E_POINTER;
+    *value = ToBstr(ptzUrl);
+    return S_OK;
+}
+
+HRESULT CCamImage::put_PTZ_URL(BSTR value) {
+    const QString newTemplate = FromBstr(value);
+    LogTrace(u"CCamImage::put_PTZ_URL", "Ptz Url %S", Wide(newTemplate));
+    if (value && newTemplate.isEmpty()) return E_FAIL;
+    ptzUrl = newTemplate; // a missing string clears it: taps then send nothing
+    dirty = true;
+    return S_OK;
+}
+
+HRESULT CCamImage::Invoke(DISPID member, REFIID, LCID, uint16_t flags, DISPPARAMS* parameters, VARIANT* result, void*,
+                          uint32_t*) {
+    const bool put = flags & DISPATCH_PROPERTYPUT;
+    const bool get = flags & DISPATCH_PROPERTYGET;
+    const VARIANT* argument = parameters && parameters->cArgs > 0 ? &parameters->rgvarg[0] : nullptr;
+    if (put && !argument) return DISP_E_BADPARAMCOUNT;
+    if (get && !result) return E_POINTER;
+    auto putText = [&](HRESULT (CCamImage::*setter)(BSTR)) {
+        return argument->vt == VT_BSTR ? (this->*setter)(argument->bstrVal) : DISP_E_TYPEMISMATCH;
+    };
+    auto getText = [&](HRESULT (CCamImage::*getter)(BSTR*)) {
+        VariantInit(result);
+        result->vt = VT_BSTR;
+        return (this->*getter)(&result->bstrVal);
+    };
+    switch (member) {
+    case CamImageDispid::URL:
+        if (put) return putText(&CCamImage::put_URL);
+        if (get) return getText(&CCamImage::get_URL);
+        break;
+    case CamImageDispid::Username:
+        if (put) return putText(&CCamImage::put_Username);
+        if (get) return getText(&CCamImage::get_Username);
+        break;
+    case CamImageDispid::Password:
+        if (put) return putText(&CCamImage::put_Password);
+        break;
+    case CamImageDispid::PTZ_URL:
+        if (put) return putText(&CCamImage::put_PTZ_URL);
+        if (get) return getText(&CCamImage::get_PTZ_URL);
+        break;
+    case CamImageDispid::FPS:
+        if (put) return argument->vt == VT_R4 ? put_FPS(argument->fltVal) : DISP_E_TYPEMISMATCH;
+        if (get) {
+            VariantInit(result);
+            result->vt = VT_R4;
+            return get_FPS(&result->fltVal);
+        }
+        break;
+    case CamImageDispid::Stretch:
+        if (put) return argument->vt == VT_I4 ? put_Stretch(argument->lVal) : DISP_E_TYPEMISMATCH;
+        if (get) {
+            VariantInit(result);
+            result->vt = VT_I4;
+            return get_Stretch(&result->lVal);
+        }
+        break;
+    case CamImageDispid::Rotate:
+        if (put) return argument->vt == VT_I2 ? put_Rotate(argument->iVal) : DISP_E_TYPEMISMATCH;
+        if (get) {
+            VariantInit(result);
+            result->vt = VT_I2;
+            return get_Rotate(&result->iVal);
+        }
+        break;
+    case CamImageDispid::StopDownload:
+        return StopDownload();
+    case CamImageDispid::StartDownload:
+        return StartDownload();
+    default:
+        break;
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+// ---- events
+
+HRESULT CCamImage::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
+    if (!point) return E_POINTER;
+    if (iid != DIID_ICamImageEvents) {
+        *point = nullptr;
+        return E_NOINTERFACE;
+    }
+    *point = &events;
+    events.AddRef();
+    return S_OK;
+}
+
+void CCamImage::FireOnSize(int width, int height) {
+    VARIANT arguments[2] = {Short(height), Short(width)};
+    events.Fire(CamImageEventDispid::OnSize, arguments, 2);
+}
+
+void CCamImage::FireOnStreamStarted() {
+    VARIANT arguments[2] = {Short(0), Short(0)};
+    events.Fire(CamImageEventDispid::OnStreamStarted, arguments, 2);
+}
+
+void CCamImage::FireOnConnectionFailed(int status) {
+    VARIANT argument = Long(status);
+    events.Fire(CamImageEventDispid::OnConnectionFailed, &argument, 1);
+}
+
+void CCamImage::FireOnConnectionBroken(int status) {
+    VARIANT argument = Long(status);
+    events.Fire(CamImageEventDispid::OnConnectionBroken, &argument, 1);
+}
+
+void CCamImage::FireOnStreamStopped() {
+    events.Fire(CamImageEventDispid::OnStreamStopped, nullptr, 0);
+}
+
+// ---- persistence
+
+HRESULT CCamImage::GetClassID(CLSID* clsid) {
+    if (!clsid) return E_POINTER;
+    *clsid = CLSID_CamImage;
+    return S_OK;
+}
+
+HRESULT CCamImage::IsDirty() {
+    return dirty ? S_OK : S_FALSE;
+}
+
+HRESULT CCamImage::InitNew() {
+    return S_OK;
+}
+
+HRESULT CCamImage::Save(IStream* stream, bool clearDirty) {
+    if (!stream) return E_POINTER;
+    const bool ok = WriteBytes(stream, &kPersistVersion, sizeof(kPersistVersion)) &&
+                    WriteBytes(stream, &extentX, sizeof(extentX)) && WriteBytes(stream, &extentY, sizeof(extentY)) &&
+                    WriteText(stream, url) && WriteValue(stream, VT_R4, fps) && WriteValue(stream, VT_I4, stretch) &&
+                    WriteValue(stream, VT_I2, rotate) && WriteText(stream, ptzUrl);
+    if (!ok) return E_FAIL;
+    if (clearDirty) dirty = false;
+    return S_OK;
+}
+
+HRESULT CCamImage::Load(IStream* stream) {
+    if (!stream) return E_POINTER;
+    uint32_t version = 0;
+    uint32_t cx = 0;
+    uint32_t cy = 0;
+    QString savedUrl;
+    float savedFps = 0;
+    int32_t savedStretch = 0;
+    int16_t savedRotate = 0;
+    QString savedPtz;
+    const bool ok = ReadBytes(stream, &version, sizeof(version)) && version == kPersistVersion &&
+                    ReadBytes(stream, &cx, sizeof(cx)) && ReadBytes(stream, &cy, sizeof(cy)) &&
+                    ReadText(stream, savedUrl) && ReadValue(stream, VT_R4, savedFps) &&
+                    ReadValue(stream, VT_I4, savedStretch) && ReadValue(stream, VT_I2, savedRotate) &&
+                    ReadText(stream, savedPtz);
+    if (!ok) return STG_E_READFAULT; // nothing is applied from a damaged stream
+    SetExtent(cx, cy);
+    if (!savedUrl.isEmpty()) {
+        BSTR text = ToBstr(savedUrl);
+        put_URL(text);
+        SysFreeString(text);
+    }
+    put_FPS(savedFps);
+    put_Stretch(savedStretch);
+    put_Rotate(savedRotate);
+    if (!savedPtz.isEmpty()) {
+        BSTR text = ToBstr(savedPtz);
+        put_PTZ_URL(text);
+        SysFreeString(text);
+    }
+    dirty = false;
+    return S_OK;
+}
+
+// ---- embedding
+
+HRESULT CCamImage::SetClientSite(IUnknown* site) {
+    if (site) site->AddRef();
+    SafeRelease(clientSite);
+    clientSite = site;
+    return S_OK;
+}
+
+HRESULT CCamImage::DoVerb(int verb, QWidget* parent) {
+    if (verb != OLEIVERB_INPLACEACTIVATE) return E_NOTIMPL;
+    if (!window) {
+        window = new CamImageWindow(this, parent);
+    } else if (window->parentWidget() != parent) {
+        window->setParent(parent);
+    }
+    return S_OK;
+}
+
+HRESULT CCamImage::Close() {
+    if (window) {
+        session->Stop();
+        window->DetachControl();
+        delete window.data();
+    }
+    SafeRelease(clientSite);
+    return S_OK;
+}
+
+HRESULT CCamImage::SetExtent(uint32_t cx, uint32_t cy) {
+    extentX = cx;
+    extentY = cy;
+    return S_OK;
+}
+
+HRESULT CCamImage::GetExtent(uint32_t* cx, uint32_t* cy) {
+    if (!cx || !cy) return E_POINTER;
+    *cx = extentX;
+    *cy = extentY;
+    return S_OK;
+}
+
+HRESULT CCamImage::GetWindow(QWidget** result) {
+    if (!result) return E_POINTER;
+    *result = window.data();
+    return window ? S_OK : E_FAIL;
+}
+
+HRESULT CCamImage::GetStatistics(int64_t* read, int64_t* drawn, int64_t* bytes) {
+    if (!read || !drawn || !bytes) return E_POINTER;
+    *read = session->PicturesRead();
+    *drawn = picturesDrawn;
+    *bytes = session->BytesRead();
+    return S_OK;
+}
+
+// ---- window
+
+bool CCamImage::IsWindow() const {
+    return !window.isNull();
+}
+
+void CCamImage::SetWindowTimer(int id, uint32_t periodMs) {
+    timers->SetTimer(id, periodMs);
+}
+
+void CCamImage::KillWindowTimer(int id) {
+    timers->KillTimer(id);
+}
+
+void CCamImage::RequestRepaint() {
+    if (window) window->update();
+}
+
+void CCamImage::OnTimer(int id) {
+    session->OnTimer(id);
+}
+
+void CCamImage::PreparePicture() {
+    work.Clear();
+    session->TakeFrame(work);
+    if (work.Size() < 100) return; // no new picture: the last one is drawn again
+    if (!picture.Convert(work.Data(), work.Size(), rotate)) return;
+    ++picturesDrawn;
+    session->SetPictureReady(picture.DecodedWidth(), picture.DecodedHeight());
+}
+
+void CCamImage::OnDraw(QPainter& painter, const QRect& client) {
+    session->ClearRepaintPending();
+    const uint32_t now = GetTickCount();
+    if (now - lastPaintYield > 1000) {
+        Sleep(1);
+        lastPaintYield = now;
+    }
+    PreparePicture();
+    if (openPending) {
+        openPending = false;
+        if (IsWindow()) session->OpenURL(url, username, password);
+        return;
+    }
+    if (!IsWindow()) return;
+    picture.Draw(painter, client, stretch != 0, rotate);
+}
+
+void CCamImage::SendCameraCommand(const QPoint& tap, const QSize& client) {
+    session->SendCameraCommand(tap.x(), tap.y(), client.width(), client.height(), rotate, ptzUrl);
+}

@@ -1,0 +1,135 @@
+#pragma once
+// CCamImage: the stream control as a component. The host sets its properties through
+// ICamImage, embeds its window, starts and stops the stream, and receives ICamImageEvents
+// through the single connection point. The network side is the StreamSession, the picture
+// side the DisplayPicture; this class binds them to the properties, the window and the events.
+// All calls come from the host's UI thread; events fire on the thread where the situation
+// arises (mostly the session's read thread).
+
+#include "control/camimageinterface.h"
+#include "control/displaypicture.h"
+#include "control/framebuffer.h"
+#include "control/streamsession.h"
+
+#include "platform/com/connectionpoint.h"
+#include "platform/ui/windowtimers.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+class CamImageWindow;
+class QPainter;
+class QPoint;
+class QRect;
+class QSize;
+
+class CCamImage final : public ICamImage,
+                        public IConnectionPointContainer,
+                        public IPersistStreamInit,
+                        public IOleObject,
+                        public IOleWindow,
+                        public ICamImageStatistics,
+                        private SessionHost {
+public:
+    // A new control holds one reference.
+    static CCamImage* Create();
+    // Objects of this module that are alive (for DllCanUnloadNow).
+    static int LiveObjects();
+
+    // IUnknown
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+
+    // IDispatch: the members of ICamImage by their dispatch identifiers.
+    HRESULT Invoke(DISPID member, REFIID iid, LCID locale, uint16_t flags, DISPPARAMS* parameters, VARIANT* result,
+                   void* exception, uint32_t* argumentError) override;
+
+    // ICamImage
+    HRESULT get_URL(BSTR* url) override;
+    HRESULT put_URL(BSTR url) override;
+    HRESULT get_FPS(float* value) override;
+    HRESULT put_FPS(float value) override;
+    HRESULT get_Stretch(int32_t* value) override;
+    HRESULT put_Stretch(int32_t value) override;
+    HRESULT get_Rotate(int16_t* value) override;
+    HRESULT put_Rotate(int16_t value) override;
+    HRESULT get_Username(BSTR* user) override;
+    HRESULT put_Username(BSTR user) override;
+    HRESULT put_Password(BSTR password) override;
+    HRESULT StopDownload() override;
+    HRESULT StartDownload() override;
+    HRESULT get_PTZ_URL(BSTR* url) override;
+    HRESULT put_PTZ_URL(BSTR url) override;
+
+    // IConnectionPointContainer
+    HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
+
+    // IPersistStreamInit: "_cx", "_cy", URL, FPS, Stretch, Rotate, PTZ_URL, in this order.
+    HRESULT GetClassID(CLSID* clsid) override;
+    HRESULT IsDirty() override;
+    HRESULT Load(IStream* stream) override;
+    HRESULT Save(IStream* stream, bool clearDirty) override;
+    HRESULT InitNew() override;
+
+    // IOleObject, IOleWindow
+    HRESULT SetClientSite(IUnknown* site) override;
+    HRESULT DoVerb(int verb, QWidget* parent) override;
+    HRESULT Close() override;
+    HRESULT SetExtent(uint32_t cx, uint32_t cy) override;
+    HRESULT GetExtent(uint32_t* cx, uint32_t* cy) override;
+    HRESULT GetWindow(QWidget** window) override;
+
+    // ICamImageStatistics
+    HRESULT GetStatistics(int64_t* picturesRead, int64_t* picturesDrawn, int64_t* bytesRead) override;
+
+    // From the control's window (UI thread).
+    void OnDraw(QPainter& painter, const QRect& client);
+    void OnTimer(int id);
+    void SendCameraCommand(const QPoint& tap, const QSize& client);
+
+private:
+    CCamImage();
+    ~CCamImage();
+
+    bool IsWindow() const;
+    void PreparePicture();
+
+    // SessionHost
+    void FireOnConnectionFailed(int status) override;
+    void FireOnConnectionBroken(int status) override;
+    void FireOnStreamStarted() override;
+    void FireOnSize(int width, int height) override;
+    void FireOnStreamStopped() override;
+    void SetWindowTimer(int id, uint32_t periodMs) override;
+    void KillWindowTimer(int id) override;
+    void RequestRepaint() override;
+
+    std::atomic<ULONG> refCount{1};
+    ConnectionPoint events;
+    std::shared_ptr<StreamSession> session;
+    QPointer<CamImageWindow> window; // UI thread
+    std::unique_ptr<WindowTimers> timers; // the window's timers; lives as long as the control
+    IUnknown* clientSite = nullptr;
+
+    // Properties (UI thread).
+    QString url;
+    float fps = 25.0f;
+    int32_t stretch = 0;
+    int16_t rotate = 0;
+    QString username;
+    QString password;
+    QString ptzUrl;
+    uint32_t extentX = 5080;
+    uint32_t extentY = 5080;
+    bool dirty = false;
+
+    // Picture side (UI thread).
+    bool openPending = false;
+    FrameBuffer work;
+    DisplayPicture picture;
+    int64_t picturesDrawn = 0;
+};

@@ -1,0 +1,72 @@
+#pragma once
+// The stream control's contract with its host: class and interface identifiers, the dispatch
+// interface ICamImage with its dispatch identifiers, and the event interface ICamImageEvents.
+// The host creates the control by CLSID_CamImage through the component runtime and knows it
+// only through this header.
+
+#include "platform/com/comtypes.h"
+
+// {6A1E2B40-3C5D-4E7F-8A91-B2C3D4E5F601}
+inline constexpr CLSID CLSID_CamImage = {0x6A1E2B40, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
+// {6A1E2B41-3C5D-4E7F-8A91-B2C3D4E5F601}
+inline constexpr IID IID_ICamImage = {0x6A1E2B41, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
+// {6A1E2B42-3C5D-4E7F-8A91-B2C3D4E5F601}
+inline constexpr IID DIID_ICamImageEvents = {0x6A1E2B42, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
+// {6A1E2B43-3C5D-4E7F-8A91-B2C3D4E5F601}
+inline constexpr GUID LIBID_VEXOCAMCONTROLCELib = {0x6A1E2B43, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
+// {6A1E2B44-3C5D-4E7F-8A91-B2C3D4E5F601}: statistics for tools, not part of the embedding contract.
+inline constexpr IID IID_ICamImageStatistics = {0x6A1E2B44, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
+
+namespace CamImageDispid {
+inline constexpr DISPID URL = 1;
+inline constexpr DISPID FPS = 2;
+inline constexpr DISPID Stretch = 3;
+inline constexpr DISPID Rotate = 4;
+inline constexpr DISPID Username = 5;
+inline constexpr DISPID Password = 6;
+inline constexpr DISPID StopDownload = 7;
+inline constexpr DISPID StartDownload = 8;
+inline constexpr DISPID PTZ_URL = 9;
+} // namespace CamImageDispid
+
+namespace CamImageEventDispid {
+inline constexpr DISPID OnSize = 1;             // Width, Height (16-bit)
+inline constexpr DISPID OnStreamStarted = 2;    // Width, Height (16-bit), always 0, 0
+inline constexpr DISPID OnConnectionFailed = 5; // Status
+inline constexpr DISPID OnConnectionBroken = 6; // Status, always 2
+inline constexpr DISPID OnStreamStopped = 7;
+} // namespace CamImageEventDispid
+
+// Every call returns S_OK or a failure code. Strings passed in are copied; strings returned are
+// newly allocated and freed by the caller with SysFreeString.
+class ICamImage : public IDispatch {
+public:
+    virtual HRESULT get_URL(BSTR* url) = 0;
+    virtual HRESULT put_URL(BSTR url) = 0;
+    virtual HRESULT get_FPS(float* fps) = 0;
+    virtual HRESULT put_FPS(float fps) = 0;
+    virtual HRESULT get_Stretch(int32_t* stretch) = 0;
+    virtual HRESULT put_Stretch(int32_t stretch) = 0;
+    virtual HRESULT get_Rotate(int16_t* rotate) = 0;
+    virtual HRESULT put_Rotate(int16_t rotate) = 0;
+    virtual HRESULT get_Username(BSTR* user) = 0;
+    virtual HRESULT put_Username(BSTR user) = 0;
+    virtual HRESULT put_Password(BSTR password) = 0;
+    virtual HRESULT StopDownload() = 0;
+    virtual HRESULT StartDownload() = 0;
+    virtual HRESULT get_PTZ_URL(BSTR* url) = 0;
+    virtual HRESULT put_PTZ_URL(BSTR url) = 0;
+
+protected:
+    ~ICamImage() = default;
+};
+
+// Counters of the control since it was created.
+class ICamImageStatistics : public IUnknown {
+public:
+    // Pictures cut from streams, pictures converted for drawing, and the bytes of the pictures read.
+    virtual HRESULT GetStatistics(int64_t* picturesRead, int64_t* picturesDrawn, int64_t* bytesRead) = 0;
+
+protected:
+    ~ICamImageStatistics() = default;
+};

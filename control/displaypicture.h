@@ -1,0 +1,64 @@
+#pragma once
+// The picture the control shows: the newest decoded JPEG turned into a 24-bit bottom-up bitmap
+// (blue, green, red; rows padded to 4 bytes) in the requested rotation, and drawn at its size or
+// stretched, mirrored as the rotation needs. Painting thread only.
+
+#include <QImage>
+#include <QRect>
+
+#include <cstdint>
+#include <vector>
+
+class QPainter;
+
+class DisplayPicture {
+public:
+    // Converts one JPEG. False when it gives no picture; the previous one then stays.
+    bool Convert(const uint8_t* jpeg, size_t length, int rotate);
+
+    bool HasBitmap() const { return !bits.empty(); }
+    int DecodedWidth() const { return decodedWidth; }
+    int DecodedHeight() const { return decodedHeight; }
+    // The bitmap's size: the decoded size, exchanged for a quarter turn.
+    int BitmapWidth() const { return biWidth; }
+    int BitmapHeight() const { return biHeight; }
+    // The bitmap's pixel memory, bottom row first.
+    const std::vector<uint8_t>& Bits() const { return bits; }
+
+    // Copies the bitmap to the painter at (0, 0): stretched over client when stretch is
+    // non-zero, else at its own size; mirrored for rotate 90 (vertically) and 180 (horizontally).
+    void Draw(QPainter& painter, const QRect& client, bool stretch, int rotate);
+
+    static int RowBytes(int width) { return ((width * 24 + 31) / 32) * 4; }
+
+private:
+    static constexpr int kStripRows = 16;
+
+    // Where the decoder puts its rows: blue-green-red, padded, bottom-up for 0 and 270. For a
+    // quarter turn the rows go through a strip of kStripRows rows that is turned into the bitmap
+    // each time it is full, while it is still in the cache.
+    struct DecodeTarget {
+        DisplayPicture* picture;
+        bool reverseRows;
+        bool quarterTurn;
+        int width = 0;
+        int height = 0;
+        int stride = 0;
+        int stripStart = 0; // the decoded row the strip's first row is
+    };
+    static bool Prepare(void* context, int width, int height);
+    static uint8_t* Row(void* context, int y);
+    // Turns the strip's rows [start, end) into their bitmap columns.
+    void TurnStrip(const DecodeTarget& target, int start, int end);
+
+    std::vector<uint8_t> converted; // rows of a picture that is turned a quarter, before the turn
+    std::vector<uint8_t> bits;      // the bitmap
+    std::vector<uint8_t> spare;     // the next bitmap, made beside the shown one
+    int decodedWidth = 0;
+    int decodedHeight = 0;
+    int biWidth = 0;
+    int biHeight = 0;
+    // The bitmap as it appears on screen for one mirroring, made once per picture.
+    QImage shown;
+    int shownRotate = -1;
+};

@@ -1,0 +1,30 @@
+#pragma once
+// Counts the pictures and bytes of a stream and writes one summary line a minute to the log.
+// The read thread adds pictures, the painting thread counts the ones it used: a lock of its own
+// keeps the counters whole.
+
+#include <cstdint>
+#include <mutex>
+
+class FrameRateStats {
+public:
+    static constexpr uint32_t kReportPeriodMs = 60000;
+
+    void Start();
+    void AddImage(int countedBytes, int pictureBytes);
+    void AddUsed();
+    // Logs the summary when more than a minute passed since the last one.
+    void Report();
+
+    int TotalImages() const;
+
+private:
+    mutable std::mutex lock;
+    int bytes = 0;
+    uint32_t startTick = 0;
+    uint32_t lastReport = 0;
+    int totalImages = 0;
+    int periodImages = 0;
+    int usedImages = 0;
+    int kiloSum = 0;
+};

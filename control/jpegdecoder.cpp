@@ -1,0 +1,140 @@
+#include "control/jpegdecoder.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+static_assert(JPEG_LIB_VERSION == 62, "the stream control is written for the libjpeg 6b interface");
+
+namespace {
+
+// The standard error manager, except that a fatal error returns to DecodeJpeg instead of ending
+// the process. Its message is formatted but not logged.
+struct ErrorManager {
+    jpeg_error_mgr standard;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX < 200 ? 200 : JMSG_LENGTH_MAX];
+};
+
+void ErrorExit(j_common_ptr info) {
+    auto* errors = reinterpret_cast<ErrorManager*>(info->err);
+    errors->standard.format_message(info, errors->message);
+    std::longjmp(errors->jump, 1);
+}
+
+void SilentOutput(j_common_ptr) {}
+
+// The memory source: the picture's bytes, then an end-of-image marker for as long as the
+// decoder asks for more.
+struct MemorySource {
+    jpeg_source_mgr standard;
+    JOCTET endOfImage[2];
+};
+
+void InitSource(j_decompress_ptr) {}
+void TermSource(j_decompress_ptr) {}
+
+boolean FillInputBuffer(j_decompress_ptr info) {
+    auto* source = reinterpret_cast<MemorySource*>(info->src);
+    WARNMS(info, JWRN_JPEG_EOF);
+    source->endOfImage[0] = 0xFF;
+    source->endOfImage[1] = JPEG_EOI;
+    source->standard.next_input_byte = source->endOfImage;
+    source->standard.bytes_in_buffer = 2;
+    return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr info, long count) {
+    jpeg_source_mgr* source = info->src;
+    if (count <= 0) return;
+    while (count > static_cast<long>(source->bytes_in_buffer)) {
+        count -= static_cast<long>(source->bytes_in_buffer);
+        FillInputBuffer(info);
+    }
+    source->next_input_byte += count;
+    source->bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void AttachMemorySource(j_decompress_ptr info, const uint8_t* bytes, size_t length) {
+    auto* source = static_cast<MemorySource*>(
+        (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, sizeof(MemorySource)));
+    source->standard.init_source = InitSource;
+    source->standard.fill_input_buffer = FillInputBuffer;
+    source->standard.skip_input_data = SkipInputData;
+    source->standard.resync_to_restart = jpeg_resync_to_restart;
+    source->standard.term_source = TermSource;
+    source->standard.next_input_byte = bytes;
+    source->standard.bytes_in_buffer = length;
+    info->src = &source->standard;
+}
+
+// Kept out of DecodeJpegRows so that nothing the jump could skip lives in its frame.
+bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, const uint8_t* bytes, size_t length,
+            PixelOrder order, void* context, PrepareRows prepare, RowAddress row) {
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_CreateDecompress(&info, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
+    AttachMemorySource(&info, bytes, length);
+    jpeg_read_header(&info, TRUE);
+    if (info.image_width > static_cast<JDIMENSION>(kMaxPictureSide) ||
+        info.image_height > static_cast<JDIMENSION>(kMaxPictureSide) ||
+        (info.jpeg_color_space != JCS_YCbCr && info.jpeg_color_space != JCS_RGB &&
+         info.jpeg_color_space != JCS_GRAYSCALE)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    // Colour and grey pictures both come out as three bytes a pixel, in the order asked for.
+    info.out_color_space = order == PixelOrder::BlueGreenRed ? JCS_EXT_BGR : JCS_RGB;
+    jpeg_start_decompress(&info);
+    if (info.output_components != 3 ||
+        !prepare(context, static_cast<int>(info.output_width), static_cast<int>(info.output_height))) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW target = row(context, static_cast<int>(info.output_scanline));
+        jpeg_read_scanlines(&info, &target, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+} // namespace
+
+bool DecodeJpegRows(const uint8_t* bytes, size_t length, PixelOrder order, void* context, PrepareRows prepare,
+                    RowAddress row) {
+    if (!bytes || length == 0) return false;
+    jpeg_decompress_struct info;
+    ErrorManager errors;
+    info.err = jpeg_std_error(&errors.standard);
+    errors.standard.error_exit = ErrorExit;
+    errors.standard.output_message = SilentOutput;
+    errors.message[0] = '\0';
+    return Decode(info, errors, bytes, length, order, context, prepare, row);
+}
+
+bool DecodeJpeg(const uint8_t* bytes, size_t length, DecodedPicture& picture) {
+    picture = DecodedPicture();
+    const bool decoded = DecodeJpegRows(
+        bytes, length, PixelOrder::RedGreenBlue, &picture,
+        [](void* context, int width, int height) {
+            auto* out = static_cast<DecodedPicture*>(context);
+            out->pixels.reset(new (std::nothrow) uint8_t[static_cast<size_t>(width) * height * 3]);
+            out->width = width;
+            out->height = height;
+            return out->pixels != nullptr;
+        },
+        [](void* context, int y) {
+            auto* out = static_cast<DecodedPicture*>(context);
+            return out->pixels.get() + static_cast<size_t>(y) * out->width * 3;
+        });
+    if (!decoded) picture = DecodedPicture();
+    return decoded;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Decoding one JPEG picture from memory with libjpeg (6b interface).
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+// Pictures larger than this in either dimension are refused rather than allocated.
+inline constexpr int kMaxPictureSide = 8192;
+
+struct DecodedPicture {
+    std::unique_ptr<uint8_t[]> pixels; // top-down rows of red, green, blue; width * 3 bytes each
+    int width = 0;
+    int height = 0;
+};
+
+// A cut picture decodes as far as its data go (an end-of-image marker is supplied); a picture
+// the decoder cannot read, a refused size, or output other than colour or grey gives nothing.
+bool DecodeJpeg(const uint8_t* bytes, size_t length, DecodedPicture& picture);
+
+// The same decoding into rows that the caller places, three bytes a pixel in the given order
+// (grey pictures give three equal bytes): prepare(width, height) is told the size first and
+// may refuse it; row(y) then says where decoded row y (from the top) goes.
+enum class PixelOrder { RedGreenBlue, BlueGreenRed };
+using PrepareRows = bool (*)(void* context, int width, int height);
+using RowAddress = uint8_t* (*)(void* context, int y);
+bool DecodeJpegRows(const uint8_t* bytes, size_t length, PixelOrder order, void* context, PrepareRows prepare,
+                    RowAddress row);

@@ -1,0 +1,387 @@
+#include "control/streamsession.h"
+
+#include "control/cameracommand.h"
+#include "control/imagereader.h"
+#include "control/streamtimings.h"
+
+#include "foundation/log.h"
+#include "platform/kernel/lasterror.h"
+#include "platform/kernel/tick.h"
+
+namespace {
+
+constexpr char16_t kAgent[] = u"CamImgCE";
+constexpr uint32_t kStatusQuery = HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER; // 0x20000013
+
+const char16_t* WideOrNull(const QString& text) {
+    return text.isEmpty() ? nullptr : reinterpret_cast<const char16_t*>(text.utf16());
+}
+
+HINTERNET TakeHandle(HINTERNET& handle) {
+    HINTERNET taken = handle;
+    handle = nullptr;
+    return taken;
+}
+
+} // namespace
+
+StreamSession::StreamSession(SessionHost* host) : host(host) {}
+
+StreamSession::~StreamSession() {
+    // Threads hold the session while they run, so the only thread objects left here belong to
+    // threads that have ended (or end right after releasing the session).
+    if (readThread.thread.joinable()) readThread.thread.detach();
+    if (commandThread.thread.joinable()) commandThread.thread.detach();
+}
+
+StreamSession::OwnedThread StreamSession::Take(OwnedThread& thread) {
+    std::lock_guard<std::mutex> guard(threadLock);
+    OwnedThread taken = std::move(thread);
+    thread = OwnedThread();
+    return taken;
+}
+
+template <typename Call>
+void StreamSession::WithHost(Call call) {
+    std::lock_guard<std::recursive_mutex> guard(hostLock);
+    if (host) call(*host);
+}
+
+void StreamSession::DetachHost() {
+    std::lock_guard<std::recursive_mutex> guard(hostLock);
+    host = nullptr;
+}
+
+void StreamSession::SetFps(float value) {
+    fps = value;
+}
+
+bool StreamSession::HasRequest() const {
+    return CurrentRequest() != nullptr;
+}
+
+HINTERNET StreamSession::CurrentRequest() const {
+    std::lock_guard<std::mutex> guard(handleLock);
+    return request;
+}
+
+bool StreamSession::OnReadThread() const {
+    return std::this_thread::get_id() == readThreadId.load();
+}
+
+bool StreamSession::OpenURL(const QString& url, const QString& user, const QString& password) {
+    LogTrace(u"CCamImage::OpenURL", "Open url '%S'", Wide(url));
+    pictureWidth = pictureHeight = 0;
+    announcedWidth = announcedHeight = 0;
+    stopping = false;
+    imageReady = false;
+
+    bool ok = false;
+    HINTERNET newInternet = InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET newConnection = nullptr;
+    HINTERNET newRequest = nullptr;
+    if (!newInternet) {
+        LogError(u"CCamImage::OpenURL", "InternetOpen failed");
+    } else {
+        LogTrace(u"CCamImage::OpenConnection", "Open '%S'", Wide(url));
+        CrackedUrl parts;
+        if (!url.isEmpty() && InternetCrackUrlW(reinterpret_cast<const char16_t*>(url.utf16()), parts)) {
+            newConnection = InternetConnectW(newInternet, parts.host.c_str(), parts.port, WideOrNull(user),
+                                             WideOrNull(password), static_cast<uint32_t>(parts.scheme), 0, 0);
+        }
+        if (newConnection) {
+            LogTrace(u"CCamImage::OpenConnection", "OpenConnection end");
+            newRequest = HttpOpenRequestW(newConnection, nullptr, parts.path.c_str(), nullptr, nullptr, nullptr,
+                                          kRequestFlags, 0);
+            if (!newRequest) {
+                LogError(u"CCamImage::OpenURL", "HttpOpenRequest failed");
+            } else {
+                ok = true;
+            }
+        } else {
+            LogError(u"CCamImage::OpenURL", "Openconnect failed");
+        }
+    }
+    {
+        std::lock_guard<std::mutex> guard(handleLock);
+        internet = newInternet;
+        connection = newConnection;
+        request = newRequest;
+    }
+    if (!ok) {
+        Stop();
+        WithHost([](SessionHost& h) { h.FireOnConnectionFailed(0); });
+        return false;
+    }
+
+    frameArrived = false;
+    timeoutRunning = false;
+    requestClosed.Reset();
+    WaitForThread(Take(readThread)); // the tail of the last stream, if it is still ending
+
+    auto self = shared_from_this();
+    auto done = std::make_shared<ManualResetEvent>(false);
+    std::lock_guard<std::mutex> guard(threadLock);
+    readThread.done = done;
+    readThread.thread = std::thread([self, done] {
+        self->ReadThread();
+        done->Set();
+    });
+    readThreadId = readThread.thread.get_id();
+    return true;
+}
+
+void StreamSession::WaitForThread(OwnedThread owned) {
+    if (!owned.thread.joinable()) return;
+    if (owned.done->Wait(StreamTimings::Current().stopWaitMs)) {
+        owned.thread.join();
+    } else {
+        LogWarning(u"CCamImage::Stop", "Wait timeout");
+        owned.thread.detach(); // it holds the session and ends on its own
+    }
+}
+
+void StreamSession::Stop() {
+    LogTrace(u"CCamImage::Stop", "begin");
+    bool expected = false;
+    if (!stopping.compare_exchange_strong(expected, true)) {
+        LogTrace(u"CCamImage::Stop", "Stop alrady in progress");
+        // A caller other than the read thread waits for the running stop, so that it never opens
+        // a new stream whose handles the other stop would then close.
+        if (!OnReadThread()) {
+            const uint32_t start = GetTickCount();
+            while (stopping && GetTickCount() - start < StreamTimings::Current().stopWaitMs) Sleep(1);
+        }
+        return;
+    }
+    StopTimers();
+
+    HINTERNET closing;
+    {
+        std::lock_guard<std::mutex> guard(handleLock);
+        closing = TakeHandle(request);
+    }
+    if (closing) InternetCloseHandle(closing); // a blocked read on the read thread fails now
+    requestClosed.Set();
+
+    if (!OnReadThread()) WaitForThread(Take(readThread));
+    WaitForThread(Take(commandThread));
+    HINTERNET oldConnection;
+    HINTERNET oldInternet;
+    {
+        std::lock_guard<std::mutex> guard(handleLock);
+        oldConnection = TakeHandle(connection);
+        oldInternet = TakeHandle(internet);
+    }
+    if (oldConnection) InternetCloseHandle(oldConnection);
+    if (oldInternet) InternetCloseHandle(oldInternet);
+    LogTrace(u"CCamImage::Stop", "end");
+    stopping = false;
+}
+
+void StreamSession::StartTimers() {
+    const float rate = fps;
+    if (rate > 0.0f) {
+        const float period = (1.0f / rate) * 1000.0f;
+        const uint32_t periodMs = period < 1.0f ? 1u : period > 3600000.0f ? 3600000u : static_cast<uint32_t>(period);
+        WithHost([periodMs](SessionHost& h) { h.SetWindowTimer(kRepaintTimer, periodMs); });
+    }
+    const uint32_t check = StreamTimings::Current().pictureCheckMs;
+    WithHost([check](SessionHost& h) { h.SetWindowTimer(kPictureTimeoutTimer, check); });
+    timersRunning = true;
+}
+
+void StreamSession::StopTimers() {
+    if (timersRunning.exchange(false)) {
+        WithHost([](SessionHost& h) {
+            h.KillWindowTimer(kRepaintTimer);
+            h.KillWindowTimer(kPictureTimeoutTimer);
+        });
+    }
+}
+
+void StreamSession::OnTimer(int id) {
+    switch (id) {
+    case kRepaintTimer:
+        if (!repaintPending) {
+            WithHost([](SessionHost& h) { h.RequestRepaint(); });
+            repaintPending = true;
+        }
+        break;
+    case kPictureTimeoutTimer:
+        if (frameArrived) {
+            frameArrived = false;
+            timeoutRunning = false;
+        } else if (!timeoutRunning) {
+            timeoutRunning = true;
+            timeoutStart = GetTickCount();
+        } else if (GetTickCount() - timeoutStart > StreamTimings::Current().pictureTimeoutMs) {
+            LogTrace(u"CCamImage::OnTimer", "Img Timeout");
+            Stop();
+            frameArrived = true;
+            timeoutRunning = false;
+        }
+        break;
+    case kConnectionTimeoutTimer:
+        WithHost([](SessionHost& h) { h.KillWindowTimer(kConnectionTimeoutTimer); });
+        Stop();
+        break;
+    default:
+        break;
+    }
+}
+
+bool StreamSession::SendRequest(int& status) {
+    LogTrace(u"CCamImage::SendRequest", "begin");
+    status = 0;
+    const uint32_t start = GetTickCount();
+    const StreamTimings& timings = StreamTimings::Current();
+    for (HINTERNET current = CurrentRequest(); current; current = CurrentRequest()) {
+        if (GetTickCount() - start > timings.connectionTimeoutMs) {
+            LogError(u"CCamImage::SendRequest", "Network Request error timout");
+            status = 4;
+            return false;
+        }
+        if (HttpSendRequestW(current, nullptr, 0, nullptr, 0)) {
+            LogTrace(u"CCamImage::SendRequest", "Request done");
+            break;
+        }
+        const uint32_t error = GetLastError();
+        if (error != ERROR_INTERNET_CANNOT_CONNECT) {
+            LogTrace(u"CCamImage::SendRequest", "Request error %d", static_cast<int>(error));
+            status = 0;
+            return false;
+        }
+        requestClosed.Wait(timings.retryDelayMs); // a stop ends the wait at once
+    }
+    status = 0;
+    uint32_t code = 0;
+    uint32_t size = sizeof(code);
+    if (HINTERNET current = CurrentRequest()) {
+        if (HttpQueryInfoW(current, kStatusQuery, &code, &size, nullptr)) status = static_cast<int>(code);
+    }
+    if (status == 200) return true;
+    LogError(u"CCamImage::SendRequest", "HttpQueryInfo failed status %d", status);
+    return false;
+}
+
+void StreamSession::StoreFrame(const uint8_t* bytes, uint32_t n) {
+    std::lock_guard<std::mutex> guard(frameLock);
+    incoming.Clear();
+    incoming.Append(bytes, n);
+}
+
+bool StreamSession::TakeFrame(FrameBuffer& work) {
+    std::lock_guard<std::mutex> guard(frameLock);
+    if (incoming.Size() == 0) return false;
+    work.Append(incoming.Data(), incoming.Size());
+    incoming.Clear();
+    stats.AddUsed();
+    return true;
+}
+
+void StreamSession::SetPictureReady(int width, int height) {
+    pictureWidth = static_cast<int16_t>(width);
+    pictureHeight = static_cast<int16_t>(height);
+    imageReady = true;
+}
+
+void StreamSession::ReadThread() {
+    LogTrace(u"CCamImage::ReadThread", "Begin");
+    int status = 0;
+    {
+        std::lock_guard<std::mutex> guard(frameLock);
+        incoming.Clear();
+    }
+    repaintPending = false;
+
+    const uint32_t connectionTimeout = StreamTimings::Current().connectionTimeoutMs;
+    WithHost([connectionTimeout](SessionHost& h) { h.SetWindowTimer(kConnectionTimeoutTimer, connectionTimeout); });
+    const bool sent = SendRequest(status);
+    WithHost([](SessionHost& h) { h.KillWindowTimer(kConnectionTimeoutTimer); });
+    if (!sent) {
+        LogError(u"CCamImage::ReadThread", "SendRequest failed");
+        Stop();
+        WithHost([status](SessionHost& h) { h.FireOnConnectionFailed(status); });
+        return;
+    }
+
+    ImageReader reader;
+    if (!reader.InitStream(CurrentRequest())) {
+        LogError(u"CCamImage::ReadThread", "anImgReader.InitStream failed");
+        Stop();
+        WithHost([](SessionHost& h) { h.FireOnConnectionFailed(4); });
+        return;
+    }
+    StartTimers();
+    stats.Start();
+    imageReady = false;
+    bool first = false;
+    uint32_t lastYield = 0;
+
+    const uint8_t* picture = nullptr;
+    uint32_t length = 0;
+    while (reader.Read(picture, length)) {
+        if (!first) {
+            LogTrace(u"CCamImage::ReadThread", "bFiredOnStreamStarted %d, %d", 0, 0);
+            WithHost([](SessionHost& h) { h.FireOnStreamStarted(); });
+            first = true;
+        }
+        StoreFrame(picture, length);
+        frameArrived = true;
+        ++picturesRead;
+        bytesRead += length;
+        stats.AddImage(static_cast<int>(length) + 65, static_cast<int>(length));
+        stats.Report();
+        const int16_t width = pictureWidth;
+        const int16_t height = pictureHeight;
+        if (imageReady && (width != announcedWidth || height != announcedHeight)) {
+            announcedWidth = width;
+            announcedHeight = height;
+            LogTrace(u"CCamImage::ReadThread", "Fire_OnSize %d, %d", width, height);
+            WithHost([width, height](SessionHost& h) { h.FireOnSize(width, height); });
+        }
+        if (GetTickCount() - lastYield > 1000) {
+            Sleep(1);
+            lastYield = GetTickCount();
+        }
+    }
+    LogTrace(u"CCamImage::ReadThread", "anImgReader.Read failed");
+    if (first) {
+        WithHost([](SessionHost& h) { h.FireOnConnectionBroken(2); });
+        Stop();
+    } else {
+        LogTrace(u"CCamImage::ReadThread", "Failed on first image");
+        WithHost([](SessionHost& h) { h.FireOnConnectionFailed(5); });
+    }
+    imageReady = false;
+    WithHost([](SessionHost& h) { h.FireOnStreamStopped(); });
+}
+
+void StreamSession::SendCameraCommand(int x, int y, int width, int height, int rotate, const QString& ptzTemplate) {
+    if (ptzTemplate.isEmpty()) return;
+    QString command;
+    if (!FormatCameraCommand(ptzTemplate, MapTap(x, y, width, height, rotate), kMaxCommandLength - 1, command)) {
+        LogWarning(u"CCamImage::SendCameraCommand", "Camera command not sent: template '%S' is not usable",
+                   Wide(ptzTemplate));
+        return;
+    }
+    std::lock_guard<std::mutex> threads(threadLock);
+    if (commandThread.thread.joinable() && !commandThread.done->IsSet()) return; // one command at a time
+    HINTERNET commandRequest = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(handleLock);
+        if (!connection) return;
+        commandRequest = HttpOpenRequestW(connection, nullptr, reinterpret_cast<const char16_t*>(command.utf16()),
+                                          nullptr, nullptr, nullptr, kRequestFlags, 0);
+    }
+    if (commandThread.thread.joinable()) commandThread.thread.join(); // it has ended
+    if (!commandRequest) return;
+    auto done = std::make_shared<ManualResetEvent>(false);
+    commandThread.done = done;
+    commandThread.thread = std::thread([commandRequest, done] {
+        HttpSendRequestW(commandRequest, nullptr, 0, nullptr, 0);
+        InternetCloseHandle(commandRequest);
+        done->Set();
+    });
+}

@@ -1,0 +1,133 @@
+#pragma once
+// The network side of the stream control: opens the HTTP connection to the URL the host set,
+// sends one GET, runs the read thread that cuts the multipart answer into pictures and keeps
+// the newest one, runs the repaint, picture-timeout and connection-timeout timers, stops from
+// any thread, sends tap-to-centre commands, and reports what happens through its host.
+//
+// Threads and ownership:
+//   - UI thread (the host's): OpenURL, Stop, OnTimer, TakeFrame, SendCameraCommand.
+//   - read thread: one per OpenURL (ReadThread); it fires most events and may call Stop.
+//   - command thread: at most one; sends one camera command.
+// The session is shared with its threads (shared_ptr), so a thread that outlives the 5 s wait
+// of Stop never touches freed memory; the host is detached (under hostLock) before it goes.
+
+#include "control/framebuffer.h"
+#include "control/frameratestats.h"
+
+#include "platform/http/wininet.h"
+#include "platform/kernel/event.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+// What the session needs of the control that owns it.
+class SessionHost {
+public:
+    virtual void FireOnConnectionFailed(int status) = 0;
+    virtual void FireOnConnectionBroken(int status) = 0;
+    virtual void FireOnStreamStarted() = 0;
+    virtual void FireOnSize(int width, int height) = 0;
+    virtual void FireOnStreamStopped() = 0;
+    // Timers of the control's window; safe from any thread.
+    virtual void SetWindowTimer(int id, uint32_t periodMs) = 0;
+    virtual void KillWindowTimer(int id) = 0;
+    // Invalidates the control's window (UI thread).
+    virtual void RequestRepaint() = 0;
+
+protected:
+    ~SessionHost() = default;
+};
+
+class StreamSession : public std::enable_shared_from_this<StreamSession> {
+public:
+    static constexpr int kRepaintTimer = 1;
+    static constexpr int kPictureTimeoutTimer = 2;
+    static constexpr int kConnectionTimeoutTimer = 3;
+    static constexpr size_t kMaxCommandLength = 256;
+
+    explicit StreamSession(SessionHost* host);
+    ~StreamSession();
+    StreamSession(const StreamSession&) = delete;
+    StreamSession& operator=(const StreamSession&) = delete;
+
+    // Opens the connection and starts the read thread; false after firing OnConnectionFailed(0).
+    bool OpenURL(const QString& url, const QString& user, const QString& password);
+    // Ends the stream and closes every handle; any thread, any number of times.
+    void Stop();
+    // The control is going away: no more calls into the host.
+    void DetachHost();
+
+    void SetFps(float fps);
+    bool HasRequest() const;
+    void StartTimers();
+    void StopTimers();
+    void OnTimer(int id);
+    void ClearRepaintPending() { repaintPending = false; }
+
+    // The newest picture, if one arrived since the last call (counted as used). UI thread.
+    bool TakeFrame(FrameBuffer& work);
+    // The display side converted a picture of this size.
+    void SetPictureReady(int width, int height);
+
+    // A tap at (x, y) in a client area of width by height, with the control's rotation and
+    // command template. Dropped while the previous command is being sent.
+    void SendCameraCommand(int x, int y, int width, int height, int rotate, const QString& ptzTemplate);
+
+    int64_t PicturesRead() const { return picturesRead; }
+    int64_t BytesRead() const { return bytesRead; }
+
+private:
+    void ReadThread();
+    bool SendRequest(int& status);
+    void StoreFrame(const uint8_t* bytes, uint32_t n);
+    HINTERNET CurrentRequest() const;
+    bool OnReadThread() const;
+    // A thread with the event it sets when it ends.
+    struct OwnedThread {
+        std::thread thread;
+        std::shared_ptr<ManualResetEvent> done;
+    };
+    // Waits a bounded time for the thread, then joins it or gives it up. No lock may be held.
+    static void WaitForThread(OwnedThread thread);
+    OwnedThread Take(OwnedThread& thread);
+    template <typename Call>
+    void WithHost(Call call);
+
+    std::recursive_mutex hostLock;
+    SessionHost* host; // guarded by hostLock
+
+    mutable std::mutex handleLock;
+    HINTERNET internet = nullptr;   // guarded by handleLock
+    HINTERNET connection = nullptr; // guarded by handleLock
+    HINTERNET request = nullptr;    // guarded by handleLock
+
+    std::mutex threadLock;     // the thread objects below; never held while waiting
+    OwnedThread readThread;    // created by OpenURL, joined by Stop
+    OwnedThread commandThread; // created by SendCameraCommand, joined by the next one or Stop
+    std::atomic<std::thread::id> readThreadId{};
+
+    std::atomic<bool> stopping{false};
+    std::atomic<bool> timersRunning{false};
+    std::atomic<bool> repaintPending{false};
+    std::atomic<bool> frameArrived{false};
+    std::atomic<bool> imageReady{false};
+    std::atomic<int16_t> pictureWidth{0};
+    std::atomic<int16_t> pictureHeight{0};
+    std::atomic<float> fps{25.0f};
+    int16_t announcedWidth = 0;  // read thread (reset before it starts)
+    int16_t announcedHeight = 0; // read thread
+    bool timeoutRunning = false; // UI thread (timer 2)
+    uint32_t timeoutStart = 0;   // UI thread
+
+    std::mutex frameLock;
+    FrameBuffer incoming; // guarded by frameLock
+    FrameRateStats stats;
+    std::atomic<int64_t> picturesRead{0};
+    std::atomic<int64_t> bytesRead{0};
+    ManualResetEvent requestClosed{true}; // set when the stream request is closed (ends retry waits)
+};

@@ -1,0 +1,391 @@
+// The stream control against a simulated camera: every way a stream starts, fails and ends,
+// with its events, their order and their thread; properties, taps and persistence.
+
+#include "tests/control/controlfixture.h"
+
+#include "platform/com/memorystream.h"
+#include "tests/support/qtprinters.h"
+
+#include <QTest>
+
+#include <cstring>
+
+void ControlTest::SetUp() {
+    StreamTimings timings;
+    timings.connectionTimeoutMs = 1500;
+    timings.retryDelayMs = 50;
+    timings.pictureCheckMs = 100;
+    timings.pictureTimeoutMs = 300;
+    StreamTimings::SetForTest(timings);
+    host.resize(640, 480);
+    host.show();
+}
+
+void ControlTest::TearDown() {
+    if (control) {
+        host.DetachControl();
+        control->Release(); // stops the stream and waits for its threads
+        control = nullptr;
+    }
+    events.reset();
+    StreamTimings::SetForTest(StreamTimings());
+}
+
+void ControlTest::MakeControl(bool embed) {
+    control = CCamImage::Create();
+    events = std::make_unique<EventRecorder>(static_cast<ICamImage*>(control));
+    if (embed) {
+        ASSERT_EQ(host.AttachControl(static_cast<ICamImage*>(control)), S_OK);
+    }
+}
+
+HRESULT ControlTest::PutText(HRESULT (ICamImage::*setter)(BSTR), const QString& text) {
+    BSTR value = SysAllocStringLen(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<uint32_t>(text.size()));
+    const HRESULT result = (static_cast<ICamImage*>(control)->*setter)(value);
+    SysFreeString(value);
+    return result;
+}
+
+HRESULT ControlTest::PutUrl(const std::string& url) {
+    return PutText(&ICamImage::put_URL, QString::fromStdString(url));
+}
+
+int64_t ControlTest::PicturesRead() {
+    int64_t read = 0, drawn = 0, bytes = 0;
+    control->GetStatistics(&read, &drawn, &bytes);
+    return read;
+}
+
+int64_t ControlTest::PicturesDrawn() {
+    int64_t read = 0, drawn = 0, bytes = 0;
+    control->GetStatistics(&read, &drawn, &bytes);
+    return drawn;
+}
+
+QWidget* ControlTest::ControlWindow() {
+    QWidget* window = nullptr;
+    control->GetWindow(&window);
+    return window;
+}
+
+namespace {
+
+const char kStream[] = "/vexo-cgi/mjpg/video.cgi";
+
+// Whether every event but those named came from the control's own threads.
+bool OnlyOnReadThread(const std::vector<RecordedEvent>& events) {
+    for (const RecordedEvent& event : events) {
+        if (event.onUiThread) return false;
+    }
+    return true;
+}
+
+TEST_F(ControlTest, AStreamStartsReportsItsSizeAndIsDrawn) {
+    InProcessCamsim camera;
+    MakeControl();
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnSize 640 480"));
+    EXPECT_EQ(events->Texts().mid(0, 2), QStringList({"OnStreamStarted 0 0", "OnSize 640 480"}));
+    EXPECT_TRUE(OnlyOnReadThread(events->Events()));
+    ASSERT_TRUE(PumpUntil([&] { return PicturesDrawn() >= 5; }));
+    EXPECT_EQ(events->Texts().count("OnSize 640 480"), 1); // announced once
+}
+
+TEST_F(ControlTest, OpenFailuresAreReportedOnTheCallersThread) {
+    MakeControl();
+    EXPECT_EQ(PutUrl("this is no url"), E_FAIL);
+    ASSERT_EQ(events->Texts(), QStringList({"OnConnectionFailed 0"}));
+    EXPECT_TRUE(events->Events()[0].onUiThread);
+
+    events->Clear();
+    CCamImage* fresh = CCamImage::Create(); // StartDownload with no URL ever set
+    EventRecorder freshEvents(static_cast<ICamImage*>(fresh));
+    ControlHost otherHost;
+    otherHost.show();
+    ASSERT_EQ(otherHost.AttachControl(static_cast<ICamImage*>(fresh)), S_OK);
+    EXPECT_EQ(fresh->StartDownload(), E_FAIL);
+    EXPECT_EQ(freshEvents.Texts(), QStringList({"OnConnectionFailed 0"}));
+    otherHost.DetachControl();
+    fresh->Release();
+}
+
+TEST_F(ControlTest, AnswersOtherThanOkGiveTheirStatus) {
+    camsim::CameraConfig config = FastCamera();
+    config.auth = camsim::AuthMode::Digest;
+    config.user = "root";
+    config.password = "secret";
+    InProcessCamsim camera(config);
+    MakeControl();
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnConnectionFailed 401"));
+    EXPECT_FALSE(events->Events().back().onUiThread);
+
+    events->Clear();
+    PutText(&ICamImage::put_Username, "root");
+    PutText(&ICamImage::put_Password, "secret");
+    ASSERT_EQ(PutUrl(camera.Url("/vexo-cgi/mjpg/nothing.cgi")), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnConnectionFailed 404"));
+
+    events->Clear();
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    EXPECT_TRUE(events->WaitFor("OnStreamStarted 0 0")); // the right password opens it
+}
+
+TEST_F(ControlTest, SendFailuresAndUnreachableCameras) {
+    InProcessCamsim camera(FastCamera());
+    camsim::Faults close;
+    close.closeBeforeHead = true;
+    camera.Server().QueueFaults(close);
+    MakeControl();
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnConnectionFailed 0"));
+
+    events->Clear();
+    const uint16_t nobody = UnusedLoopbackPort();
+    ASSERT_EQ(PutUrl("http://127.0.0.1:" + std::to_string(nobody) + kStream), S_OK);
+    // Retried until the connection limit: 4 from the send loop, or 0 when the connection
+    // timer stopped the session first.
+    ASSERT_TRUE(events->WaitForCount(1, 5000));
+    const QString failure = events->Texts().front();
+    EXPECT_TRUE(failure == "OnConnectionFailed 4" || failure == "OnConnectionFailed 0") << failure.toStdString();
+}
+
+TEST_F(ControlTest, AnswersThatAreNoPictureStreamGiveFourAndEndsBeforeAPictureFive) {
+    InProcessCamsim camera(FastCamera());
+    camsim::Faults junk;
+    junk.junkBytes = 300;
+    camera.Server().QueueFaults(junk);
+    MakeControl();
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnConnectionFailed 4"));
+
+    events->Clear();
+    camsim::Faults empty;
+    empty.closeMidPicture = 0;
+    camera.Server().QueueFaults(empty);
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnStreamStopped"));
+    EXPECT_EQ(events->Texts(), QStringList({"OnConnectionFailed 5", "OnStreamStopped"}));
+}
+
+TEST_F(ControlTest, ALostConnectionIsBrokenThenStopped) {
+    InProcessCamsim camera(FastCamera());
+    camsim::Faults loss;
+    loss.closeAfter = 3;
+    camera.Server().QueueFaults(loss);
+    MakeControl();
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnStreamStopped"));
+    const QStringList texts = events->Texts();
+    EXPECT_EQ(texts.front(), "OnStreamStarted 0 0");
+    EXPECT_EQ(texts.mid(texts.size() - 2), QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));
+    EXPECT_TRUE(OnlyOnReadThread(events->Events()));
+}
+
+TEST_F(ControlTest, StopDownloadEndsTheStreamBeforeItReturns) {
+    InProcessCamsim camera;
+    MakeControl();
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
+    ASSERT_EQ(control->StopDownload(), S_OK);
+    const QStringList texts = events->Texts(); // no event loop ran since the call
+    ASSERT_GE(texts.size(), 3);
+    EXPECT_EQ(texts.mid(texts.size() - 2), QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));
+    EXPECT_TRUE(OnlyOnReadThread(events->Events()));
+    EXPECT_EQ(control->StopDownload(), S_OK); // again: nothing to stop
+    EXPECT_EQ(events->Texts().size(), texts.size());
+}
+
+TEST_F(ControlTest, ANewUrlStopsTheRunningStreamAndOpensTheNewOne) {
+    InProcessCamsim first;
+    InProcessCamsim second;
+    MakeControl();
+    ASSERT_EQ(PutUrl(first.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
+    events->Clear();
+    ASSERT_EQ(PutUrl(second.Url(kStream)), S_OK);
+    EXPECT_EQ(events->Texts().mid(0, 2), QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));
+    ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
+    EXPECT_EQ(second.Server().Requests().All().size(), 1u);
+
+    // An empty URL is refused and leaves the running stream alone.
+    const int64_t before = PicturesRead();
+    EXPECT_EQ(PutUrl(""), E_FAIL);
+    EXPECT_TRUE(PumpUntil([&] { return PicturesRead() > before + 3; }));
+    BSTR url = nullptr;
+    control->get_URL(&url);
+    EXPECT_EQ(QString::fromUtf16(url), QString::fromStdString(second.Url(kStream)));
+    SysFreeString(url);
+}
+
+TEST_F(ControlTest, AStreamWithoutPicturesStopsAfterThePictureTimeout) {
+    camsim::CameraConfig config = FastCamera();
+    config.faults.stallAfter = 2;
+    InProcessCamsim camera(config);
+    MakeControl();
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnStreamStopped", 3000));
+    const QStringList texts = events->Texts();
+    EXPECT_EQ(texts.mid(texts.size() - 2), QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));
+}
+
+TEST_F(ControlTest, AUrlSetBeforeTheWindowExistsOpensAtTheFirstPaint) {
+    InProcessCamsim camera;
+    MakeControl(false);
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    Pump(100);
+    EXPECT_EQ(camera.Server().Requests().All().size(), 0u);
+    ASSERT_EQ(host.AttachControl(static_cast<ICamImage*>(control)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
+}
+
+TEST_F(ControlTest, FpsZeroLeavesDrawingToOtherRepaints) {
+    InProcessCamsim camera;
+    MakeControl();
+    ASSERT_EQ(control->put_FPS(0.0f), S_OK);
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
+    Pump(50);
+    const int64_t drawn = PicturesDrawn();
+    const int64_t read = PicturesRead();
+    ASSERT_TRUE(PumpUntil([&] { return PicturesRead() >= read + 5; }));
+    EXPECT_EQ(PicturesDrawn(), drawn);
+    ControlWindow()->repaint();
+    EXPECT_EQ(PicturesDrawn(), drawn + 1);
+}
+
+TEST_F(ControlTest, TapsSendTheCentreCommandThroughTheRotation) {
+    camsim::CameraConfig config;
+    config.ptz = true;
+    InProcessCamsim camera(config);
+    MakeControl();
+    ASSERT_EQ(PutText(&ICamImage::put_PTZ_URL, "/vexo-cgi/com/ptz.cgi?imagewidth=%d&imageheight=%d&center=%d,%d"), S_OK);
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
+
+    const struct {
+        int16_t rotate;
+        const char* command;
+    } cases[] = {
+        {0, "/vexo-cgi/com/ptz.cgi?imagewidth=640&imageheight=480&center=30,40"},
+        {90, "/vexo-cgi/com/ptz.cgi?imagewidth=480&imageheight=640&center=40,610"},
+        {180, "/vexo-cgi/com/ptz.cgi?imagewidth=640&imageheight=480&center=610,440"},
+        {270, "/vexo-cgi/com/ptz.cgi?imagewidth=480&imageheight=640&center=440,30"},
+    };
+    size_t sent = 0;
+    for (const auto& c : cases) {
+        control->put_Rotate(c.rotate);
+        QTest::mouseClick(ControlWindow(), Qt::LeftButton, {}, QPoint(30, 40));
+        ASSERT_TRUE(PumpUntil([&] { return camera.Server().PtzCommands().size() > sent; })) << c.rotate;
+        EXPECT_EQ(camera.Server().PtzCommands().back(), c.command);
+        ++sent;
+    }
+
+    // A tap while the last command is still being sent is dropped.
+    camsim::Faults slow;
+    slow.delayMs = 400;
+    camera.Server().QueueFaults(slow, "/vexo-cgi/com/ptz.cgi");
+    control->put_Rotate(0);
+    QTest::mouseClick(ControlWindow(), Qt::LeftButton, {}, QPoint(1, 2));
+    QTest::mouseClick(ControlWindow(), Qt::LeftButton, {}, QPoint(3, 4));
+    ASSERT_TRUE(PumpUntil([&] { return camera.Server().PtzCommands().size() > sent; }));
+    Pump(200);
+    EXPECT_EQ(camera.Server().PtzCommands().size(), sent + 1);
+    EXPECT_TRUE(QString::fromStdString(camera.Server().PtzCommands().back()).endsWith("center=1,2"));
+
+    // A template that is not a command of four numbers is not sent.
+    ASSERT_EQ(PutText(&ICamImage::put_PTZ_URL, "/vexo-cgi/com/ptz.cgi?center=%s"), S_OK);
+    Pump(500); // the slow command has ended
+    QTest::mouseClick(ControlWindow(), Qt::LeftButton, {}, QPoint(5, 6));
+    Pump(200);
+    EXPECT_EQ(camera.Server().PtzCommands().size(), sent + 1);
+}
+
+TEST_F(ControlTest, PropertiesAreSavedAndLoadedInTheirOrder) {
+    MakeControl(false);
+    PutUrl("http://cam/vexo-cgi/mjpg/video.cgi");
+    control->put_FPS(12.5f);
+    control->put_Stretch(1);
+    control->put_Rotate(270);
+    PutText(&ICamImage::put_PTZ_URL, "/p?%d");
+    PutText(&ICamImage::put_Username, "root");
+    control->SetExtent(1000, 2000);
+
+    MemoryStream* stream = MemoryStream::Create();
+    ASSERT_EQ(control->Save(stream, true), S_OK);
+    EXPECT_EQ(control->IsDirty(), S_FALSE);
+    const std::vector<uint8_t>& bytes = stream->Bytes();
+    // version, _cx, _cy, then URL, FPS, Stretch, Rotate and PTZ_URL as typed values
+    uint32_t cx = 0, cy = 0;
+    std::memcpy(&cx, bytes.data() + 4, 4);
+    std::memcpy(&cy, bytes.data() + 8, 4);
+    EXPECT_EQ(cx, 1000u);
+    EXPECT_EQ(cy, 2000u);
+    EXPECT_EQ(bytes[12], VT_BSTR);
+    const QByteArray all(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    EXPECT_FALSE(all.contains(QString("root").toUtf8())); // credentials are never saved
+    const qsizetype urlAt = all.indexOf(QByteArray::fromRawData(reinterpret_cast<const char*>(u"http"), 8));
+    const qsizetype ptzAt = all.indexOf(QByteArray::fromRawData(reinterpret_cast<const char*>(u"/p?%d"), 10));
+    EXPECT_LT(urlAt, ptzAt);
+
+    CCamImage* copy = CCamImage::Create();
+    stream->Rewind();
+    ASSERT_EQ(copy->Load(stream), S_OK);
+    BSTR text = nullptr;
+    copy->get_URL(&text);
+    EXPECT_EQ(QString::fromUtf16(text), "http://cam/vexo-cgi/mjpg/video.cgi");
+    SysFreeString(text);
+    copy->get_PTZ_URL(&text);
+    EXPECT_EQ(QString::fromUtf16(text), "/p?%d");
+    SysFreeString(text);
+    copy->get_Username(&text);
+    EXPECT_EQ(QString::fromUtf16(text), "");
+    SysFreeString(text);
+    float fps = 0;
+    int32_t stretch = 0;
+    int16_t rotate = 0;
+    copy->get_FPS(&fps);
+    copy->get_Stretch(&stretch);
+    copy->get_Rotate(&rotate);
+    EXPECT_EQ(fps, 12.5f);
+    EXPECT_EQ(stretch, 1);
+    EXPECT_EQ(rotate, 270);
+
+    // A cut stream applies nothing.
+    MemoryStream* cut = MemoryStream::Create(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 20));
+    CCamImage* other = CCamImage::Create();
+    EXPECT_NE(other->Load(cut), S_OK);
+    other->get_URL(&text);
+    EXPECT_EQ(QString::fromUtf16(text), "");
+    SysFreeString(text);
+    other->Release();
+    cut->Release();
+    copy->Release();
+    stream->Release();
+}
+
+TEST_F(ControlTest, DispatchReachesEveryMemberByItsIdentifier) {
+    MakeControl(false);
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_I2;
+    value.iVal = 90;
+    DISPPARAMS put{&value, nullptr, 1, 0};
+    EXPECT_EQ(control->Invoke(CamImageDispid::Rotate, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
+              S_OK);
+    VARIANT result;
+    VariantInit(&result);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    EXPECT_EQ(control->Invoke(CamImageDispid::Rotate, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(result.iVal, 90);
+    EXPECT_EQ(control->Invoke(CamImageDispid::Password, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                              nullptr),
+              DISP_E_MEMBERNOTFOUND); // the password cannot be read
+    value.vt = VT_I4;
+    EXPECT_EQ(control->Invoke(CamImageDispid::Rotate, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
+              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(control->Invoke(42, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), DISP_E_MEMBERNOTFOUND);
+}
+
+} // namespace

@@ -1,0 +1,150 @@
+// Decoding and converting pictures for drawing: colours, rotations, stretching, grey and odd
+// widths, cut and corrupt pictures, hostile sizes.
+
+#include "control/displaypicture.h"
+#include "control/jpegdecoder.h"
+
+#include "tests/support/qtprinters.h"
+#include "tools/camsim/jpegencoder.h"
+#include "tools/camsim/testpattern.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTransform>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+using camsim::TestPattern;
+
+std::string PatternJpeg(int width, int height, bool grey = false) {
+    const TestPattern pattern(width, height, camsim::Scene());
+    const std::vector<uint8_t> rgb = pattern.Render();
+    return camsim::EncodeJpeg(rgb.data(), width, height, grey);
+}
+
+bool Decode(const std::string& jpeg, DecodedPicture& picture) {
+    return DecodeJpeg(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), picture);
+}
+
+QImage AsImage(const DecodedPicture& picture) {
+    QImage image(picture.width, picture.height, QImage::Format_RGB888);
+    for (int y = 0; y < picture.height; ++y) {
+        std::memcpy(image.scanLine(y), picture.pixels.get() + static_cast<size_t>(y) * picture.width * 3,
+                    static_cast<size_t>(picture.width) * 3);
+    }
+    return image;
+}
+
+// What the control draws into an area of the given size.
+QImage Drawn(const std::string& jpeg, int rotate, bool stretch, QSize area) {
+    DisplayPicture display;
+    EXPECT_TRUE(display.Convert(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), rotate));
+    QImage target(area, QImage::Format_RGB888);
+    target.fill(Qt::magenta);
+    QPainter painter(&target);
+    display.Draw(painter, QRect(QPoint(0, 0), area), stretch, rotate);
+    painter.end();
+    return target;
+}
+
+bool Near(QRgb a, camsim::Rgb b, int tolerance = 12) {
+    return std::abs(qRed(a) - b.red) <= tolerance && std::abs(qGreen(a) - b.green) <= tolerance &&
+           std::abs(qBlue(a) - b.blue) <= tolerance;
+}
+
+TEST(DecodeJpegTest, ColourAndGreyPicturesGiveRgbRows) {
+    DecodedPicture picture;
+    ASSERT_TRUE(Decode(PatternJpeg(320, 240), picture));
+    EXPECT_EQ(picture.width, 320);
+    EXPECT_EQ(picture.height, 240);
+    const TestPattern pattern(320, 240, camsim::Scene());
+    const QImage image = AsImage(picture);
+    const camsim::Point red = pattern.SamplePoint(TestPattern::Field::TopLeft);
+    EXPECT_TRUE(Near(image.pixel(red.x, red.y), TestPattern::kTopLeft));
+
+    ASSERT_TRUE(Decode(PatternJpeg(320, 240, true), picture));
+    const QImage grey = AsImage(picture);
+    const QRgb pixel = grey.pixel(red.x, red.y);
+    EXPECT_EQ(qRed(pixel), qGreen(pixel));
+    EXPECT_EQ(qGreen(pixel), qBlue(pixel));
+    EXPECT_NEAR(qRed(pixel), TestPattern::Grey(TestPattern::kTopLeft), 6);
+}
+
+TEST(DecodeJpegTest, CutPicturesShowWhatTheyHaveAndBrokenOnesNothing) {
+    const std::string whole = PatternJpeg(320, 240);
+    DecodedPicture picture;
+    ASSERT_TRUE(Decode(whole.substr(0, whole.size() / 2), picture));
+    EXPECT_EQ(picture.width, 320);
+
+    std::string corrupt = whole;
+    corrupt[corrupt.find("\xFF\xC0") + 4] = 0; // sample precision 0
+    EXPECT_FALSE(Decode(corrupt, picture));
+    EXPECT_FALSE(picture.pixels);
+    EXPECT_FALSE(Decode("not a jpeg at all, but long enough to be looked at as one", picture));
+    EXPECT_FALSE(DecodeJpeg(nullptr, 10, picture));
+}
+
+TEST(DecodeJpegTest, HugeAnnouncedSizesAreRefusedBeforeAnyAllocation) {
+    std::string jpeg = PatternJpeg(64, 48);
+    const size_t frame = jpeg.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    jpeg[frame + 5] = static_cast<char>(0xFF); // height 65280+
+    jpeg[frame + 6] = static_cast<char>(0x00);
+    DecodedPicture picture;
+    EXPECT_FALSE(Decode(jpeg, picture));
+}
+
+struct RotationCase {
+    int rotate;
+    int quarterTurns; // clockwise
+};
+
+class RotationTest : public ::testing::TestWithParam<RotationCase> {};
+
+TEST_P(RotationTest, DrawsTheDecodedPictureTurnedClockwisePixelForPixel) {
+    const RotationCase c = GetParam();
+    for (int width : {320, 161}) { // an odd width: rows padded in both copies
+        SCOPED_TRACE(width);
+        const std::string jpeg = PatternJpeg(width, 120);
+        DecodedPicture picture;
+        ASSERT_TRUE(Decode(jpeg, picture));
+        const QImage expected = AsImage(picture).transformed(QTransform().rotate(90.0 * c.quarterTurns));
+
+        const QImage atSize = Drawn(jpeg, c.rotate, false, expected.size() + QSize(20, 10));
+        EXPECT_EQ(atSize.copy(QRect(QPoint(0, 0), expected.size())), expected);
+        EXPECT_EQ(atSize.pixel(expected.width() + 5, 2), QColor(Qt::magenta).rgb()); // nothing drawn beside it
+
+        EXPECT_EQ(Drawn(jpeg, c.rotate, true, expected.size()), expected); // stretched to its own size
+        const QImage stretched = Drawn(jpeg, c.rotate, true, expected.size() * 2); // covers the whole area
+        for (int y = 0; y < expected.height(); y += 7) {
+            for (int x = 0; x < expected.width(); x += 7) {
+                ASSERT_EQ(stretched.pixel(2 * x + 1, 2 * y + 1), expected.pixel(x, y)) << x << "," << y;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rotations, RotationTest,
+                         ::testing::Values(RotationCase{0, 0}, RotationCase{90, 1}, RotationCase{180, 2},
+                                           RotationCase{270, 3}));
+
+TEST(DisplayPictureTest, QuarterTurnsExchangeTheBitmapSizeButNotThePictureSize) {
+    const std::string jpeg = PatternJpeg(320, 240);
+    DisplayPicture display;
+    ASSERT_TRUE(display.Convert(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), 90));
+    EXPECT_EQ(display.BitmapWidth(), 240);
+    EXPECT_EQ(display.BitmapHeight(), 320);
+    EXPECT_EQ(display.DecodedWidth(), 320);
+    EXPECT_EQ(display.Bits().size(), static_cast<size_t>(DisplayPicture::RowBytes(240) * 320));
+
+    // A picture that gives nothing keeps the last one.
+    EXPECT_FALSE(display.Convert(reinterpret_cast<const uint8_t*>("garbage"), 7, 0));
+    EXPECT_EQ(display.BitmapWidth(), 240);
+    EXPECT_TRUE(display.HasBitmap());
+}
+
+} // namespace

@@ -1,0 +1,62 @@
+// zelctl stream against a simulated camera: the events as lines, the summary, the exit status
+// and the snapshot.
+
+#include "tests/support/camsimfixture.h"
+#include "tests/support/qtprinters.h"
+#include "tests/support/temporarydataroot.h"
+
+#include <QImage>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int status;
+    QStringList lines;
+};
+
+Outcome Stream(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(ZELCTL_PATH), QStringList{"stream"} + arguments);
+    EXPECT_TRUE(process.waitForFinished(20000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)};
+}
+
+TEST(ZelctlStreamTest, PrintsTheEventsAndWritesASnapshot) {
+    TemporaryDataRoot root;
+    InProcessCamsim camera;
+    const QString snapshot = root.File("snapshot.png");
+    const Outcome run = Stream({QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi")), "--seconds", "1",
+                                "--rotate", "180", "--snapshot", snapshot});
+    ASSERT_EQ(run.status, 0);
+    ASSERT_GE(run.lines.size(), 5);
+    EXPECT_EQ(run.lines.mid(0, 2), QStringList({"OnStreamStarted 0 0", "OnSize 640 480"}));
+    EXPECT_EQ(run.lines.mid(run.lines.size() - 3, 2), QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));
+    EXPECT_TRUE(run.lines.back().startsWith("pictures read ")) << run.lines.back().toStdString();
+
+    const QImage picture(snapshot);
+    ASSERT_EQ(picture.size(), QSize(640, 480));
+    // Turned half round: the white field (bottom right) is now top left.
+    EXPECT_EQ(QColor(picture.pixel(100, 100)).lightness(), 255);
+}
+
+TEST(ZelctlStreamTest, AFailedStreamEndsAtOnceWithStatusOne) {
+    camsim::CameraConfig config;
+    config.auth = camsim::AuthMode::Basic;
+    config.user = "root";
+    config.password = "pass";
+    InProcessCamsim camera(config);
+    const QString url = QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi"));
+    Outcome run = Stream({url, "--seconds", "30"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.lines.value(0), "OnConnectionFailed 401");
+
+    run = Stream({url, "--seconds", "1", "--user", "root", "--password", "pass"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(Stream({url, "--rotate", "45"}).status, 2);
+    EXPECT_EQ(Stream({}).status, 2);
+}
+
+} // namespace

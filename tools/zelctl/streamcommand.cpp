@@ -1,0 +1,192 @@
+#include "tools/zelctl/streamcommand.h"
+
+#include "tools/zelctl/console.h"
+
+#include "control/camimageinterface.h"
+#include "platform/com/dispatchsink.h"
+#include "platform/com/runtime.h"
+#include "platform/ui/controlhost.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+
+const char kStreamUsage[] =
+    "  zelctl stream URL [--user U] [--password P] [--seconds N] [--fps F] [--rotate 0|90|180|270]\n"
+    "                    [--stretch] [--snapshot FILE.png]\n";
+
+namespace {
+
+struct StreamOptions {
+    QString url;
+    QString user;
+    QString password;
+    int seconds = 10;
+    float fps = 25.0f;
+    int rotate = 0;
+    bool stretch = false;
+    QString snapshot;
+};
+
+std::optional<StreamOptions> Parse(const QStringList& arguments) {
+    StreamOptions options;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        bool ok = true;
+        if (argument == QLatin1String("--stretch")) {
+            options.stretch = true;
+        } else if (argument == QLatin1String("--user") && hasValue) {
+            options.user = arguments[++i];
+        } else if (argument == QLatin1String("--password") && hasValue) {
+            options.password = arguments[++i];
+        } else if (argument == QLatin1String("--seconds") && hasValue) {
+            options.seconds = arguments[++i].toInt(&ok);
+            ok = ok && options.seconds > 0;
+        } else if (argument == QLatin1String("--fps") && hasValue) {
+            options.fps = arguments[++i].toFloat(&ok);
+            ok = ok && options.fps >= 0;
+        } else if (argument == QLatin1String("--rotate") && hasValue) {
+            options.rotate = arguments[++i].toInt(&ok);
+            ok = ok && (options.rotate == 0 || options.rotate == 90 || options.rotate == 180 || options.rotate == 270);
+        } else if (argument == QLatin1String("--snapshot") && hasValue) {
+            options.snapshot = arguments[++i];
+        } else if (!argument.startsWith(QLatin1String("--")) && options.url.isEmpty()) {
+            options.url = argument;
+        } else {
+            ok = false;
+        }
+        if (!ok) return std::nullopt;
+    }
+    if (options.url.isEmpty()) return std::nullopt;
+    return options;
+}
+
+BSTR Bstr(const QString& text) {
+    return SysAllocStringLen(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<uint32_t>(text.size()));
+}
+
+void PutText(ICamImage* control, HRESULT (ICamImage::*setter)(BSTR), const QString& text) {
+    BSTR value = Bstr(text);
+    (control->*setter)(value);
+    SysFreeString(value);
+}
+
+// Prints events as lines, from whichever thread fires them, and notes how the stream went.
+class EventPrinter {
+public:
+    std::atomic<bool> started{false};
+    std::atomic<bool> ended{false};
+
+    void OnEvent(DISPID member, const DISPPARAMS& parameters) {
+        QString line;
+        switch (member) {
+        case CamImageEventDispid::OnSize:
+            line = QStringLiteral("OnSize %1 %2").arg(DispatchSink::Argument(parameters, 0)).arg(DispatchSink::Argument(parameters, 1));
+            break;
+        case CamImageEventDispid::OnStreamStarted:
+            started = true;
+            line = QStringLiteral("OnStreamStarted %1 %2")
+                       .arg(DispatchSink::Argument(parameters, 0))
+                       .arg(DispatchSink::Argument(parameters, 1));
+            break;
+        case CamImageEventDispid::OnConnectionFailed:
+            line = QStringLiteral("OnConnectionFailed %1").arg(DispatchSink::Argument(parameters, 0));
+            if (DispatchSink::Argument(parameters, 0) != 5) EndSoon(); // 5 is followed by OnStreamStopped
+            break;
+        case CamImageEventDispid::OnConnectionBroken:
+            line = QStringLiteral("OnConnectionBroken %1").arg(DispatchSink::Argument(parameters, 0));
+            break;
+        case CamImageEventDispid::OnStreamStopped:
+            line = QStringLiteral("OnStreamStopped");
+            EndSoon();
+            break;
+        default:
+            return;
+        }
+        std::lock_guard<std::mutex> guard(lock);
+        PrintLine(line);
+        std::fflush(stdout);
+    }
+
+private:
+    void EndSoon() {
+        if (!ended.exchange(true)) QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
+    std::mutex lock;
+};
+
+} // namespace
+
+int RunStreamCommand(const QStringList& arguments) {
+    const std::optional<StreamOptions> options = Parse(arguments);
+    if (!options) return Fail(QStringLiteral("usage:\n") + QString::fromLatin1(kStreamUsage));
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "zelctl";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    ICamImage* control = nullptr;
+    const HRESULT created =
+        CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage, reinterpret_cast<void**>(&control));
+    if (FAILED(created)) {
+        CoUninitialize();
+        return Fail(QStringLiteral("the stream control cannot be created (0x%1)").arg(static_cast<uint32_t>(created), 8, 16, QLatin1Char('0')));
+    }
+    ControlHost host;
+    host.resize(640, 480);
+    host.show();
+    if (FAILED(host.AttachControl(control))) {
+        control->Release();
+        CoUninitialize();
+        return Fail(QStringLiteral("the stream control has no window"));
+    }
+
+    EventPrinter printer;
+    DispatchSink* sink = DispatchSink::Create(
+        DIID_ICamImageEvents, [&printer](DISPID member, const DISPPARAMS& p) { printer.OnEvent(member, p); });
+    sink->Connect(control);
+
+    control->put_FPS(options->fps);
+    control->put_Rotate(static_cast<int16_t>(options->rotate));
+    control->put_Stretch(options->stretch ? 1 : 0);
+    PutText(control, &ICamImage::put_Username, options->user);
+    PutText(control, &ICamImage::put_Password, options->password);
+    PutText(control, &ICamImage::put_URL, options->url);
+
+    if (!printer.ended) {
+        QTimer::singleShot(options->seconds * 1000, &application, &QCoreApplication::quit);
+        application.exec();
+    }
+
+    if (!options->snapshot.isEmpty()) {
+        if (!host.ControlWindow()->grab().toImage().save(options->snapshot, "PNG")) {
+            Fail(QStringLiteral("%1: cannot be written").arg(options->snapshot));
+        }
+    }
+    control->StopDownload();
+
+    int64_t read = 0, drawn = 0, bytes = 0;
+    ICamImageStatistics* statistics = nullptr;
+    if (SUCCEEDED(control->QueryInterface(IID_ICamImageStatistics, reinterpret_cast<void**>(&statistics)))) {
+        statistics->GetStatistics(&read, &drawn, &bytes);
+        statistics->Release();
+    }
+    sink->Disconnect();
+    sink->Release();
+    host.DetachControl();
+    control->Release();
+    CoUninitialize();
+
+    PrintLine(QStringLiteral("pictures read %1, drawn %2, mean size %3 bytes").arg(read).arg(drawn).arg(read ? bytes / read : 0));
+    return printer.started ? Exit::Ok : Exit::NotFound;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Resource numbers of the viewer: commands (menus, toolbar buttons, keys), resource sets and
+// string table entries. Menus, accelerators, buttons and handlers use the same numbers.
+
+namespace Command {
+inline constexpr int ZoomIn = 108;
+inline constexpr int ZoomOut = 109;
+inline constexpr int ViewActualSize = 32775;
+inline constexpr int ViewFitToWindow = 32776;
+inline constexpr int ViewCameras = 32777;
+inline constexpr int ViewNextCamera = 32778;
+inline constexpr int ViewPreviousCamera = 32779;
+inline constexpr int ViewRotate = 32782;
+inline constexpr int ViewAutoSwitch = 32783;
+inline constexpr int NewCamera = 32787;
+inline constexpr int NewFolder = 32788;
+inline constexpr int Properties = 32789;
+inline constexpr int Delete = 32790;
+inline constexpr int Open = 32791;
+inline constexpr int NewCameraSwitch = 32792;
+inline constexpr int NewLiveSite = 32793;
+inline constexpr int Action = 32805;
+inline constexpr int AboutLumenfold = 32807;
+inline constexpr int AppAbout = 57664;
+inline constexpr int AppExit = 57665;
+inline constexpr int Help = 0xE146;
+} // namespace Command
+
+// The two resource sets of the main frame: menus, toolbar buttons and tooltips of each view.
+namespace ResourceSet {
+inline constexpr int CameraView = 128;
+inline constexpr int CollectionView = 130;
+} // namespace ResourceSet
+
+namespace Str {
+inline constexpr int Tools = 103;
+inline constexpr int SocketsFailed = 104;
+inline constexpr int CameraProperties = 501;
+inline constexpr int LiveSiteProperties = 502;
+inline constexpr int StatusUnauthorized = 503;
+inline constexpr int StatusManualSet = 504;
+inline constexpr int StatusCheckFailed = 505;
+inline constexpr int StatusOk = 506;
+inline constexpr int Unknown = 507;
+inline constexpr int CameraName = 508;
+inline constexpr int FolderName = 509;
+inline constexpr int CameraSwitchName = 510;
+inline constexpr int LiveSiteName = 511;
+inline constexpr int Default = 512;
+inline constexpr int RetrievingCameraType = 700;
+inline constexpr int ConnectingTo = 701;
+inline constexpr int ConfirmDelete = 702;
+inline constexpr int CannotConnectAddress = 1001;
+inline constexpr int CannotConnectUrl = 1002;
+inline constexpr int SwitchListEmpty = 1006;
+inline constexpr int ControlMissing = 1013;
+inline constexpr int NoNetwork = 1014;
+inline constexpr int StreamNotFoundUrl = 1015;
+inline constexpr int StreamNotFoundAddress = 1016;
+inline constexpr int StreamNotDisplayed = 1018;
+inline constexpr int TooltipOpen = 2000;
+inline constexpr int TooltipProperties = 2001;
+inline constexpr int TooltipCameras = 2002;
+inline constexpr int TooltipFullScreen = 2003;
+inline constexpr int MenuView = 32774;
+inline constexpr int MenuCamera = 32796;
+inline constexpr int AppTitle = 57344;
+inline constexpr int NeedsPassword = 65008;
+inline constexpr int PlatformName = 65009;
+} // namespace Str
+
+// Private window messages (the platform's first user message number plus n).
+namespace Message {
+inline constexpr int ViewCameraView = 1;    // main frame: show the camera view, then start it
+inline constexpr int ConnectionFailed = 2;  // camera view, from the control's events
+inline constexpr int ConnectionBroken = 3;
+inline constexpr int StreamStarted = 4;
+inline constexpr int StreamStopped = 5;
+inline constexpr int PictureSize = 6;
+inline constexpr int CheckCameraType = 7;   // property pages, from the progress dialog
+inline constexpr int CameraStopped = 8;     // camera view
+inline constexpr int StartCamera = 9;       // camera view, from the main frame
+inline constexpr int Reconnect = 10;        // camera view
+} // namespace Message

@@ -90,6 +90,22 @@ const std::string& RawConnection::ReadUntilClosed(int timeoutMs) {
     return received;
 }
 
+std::string RawConnection::TakeAnswer(int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    ReadUntil("\r\n\r\n", timeoutMs);
+    const size_t headEnd = received.find("\r\n\r\n");
+    const size_t lengthAt = received.find("Content-Length: ");
+    if (headEnd == std::string::npos || lengthAt == std::string::npos || lengthAt > headEnd)
+        return std::string();
+    const size_t total = headEnd + 4 + std::stoul(received.substr(lengthAt + 16));
+    ReadAtLeast(total, RemainingMs(deadline));
+    if (received.size() < total)
+        return std::string();
+    std::string answer = received.substr(0, total);
+    received.erase(0, total);
+    return answer;
+}
+
 bool RawConnection::StaysSilent(int milliseconds) {
     const size_t before = received.size();
     ReadMore(milliseconds);

@@ -25,6 +25,9 @@ class RawConnection {
     const std::string& ReadAtLeast(size_t count, int timeoutMs = kWaitMs);
     const std::string& ReadUntil(std::string_view marker, int timeoutMs = kWaitMs);
     const std::string& ReadUntilClosed(int timeoutMs = kWaitMs);
+    // Takes one answer with a Content-Length (head and body) out of what is received, reading
+    // as needed; empty when none is complete in time.
+    std::string TakeAnswer(int timeoutMs = kWaitMs);
     // True when nothing arrives for that long and the peer keeps the connection.
     bool StaysSilent(int milliseconds);
 

@@ -4,6 +4,7 @@
 
 #include "tools/camsim/authenticator.h"
 #include "tools/camsim/faults.h"
+#include "tools/camsim/requestlog.h"
 
 #include <string>
 
@@ -23,6 +24,8 @@ struct CameraConfig {
     std::string user;
     std::string password;
     Faults faults;
+    // Bytes of each answer's body the request log keeps for tests; a long-running camsim keeps none.
+    size_t recordedBodyBytes = RequestLog::kDefaultBodyLimit;
 };
 
 } // namespace camsim

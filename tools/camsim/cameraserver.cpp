@@ -50,7 +50,7 @@ int TenThousandths(double fraction) {
 CameraServer::CameraServer(CameraConfig config)
     : config(std::move(config)), authenticator(this->config.auth, this->config.user, this->config.password,
                                                "VEXO " + this->config.model),
-      listener([this](Socket& socket) { Serve(socket); }) {}
+      requests(this->config.recordedBodyBytes), listener([this](Socket& socket) { Serve(socket); }) {}
 
 CameraServer::~CameraServer() {
     Stop();

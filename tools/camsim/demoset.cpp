@@ -14,6 +14,7 @@ CameraConfig Camera(const std::string& model, const std::string& firmware, const
     config.resolutions = resolutions;
     config.width = width;
     config.height = height;
+    config.recordedBodyBytes = 0;
     return config;
 }
 

@@ -72,8 +72,12 @@ void Listener::AcceptLoop() {
         if ((fds[0].revents & POLLIN) == 0)
             continue;
         const int client = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
+        if (client < 0) {
+            // Out of descriptors: the client stays queued; try again a little later.
+            if (errno == EMFILE || errno == ENFILE)
+                poll(&fds[1], 1, 100);
             continue;
+        }
         const int on = 1;
         setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         JoinFinishedWorkers();

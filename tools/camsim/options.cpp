@@ -170,6 +170,7 @@ const std::vector<Option>& AllOptions() {
 } // namespace
 
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error) {
+    options.camera.recordedBodyBytes = 0; // nobody reads the bodies of a camera on the command line
     for (int i = 1; i < argc; ++i) {
         const std::string_view word = argv[i];
         const Option* option = nullptr;

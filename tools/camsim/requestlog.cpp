@@ -26,7 +26,7 @@ void RequestLog::AppendBody(size_t index, std::string_view bytes) {
     std::lock_guard<std::mutex> guard(lock);
     RequestRecord& record = records[index];
     record.bodyBytes += bytes.size();
-    const size_t room = kBodyLimit - std::min(kBodyLimit, record.body.size());
+    const size_t room = bodyLimit - std::min(bodyLimit, record.body.size());
     record.body.append(bytes.substr(0, room));
     changed.notify_all();
 }

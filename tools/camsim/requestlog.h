@@ -22,7 +22,7 @@ struct RequestRecord {
     HeaderList headers;     // as received
     int status = 0;         // the status answered; 0 while none (or closed without answering)
     uint64_t bodyBytes = 0; // body bytes sent so far (after chunk decoding)
-    std::string body;       // the first kBodyLimit of them
+    std::string body;       // the first bytes of them, up to the log's body limit
     bool finished = false;  // the answer is complete, or the connection ended
 
     std::string Header(std::string_view name) const { return FindHeader(headers, name); }
@@ -30,8 +30,11 @@ struct RequestRecord {
 
 class RequestLog {
   public:
-    static constexpr size_t kBodyLimit = 4 * 1024 * 1024;
+    static constexpr size_t kDefaultBodyLimit = 4 * 1024 * 1024;
     using Records = std::vector<RequestRecord>;
+
+    // Each record keeps the first bodyLimit bytes of its answer's body.
+    explicit RequestLog(size_t bodyLimit = kDefaultBodyLimit) : bodyLimit(bodyLimit) {}
 
     size_t Add(int connection, const RequestHead& head);
     void SetStatus(size_t index, int status);
@@ -45,6 +48,7 @@ class RequestLog {
     bool WaitFinished(size_t index, int timeoutMs) const;
 
   private:
+    const size_t bodyLimit;
     mutable std::mutex lock;
     mutable std::condition_variable changed;
     Records records; // guarded by lock

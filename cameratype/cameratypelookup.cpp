@@ -145,13 +145,16 @@ void CameraTypeLookup::Cancel() {
 }
 
 void CameraTypeLookup::TakeResult(QString& model, QString& firmware) {
-    model = worker->model;
-    firmware = worker->firmware;
+    model = LookupThread::Unshared(worker->model);
+    firmware = LookupThread::Unshared(worker->firmware);
+    const QString resolutionList = LookupThread::Unshared(worker->resolutionList);
+    const QString sourceList = LookupThread::Unshared(worker->sourceList);
+    const QString ptz = LookupThread::Unshared(worker->ptz);
     unauthorized = worker->IsUnauthorized();
-    // Only the parameter query reports lists: a greeting tells nothing to learn.
-    if (!worker->resolutionList.isEmpty() && !worker->sourceList.isEmpty()) {
-        LearnFirmware(worker->model, worker->firmware, worker->resolutionList, worker->sourceList, worker->ptz);
-    }
     worker->DeleteWhenStoped();
     worker = nullptr;
+    // Only the parameter query reports lists: a greeting tells nothing to learn.
+    if (!resolutionList.isEmpty() && !sourceList.isEmpty()) {
+        LearnFirmware(model, firmware, resolutionList, sourceList, ptz);
+    }
 }

@@ -12,9 +12,14 @@ std::atomic<int> existing{0};
 
 } // namespace
 
+QString LookupThread::Unshared(const QString& text) {
+    return QString(text.constData(), text.size());
+}
+
 LookupThread::LookupThread(const QString& address, int port, const QString& userName, const QString& password,
                            int ftpPort)
-    : address(address), port(port), userName(userName), password(password), ftpPort(ftpPort) {
+    : address(Unshared(address)), port(port), userName(Unshared(userName)), password(Unshared(password)),
+      ftpPort(ftpPort) {
     ++existing;
 }
 

@@ -30,6 +30,12 @@ public:
     // Workers made and not yet deleted: a cancelled worker counts until it has finished.
     static int ExistingCount();
 
+    // A copy that shares no data with the text. Texts cross between the worker and its owner
+    // only as such copies: the worker releases its own when it deletes itself, unordered with
+    // the owner, and the count of shared text data lives in a library that the thread checker
+    // cannot see into.
+    static QString Unshared(const QString& text);
+
     // Results; the lists only after an identification by the parameter query.
     QString model;
     QString firmware;

@@ -1,14 +1,22 @@
-// zelctl identify, run as a program the way scripts use it, against cameras on loopback.
+// zelctl identify against cameras on loopback, with what it writes to standard output and
+// standard error. The command runs inside the test process, beside the simulated cameras.
+
+#include "tools/zelctl/identifycommand.h"
 
 #include "tests/support/camsimfixture.h"
 #include "tests/support/qtprinters.h"
 #include "tests/support/temporarydataroot.h"
 #include "tools/camsim/ftpgreeter.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
+#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -18,13 +26,45 @@ struct Outcome {
     QString err;
 };
 
+// Sends one of the process's standard streams into a file while it lives.
+class StreamCapture {
+public:
+    StreamCapture(FILE* stream) : stream(stream), fd(fileno(stream)) {
+        EXPECT_TRUE(file.open());
+        std::fflush(stream);
+        saved = dup(fd);
+        dup2(file.handle(), fd);
+    }
+    ~StreamCapture() { Restore(); }
+    QString Text() {
+        Restore();
+        QFile read(file.fileName());
+        EXPECT_TRUE(read.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(read.readAll());
+    }
+
+private:
+    void Restore() {
+        if (saved < 0) return;
+        std::fflush(stream);
+        dup2(saved, fd);
+        close(saved);
+        saved = -1;
+    }
+
+    FILE* const stream;
+    const int fd;
+    QTemporaryFile file;
+    int saved = -1;
+};
+
 Outcome Identify(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(ZELCTL_PATH), QStringList{"identify"} + arguments);
-    EXPECT_TRUE(process.waitForFinished(20000));
-    QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n');
+    StreamCapture out(stdout);
+    StreamCapture err(stderr);
+    const int status = RunIdentifyCommand(arguments);
+    QStringList lines = out.Text().split(u'\n');
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-    return {process.exitCode(), lines, QString::fromUtf8(process.readAllStandardError())};
+    return {status, lines, err.Text()};
 }
 
 QString Port(uint16_t port) {

@@ -18,12 +18,16 @@ function(lumenfold_add_test)
         target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
     endif()
     set(root ${CMAKE_BINARY_DIR}/test-root/${T_NAME})
+    set(environment "QT_QPA_PLATFORM=offscreen;LUMENFOLD_ROOT=${root};LUMENFOLD_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+    if(SANITIZE STREQUAL "thread")
+        list(APPEND environment "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+    endif()
     gtest_discover_tests(${T_NAME}
         DISCOVERY_TIMEOUT 60
         PROPERTIES
             LABELS "${T_LABELS}"
             TIMEOUT ${T_TIMEOUT}
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUMENFOLD_ROOT=${root};LUMENFOLD_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+            ENVIRONMENT "${environment}")
 endfunction()
 
 # lumenfold_add_fuzz_target(NAME <name> SOURCES <files...> LIBS <libs...>)

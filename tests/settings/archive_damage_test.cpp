@@ -106,7 +106,8 @@ TEST(ArchiveDamageTest, ImpossibleLengthsCountsFlagsAndNesting) {
 
     // A negative child count means no children, as in the framework.
     Node node;
-    ArchiveReader reader(path + U32(1) + entry(0, -5));
+    const QByteArray negative = path + U32(1) + entry(0, -5);
+    ArchiveReader reader(negative);
     EXPECT_TRUE(node.Serialize(reader));
     int entries = 0;
     node.ForEachEntry([&entries](const QString&, const Data&) { ++entries; });

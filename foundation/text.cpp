@@ -36,6 +36,20 @@ QString LoadResText(int id) {
     return found == Table().end() ? QString() : QString::fromUtf16(found->second);
 }
 
+QString FormatText(const QString& format, const QStringList& values) {
+    QString out;
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        if (format.at(i) == QLatin1Char('%') && i + 1 < format.size() && format.at(i + 1) == QLatin1Char('s')) {
+            out += values.value(next++);
+            ++i;
+        } else {
+            out += format.at(i);
+        }
+    }
+    return out;
+}
+
 QString IntToText(int value) {
     return QString::number(value);
 }

@@ -21,6 +21,9 @@ void RegisterStringTable(const StringResource* table, size_t count);
 // The text of a string resource, or the empty text when there is none.
 QString LoadResText(int id);
 
+// A text of the string table with each "%s" replaced by the next value, in order.
+QString FormatText(const QString& format, const QStringList& values);
+
 // "%d" of the value.
 QString IntToText(int value);
 

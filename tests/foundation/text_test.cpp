@@ -19,6 +19,13 @@ TEST(SplitTextTest, DropsEmptyRunsAndKeepsInnerBlanks) {
     EXPECT_EQ(SplitText("a b;c", " ;"), QStringList({"a", "b", "c"}));
 }
 
+TEST(FormatTextTest2, ReplacesEachTextPlaceholderInOrder) {
+    EXPECT_EQ(FormatText("Image stream not found for camera '%s' using URL '%s'", {"Door", "http://x/%s"}),
+              "Image stream not found for camera 'Door' using URL 'http://x/%s'");
+    EXPECT_EQ(FormatText("Connecting to %s", {}), "Connecting to ");
+    EXPECT_EQ(FormatText("100% sure %d", {"x"}), "100% sure %d");
+}
+
 TEST(VersionTextTest, FormatsMajorMinorBuild) {
     EXPECT_EQ(FormatVersionText(1, 2, 15), "1.02.015");
     EXPECT_EQ(FormatVersionText(0, 0, 0), "0.00.000");

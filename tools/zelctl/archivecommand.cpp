@@ -2,6 +2,8 @@
 
 #include "tools/zelctl/console.h"
 
+#include "tools/zelctl/democollection.h"
+
 #include "settings/archivefile.h"
 #include "settings/defaults.h"
 #include "settings/node.h"
@@ -12,7 +14,7 @@ const char kArchiveUsage[] = "  zelctl archive dump FILE\n"
                              "  zelctl archive get FILE PATH [--int|--bool]\n"
                              "  zelctl archive set FILE PATH VALUE [--int|--bool]\n"
                              "  zelctl archive delete FILE PATH\n"
-                             "  zelctl archive init FILE --settings|--defaults [--force]\n";
+                             "  zelctl archive init FILE --settings|--defaults|--demo [--force]\n";
 
 namespace {
 
@@ -152,14 +154,20 @@ int Delete(const QString& file, const QString& path) {
 
 int Init(const QString& file, QStringList options) {
     const bool force = options.removeAll(QStringLiteral("--force")) > 0;
-    if (options.size() != 1 || (options[0] != QLatin1String("--settings") && options[0] != QLatin1String("--defaults"))) {
-        return Fail(QStringLiteral("init needs --settings or --defaults"));
+    const QStringList kinds = {QStringLiteral("--settings"), QStringLiteral("--defaults"), QStringLiteral("--demo")};
+    if (options.size() != 1 || !kinds.contains(options[0])) {
+        return Fail(QStringLiteral("init needs --settings, --defaults or --demo"));
     }
     if (QFileInfo::exists(file) && !force) {
         return Fail(QStringLiteral("%1 exists; add --force to replace it").arg(file));
     }
     Node node;
-    node.SetFromTable(options[0] == QLatin1String("--settings") ? kInitialSettingsTable : kDefaultValuesTable);
+    if (options[0] == QLatin1String("--defaults")) {
+        node.SetFromTable(kDefaultValuesTable);
+    } else {
+        node.SetFromTable(kInitialSettingsTable);
+        if (options[0] == QLatin1String("--demo")) AddDemoCollection(node);
+    }
     return Save(node, file);
 }
 

@@ -116,6 +116,15 @@ TEST_F(ZelctlArchiveTest, InitWritesTheInitialSettingsOrTheDefaults) {
     EXPECT_EQ(Zelctl({"get", root.File("d.arc"), "/DefaultValues/Camera/Port", "--int"}).out, "80\n");
     ASSERT_EQ(Zelctl({"init", root.File("d.arc"), "--settings", "--force"}).status, 0);
     EXPECT_EQ(Zelctl({"get", root.File("d.arc"), "/CameraCollection/Name"}).out, "Cameras\n");
+
+    // The demonstration collection: the simulator's demonstration cameras, entered with their models.
+    ASSERT_EQ(Zelctl({"init", root.File("demo.arc"), "--demo"}).status, 0);
+    EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Demo Cameras/Damson PTZ/Model"}).out, "Damson\n");
+    EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Demo Cameras/Alder/Port", "--int"}).out,
+              "18401\n");
+    EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Demo Tour/Cameras/Camera_000"}).out,
+              "/CameraCollection/Demo Cameras/Alder\n");
+    EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Harbour Live/Type"}).out, "LiveSite\n");
 }
 
 } // namespace

@@ -156,11 +156,10 @@ bool CameraServer::Answer(Socket& socket, size_t record, int status, const std::
         "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
         "\r\nCache-Control: no-cache\r\n" + (keepAlive ? "" : "Connection: close\r\n") + extraHeaders +
         "\r\n";
+    // Recorded before it goes out, so that a client holding the answer finds it in the log.
     requests.SetStatus(record, status);
-    if (!socket.Send(head + body))
-        return false;
     requests.AppendBody(record, body);
-    return keepAlive;
+    return socket.Send(head + body) && keepAlive;
 }
 
 bool CameraServer::Stream(Socket& socket, const RequestHead& request, const Faults& faults, size_t record) {

@@ -10,7 +10,8 @@ constexpr QChar kBlank = u' ';
 
 BannerPattern::BannerPattern(const QString& templateText) {
     valid = Compile(templateText);
-    if (!valid) segments.clear();
+    if (!valid)
+        segments.clear();
 }
 
 bool BannerPattern::Compile(const QString& templateText) {
@@ -25,13 +26,15 @@ bool BannerPattern::Compile(const QString& templateText) {
             return true;
         }
         const qsizetype close = templateText.indexOf(kWildcardMark, open + 1);
-        if (close < 0) return false;
+        if (close < 0)
+            return false;
         segment.literal = templateText.mid(p, open - p);
         segment.wildcard = templateText.mid(open, close - open);
         p = close + 1;
         if (p < length && templateText.at(p) == kNameMark) {
             const qsizetype nameEnd = templateText.indexOf(kNameMark, p + 1);
-            if (nameEnd < 0) return false;
+            if (nameEnd < 0)
+                return false;
             segment.name = templateText.mid(p + 1, nameEnd - p - 1);
             p = nameEnd + 1;
         }
@@ -42,11 +45,13 @@ bool BannerPattern::Compile(const QString& templateText) {
 
 bool BannerPattern::Match(const QString& text, BannerCaptures& captures) const {
     captures.clear();
-    if (!valid) return false;
+    if (!valid)
+        return false;
     qsizetype p = 0;
     for (qsizetype i = 0; i < segments.size(); ++i) {
         const Segment& segment = segments.at(i);
-        if (!QStringView(text).mid(p).startsWith(segment.literal)) return false;
+        if (!QStringView(text).mid(p).startsWith(segment.literal))
+            return false;
         p += segment.literal.size();
 
         QChar stop = kBlank;
@@ -57,8 +62,10 @@ bool BannerPattern::Match(const QString& text, BannerCaptures& captures) const {
             }
         }
         const qsizetype runStart = p;
-        while (p < text.size() && text.at(p) != stop && text.at(p) != kBlank) ++p;
-        if (!segment.name.isEmpty()) captures.insert(segment.name, text.mid(runStart, p - runStart));
+        while (p < text.size() && text.at(p) != stop && text.at(p) != kBlank)
+            ++p;
+        if (!segment.name.isEmpty())
+            captures.insert(segment.name, text.mid(runStart, p - runStart));
     }
     return true;
 }

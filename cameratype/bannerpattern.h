@@ -12,7 +12,7 @@
 using BannerCaptures = QMap<QString, QString>;
 
 class BannerPattern {
-public:
+  public:
     explicit BannerPattern(const QString& templateText);
 
     // False for a template with a "%" or "$" that is never closed; such a pattern matches
@@ -29,7 +29,7 @@ public:
     };
     const QList<Segment>& Segments() const { return segments; }
 
-private:
+  private:
     bool Compile(const QString& templateText);
 
     QList<Segment> segments;

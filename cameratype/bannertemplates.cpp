@@ -34,10 +34,10 @@ const char16_t* const kVersionTemplates[] = {
     u"%s%$major$.%s%$minor$",
 };
 
-template <size_t N>
-std::vector<BannerPattern> Compile(const char16_t* const (&templates)[N]) {
+template <size_t N> std::vector<BannerPattern> Compile(const char16_t* const (&templates)[N]) {
     std::vector<BannerPattern> patterns;
-    for (const char16_t* text : templates) patterns.emplace_back(QString::fromUtf16(text));
+    for (const char16_t* text : templates)
+        patterns.emplace_back(QString::fromUtf16(text));
     return patterns;
 }
 
@@ -55,7 +55,8 @@ const std::vector<BannerPattern>& VersionPatterns() {
 // The index of the first pattern that matches, or -1.
 int FirstMatch(const std::vector<BannerPattern>& patterns, const QString& text, BannerCaptures& captures) {
     for (size_t i = 0; i < patterns.size(); ++i) {
-        if (patterns[i].Match(text, captures)) return static_cast<int>(i);
+        if (patterns[i].Match(text, captures))
+            return static_cast<int>(i);
     }
     return -1;
 }
@@ -64,7 +65,8 @@ int FirstMatch(const std::vector<BannerPattern>& patterns, const QString& text, 
 
 bool RecognizeGreeting(const QString& greeting, QString& model, QString& version) {
     BannerCaptures captures;
-    if (FirstMatch(GreetingPatterns(), greeting, captures) < 0) return false;
+    if (FirstMatch(GreetingPatterns(), greeting, captures) < 0)
+        return false;
     model = captures.value(QStringLiteral("name"));
     version = NormalizeVersion(captures.value(QStringLiteral("version")));
     return true;
@@ -72,7 +74,8 @@ bool RecognizeGreeting(const QString& greeting, QString& model, QString& version
 
 QString NormalizeVersion(const QString& version) {
     BannerCaptures captures;
-    if (FirstMatch(VersionPatterns(), version, captures) < 0) return version;
+    if (FirstMatch(VersionPatterns(), version, captures) < 0)
+        return version;
     return captures.value(QStringLiteral("major")) + u'.' + captures.value(QStringLiteral("minor"));
 }
 

@@ -29,13 +29,15 @@ bool ChooseEntry(const QString& model, const QString& firmware, Path& entry) {
     const Node& types = CameraTypes();
     const Path firmwareNode = FirmwarePath(model);
     entry = EntryPath(FirmwarePath(QStringLiteral("unknown")), 0);
-    if (!types.Exists(firmwareNode)) return true;
+    if (!types.Exists(firmwareNode))
+        return true;
     if (firmware == QLatin1String("unknown")) {
         entry = EntryPath(firmwareNode, 0);
         return true;
     }
     int i = 0;
-    while (types.Exists(EntryPath(firmwareNode, i)) && !IsVersionLower(firmware, EntryVersion(firmwareNode, i))) {
+    while (types.Exists(EntryPath(firmwareNode, i)) &&
+           !IsVersionLower(firmware, EntryVersion(firmwareNode, i))) {
         ++i;
     }
     if (i > 0) {
@@ -43,7 +45,8 @@ bool ChooseEntry(const QString& model, const QString& firmware, Path& entry) {
         return true;
     }
     // A model node without entries has nothing of its own: it is served as unknown.
-    if (!types.Exists(EntryPath(firmwareNode, 0))) return true;
+    if (!types.Exists(EntryPath(firmwareNode, 0)))
+        return true;
     LogWarning(u"CameraTypeLookup::GetValueList", "Camera type '%S %S' to old and not supported", Wide(model),
                Wide(firmware));
     return false;
@@ -75,18 +78,20 @@ void CameraTypeLookup::GetTypeNameList(QStringList& list) const {
 bool CameraTypeLookup::GetValueList(const QString& model, const QString& firmware, const QString& key,
                                     QStringList& list) const {
     Path entry;
-    if (!ChooseEntry(model, firmware, entry)) return false;
+    if (!ChooseEntry(model, firmware, entry))
+        return false;
     const Node& types = CameraTypes();
-    LogTrace(u"CameraTypeLookup::GetValueList", "Request '%S %S' -> Camera type '%S', version '%S'", Wide(model),
-             Wide(firmware), Wide(types.GetValue(entry).GetText()), Wide(entry.Text()));
+    LogTrace(u"CameraTypeLookup::GetValueList", "Request '%S %S' -> Camera type '%S', version '%S'",
+             Wide(model), Wide(firmware), Wide(types.GetValue(entry).GetText()), Wide(entry.Text()));
     const QString value = types.GetValue(Path::Join(entry, key)).GetText();
     LogTrace(u"CameraTypeLookup::GetValueList", "'%S' - '%S'", Wide(key), Wide(value));
     list = SplitText(value, QStringLiteral(","));
     return true;
 }
 
-bool CameraTypeLookup::LearnFirmware(const QString& model, const QString& firmware, const QString& resolutionList,
-                                     const QString& sourceList, const QString& ptz) const {
+bool CameraTypeLookup::LearnFirmware(const QString& model, const QString& firmware,
+                                     const QString& resolutionList, const QString& sourceList,
+                                     const QString& ptz) const {
     if (model.isEmpty() || model.contains(u'/')) {
         LogWarning(u"CameraTypeLookup::LearnFirmware", "Model name '%S' cannot be stored", Wide(model));
         return false;
@@ -95,7 +100,8 @@ bool CameraTypeLookup::LearnFirmware(const QString& model, const QString& firmwa
     const Path firmwareNode = FirmwarePath(model);
     int n = 0;
     for (; types.Exists(EntryPath(firmwareNode, n)); ++n) {
-        if (EntryVersion(firmwareNode, n) == firmware) return false;
+        if (EntryVersion(firmwareNode, n) == firmware)
+            return false;
     }
     types.SetValue(EntryPath(firmwareNode, n), Data(firmware));
     const Node entry = types.GetNode(EntryPath(firmwareNode, n));
@@ -103,13 +109,13 @@ bool CameraTypeLookup::LearnFirmware(const QString& model, const QString& firmwa
     entry.SetValue("CameraNumber", Data(sourceList));
     const bool hasPtz = ptz.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
     entry.SetValue("PTZ", Data(hasPtz ? "true" : "false"));
-    SaveArchiveFile(types, DevicePath(QString::fromUtf16(kCameraTypesFile)), u"CameraTypeLookup::LearnFirmware",
-                    "Save Camera Types");
+    SaveArchiveFile(types, DevicePath(QString::fromUtf16(kCameraTypesFile)),
+                    u"CameraTypeLookup::LearnFirmware", "Save Camera Types");
     return true;
 }
 
-bool CameraTypeLookup::Lookup(const QString& address, int port, const QString& userName, const QString& password,
-                              uint32_t waitMs, QString& model, QString& firmware) {
+bool CameraTypeLookup::Lookup(const QString& address, int port, const QString& userName,
+                              const QString& password, uint32_t waitMs, QString& model, QString& firmware) {
     LogTrace(u"CameraTypeLookup::Lookup", "Lookup '%S'", Wide(address));
     Cancel();
     worker = new LookupThread(address, port, userName, password, ftpPort);
@@ -138,7 +144,8 @@ bool CameraTypeLookup::Collect(uint32_t waitMs, QString& model, QString& firmwar
 }
 
 void CameraTypeLookup::Cancel() {
-    if (!worker) return;
+    if (!worker)
+        return;
     worker->Cancel();
     worker->DeleteWhenStoped();
     worker = nullptr;

@@ -16,7 +16,7 @@
 class LookupThread;
 
 class CameraTypeLookup {
-public:
+  public:
     // Writes the built-in entries into the camera type tree; learned entries stay.
     CameraTypeLookup();
     // Cancels a running identification; its worker finishes on its own.
@@ -31,7 +31,8 @@ public:
     // firmware: the last entry whose version is not above the firmware, the model's
     // highest-numbered one for an empty firmware, the "unknown" entry for a model the table does
     // not know. False, with the list untouched, when the firmware is older than every entry.
-    bool GetValueList(const QString& model, const QString& firmware, const QString& key, QStringList& list) const;
+    bool GetValueList(const QString& model, const QString& firmware, const QString& key,
+                      QStringList& list) const;
 
     // Adds an entry for a firmware release that a camera reported, after the model's existing
     // entries, and writes the table to "ZelPPCCameraTypes.arc". True when an entry was added;
@@ -44,8 +45,8 @@ public:
     // when it was identified in that time: model and firmware are then set, and a firmware
     // release the table lacks is learned. Otherwise they are untouched and the identification
     // goes on, to be polled with IsDone and ended with Collect or Cancel.
-    bool Lookup(const QString& address, int port, const QString& userName, const QString& password, uint32_t waitMs,
-                QString& model, QString& firmware);
+    bool Lookup(const QString& address, int port, const QString& userName, const QString& password,
+                uint32_t waitMs, QString& model, QString& firmware);
     // True when an identification is running and its worker has finished.
     bool IsDone() const;
     // Waits up to waitMs for the running identification. True, as for Lookup, when the camera
@@ -59,7 +60,7 @@ public:
     // Where the FTP greeting is read; 21 unless a test or tool says otherwise.
     void SetFtpPort(int port) { ftpPort = port; }
 
-private:
+  private:
     // Takes the results of the stopped worker, learns, and lets the worker go.
     void TakeResult(QString& model, QString& firmware);
 

@@ -14,8 +14,9 @@ constexpr char kPalNtscHalfHeight[] =
 constexpr char kNtsc[] = "default,176x112 (NTSC),352x240 (NTSC),704x480 (NTSC)";
 constexpr char kQuarterPalNtsc[] =
     "default,176x144 (PAL),352x288 (PAL),704x576 (PAL),176x112 (NTSC),352x240 (NTSC),704x480 (NTSC)";
-constexpr char kQuarterPalNtscHalfHeight[] = "default,176x144 (PAL),352x288 (PAL),704x288 (PAL),704x576 (PAL),"
-                                             "176x112 (NTSC),352x240 (NTSC),704x240 (NTSC),704x480 (NTSC)";
+constexpr char kQuarterPalNtscHalfHeight[] =
+    "default,176x144 (PAL),352x288 (PAL),704x288 (PAL),704x576 (PAL),"
+    "176x112 (NTSC),352x240 (NTSC),704x240 (NTSC),704x480 (NTSC)";
 constexpr char kOneSource[] = "default,1";
 constexpr char kFourSources[] = "default,1,2,3,4";
 
@@ -24,7 +25,8 @@ void ScanVersion(const QString& text, int& major, int& minor) {
     major = 0;
     minor = 0;
     qsizetype p = 0;
-    if (!ReadLeadingNumber(text, p, major)) return;
+    if (!ReadLeadingNumber(text, p, major))
+        return;
     if (p < text.size() && text.at(p) == u'.') {
         ++p;
         ReadLeadingNumber(text, p, minor);
@@ -33,9 +35,11 @@ void ScanVersion(const QString& text, int& major, int& minor) {
 
 } // namespace
 
-#define CAMERA_TYPE(model, entry, version, resolutions, sources, ptz)                                            \
-    {"/CameraType/" model "/Firmware/" entry, version}, {"Resolution", resolutions}, {"CameraNumber", sources},     \
-        {"PTZ", ptz}
+#define CAMERA_TYPE(model, entry, version, resolutions, sources, ptz)                                        \
+    {"/CameraType/" model "/Firmware/" entry, version}, {"Resolution", resolutions},                         \
+        {"CameraNumber", sources}, {                                                                         \
+        "PTZ", ptz                                                                                           \
+    }
 
 // Models in this order, and within a model from the highest entry down: the order of the
 // model nodes under "/CameraType".
@@ -71,7 +75,8 @@ const TableRow kBuiltInCameraTypes[] = {
 #undef CAMERA_TYPE
 
 bool IsVersionLower(const QString& a, const QString& b) {
-    if (a.isEmpty()) return false;
+    if (a.isEmpty())
+        return false;
     int aMajor, aMinor, bMajor, bMinor;
     ScanVersion(a, aMajor, aMinor);
     ScanVersion(b, bMajor, bMinor);

@@ -20,21 +20,24 @@ constexpr char kQuit[] = "QUIT\r\n";
 
 int FtpGreetingProbe::OpenSocket() {
     std::lock_guard<std::mutex> guard(lock);
-    if (cancelled) return -1;
+    if (cancelled)
+        return -1;
     socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     return socket;
 }
 
 void FtpGreetingProbe::CloseSocket() {
     std::lock_guard<std::mutex> guard(lock);
-    if (socket >= 0) ::close(socket);
+    if (socket >= 0)
+        ::close(socket);
     socket = -1;
 }
 
 void FtpGreetingProbe::Cancel() {
     std::lock_guard<std::mutex> guard(lock);
     cancelled = true;
-    if (socket >= 0) ::shutdown(socket, SHUT_RDWR);
+    if (socket >= 0)
+        ::shutdown(socket, SHUT_RDWR);
 }
 
 QString FtpGreetingProbe::GetFTPConnectResponce(const QString& address, int port) {
@@ -59,8 +62,10 @@ QString FtpGreetingProbe::GetFTPConnectResponce(const QString& address, int port
         // A greeting may come in several pieces; the line is whole at its line feed.
         while (received < kGreetingSize && !std::memchr(greeting, '\n', received)) {
             const ssize_t got = ::recv(s, greeting + received, kGreetingSize - received, 0);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) break;
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
             received += static_cast<size_t>(got);
         }
         ::send(s, kQuit, sizeof(kQuit) - 1, MSG_NOSIGNAL);

@@ -15,7 +15,7 @@
 inline constexpr int kFtpPort = 21;
 
 class FtpGreetingProbe {
-public:
+  public:
     // The greeting as far as it arrived: up to its first line feed, the server closing the
     // connection, or 510 bytes. Empty after any failure or a Cancel.
     QString GetFTPConnectResponce(const QString& address, int port);
@@ -23,7 +23,7 @@ public:
     // Ends the probe's blocking waits; the probe then returns an empty or partial greeting.
     void Cancel();
 
-private:
+  private:
     // A new socket, stored for Cancel; -1 once cancelled or when none can be made.
     int OpenSocket();
     void CloseSocket();

@@ -24,17 +24,20 @@ void SetIdentifyTimesForTest(const IdentifyTimes& times) {
     timeLimitMs = times.timeLimitMs;
 }
 
-bool IdentifyCamera(CameraTypeLookup& lookup, const IdentifyRequest& request, QString& model, QString& firmware) {
+bool IdentifyCamera(CameraTypeLookup& lookup, const IdentifyRequest& request, QString& model,
+                    QString& firmware) {
     const IdentifyTimes times = GetIdentifyTimes();
-    if (lookup.Lookup(request.address, request.port, request.userName, request.password, times.firstWaitMs, model,
-                      firmware)) {
+    if (lookup.Lookup(request.address, request.port, request.userName, request.password, times.firstWaitMs,
+                      model, firmware)) {
         return true;
     }
     const uint32_t start = GetTickCount();
     for (;;) {
         Sleep(times.pollIntervalMs);
-        if (GetTickCount() - start >= times.timeLimitMs) break;
-        if (lookup.IsDone()) return lookup.Collect(0, model, firmware);
+        if (GetTickCount() - start >= times.timeLimitMs)
+            break;
+        if (lookup.IsDone())
+            return lookup.Collect(0, model, firmware);
     }
     lookup.Cancel();
     return false;

@@ -30,4 +30,5 @@ struct IdentifyRequest {
 
 // True, with model and firmware set, when the camera was identified in time; otherwise the
 // identification has been cancelled and both are untouched.
-bool IdentifyCamera(CameraTypeLookup& lookup, const IdentifyRequest& request, QString& model, QString& firmware);
+bool IdentifyCamera(CameraTypeLookup& lookup, const IdentifyRequest& request, QString& model,
+                    QString& firmware);

@@ -46,13 +46,15 @@ int LookupThread::Run(int) {
         ptz = answer.ptz;
         return kIdentified;
     }
-    if (query.IsCancelled()) return 0;
+    if (query.IsCancelled())
+        return 0;
 
     const QString greeting = ftpProbe.GetFTPConnectResponce(address, ftpPort);
-    if (greeting.isEmpty()) return 0;
+    if (greeting.isEmpty())
+        return 0;
     const int result = RecognizeGreeting(greeting, model, firmware) ? kIdentified : 0;
-    LogTrace(u"LookupThread::Run", "Lookup result %d, '%S' has type '%S %S' ", result, Wide(address), Wide(model),
-             Wide(firmware));
+    LogTrace(u"LookupThread::Run", "Lookup result %d, '%S' has type '%S %S' ", result, Wide(address),
+             Wide(model), Wide(firmware));
     resolutionList.clear();
     sourceList.clear();
     return result;

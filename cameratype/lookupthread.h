@@ -14,7 +14,7 @@
 #include <QString>
 
 class LookupThread : public Thread {
-public:
+  public:
     // Run's result when the camera was identified.
     static constexpr int kIdentified = 1;
 
@@ -43,10 +43,10 @@ public:
     QString sourceList;
     QString ptz;
 
-protected:
+  protected:
     int Run(int parameter) override;
 
-private:
+  private:
     const QString address;
     const int port;
     const QString userName;

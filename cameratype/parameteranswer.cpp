@@ -16,7 +16,8 @@ constexpr char kPtzKey[] = "root.Properties.PTZ.PTZ=";
 QString TakeValue(const QString& answer, const char* key) {
     const QLatin1String keyText(key);
     const qsizetype found = answer.indexOf(keyText);
-    if (found < 0) return QString();
+    if (found < 0)
+        return QString();
     const qsizetype start = found + keyText.size();
     const qsizetype lineEnd = answer.indexOf(u'\n', start);
     return answer.mid(start, lineEnd < 0 ? -1 : lineEnd - start);
@@ -27,7 +28,8 @@ QString SourceList(const QString& count) {
     qsizetype pos = 0;
     ReadLeadingNumber(count, pos, n);
     QString list = QStringLiteral("default");
-    for (int source = 1; source <= std::min(n, kMaxVideoSources); ++source) list += u',' + QString::number(source);
+    for (int source = 1; source <= std::min(n, kMaxVideoSources); ++source)
+        list += u',' + QString::number(source);
     return list;
 }
 

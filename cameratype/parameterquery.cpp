@@ -10,7 +10,8 @@ namespace {
 constexpr char16_t kFunction[] = u"LookupThread::QueryParameters";
 constexpr char16_t kAgent[] = u"ZelPPC";
 constexpr char16_t kObject[] =
-    u"/vexo-cgi/view/param.cgi?action=list&group=root.Properties.Image.Resolution,root.ImageSource.NbrOfSources,"
+    u"/vexo-cgi/view/"
+    u"param.cgi?action=list&group=root.Properties.Image.Resolution,root.ImageSource.NbrOfSources,"
     u"root.Brand.ProdShortName,root.Properties.Firmware.Version,root.Properties.PTZ.PTZ";
 constexpr uint32_t kStatusOk = 200;
 constexpr uint32_t kStatusUnauthorized = 401;
@@ -30,12 +31,14 @@ const char16_t* Utf16(const QString& text) {
 bool ParameterQuery::KeepRequest(HINTERNET opened) {
     request = opened;
     // A Cancel that came before the store has found nothing to close.
-    if (cancelled) CloseRequest();
+    if (cancelled)
+        CloseRequest();
     return !cancelled;
 }
 
 void ParameterQuery::CloseRequest() {
-    if (HINTERNET open = request.exchange(nullptr)) InternetCloseHandle(open);
+    if (HINTERNET open = request.exchange(nullptr))
+        InternetCloseHandle(open);
 }
 
 void ParameterQuery::Cancel() {
@@ -53,7 +56,8 @@ bool ParameterQuery::ReadAnswer(HINTERNET opened, QByteArray& bytes) {
             LogError(kFunction, "InternetReadFile failed");
             return false;
         }
-        if (got == 0) break;
+        if (got == 0)
+            break;
         bytes.append(buffer, got);
     }
     return true;
@@ -68,7 +72,8 @@ bool ParameterQuery::Run(const QString& address, int port, const QString& userNa
         return false;
     }
     const OwnedHandle connection(InternetConnectW(internet.get(), Utf16(address), static_cast<uint16_t>(port),
-                                                  Utf16(userName), Utf16(password), INTERNET_SERVICE_HTTP, 0, 0));
+                                                  Utf16(userName), Utf16(password), INTERNET_SERVICE_HTTP, 0,
+                                                  0));
     if (!connection) {
         LogError(kFunction, "InternetConnect failed");
         return false;
@@ -87,7 +92,8 @@ bool ParameterQuery::Run(const QString& address, int port, const QString& userNa
     if (ok) {
         uint32_t status = 0;
         uint32_t length = sizeof(status);
-        if (HttpQueryInfoW(opened, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length, nullptr) &&
+        if (HttpQueryInfoW(opened, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length,
+                           nullptr) &&
             status == kStatusUnauthorized) {
             unauthorized = true;
         }
@@ -99,6 +105,7 @@ bool ParameterQuery::Run(const QString& address, int port, const QString& userNa
     QByteArray bytes;
     ok = ok && ReadAnswer(opened, bytes);
     CloseRequest();
-    if (ok) answer = ParseParameterAnswer(bytes);
+    if (ok)
+        answer = ParseParameterAnswer(bytes);
     return ok;
 }

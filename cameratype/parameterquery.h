@@ -19,7 +19,7 @@
 inline constexpr int kMaxParameterAnswerSize = 64 * 1024;
 
 class ParameterQuery {
-public:
+  public:
     // True when the camera answered with status 200; the answer's values are then in answer.
     bool Run(const QString& address, int port, const QString& userName, const QString& password,
              ParameterAnswer& answer);
@@ -30,7 +30,7 @@ public:
     // Set as soon as the camera answered with status 401.
     bool IsUnauthorized() const { return unauthorized; }
 
-private:
+  private:
     // The request of Run, kept where Cancel can close it; null when there is none.
     bool KeepRequest(HINTERNET request);
     void CloseRequest();

@@ -18,14 +18,10 @@ const StoredText kBeforePort[] = {
 };
 
 const StoredText kAfterPort[] = {
-    {"Model", &Camera::model},
-    {"Firmware", &Camera::firmware},
-    {"UserName", &Camera::userName},
-    {"Password", &Camera::password},
-    {"Resolution", &Camera::resolution},
-    {"CameraNumber", &Camera::cameraNumber},
-    {"Rotation", &Camera::rotation},
-    {"Compression", &Camera::compression},
+    {"Model", &Camera::model},           {"Firmware", &Camera::firmware},
+    {"UserName", &Camera::userName},     {"Password", &Camera::password},
+    {"Resolution", &Camera::resolution}, {"CameraNumber", &Camera::cameraNumber},
+    {"Rotation", &Camera::rotation},     {"Compression", &Camera::compression},
     {"CustomURL", &Camera::customURL},
 };
 
@@ -34,13 +30,17 @@ constexpr char kPortKey[] = "Port";
 } // namespace
 
 void Camera::Load(const Node& item) {
-    for (const StoredText& entry : kBeforePort) this->*entry.field = item.GetValue(entry.key).GetText();
+    for (const StoredText& entry : kBeforePort)
+        this->*entry.field = item.GetValue(entry.key).GetText();
     port = item.GetValue(kPortKey).GetInt();
-    for (const StoredText& entry : kAfterPort) this->*entry.field = item.GetValue(entry.key).GetText();
+    for (const StoredText& entry : kAfterPort)
+        this->*entry.field = item.GetValue(entry.key).GetText();
 }
 
 void Camera::Save(const Node& item) const {
-    for (const StoredText& entry : kBeforePort) item.SetValue(entry.key, Data(this->*entry.field));
+    for (const StoredText& entry : kBeforePort)
+        item.SetValue(entry.key, Data(this->*entry.field));
     item.SetValue(kPortKey, Data(port));
-    for (const StoredText& entry : kAfterPort) item.SetValue(entry.key, Data(this->*entry.field));
+    for (const StoredText& entry : kAfterPort)
+        item.SetValue(entry.key, Data(this->*entry.field));
 }

@@ -7,7 +7,7 @@
 class Node;
 
 class Camera {
-public:
+  public:
     Camera() = default;
     virtual ~Camera() = default;
     Camera(const Camera&) = default;

@@ -9,9 +9,11 @@ CameraEdit CameraEdit::Open(ItemType typeOfNew, const Path& folder, const QStrin
     CameraEdit edit;
     QString itemName = name;
     if (itemName.isEmpty()) {
-        const char* defaults = typeOfNew == ItemType::LiveSite ? "/DefaultValues/LiveSite" : "/DefaultValues/Camera";
+        const char* defaults =
+            typeOfNew == ItemType::LiveSite ? "/DefaultValues/LiveSite" : "/DefaultValues/Camera";
         edit.record.Load(Defaults().GetNode(defaults));
-        itemName = GenerateItemName(folder, typeOfNew == ItemType::LiveSite ? ItemType::LiveSite : ItemType::Camera);
+        itemName =
+            GenerateItemName(folder, typeOfNew == ItemType::LiveSite ? ItemType::LiveSite : ItemType::Camera);
     } else {
         edit.record.Load(Settings().GetNode(Path::Join(folder, itemName)));
     }
@@ -24,9 +26,11 @@ CameraEdit CameraEdit::Open(ItemType typeOfNew, const Path& folder, const QStrin
 
 bool CameraEdit::WriteBack() {
     const Path folder(record.folderPath);
-    if (!IsCollectionFolder(folder)) return false;
+    if (!IsCollectionFolder(folder))
+        return false;
     const Path newPath = Path::Join(folder, record.name);
-    if (newPath != currentPath) Settings().Delete(currentPath);
+    if (newPath != currentPath)
+        Settings().Delete(currentPath);
     record.Save(Settings().GetNode(newPath));
     currentPath = newPath;
     return true;

@@ -8,7 +8,7 @@
 #include "settings/path.h"
 
 class CameraEdit {
-public:
+  public:
     // An existing item of the folder, or, when name is empty, a new item of the type (Camera or
     // LiveSite) made from its defaults with a generated name.
     static CameraEdit Open(ItemType typeOfNew, const Path& folder, const QString& name);

@@ -37,13 +37,15 @@ QStringList CameraSwitchEdit::Members() const {
     ChildIterator it = node.GetFirstChild(kMembersNode);
     QString key;
     Data value;
-    while (node.GetNextChild(it, key, value)) members.append(value.GetText());
+    while (node.GetNextChild(it, key, value))
+        members.append(value.GetText());
     return members;
 }
 
 bool CameraSwitchEdit::WriteBack(const QStringList& checkedPaths) {
     const Path newPath = Path::Join(folderPath, name);
-    if (!MoveItem(currentPath, newPath)) return false;
+    if (!MoveItem(currentPath, newPath))
+        return false;
     currentPath = newPath;
 
     const Node cameraSwitch = Settings().GetNode(newPath);
@@ -53,7 +55,8 @@ bool CameraSwitchEdit::WriteBack(const QStringList& checkedPaths) {
     cameraSwitch.Delete(kMembersNode);
     int count = 0;
     for (const QString& path : checkedPaths) {
-        if (!CanBeMember(path)) continue;
+        if (!CanBeMember(path))
+            continue;
         const QString key = QString::asprintf("%s/Camera_%03d", kMembersNode, count++);
         cameraSwitch.SetValue(key, Data(path));
     }

@@ -8,7 +8,7 @@
 #include <QStringList>
 
 class CameraSwitchEdit {
-public:
+  public:
     // An existing switch of the folder, or, when name is empty, a new one with a generated name
     // and the default display time.
     static CameraSwitchEdit Open(const Path& folder, const QString& name);

@@ -35,24 +35,29 @@ QString FillTemplate(const QString& templateText, const QString& address, int po
 }
 
 void AppendParameter(QString& url, const QString& name, const QString& value) {
-    if (!url.contains(u'?')) url += u'?';
-    if (url.indexOf(u'?') != url.size() - 1) url += u'&';
+    if (!url.contains(u'?'))
+        url += u'?';
+    if (url.indexOf(u'?') != url.size() - 1)
+        url += u'&';
     url += name + u'=' + value;
 }
 
 } // namespace
 
 QString Camera::GetURL() const {
-    if (type != QLatin1String("Camera")) return customURL;
+    if (type != QLatin1String("Camera"))
+        return customURL;
 
     QString url = FillTemplate(Defaults().GetValue(kTemplatePath).GetText(), address, port);
     if (resolution != kDefault) {
         // The camera type table annotates resolutions ("176x144 (PAL)"); the camera wants none.
         QString value = resolution.left(resolution.indexOf(QStringLiteral(" (")));
-        if (value == QLatin1String("176x112")) value = QStringLiteral("halfsize");
+        if (value == QLatin1String("176x112"))
+            value = QStringLiteral("halfsize");
         AppendParameter(url, QStringLiteral("resolution"), value);
     }
-    if (cameraNumber != kDefault) AppendParameter(url, QStringLiteral("camera"), cameraNumber);
+    if (cameraNumber != kDefault)
+        AppendParameter(url, QStringLiteral("camera"), cameraNumber);
     LogTrace(u"Camera::GetURL", "'%S'", Wide(url));
     return url;
 }

@@ -17,9 +17,11 @@ const StringResource kBuiltInTexts[] = {
 
 QString CollectionText(int id) {
     const QString text = LoadResText(id);
-    if (!text.isEmpty()) return text;
+    if (!text.isEmpty())
+        return text;
     for (const StringResource& entry : kBuiltInTexts) {
-        if (entry.id == id) return QString::fromUtf16(entry.text);
+        if (entry.id == id)
+            return QString::fromUtf16(entry.text);
     }
     return QString();
 }

@@ -11,7 +11,8 @@ bool MoveItem(const Path& currentPath, const Path& newPath) {
     if (!IsCollectionFolder(Path::GetParent(newPath)) || !CheckFolderMove(newPath, currentPath).isEmpty()) {
         return false;
     }
-    if (newPath != currentPath) Settings().Move(currentPath, newPath);
+    if (newPath != currentPath)
+        Settings().Move(currentPath, newPath);
     return true;
 }
 
@@ -25,7 +26,8 @@ FolderEdit FolderEdit::Open(const Path& parent, const QString& name) {
 
 bool FolderEdit::WriteBack() {
     const Path newPath = Path::Join(parentPath, name);
-    if (!MoveItem(currentPath, newPath)) return false;
+    if (!MoveItem(currentPath, newPath))
+        return false;
     const Node folder = Settings().GetNode(newPath);
     folder.SetValue("Name", Data(name));
     folder.SetValue("Type", Data(ItemTypeText(ItemType::Folder)));

@@ -7,7 +7,7 @@
 #include <QString>
 
 class FolderEdit {
-public:
+  public:
     // An existing folder of the parent, or, when name is empty, a new one with a generated name.
     static FolderEdit Open(const Path& parent, const QString& name);
 

@@ -22,7 +22,8 @@ const TypeInfo kTypes[] = {
 
 const TypeInfo* Find(ItemType type) {
     for (const TypeInfo& info : kTypes) {
-        if (info.type == type) return &info;
+        if (info.type == type)
+            return &info;
     }
     return nullptr;
 }
@@ -36,7 +37,8 @@ QString ItemTypeText(ItemType type) {
 
 ItemType ItemTypeFromText(const QString& text) {
     for (const TypeInfo& info : kTypes) {
-        if (text == QLatin1String(info.text)) return info.type;
+        if (text == QLatin1String(info.text))
+            return info.type;
     }
     return ItemType::None;
 }
@@ -54,6 +56,7 @@ bool IsCollectionFolder(const Path& folder) {
 
 QString GenerateItemName(const Path& folder, ItemType type) {
     const TypeInfo* info = Find(type);
-    if (!info) return QString();
+    if (!info)
+        return QString();
     return Settings().MakeUniqueName(folder, CollectionText(info->baseNameId));
 }

@@ -8,6 +8,7 @@ SiblingKey ReadSiblingKey(const Path& item) {
 }
 
 int CompareSiblings(const SiblingKey& a, const SiblingKey& b) {
-    if (a.type != b.type) return static_cast<int>(a.type) < static_cast<int>(b.type) ? -1 : 1;
+    if (a.type != b.type)
+        return static_cast<int>(a.type) < static_cast<int>(b.type) ? -1 : 1;
     return QString::compare(a.name, b.name, Qt::CaseInsensitive);
 }

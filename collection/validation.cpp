@@ -40,7 +40,8 @@ QString Message(const char16_t* text) {
 // The first message of the list that is not empty.
 QString FirstFailure(std::initializer_list<QString> results) {
     for (const QString& result : results) {
-        if (!result.isEmpty()) return result;
+        if (!result.isEmpty())
+            return result;
     }
     return QString();
 }
@@ -65,14 +66,16 @@ QString CheckCharacters(const QString& text, CharacterSet set) {
     for (const QChar c : text) {
         // Only A-Z is lowered: a letter outside ASCII that lowers into the set stays outside it.
         const QChar lowered = c.unicode() < 0x80 ? c.toLower() : c;
-        if (!allowed.contains(lowered)) return Message(info.message);
+        if (!allowed.contains(lowered))
+            return Message(info.message);
     }
     return QString();
 }
 
 QString CheckUniqueName(const Path& folder, const QString& name, const Path& currentPath) {
     const Path newPath = Path::Join(folder, name);
-    if (newPath != currentPath && Settings().Exists(newPath)) return Message(ValidationMessage::kNameExists);
+    if (newPath != currentPath && Settings().Exists(newPath))
+        return Message(ValidationMessage::kNameExists);
     return QString();
 }
 
@@ -80,15 +83,18 @@ QString CheckFolderMove(const Path& newPath, const Path& currentPath) {
     // The closing "/" compares whole names: a folder A may move into its sibling AB.
     const QString to = newPath.Text() + u'/';
     const QString from = currentPath.Text() + u'/';
-    if (to != from && to.startsWith(from)) return Message(ValidationMessage::kMoveIntoSubFolder);
+    if (to != from && to.startsWith(from))
+        return Message(ValidationMessage::kMoveIntoSubFolder);
     return QString();
 }
 
 QString CheckInteger(const QString& text, int low, int high, int& value) {
     bool ok = false;
     const int number = text.trimmed().toInt(&ok, 10);
-    if (!ok) return Message(kMessageNotANumber);
-    if (number < low || number > high) return Message(kMessageOutOfRange).arg(low).arg(high);
+    if (!ok)
+        return Message(kMessageNotANumber);
+    if (number < low || number > high)
+        return Message(kMessageOutOfRange).arg(low).arg(high);
     value = number;
     return QString();
 }
@@ -106,14 +112,14 @@ QString ValidateCameraSwitchName(const QString& entered, const Path& folder, con
 
 QString ValidateFolderName(const QString& entered, const Path& parent, const Path& currentPath) {
     const QString name = TakeEnteredText(entered);
-    return FirstFailure(
-        {ValidateItemName(name, parent, currentPath), CheckFolderMove(Path::Join(parent, name), currentPath)});
+    return FirstFailure({ValidateItemName(name, parent, currentPath),
+                         CheckFolderMove(Path::Join(parent, name), currentPath)});
 }
 
 QString ValidateNetworkAddress(const QString& entered) {
     const QString address = TakeEnteredText(entered);
-    return FirstFailure(
-        {CheckLength(address), CheckCharacters(address, CharacterSet::NetworkAddress), CheckNotEmpty(address)});
+    return FirstFailure({CheckLength(address), CheckCharacters(address, CharacterSet::NetworkAddress),
+                         CheckNotEmpty(address)});
 }
 
 QString ValidateCredential(const QString& entered) {

@@ -14,7 +14,8 @@ inline constexpr char16_t kItemNameCharacters[] =
     u"This field can only contain the characters: A-Z, a-z, 0-9, ( ) . _ - and blank spaces.";
 inline constexpr char16_t kCredentialCharacters[] =
     u"This field can only contain the characters: A-Z, a-z, 0-9, ( ) . _ -";
-inline constexpr char16_t kAddressCharacters[] = u"This field can only contain the characters: A-Z, a-z, 0-9,  . - ";
+inline constexpr char16_t kAddressCharacters[] =
+    u"This field can only contain the characters: A-Z, a-z, 0-9,  . - ";
 inline constexpr char16_t kNameExists[] = u"This name already exists.";
 inline constexpr char16_t kMoveIntoSubFolder[] = u"Cannot move source folder into a sub-folder.";
 } // namespace ValidationMessage

@@ -25,7 +25,8 @@ constexpr int kRuns = 20;
 struct Camera {
     explicit Camera(bool parameterQuery) : server(Config(parameterQuery)), ftp(Greeting()) {
         std::string error;
-        if (!server.Start(0, error) || !ftp.Start(0, error)) std::fprintf(stderr, "camsim: %s\n", error.c_str());
+        if (!server.Start(0, error) || !ftp.Start(0, error))
+            std::fprintf(stderr, "camsim: %s\n", error.c_str());
     }
     static camsim::CameraConfig Config(bool parameterQuery) {
         camsim::CameraConfig config;
@@ -47,7 +48,8 @@ std::vector<double> Time(const char* what, const std::function<bool()>& identify
     for (int i = 0; i < kRuns; ++i) {
         QElapsedTimer timer;
         timer.start();
-        if (!identify()) std::fprintf(stderr, "%s, run %d: not identified\n", what, i + 1);
+        if (!identify())
+            std::fprintf(stderr, "%s, run %d: not identified\n", what, i + 1);
         times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
     }
     return times;
@@ -57,16 +59,18 @@ void Report(const char* what, const std::function<bool()>& identify) {
     std::vector<double> times = Time(what, identify);
     std::sort(times.begin(), times.end());
     const double median = (times[kRuns / 2 - 1] + times[kRuns / 2]) / 2;
-    std::printf("%-44s median %7.1f ms   min %7.1f ms   max %7.1f ms   (%d runs)\n", what, median, times.front(),
-                times.back(), kRuns);
+    std::printf("%-44s median %7.1f ms   min %7.1f ms   max %7.1f ms   (%d runs)\n", what, median,
+                times.front(), times.back(), kRuns);
 }
 
 bool RunZelctl(const Camera& camera) {
     QProcess process;
-    process.start(QStringLiteral(ZELCTL_PATH), {"identify", "127.0.0.1", "--port", QString::number(camera.server.Port()),
-                                                "--ftp-port", QString::number(camera.ftp.Port())});
+    process.start(QStringLiteral(ZELCTL_PATH),
+                  {"identify", "127.0.0.1", "--port", QString::number(camera.server.Port()), "--ftp-port",
+                   QString::number(camera.ftp.Port())});
     const bool identified = process.waitForFinished(20000) && process.exitCode() == 0;
-    if (!identified) std::fprintf(stderr, "%s", process.readAllStandardError().constData());
+    if (!identified)
+        std::fprintf(stderr, "%s", process.readAllStandardError().constData());
     return identified;
 }
 

@@ -91,9 +91,9 @@ TEST(BannerPatternTest, GreetingsAndTheirTemplates) {
 TEST(BannerPatternTest, GreetingsThatAreNotRecognised) {
     const char* const greetings[] = {
         "",
-        "220 vexo Alder Network Camera 2.31 ready", // another capitalisation of the brand
-        "220 VEXO Alder Network Camera 2.31",       // nothing after the version
-        "220 VEXO Alder Network Camera 2.31\r\n",   // only a line break after it
+        "220 vexo Alder Network Camera 2.31 ready",     // another capitalisation of the brand
+        "220 VEXO Alder Network Camera 2.31",           // nothing after the version
+        "220 VEXO Alder Network Camera 2.31\r\n",       // only a line break after it
         "220 VEXO Big Alder Network Camera 2.31 ready", // a blank inside the name
         "220 ProFTPD Server ready.",
     };

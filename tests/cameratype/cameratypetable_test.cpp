@@ -15,7 +15,7 @@
 namespace {
 
 class CameraTypeTableTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         CameraTypes() = Node();
         lookup.emplace();
@@ -25,14 +25,16 @@ protected:
 
     QStringList Values(const QString& model, const QString& firmware, const char* key) {
         QStringList list{"untouched"};
-        EXPECT_TRUE(lookup->GetValueList(model, firmware, key, list)) << model.toStdString() << " " << firmware.toStdString();
+        EXPECT_TRUE(lookup->GetValueList(model, firmware, key, list))
+            << model.toStdString() << " " << firmware.toStdString();
         return list;
     }
     // The entry that serves the model and firmware, told by the trace line of the request.
     std::string ChosenEntry(const QString& model, const QString& firmware) {
         console.clear();
         QStringList list;
-        if (!lookup->GetValueList(model, firmware, "PTZ", list)) return "refused";
+        if (!lookup->GetValueList(model, firmware, "PTZ", list))
+            return "refused";
         const size_t at = console.find("version '/CameraType/");
         return at == std::string::npos ? "?" : console.substr(at + 9, console.find('\'', at + 9) - at - 9);
     }
@@ -58,8 +60,8 @@ TEST_F(CameraTypeTableTest, VersionComparison) {
 TEST_F(CameraTypeTableTest, ModelsInTableOrder) {
     QStringList names{"stale"};
     lookup->GetTypeNameList(names);
-    EXPECT_EQ(names, QStringList({"unknown", "Alder", "Birch", "Cedar", "Damson", "Elm", "Elm+", "Fir", "Fir+", "Gum",
-                                  "Hazel", "Ivy"}));
+    EXPECT_EQ(names, QStringList({"unknown", "Alder", "Birch", "Cedar", "Damson", "Elm", "Elm+", "Fir",
+                                  "Fir+", "Gum", "Hazel", "Ivy"}));
     EXPECT_NE(console.find("Type name 'Elm+'"), std::string::npos);
 }
 
@@ -86,15 +88,17 @@ TEST_F(CameraTypeTableTest, EntryChoice) {
     QStringList list{"untouched"};
     EXPECT_FALSE(lookup->GetValueList("Cedar", "2.05", "Resolution", list));
     EXPECT_EQ(list, QStringList({"untouched"}));
-    EXPECT_NE(console.find(":W:CameraTypeLookup::GetValueList - Camera type 'Cedar 2.05' to old and not supported"),
-              std::string::npos)
+    EXPECT_NE(
+        console.find(":W:CameraTypeLookup::GetValueList - Camera type 'Cedar 2.05' to old and not supported"),
+        std::string::npos)
         << console;
 }
 
 TEST_F(CameraTypeTableTest, RequestIsTraced) {
     Values("Cedar", "2.33", "PTZ");
-    EXPECT_NE(console.find("Request 'Cedar 2.33' -> Camera type '2.32', version '/CameraType/Cedar/Firmware/1'"),
-              std::string::npos)
+    EXPECT_NE(
+        console.find("Request 'Cedar 2.33' -> Camera type '2.32', version '/CameraType/Cedar/Firmware/1'"),
+        std::string::npos)
         << console;
     EXPECT_NE(console.find("'PTZ' - 'false'"), std::string::npos) << console;
 }
@@ -102,7 +106,8 @@ TEST_F(CameraTypeTableTest, RequestIsTraced) {
 TEST_F(CameraTypeTableTest, LearningAddsAnEntryAfterTheOthersAndSavesTheTable) {
     const QString file = root.File("ZelPPCCameraTypes.arc");
     EXPECT_TRUE(lookup->LearnFirmware("Hazel", "4.40", "default,640x480", "default,1,2", "YES"));
-    EXPECT_NE(console.find(":T:CameraTypeLookup::LearnFirmware - Save Camera Types"), std::string::npos) << console;
+    EXPECT_NE(console.find(":T:CameraTypeLookup::LearnFirmware - Save Camera Types"), std::string::npos)
+        << console;
     EXPECT_EQ(ChosenEntry("Hazel", "4.40"), "/CameraType/Hazel/Firmware/3");
     EXPECT_EQ(ChosenEntry("Hazel", "5.0"), "/CameraType/Hazel/Firmware/3");
     EXPECT_EQ(Values("Hazel", "4.40", "PTZ"), QStringList({"true"}));

@@ -26,13 +26,15 @@ namespace {
 
 const QString kLoopback = QStringLiteral("127.0.0.1");
 const char kParameterObject[] =
-    "/vexo-cgi/view/param.cgi?action=list&group=root.Properties.Image.Resolution,root.ImageSource.NbrOfSources,"
+    "/vexo-cgi/view/"
+    "param.cgi?action=list&group=root.Properties.Image.Resolution,root.ImageSource.NbrOfSources,"
     "root.Brand.ProdShortName,root.Properties.Firmware.Version,root.Properties.PTZ.PTZ";
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kCamsimWaitMs) {
     const uint32_t start = GetTickCount();
     while (!condition()) {
-        if (GetTickCount() - start > static_cast<uint32_t>(timeoutMs)) return false;
+        if (GetTickCount() - start > static_cast<uint32_t>(timeoutMs))
+            return false;
         Sleep(5);
     }
     return true;
@@ -53,7 +55,7 @@ camsim::CameraConfig FtpOnlyCamera() {
 }
 
 class FtpServer {
-public:
+  public:
     explicit FtpServer(const camsim::FtpGreeting& greeting) : greeter(greeting) {
         std::string error;
         EXPECT_TRUE(greeter.Start(0, error)) << error;
@@ -65,13 +67,13 @@ public:
     }
     uint16_t Port() const { return greeter.Port(); }
 
-private:
+  private:
     camsim::FtpGreeter greeter;
 };
 
 // An FTP port that counts its clients and keeps them waiting without a greeting.
 class SilentFtpListener {
-public:
+  public:
     SilentFtpListener() {
         std::string error;
         EXPECT_TRUE(listener.Start(0, error)) << error;
@@ -79,7 +81,7 @@ public:
     uint16_t Port() const { return listener.Port(); }
     int Connections() const { return connections; }
 
-private:
+  private:
     std::atomic<int> connections{0};
     camsim::Listener listener{[this](camsim::Socket& socket) {
         ++connections;
@@ -90,25 +92,27 @@ private:
 // An HTTP server whose answer arrives in two writes, the second well after the first, as it
 // often does on a real network.
 class SplitAnswerServer {
-public:
+  public:
     explicit SplitAnswerServer(const std::string& body) : body(body) {
         std::string error;
         EXPECT_TRUE(listener.Start(0, error)) << error;
     }
     uint16_t Port() const { return listener.Port(); }
 
-private:
+  private:
     static constexpr int kPauseMs = 300;
 
     void Serve(camsim::Socket& socket) {
         std::string request;
         while (request.find("\r\n\r\n") == std::string::npos) {
-            if (socket.Receive(request, kCamsimWaitMs) != camsim::Socket::Wait::Data) return;
+            if (socket.Receive(request, kCamsimWaitMs) != camsim::Socket::Wait::Data)
+                return;
         }
         const size_t half = body.size() / 2;
-        socket.Send("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
-                    "\r\nConnection: close\r\n\r\n" + body.substr(0, half));
-        if (socket.Pause(kPauseMs)) socket.Send(body.substr(half));
+        socket.Send("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+                    std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body.substr(0, half));
+        if (socket.Pause(kPauseMs))
+            socket.Send(body.substr(half));
     }
 
     const std::string body;
@@ -116,7 +120,7 @@ private:
 };
 
 class IdentificationTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         CameraTypes() = Node();
         lookup.emplace();
@@ -139,11 +143,13 @@ protected:
     size_t Count(const std::string& text) {
         const std::string log = Console();
         size_t count = 0;
-        for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
+        for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+            ++count;
         return count;
     }
 
-    bool Identify(uint16_t port, uint16_t ftpPort, const QString& user = QString(), const QString& password = QString()) {
+    bool Identify(uint16_t port, uint16_t ftpPort, const QString& user = QString(),
+                  const QString& password = QString()) {
         lookup->SetFtpPort(ftpPort);
         return lookup->Lookup(kLoopback, port, user, password, kCamsimWaitMs, model, firmware);
     }
@@ -242,7 +248,8 @@ TEST_F(IdentificationTest, UnauthorizedThenFtpGreeting) {
     EXPECT_EQ(model, "Hazel");
     EXPECT_EQ(firmware, "3.02");
     EXPECT_TRUE(lookup->IsUnauthorized());
-    EXPECT_NE(Console().find("Lookup result 1, '127.0.0.1' has type 'Hazel 3.02' "), std::string::npos) << Console();
+    EXPECT_NE(Console().find("Lookup result 1, '127.0.0.1' has type 'Hazel 3.02' "), std::string::npos)
+        << Console();
     // A greeting brings no lists: nothing is learned.
     EXPECT_FALSE(CameraTypes().Exists("/CameraType/Hazel/Firmware/3"));
     EXPECT_FALSE(QFileInfo::exists(root.File("ZelPPCCameraTypes.arc")));
@@ -342,7 +349,8 @@ TEST_F(IdentificationTest, CancelEndsAPendingParameterQuery) {
     SilentFtpListener ftp;
     lookup->SetFtpPort(ftp.Port());
     EXPECT_FALSE(lookup->Lookup(kLoopback, camera.Port(), "", "", 0, model, firmware));
-    ASSERT_TRUE(camera.Server().Requests().WaitFor([](const auto& records) { return !records.empty(); }, kCamsimWaitMs));
+    ASSERT_TRUE(camera.Server().Requests().WaitFor([](const auto& records) { return !records.empty(); },
+                                                   kCamsimWaitMs));
     lookup->Cancel();
     EXPECT_TRUE(WaitUntil([] { return LookupThread::ExistingCount() == 0; }));
     // A cancelled worker tries no further probe.
@@ -364,7 +372,7 @@ TEST_F(IdentificationTest, SlowAnswerIsCollectedLater) {
 }
 
 class IdentifyCameraTest : public IdentificationTest {
-protected:
+  protected:
     void TearDown() override {
         SetIdentifyTimesForTest(kIdentifyTimes);
         IdentificationTest::TearDown();

@@ -28,7 +28,7 @@ struct Outcome {
 
 // Sends one of the process's standard streams into a file while it lives.
 class StreamCapture {
-public:
+  public:
     StreamCapture(FILE* stream) : stream(stream), fd(fileno(stream)) {
         EXPECT_TRUE(file.open());
         std::fflush(stream);
@@ -43,9 +43,10 @@ public:
         return QString::fromUtf8(read.readAll());
     }
 
-private:
+  private:
     void Restore() {
-        if (saved < 0) return;
+        if (saved < 0)
+            return;
         std::fflush(stream);
         dup2(saved, fd);
         close(saved);
@@ -63,7 +64,8 @@ Outcome Identify(const QStringList& arguments) {
     StreamCapture err(stderr);
     const int status = RunIdentifyCommand(arguments);
     QStringList lines = out.Text().split(u'\n');
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
     return {status, lines, err.Text()};
 }
 
@@ -72,7 +74,7 @@ QString Port(uint16_t port) {
 }
 
 class IdentifyCommandTest : public ::testing::Test {
-protected:
+  protected:
     TemporaryDataRoot root;
 };
 
@@ -87,9 +89,9 @@ TEST_F(IdentifyCommandTest, CameraThatAnswersTheParameterQuery) {
         Identify({"127.0.0.1", "--port", Port(camera.Port()), "--ftp-port", Port(UnusedLoopbackPort())});
     EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
     // A model the table did not know is learned with the camera's own lists.
-    EXPECT_EQ(outcome.lines, QStringList({"model Juniper", "firmware 1.00", "unauthorized 0",
-                                          "Resolution\tdefault,320x240,640x480", "CameraNumber\tdefault,1",
-                                          "PTZ\ttrue"}));
+    EXPECT_EQ(outcome.lines,
+              QStringList({"model Juniper", "firmware 1.00", "unauthorized 0",
+                           "Resolution\tdefault,320x240,640x480", "CameraNumber\tdefault,1", "PTZ\ttrue"}));
     EXPECT_TRUE(QFileInfo::exists(root.File("ZelPPCCameraTypes.arc")));
 }
 
@@ -102,7 +104,8 @@ TEST_F(IdentifyCommandTest, CameraKnownByItsGreeting) {
     camsim::FtpGreeter ftp(greeting);
     std::string error;
     ASSERT_TRUE(ftp.Start(0, error)) << error;
-    const Outcome outcome = Identify({"127.0.0.1", "--port", Port(camera.Port()), "--ftp-port", Port(ftp.Port())});
+    const Outcome outcome =
+        Identify({"127.0.0.1", "--port", Port(camera.Port()), "--ftp-port", Port(ftp.Port())});
     EXPECT_EQ(outcome.status, 0) << outcome.err.toStdString();
     ASSERT_EQ(outcome.lines.size(), 6);
     EXPECT_EQ(outcome.lines.mid(0, 3), QStringList({"model Hazel", "firmware 2.11", "unauthorized 0"}));
@@ -116,7 +119,8 @@ TEST_F(IdentifyCommandTest, CameraThatWantsCredentials) {
     config.user = "root";
     config.password = "pass";
     InProcessCamsim camera(config);
-    const QStringList address{"127.0.0.1", "--port", Port(camera.Port()), "--ftp-port", Port(UnusedLoopbackPort())};
+    const QStringList address{"127.0.0.1", "--port", Port(camera.Port()), "--ftp-port",
+                              Port(UnusedLoopbackPort())};
 
     const Outcome refused = Identify(address);
     EXPECT_EQ(refused.status, 1);

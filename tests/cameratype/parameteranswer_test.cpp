@@ -37,9 +37,10 @@ TEST(ParameterAnswerTest, ValuesRunToTheLineFeed) {
     EXPECT_EQ(ParseParameterAnswer("root.Properties.Firmware.Version=4.40\r\n").firmware, "4.40\r");
     EXPECT_EQ(ParseParameterAnswer("root.Properties.PTZ.PTZ=yes\nroot.Properties.PTZ.PTZ=no\n").ptz, "yes");
     // The text ends at the first zero byte.
-    EXPECT_EQ(ParseParameterAnswer(QByteArray("root.Properties.PTZ.PTZ=yes\0root.Brand.ProdShortName=VEXO X\n", 60))
-                  .model,
-              "");
+    EXPECT_EQ(
+        ParseParameterAnswer(QByteArray("root.Properties.PTZ.PTZ=yes\0root.Brand.ProdShortName=VEXO X\n", 60))
+            .model,
+        "");
 }
 
 TEST(ParameterAnswerTest, SourceCounts) {

@@ -32,9 +32,10 @@ TEST_F(CameraTest, SaveWritesTheFourteenKeysInOrderAndLoadReadsThemBack) {
 
     const Node item = Settings().GetNode("/CameraCollection/Door");
     camera.Save(item);
-    EXPECT_EQ(ChildNames("/CameraCollection/Door"),
-              QStringList({"Type", "Name", "Address", "CheckedAddress", "Port", "Model", "Firmware", "UserName",
-                           "Password", "Resolution", "CameraNumber", "Rotation", "Compression", "CustomURL"}));
+    EXPECT_EQ(
+        ChildNames("/CameraCollection/Door"),
+        QStringList({"Type", "Name", "Address", "CheckedAddress", "Port", "Model", "Firmware", "UserName",
+                     "Password", "Resolution", "CameraNumber", "Rotation", "Compression", "CustomURL"}));
     EXPECT_EQ(item.GetValue("Port").Flags(), Data::kInt);
     EXPECT_EQ(item.GetValue("Rotation").Flags(), Data::kText);
 

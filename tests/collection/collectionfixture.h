@@ -13,7 +13,7 @@
 #include <string>
 
 class CollectionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Settings() = Node();
         Defaults() = Node();
@@ -36,7 +36,8 @@ protected:
         ChildIterator it = Settings().GetFirstChild(at);
         QString name;
         Data value;
-        while (Settings().GetNextChild(it, name, value)) names.append(name);
+        while (Settings().GetNextChild(it, name, value))
+            names.append(name);
         return names;
     }
 

@@ -35,7 +35,8 @@ TEST_F(CollectionItemsTest, SiblingOrder) {
     std::sort(items.begin(), items.end(),
               [](const SiblingKey& a, const SiblingKey& b) { return CompareSiblings(a, b) < 0; });
     QStringList names;
-    for (const SiblingKey& key : items) names.append(key.name);
+    for (const SiblingKey& key : items)
+        names.append(key.name);
     EXPECT_EQ(names, QStringList({"zeta", "M", "Camera A", "camera b", "A site"}));
 
     // A new item goes before a sibling of the same type and equal name, in any case.
@@ -147,11 +148,14 @@ TEST_F(CollectionItemsTest, CameraSwitchStoresCamerasAndSitesOnly) {
     EXPECT_EQ(edit.name, "Camera Switch");
     EXPECT_EQ(edit.displayTime, 5);
     edit.displayTime = 7;
-    ASSERT_TRUE(edit.WriteBack({"/CameraCollection/Gate", "/CameraCollection/Office", "/CameraCollection/Office/Door",
-                                "/CameraCollection/Office/Harbour", "/CameraCollection/Missing"}));
+    ASSERT_TRUE(
+        edit.WriteBack({"/CameraCollection/Gate", "/CameraCollection/Office", "/CameraCollection/Office/Door",
+                        "/CameraCollection/Office/Harbour", "/CameraCollection/Missing"}));
     const Path saved("/CameraCollection/Camera Switch");
-    EXPECT_EQ(ChildNames(Path::Join(saved, "Cameras")), QStringList({"Camera_000", "Camera_001", "Camera_002"}));
-    EXPECT_EQ(Settings().GetValue(Path::Join(saved, "Cameras/Camera_002")).GetText(), "/CameraCollection/Office/Harbour");
+    EXPECT_EQ(ChildNames(Path::Join(saved, "Cameras")),
+              QStringList({"Camera_000", "Camera_001", "Camera_002"}));
+    EXPECT_EQ(Settings().GetValue(Path::Join(saved, "Cameras/Camera_002")).GetText(),
+              "/CameraCollection/Office/Harbour");
     EXPECT_EQ(Settings().GetValue(Path::Join(saved, "NbrOfCameras")).Flags(), Data::kInt);
     EXPECT_EQ(Settings().GetValue(Path::Join(saved, "NbrOfCameras")).GetInt(), 3);
     EXPECT_EQ(Settings().GetValue(Path::Join(saved, "DisplayTime")).GetInt(), 7);

@@ -5,7 +5,8 @@
 #include "cameratype/cameratypelookup.h"
 #include "cameratype/identification.h"
 
-const char kIdentifyUsage[] = "  zelctl identify ADDRESS [--port N] [--user U] [--password P] [--ftp-port N]\n";
+const char kIdentifyUsage[] =
+    "  zelctl identify ADDRESS [--port N] [--user U] [--password P] [--ftp-port N]\n";
 
 namespace {
 
@@ -17,7 +18,8 @@ struct Options {
 bool ReadPort(const QString& text, int& port) {
     bool ok = false;
     const int value = text.toInt(&ok, 10);
-    if (!ok || value < 1 || value > 65535) return false;
+    if (!ok || value < 1 || value > 65535)
+        return false;
     port = value;
     return true;
 }
@@ -27,20 +29,24 @@ bool ReadOptions(const QStringList& arguments, Options& options) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (!argument.startsWith(QStringLiteral("--"))) {
-            if (!options.request.address.isEmpty() || argument.isEmpty()) return false;
+            if (!options.request.address.isEmpty() || argument.isEmpty())
+                return false;
             options.request.address = argument;
             continue;
         }
-        if (i + 1 >= arguments.size()) return false;
+        if (i + 1 >= arguments.size())
+            return false;
         const QString& value = arguments.at(++i);
         if (argument == QLatin1String("--user")) {
             options.request.userName = value;
         } else if (argument == QLatin1String("--password")) {
             options.request.password = value;
         } else if (argument == QLatin1String("--port")) {
-            if (!ReadPort(value, options.request.port)) return false;
+            if (!ReadPort(value, options.request.port))
+                return false;
         } else if (argument == QLatin1String("--ftp-port")) {
-            if (!ReadPort(value, options.ftpPort)) return false;
+            if (!ReadPort(value, options.ftpPort))
+                return false;
         } else {
             return false;
         }

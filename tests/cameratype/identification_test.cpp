@@ -403,12 +403,4 @@ TEST_F(IdentifyCameraTest, GivesUpAtTheTimeLimit) {
     EXPECT_TRUE(WaitUntil([] { return LookupThread::ExistingCount() == 0; }));
 }
 
-TEST(IdentifyTimesTest, ShippedValues) {
-    EXPECT_EQ(kIdentifyTimes.firstWaitMs, 1000u);
-    EXPECT_EQ(kIdentifyTimes.pollIntervalMs, 500u);
-    EXPECT_EQ(kIdentifyTimes.timeLimitMs, 7000u);
-    EXPECT_EQ(GetIdentifyTimes().timeLimitMs, 7000u);
-    EXPECT_EQ(kFtpPort, 21);
-}
-
 } // namespace

@@ -6,7 +6,11 @@
 // connection. A request sends nothing until HttpSendRequestW, which returns once the response
 // head has arrived; the body is then pulled with InternetReadFile. InternetCloseHandle may be
 // called from any thread at any time: a send or read blocked on that request fails within
-// 100 ms, and the memory stays valid until the last user has left.
+// 100 ms, and the memory stays valid until the last user has left. Calls on one request run
+// one at a time: a second thread's call waits until the first has returned.
+//
+// Proxies are taken from the environment (http_proxy, no_proxy) as libcurl reads it; a host on
+// this machine is always reached directly. Redirections are not followed: a 3xx is the answer.
 //
 // Failures return false (or a null handle) and set the thread's last error (GetLastError of
 // platform/kernel/lasterror.h) to one of the ERROR_ values below.

@@ -121,8 +121,8 @@ int RunSheet(const Options& options) {
     return result;
 }
 
-template <typename Dialog>
-int RunDialog(Dialog& dialog) {
+template <typename Shown>
+int RunDialog(Shown& dialog) {
     const int result = dialog.DoModal();
     QTextStream(stdout) << result << "\n";
     return result;

@@ -8,14 +8,14 @@
 class QLabel;
 
 class AboutDlg : public Dialog {
-public:
+  public:
     explicit AboutDlg(QWidget* parent = nullptr);
 
-protected:
+  protected:
     void OnInitDialog() override;
     void DoDataExchange(DataExchange& dx) override;
 
-private:
+  private:
     QString versionText;
     QString platformText;
     QLabel* version;

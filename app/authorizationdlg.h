@@ -12,7 +12,7 @@ class QLabel;
 class QLineEdit;
 
 class AuthorizationDlg : public Dialog {
-public:
+  public:
     explicit AuthorizationDlg(QWidget* parent = nullptr);
 
     QString password;
@@ -21,11 +21,11 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-protected:
+  protected:
     void OnInitDialog() override;
     void DoDataExchange(DataExchange& dx) override;
 
-private:
+  private:
     QLineEdit* userNameEdit;
     QLineEdit* passwordEdit;
     QCheckBox* saveCheck;

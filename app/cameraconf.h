@@ -8,14 +8,14 @@ class CameraConfGeneral;
 class CameraConfImage;
 
 class CameraConf : public CameraItemSheet {
-public:
+  public:
     // The camera itemName of the folder; a new camera when itemName is empty.
     CameraConf(QWidget* parent, const Path& folder, const QString& itemName);
 
     CameraConfGeneral* General() const { return general; }
     CameraConfImage* Image() const { return image; }
 
-private:
+  private:
     CameraConfGeneral* general;
     CameraConfImage* image;
 };

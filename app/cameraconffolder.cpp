@@ -28,10 +28,12 @@ void CameraConfFolder::OnSetActive() {
 }
 
 void CameraConfFolder::DoDataExchange(DataExchange& dx) {
-    if (!dx.SaveAndValidate()) return;
+    if (!dx.SaveAndValidate())
+        return;
     // With no folder chosen the item stays in its folder: it never leaves the collection.
     QString chosen = camera.folderPath;
     folderTree->SelectedPath(chosen);
     dx.Check(folderTree, CheckUniqueName(Path(chosen), camera.name, currentPath));
-    if (!dx.Failed()) camera.folderPath = chosen;
+    if (!dx.Failed())
+        camera.folderPath = chosen;
 }

@@ -9,16 +9,16 @@ class Camera;
 class CollectionTree;
 
 class CameraConfFolder : public PropertyPage {
-public:
+  public:
     CameraConfFolder(Camera& camera, const Path& currentPath);
 
     // Lists the folders afresh and selects the item's folder.
     void OnSetActive() override;
 
-protected:
+  protected:
     void DoDataExchange(DataExchange& dx) override;
 
-private:
+  private:
     Camera& camera;
     const Path& currentPath;
     CollectionTree* folderTree;

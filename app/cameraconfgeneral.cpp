@@ -20,8 +20,9 @@ namespace {
 
 constexpr int kSecurityPage = 2;
 
-const CameraTypeCheck::Manner kManner{u"CameraConfGeneral::OnCheckBtn", u"CameraConfGeneral::OnCheckCameraType",
-                                      /*unauthorizedEndsAtOnce=*/true, /*tracePolls=*/true, /*logDialogDone=*/true};
+const CameraTypeCheck::Manner kManner{
+    u"CameraConfGeneral::OnCheckBtn", u"CameraConfGeneral::OnCheckCameraType",
+    /*unauthorizedEndsAtOnce=*/true, /*tracePolls=*/true, /*logDialogDone=*/true};
 
 } // namespace
 
@@ -30,13 +31,15 @@ CameraConfGeneral::CameraConfGeneral(Camera& camera, const Path& currentPath)
       nameEdit(WithId(new QLineEdit(this), ControlId::Name)),
       addressEdit(WithId(new QLineEdit(this), ControlId::Address)),
       portEdit(WithId(new QLineEdit(this), ControlId::Port)),
-      checkButton(WithId(new QPushButton(QStringLiteral("Check Camera Type"), this), ControlId::CheckCameraType)),
+      checkButton(
+          WithId(new QPushButton(QStringLiteral("Check Camera Type"), this), ControlId::CheckCameraType)),
       typeValue(WithId(new QLabel(this), ControlId::CameraTypeValue)),
       statusValue(WithId(new QLabel(this), ControlId::StatusValue)) {
     nameEdit->setMaxLength(kMaxFieldLength);
     addressEdit->setMaxLength(kMaxFieldLength);
     // Digits only, as a number field; the range is checked when the page is left.
-    portEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), portEdit));
+    portEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), portEdit));
     portEdit->setMaximumWidth(portEdit->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
 
     QFormLayout* form = NewFormLayout(this);
@@ -62,16 +65,20 @@ void CameraConfGeneral::DoDataExchange(DataExchange& dx) {
 }
 
 QString CameraConfGeneral::TypeLine() const {
-    const QString model = camera.model == QLatin1String(kUnknownModel) ? LoadResText(Str::Unknown) : camera.model;
+    const QString model =
+        camera.model == QLatin1String(kUnknownModel) ? LoadResText(Str::Unknown) : camera.model;
     return model + QLatin1Char(' ') + camera.firmware;
 }
 
 void CameraConfGeneral::OnCheckBtn() {
-    if (!UpdateData(true)) return;
+    if (!UpdateData(true))
+        return;
     camera.checkedAddress = camera.address;
     typeCheck.Run(camera);
     const bool unauthorized = typeCheck.TellIfUnauthorized();
-    if (unauthorized) camera.status = LoadResText(Str::StatusUnauthorized);
+    if (unauthorized)
+        camera.status = LoadResText(Str::StatusUnauthorized);
     UpdateData(false);
-    if (unauthorized && Sheet()) Sheet()->SetActivePage(kSecurityPage);
+    if (unauthorized && Sheet())
+        Sheet()->SetActivePage(kSecurityPage);
 }

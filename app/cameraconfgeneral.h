@@ -11,17 +11,17 @@ class QLineEdit;
 class QPushButton;
 
 class CameraConfGeneral : public CameraTypePage {
-public:
+  public:
     // The page edits the sheet's record; currentPath is the camera's path until it is written.
     CameraConfGeneral(Camera& camera, const Path& currentPath);
 
     // "Check Camera Type": takes the page's data and identifies the camera at its address.
     void OnCheckBtn();
 
-protected:
+  protected:
     void DoDataExchange(DataExchange& dx) override;
 
-private:
+  private:
     // The record's Model and Firmware, "Unknown" standing for the unknown model.
     QString TypeLine() const;
 

@@ -11,7 +11,8 @@
 
 CameraConfGeneralLiveSite::CameraConfGeneralLiveSite(Camera& site, const Path& currentPath)
     : PropertyPage(QStringLiteral("General")), site(site), currentPath(currentPath),
-      nameEdit(WithId(new QLineEdit(this), ControlId::Name)), urlEdit(WithId(new QLineEdit(this), ControlId::URL)) {
+      nameEdit(WithId(new QLineEdit(this), ControlId::Name)),
+      urlEdit(WithId(new QLineEdit(this), ControlId::URL)) {
     nameEdit->setMaxLength(kMaxFieldLength);
     urlEdit->setMaxLength(kMaxFieldLength);
     QFormLayout* form = NewFormLayout(this);

@@ -8,13 +8,13 @@ class Camera;
 class QLineEdit;
 
 class CameraConfGeneralLiveSite : public PropertyPage {
-public:
+  public:
     CameraConfGeneralLiveSite(Camera& site, const Path& currentPath);
 
-protected:
+  protected:
     void DoDataExchange(DataExchange& dx) override;
 
-private:
+  private:
     Camera& site;
     const Path& currentPath;
     QLineEdit* nameEdit;

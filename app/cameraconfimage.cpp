@@ -22,8 +22,10 @@ const CameraTypeCheck::Manner kManner{u"CameraConfImage::OnSetActive", u"CameraC
 // Adds the values, "default" shown as "Default"; a value the list does not offer becomes
 // "default".
 void FillList(QComboBox* list, const QStringList& values, QString& value) {
-    for (const QString& item : values) list->addItem(item == kDefault ? LoadResText(Str::Default) : item, item);
-    if (!values.contains(value)) value = kDefault;
+    for (const QString& item : values)
+        list->addItem(item == kDefault ? LoadResText(Str::Default) : item, item);
+    if (!values.contains(value))
+        value = kDefault;
 }
 
 } // namespace
@@ -49,7 +51,8 @@ void CameraConfImage::OnSetActive() {
         LogTrace(u"CameraConfImage::OnSetActive", "Need to retreive Camera type");
         camera.checkedAddress = camera.address;
         typeCheck.Run(camera);
-        if (typeCheck.TellIfUnauthorized()) camera.status = LoadResText(Str::StatusCheckFailed);
+        if (typeCheck.TellIfUnauthorized())
+            camera.status = LoadResText(Str::StatusCheckFailed);
     }
     // Filled each time: the camera type may have changed on the general page since the last.
     FillLists();
@@ -67,12 +70,13 @@ void CameraConfImage::FillLists() {
         lookup.GetValueList(camera.model, camera.firmware, QStringLiteral("CameraNumber"), values);
         FillList(sourceList, values, camera.cameraNumber);
     } else {
-        LogWarning(u"CameraConfImage::FillLists", "Camera model '%S', firmware '%S' not supported", Wide(camera.model),
-                   Wide(camera.firmware));
+        LogWarning(u"CameraConfImage::FillLists", "Camera model '%S', firmware '%S' not supported",
+                   Wide(camera.model), Wide(camera.firmware));
         resolutionList->addItem(LoadResText(Str::Default), kDefault);
         sourceList->addItem(LoadResText(Str::Default), kDefault);
     }
-    for (const char* degrees : {"0", "90", "180", "270"}) rotationList->addItem(QString::fromLatin1(degrees));
+    for (const char* degrees : {"0", "90", "180", "270"})
+        rotationList->addItem(QString::fromLatin1(degrees));
 }
 
 void CameraConfImage::DoDataExchange(DataExchange& dx) {

@@ -7,17 +7,17 @@
 class QComboBox;
 
 class CameraConfImage : public CameraTypePage {
-public:
+  public:
     explicit CameraConfImage(Camera& camera);
 
     // Identifies the camera when its address is not the one last checked, then offers the
     // choices of its camera type.
     void OnSetActive() override;
 
-protected:
+  protected:
     void DoDataExchange(DataExchange& dx) override;
 
-private:
+  private:
     void FillLists();
 
     QComboBox* resolutionList;

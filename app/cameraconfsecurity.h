@@ -7,13 +7,13 @@ class Camera;
 class QLineEdit;
 
 class CameraConfSecurity : public PropertyPage {
-public:
+  public:
     explicit CameraConfSecurity(Camera& camera);
 
-protected:
+  protected:
     void DoDataExchange(DataExchange& dx) override;
 
-private:
+  private:
     Camera& camera;
     QLineEdit* userNameEdit;
     QLineEdit* passwordEdit;

@@ -8,7 +8,8 @@ CameraItemSheet::CameraItemSheet(const QString& caption, QWidget* parent, ItemTy
     : PropertySheet(caption, parent), edit(CameraEdit::Open(type, folder, name)) {}
 
 int CameraItemSheet::DoModal() {
-    if (PropertySheet::DoModal() != IDOK) return 0;
+    if (PropertySheet::DoModal() != IDOK)
+        return 0;
     if (!edit.WriteBack()) {
         LogError(u"CameraItemSheet::DoModal", "'%S' is no folder of the collection, '%S' not written",
                  Wide(edit.record.folderPath), Wide(edit.record.name));

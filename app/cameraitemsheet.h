@@ -6,15 +6,16 @@
 #include "platform/ui/propertysheet.h"
 
 class CameraItemSheet : public PropertySheet {
-public:
+  public:
     // 1 when the user confirmed and the item was written, 0 otherwise.
     int DoModal() override;
     // The item's path: after a confirmed edit the path it was written to.
     QString ItemPath() const { return edit.currentPath.Text(); }
 
-protected:
+  protected:
     // An existing item of the folder, or a new item of the type when name is empty.
-    CameraItemSheet(const QString& caption, QWidget* parent, ItemType type, const Path& folder, const QString& name);
+    CameraItemSheet(const QString& caption, QWidget* parent, ItemType type, const Path& folder,
+                    const QString& name);
 
     CameraEdit edit;
 };

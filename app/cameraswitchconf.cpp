@@ -48,7 +48,8 @@ void CameraSwitchConf::OnInitDialog() {
     SHSipPreference(this, SIP_UP);
     displayTimeSpin->setRange(0, kSpinHigh);
     memberTree->Refill();
-    for (const QString& member : edit.Members()) memberTree->CheckPath(member);
+    for (const QString& member : edit.Members())
+        memberTree->CheckPath(member);
     Dialog::OnInitDialog();
 }
 
@@ -60,6 +61,7 @@ void CameraSwitchConf::DoDataExchange(DataExchange& dx) {
 }
 
 int CameraSwitchConf::DoModal() {
-    if (Dialog::DoModal() != IDOK) return 0;
+    if (Dialog::DoModal() != IDOK)
+        return 0;
     return edit.WriteBack(memberTree->CheckedPaths()) ? 1 : 0;
 }

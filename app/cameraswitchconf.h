@@ -10,7 +10,7 @@ class QLineEdit;
 class QSpinBox;
 
 class CameraSwitchConf : public Dialog {
-public:
+  public:
     // The camera switch itemName of the folder; a new one when itemName is empty.
     CameraSwitchConf(QWidget* parent, const Path& folder, const QString& itemName);
 
@@ -18,11 +18,11 @@ public:
     int DoModal() override;
     QString ItemPath() const { return edit.currentPath.Text(); }
 
-protected:
+  protected:
     void OnInitDialog() override;
     void DoDataExchange(DataExchange& dx) override;
 
-private:
+  private:
     CameraSwitchEdit edit;
     QLineEdit* nameEdit;
     QSpinBox* displayTimeSpin;

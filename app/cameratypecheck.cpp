@@ -40,7 +40,8 @@ void CameraTypeCheck::Run(Camera& camera) {
             lookup.Cancel();
             AskForModel(camera);
         }
-        if (manner.logDialogDone) LogTrace(manner.function, "Dialog done");
+        if (manner.logDialogDone)
+            LogTrace(manner.function, "Dialog done");
     }
     LogState(manner.function, "Cameratype '%S %S'", Wide(camera.model), Wide(camera.firmware));
 }
@@ -60,23 +61,28 @@ int CameraTypeCheck::WaitWithProgress(const QString& address) {
 
 void CameraTypeCheck::OnCheckCameraType(Camera& camera) {
     // A poll that was still queued when the dialog closed has nothing left to report to.
-    if (!progress) return;
+    if (!progress)
+        return;
     if (!lookup.IsDone()) {
-        if (manner.tracePolls) LogTrace(manner.pollFunction, "myCameraTypeLookup.Is NOT Done");
+        if (manner.tracePolls)
+            LogTrace(manner.pollFunction, "myCameraTypeLookup.Is NOT Done");
         return;
     }
-    if (manner.tracePolls) LogTrace(manner.pollFunction, "myCameraTypeLookup.IsDone");
+    if (manner.tracePolls)
+        LogTrace(manner.pollFunction, "myCameraTypeLookup.IsDone");
     QString model;
     QString firmware;
     if (lookup.Collect(0, model, firmware)) {
-        if (manner.tracePolls) LogTrace(manner.pollFunction, "got result");
+        if (manner.tracePolls)
+            LogTrace(manner.pollFunction, "got result");
         camera.model = model;
         camera.firmware = firmware;
         camera.status = LoadResText(Str::StatusOk);
         progress->CloseDone();
         LogState(manner.pollFunction, "Cameratype '%S %S'", Wide(camera.model), Wide(camera.firmware));
     } else {
-        LogError(manner.pollFunction, "Error while retreiving name and version for '%S'", Wide(camera.address));
+        LogError(manner.pollFunction, "Error while retreiving name and version for '%S'",
+                 Wide(camera.address));
         progress->CloseCancelled();
     }
 }
@@ -93,7 +99,8 @@ void CameraTypeCheck::AskForModel(Camera& camera) {
 }
 
 bool CameraTypeCheck::TellIfUnauthorized() {
-    if (!lookup.IsUnauthorized()) return false;
+    if (!lookup.IsUnauthorized())
+        return false;
     MessageBox(page, LoadResText(Str::NeedsPassword), QGuiApplication::applicationDisplayName(), MB_OK);
     return true;
 }

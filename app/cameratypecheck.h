@@ -14,7 +14,7 @@ class ProgressDlg;
 class QWidget;
 
 class CameraTypeCheck {
-public:
+  public:
     // How the pages differ in running an identification.
     struct Manner {
         const char16_t* function;     // the page operation named in the log lines
@@ -39,7 +39,7 @@ public:
     // Where the identification reads the FTP greeting; tests and tools point it elsewhere.
     CameraTypeLookup& TypeLookup() { return lookup; }
 
-private:
+  private:
     int WaitWithProgress(const QString& address);
     void AskForModel(Camera& camera);
 

@@ -12,5 +12,6 @@ void CameraTypePage::OnCheckCameraType() {
 }
 
 void CameraTypePage::OnMessage(uint32_t message, intptr_t, intptr_t) {
-    if (message == WM_USER + Message::CheckCameraType) OnCheckCameraType();
+    if (message == WM_USER + Message::CheckCameraType)
+        OnCheckCameraType();
 }

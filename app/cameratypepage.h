@@ -9,13 +9,13 @@
 class Camera;
 
 class CameraTypePage : public PropertyPage {
-public:
+  public:
     // A poll of the progress dialog while the identification runs.
     void OnCheckCameraType();
 
     CameraTypeLookup& TypeLookup() { return typeCheck.TypeLookup(); }
 
-protected:
+  protected:
     CameraTypePage(const QString& caption, Camera& camera, const CameraTypeCheck::Manner& manner);
 
     void OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) override;

@@ -33,8 +33,7 @@ inline QString ControlName(int id) {
 }
 
 // The widget, named after its identifier.
-template <typename Widget>
-Widget* WithId(Widget* widget, int id) {
+template <typename Widget> Widget* WithId(Widget* widget, int id) {
     widget->setObjectName(ControlName(id));
     return widget;
 }

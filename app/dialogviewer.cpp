@@ -52,16 +52,21 @@ bool ParseOptions(const QStringList& arguments, Options& options) {
     parser.addHelpOption();
     const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("Settings file to edit."),
                                       QStringLiteral("file"));
-    const QCommandLineOption save(QStringLiteral("save"), QStringLiteral("Write the settings back after OK."));
-    const QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Page to show first."), QStringLiteral("n"));
-    const QCommandLineOption grab(QStringLiteral("grab"), QStringLiteral("Save a picture of the dialog and close it."),
+    const QCommandLineOption save(QStringLiteral("save"),
+                                  QStringLiteral("Write the settings back after OK."));
+    const QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Page to show first."),
+                                  QStringLiteral("n"));
+    const QCommandLineOption grab(QStringLiteral("grab"),
+                                  QStringLiteral("Save a picture of the dialog and close it."),
                                   QStringLiteral("png"));
     parser.addOptions({settings, save, page, grab});
     parser.addPositionalArgument(QStringLiteral("kind"),
                                  QStringLiteral("camera, livesite, switch, folder, progress, authorization, "
                                                 "manualtype or about"));
-    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("Folder of the item."), QStringLiteral("[folder]"));
-    parser.addPositionalArgument(QStringLiteral("name"), QStringLiteral("Name of the item; none for a new one."),
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("Folder of the item."),
+                                 QStringLiteral("[folder]"));
+    parser.addPositionalArgument(QStringLiteral("name"),
+                                 QStringLiteral("Name of the item; none for a new one."),
                                  QStringLiteral("[name]"));
     parser.process(arguments);
     const QStringList positional = parser.positionalArguments();
@@ -70,8 +75,10 @@ bool ParseOptions(const QStringList& arguments, Options& options) {
         return false;
     }
     options.kind = positional.at(0);
-    if (positional.size() > 1) options.folder = positional.at(1);
-    if (positional.size() > 2) options.name = positional.at(2);
+    if (positional.size() > 1)
+        options.folder = positional.at(1);
+    if (positional.size() > 2)
+        options.name = positional.at(2);
     options.settingsFile = parser.value(settings);
     options.save = parser.isSet(save);
     options.page = parser.isSet(page) ? parser.value(page).toInt() : -1;
@@ -97,12 +104,15 @@ bool LoadTrees(const Options& options) {
 void WhenShown(const Options& options) {
     QTimer::singleShot(0, [options] {
         auto* sheet = dynamic_cast<PropertySheet*>(QApplication::activeModalWidget());
-        if (sheet && options.page >= 0) sheet->SetActivePage(options.page);
-        if (options.grab.isEmpty()) return;
+        if (sheet && options.page >= 0)
+            sheet->SetActivePage(options.page);
+        if (options.grab.isEmpty())
+            return;
         // Let the layout settle and paint once before the picture is taken.
         QTimer::singleShot(300, [options] {
             QWidget* dialog = QApplication::activeModalWidget();
-            if (!dialog) return;
+            if (!dialog)
+                return;
             dialog->grab().save(options.grab);
             dialog->close();
         });
@@ -110,8 +120,7 @@ void WhenShown(const Options& options) {
 }
 
 // Runs the item's sheet; prints its result and the item's path after the edit.
-template <typename Sheet>
-int RunSheet(const Options& options) {
+template <typename Sheet> int RunSheet(const Options& options) {
     Sheet sheet(nullptr, Path(options.folder), options.name);
     const int result = sheet.DoModal();
     QTextStream(stdout) << result << " " << sheet.ItemPath() << "\n";
@@ -121,8 +130,7 @@ int RunSheet(const Options& options) {
     return result;
 }
 
-template <typename Shown>
-int RunDialog(Shown& dialog) {
+template <typename Shown> int RunDialog(Shown& dialog) {
     const int result = dialog.DoModal();
     QTextStream(stdout) << result << "\n";
     return result;
@@ -133,10 +141,12 @@ int RunDialog(Shown& dialog) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     Options options;
-    if (!ParseOptions(application.arguments(), options)) return 2;
+    if (!ParseOptions(application.arguments(), options))
+        return 2;
     RegisterViewerStrings();
     QApplication::setApplicationDisplayName(LoadResText(Str::AppTitle));
-    if (!LoadTrees(options)) return 1;
+    if (!LoadTrees(options))
+        return 1;
     WhenShown(options);
 
     const std::map<QString, std::function<void()>> kinds = {
@@ -147,7 +157,8 @@ int main(int argc, char** argv) {
         {QStringLiteral("progress"),
          [&] {
              ProgressDlg dialog(nullptr);
-             dialog.SetUp(7000, LoadResText(Str::RetrievingCameraType).replace("%ADDRESS%", "192.168.0.90"), 0);
+             dialog.SetUp(7000, LoadResText(Str::RetrievingCameraType).replace("%ADDRESS%", "192.168.0.90"),
+                          0);
              RunDialog(dialog);
          }},
         {QStringLiteral("authorization"),

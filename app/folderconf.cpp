@@ -13,7 +13,8 @@
 #include <QLineEdit>
 
 FolderConf::FolderConf(QWidget* parent, const Path& folder, const QString& itemName)
-    : Dialog(parent), edit(FolderEdit::Open(folder, itemName)), nameEdit(WithId(new QLineEdit(this), ControlId::Name)),
+    : Dialog(parent), edit(FolderEdit::Open(folder, itemName)),
+      nameEdit(WithId(new QLineEdit(this), ControlId::Name)),
       parentTree(WithId(new CollectionTree(this), ControlId::FolderTree)) {
     setWindowTitle(QStringLiteral("Folder Properties"));
     nameEdit->setMaxLength(kMaxFieldLength);
@@ -47,10 +48,12 @@ void FolderConf::DoDataExchange(DataExchange& dx) {
     dx.Text(nameEdit, edit.name,
             [&](const QString& entered) { return ValidateItemName(entered, parent, edit.currentPath); });
     dx.Check(parentTree, CheckFolderMove(Path::Join(parent, edit.name), edit.currentPath));
-    if (!dx.Failed()) edit.parentPath = parent;
+    if (!dx.Failed())
+        edit.parentPath = parent;
 }
 
 int FolderConf::DoModal() {
-    if (Dialog::DoModal() != IDOK) return 0;
+    if (Dialog::DoModal() != IDOK)
+        return 0;
     return edit.WriteBack() ? 1 : 0;
 }

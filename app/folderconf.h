@@ -9,7 +9,7 @@ class CollectionTree;
 class QLineEdit;
 
 class FolderConf : public Dialog {
-public:
+  public:
     // The folder itemName of the parent folder; a new one when itemName is empty.
     FolderConf(QWidget* parent, const Path& folder, const QString& itemName);
 
@@ -17,11 +17,11 @@ public:
     int DoModal() override;
     QString ItemPath() const { return edit.currentPath.Text(); }
 
-protected:
+  protected:
     void OnInitDialog() override;
     void DoDataExchange(DataExchange& dx) override;
 
-private:
+  private:
     FolderEdit edit;
     QLineEdit* nameEdit;
     CollectionTree* parentTree;

@@ -4,7 +4,7 @@
 #include "app/cameraitemsheet.h"
 
 class LiveSiteConf : public CameraItemSheet {
-public:
+  public:
     // The live view site itemName of the folder; a new one when itemName is empty.
     LiveSiteConf(QWidget* parent, const Path& folder, const QString& itemName);
 };

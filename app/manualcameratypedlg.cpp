@@ -16,10 +16,11 @@
 
 ManualCameraTypeDlg::ManualCameraTypeDlg(const QString& address, QWidget* parent)
     : Dialog(parent), address(address),
-      text(WithId(new QLabel(QStringLiteral("It was not possible to retrieve the camera type at the network address "
-                                            "'%ADDRESS%'\n\nPlease enter the camera type manually:"),
-                             this),
-                  ControlId::NotReachableText)),
+      text(WithId(
+          new QLabel(QStringLiteral("It was not possible to retrieve the camera type at the network address "
+                                    "'%ADDRESS%'\n\nPlease enter the camera type manually:"),
+                     this),
+          ControlId::NotReachableText)),
       typeBox(WithId(new QComboBox(this), ControlId::CameraType)) {
     text->setWordWrap(true);
     typeBox->setEditable(true);
@@ -38,10 +39,12 @@ void ManualCameraTypeDlg::OnInitDialog() {
     CameraTypeLookup().GetTypeNameList(models);
     const QString unknown = LoadResText(Str::Unknown);
     for (QString& model : models) {
-        if (model == QLatin1String(kUnknownModel)) model = unknown;
+        if (model == QLatin1String(kUnknownModel))
+            model = unknown;
     }
-    std::sort(models.begin(), models.end(),
-              [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    std::sort(models.begin(), models.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
     typeBox->addItems(models);
 
     chosenType = unknown;
@@ -58,6 +61,7 @@ void ManualCameraTypeDlg::DoDataExchange(DataExchange& dx) {
 }
 
 QString ManualCameraTypeDlg::GetCameraType() const {
-    if (chosenType.isEmpty() || chosenType == LoadResText(Str::Unknown)) return QString::fromLatin1(kUnknownModel);
+    if (chosenType.isEmpty() || chosenType == LoadResText(Str::Unknown))
+        return QString::fromLatin1(kUnknownModel);
     return chosenType;
 }

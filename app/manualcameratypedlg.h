@@ -14,17 +14,17 @@ class QComboBox;
 class QLabel;
 
 class ManualCameraTypeDlg : public Dialog {
-public:
+  public:
     ManualCameraTypeDlg(const QString& address, QWidget* parent = nullptr);
 
     // The model after OK: the chosen or typed name, "unknown" for "Unknown" or no name at all.
     QString GetCameraType() const;
 
-protected:
+  protected:
     void OnInitDialog() override;
     void DoDataExchange(DataExchange& dx) override;
 
-private:
+  private:
     QString address;
     QLabel* text;
     QComboBox* typeBox;

@@ -18,10 +18,12 @@ constexpr int kStepTimer = 1;
 
 ProgressDlg::ProgressDlg(QWidget* owner)
     : Dialog(owner), owner(owner), textLabel(WithId(new QLabel(this), ControlId::ProgressText)),
-      progress(WithId(new QProgressBar(this), ControlId::Progress)),
-      timers([this](int id) {
-          if (id == kStepTimer) AutoStep();
-      }, this) {
+      progress(WithId(new QProgressBar(this), ControlId::Progress)), timers(
+                                                                         [this](int id) {
+                                                                             if (id == kStepTimer)
+                                                                                 AutoStep();
+                                                                         },
+                                                                         this) {
     textLabel->setWordWrap(true);
     textLabel->setMinimumWidth(180);
     progress->setTextVisible(false);
@@ -52,17 +54,20 @@ void ProgressDlg::OnInitDialog() {
 }
 
 void ProgressDlg::AutoStep() {
-    if (timeout <= 0) return;
+    if (timeout <= 0)
+        return;
     uint32_t elapsed = GetTickCount() - startTick;
     if (elapsed < static_cast<uint32_t>(timeout)) {
-        if (owner && notificationMessage != 0) PostMessage(owner, notificationMessage);
+        if (owner && notificationMessage != 0)
+            PostMessage(owner, notificationMessage);
     } else {
         LogTrace(u"ProgressDlg::AutoStep", "Timeout");
         timers.KillTimer(kStepTimer);
         elapsed = static_cast<uint32_t>(timeout);
         PostToSelf(IDCANCEL);
     }
-    progress->setValue(static_cast<int>(static_cast<uint64_t>(elapsed) * 100 / static_cast<uint32_t>(timeout)));
+    progress->setValue(
+        static_cast<int>(static_cast<uint64_t>(elapsed) * 100 / static_cast<uint32_t>(timeout)));
 }
 
 int ProgressDlg::Position() const {
@@ -82,7 +87,8 @@ void ProgressDlg::CloseDone() {
 }
 
 void ProgressDlg::PostToSelf(int command) {
-    if (isVisible()) PostCommand(this, command);
+    if (isVisible())
+        PostCommand(this, command);
 }
 
 void ProgressDlg::done(int result) {

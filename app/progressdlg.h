@@ -14,7 +14,7 @@ class QLabel;
 class QProgressBar;
 
 class ProgressDlg : public Dialog {
-public:
+  public:
     // The result when the owner reports success (IDOK and IDCANCEL are the others).
     static constexpr int kDone = 3;
     // How often the bar moves and the owner is notified.
@@ -41,10 +41,10 @@ public:
 
     void done(int result) override;
 
-protected:
+  protected:
     void OnInitDialog() override;
 
-private:
+  private:
     void PostToSelf(int command);
 
     uint32_t startTick = 0;

@@ -29,8 +29,8 @@ namespace {
 
 // The pictures by image number: each kind's own, then the one it shows while selected.
 const char* const* const kPictures[] = {
-    camera_xpm,       camera_selected_xpm,       folder_xpm,     folder_selected_xpm,
-    cameraswitch_xpm, cameraswitch_selected_xpm, livesite_xpm,   livesite_selected_xpm,
+    camera_xpm,       camera_selected_xpm,       folder_xpm,   folder_selected_xpm,
+    cameraswitch_xpm, cameraswitch_selected_xpm, livesite_xpm, livesite_selected_xpm,
     collection_xpm,   collection_selected_xpm,
 };
 
@@ -78,7 +78,8 @@ void CollectionTree::Refill() {
     clear();
     items.clear();
     AddNode(QString::fromLatin1(kCollectionRoot), nullptr);
-    if (topLevelItemCount() > 0) topLevelItem(0)->setExpanded(true);
+    if (topLevelItemCount() > 0)
+        topLevelItem(0)->setExpanded(true);
 }
 
 void CollectionTree::AddNode(const QString& path, QTreeWidgetItem* parent) {
@@ -89,29 +90,34 @@ void CollectionTree::AddNode(const QString& path, QTreeWidgetItem* parent) {
         image = path == QLatin1String(kCollectionRoot) ? kCollectionImage : kFolderImage;
         break;
     case ItemType::Camera:
-        if (foldersOnly) return;
+        if (foldersOnly)
+            return;
         image = kCameraImage;
         break;
     case ItemType::CameraSwitch:
-        if (foldersOnly || noSwitches) return;
+        if (foldersOnly || noSwitches)
+            return;
         image = kCameraSwitchImage;
         break;
     case ItemType::LiveSite:
-        if (foldersOnly) return;
+        if (foldersOnly)
+            return;
         image = kLiveSiteImage;
         break;
     case ItemType::None:
         return;
     }
     Insert(path, key, image, parent);
-    if (key.type != ItemType::Folder) return;
+    if (key.type != ItemType::Folder)
+        return;
 
     QTreeWidgetItem* added = items.back()->treeItem;
     const Node& settings = Settings();
     ChildIterator it = settings.GetFirstChild(Path(path));
     QString name;
     Data value;
-    while (settings.GetNextChild(it, name, value)) AddNode(Path::Join(Path(path), name).Text(), added);
+    while (settings.GetNextChild(it, name, value))
+        AddNode(Path::Join(Path(path), name).Text(), added);
 }
 
 void CollectionTree::Insert(const QString& path, const SiblingKey& key, int image, QTreeWidgetItem* parent) {
@@ -119,7 +125,8 @@ void CollectionTree::Insert(const QString& path, const SiblingKey& key, int imag
     treeItem->setText(0, key.name);
     treeItem->setIcon(0, images.at(image / 2));
     treeItem->setData(0, Qt::UserRole, static_cast<qulonglong>(items.size()));
-    if (checkBoxes) treeItem->setCheckState(0, Qt::Unchecked);
+    if (checkBoxes)
+        treeItem->setCheckState(0, Qt::Unchecked);
     if (!parent) {
         insertTopLevelItem(0, treeItem);
     } else {
@@ -137,7 +144,8 @@ void CollectionTree::Insert(const QString& path, const SiblingKey& key, int imag
 
 CollectionTree::Item* CollectionTree::Find(const QString& path) const {
     for (const auto& item : items) {
-        if (item->path == path) return item.get();
+        if (item->path == path)
+            return item.get();
     }
     return nullptr;
 }
@@ -148,7 +156,8 @@ CollectionTree::Item* CollectionTree::RecordOf(const QTreeWidgetItem* treeItem) 
 
 void CollectionTree::SelectPath(const QString& path) {
     const Item* item = Find(path);
-    if (!item) return;
+    if (!item)
+        return;
     setCurrentItem(item->treeItem);
     item->treeItem->setExpanded(true);
     scrollToItem(item->treeItem, QAbstractItemView::PositionAtTop);
@@ -156,7 +165,8 @@ void CollectionTree::SelectPath(const QString& path) {
 
 bool CollectionTree::SelectedPath(QString& path) const {
     const QList<QTreeWidgetItem*> selected = selectedItems();
-    if (selected.isEmpty()) return false;
+    if (selected.isEmpty())
+        return false;
     path = RecordOf(selected.front())->path;
     return true;
 }
@@ -171,24 +181,29 @@ bool CollectionTree::PreviousSibling(const QString& path, QString& previous) con
 
 bool CollectionTree::Sibling(const QString& path, int step, QString& sibling) const {
     const Item* item = Find(path);
-    if (!item) return false;
+    if (!item)
+        return false;
     QTreeWidgetItem* parent = item->treeItem->parent();
-    const int at = (parent ? parent->indexOfChild(item->treeItem) : indexOfTopLevelItem(item->treeItem)) + step;
+    const int at =
+        (parent ? parent->indexOfChild(item->treeItem) : indexOfTopLevelItem(item->treeItem)) + step;
     const QTreeWidgetItem* neighbour = parent ? parent->child(at) : topLevelItem(at);
-    if (!neighbour) return false;
+    if (!neighbour)
+        return false;
     sibling = RecordOf(neighbour)->path;
     return true;
 }
 
 void CollectionTree::CheckPath(const QString& path) {
     const Item* item = Find(path);
-    if (!item) return;
+    if (!item)
+        return;
     SetChecked(item->treeItem, true);
     PropagateUp(item->treeItem, true);
 }
 
 void CollectionTree::ToggleCheck(const QString& path) {
-    if (const Item* item = Find(path)) Toggle(item->treeItem);
+    if (const Item* item = Find(path))
+        Toggle(item->treeItem);
 }
 
 bool CollectionTree::IsChecked(const QString& path) const {
@@ -199,14 +214,16 @@ bool CollectionTree::IsChecked(const QString& path) const {
 QStringList CollectionTree::CheckedPaths() const {
     QStringList paths;
     for (const auto& item : items) {
-        if (item->checked) paths.append(item->path);
+        if (item->checked)
+            paths.append(item->path);
     }
     return paths;
 }
 
 void CollectionTree::SetChecked(QTreeWidgetItem* treeItem, bool checked) {
     RecordOf(treeItem)->checked = checked;
-    if (checkBoxes) treeItem->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+    if (checkBoxes)
+        treeItem->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
 }
 
 void CollectionTree::SetSubtreeChecked(QTreeWidgetItem* treeItem, bool checked) {
@@ -223,7 +240,8 @@ void CollectionTree::PropagateUp(QTreeWidgetItem* treeItem, bool checked) {
             for (int i = 0; i < ancestor->childCount() && !keepsChecked; ++i) {
                 keepsChecked = RecordOf(ancestor->child(i))->checked;
             }
-            if (keepsChecked) return;
+            if (keepsChecked)
+                return;
         }
         SetChecked(ancestor, checked);
     }
@@ -246,7 +264,8 @@ QRect CollectionTree::SpotRect(QTreeWidgetItem* treeItem, Spot spot) const {
     initViewItemOption(&option);
     option.rect = visualItemRect(treeItem);
     option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
-    if (checkBoxes) option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    if (checkBoxes)
+        option.features |= QStyleOptionViewItem::HasCheckIndicator;
     option.icon = treeItem->icon(0);
     option.text = treeItem->text(0);
     option.decorationSize = iconSize();
@@ -272,16 +291,19 @@ QRect CollectionTree::SpotRect(QTreeWidgetItem* treeItem, Spot spot) const {
 
 CollectionTree::Spot CollectionTree::HitTest(const QPoint& point, QTreeWidgetItem** hit) const {
     *hit = itemAt(point);
-    if (!*hit) return Spot::None;
+    if (!*hit)
+        return Spot::None;
     for (const Spot spot : {Spot::CheckBox, Spot::Picture, Spot::Label}) {
-        if ((spot != Spot::CheckBox || checkBoxes) && SpotRect(*hit, spot).contains(point)) return spot;
+        if ((spot != Spot::CheckBox || checkBoxes) && SpotRect(*hit, spot).contains(point))
+            return spot;
     }
     return Spot::Elsewhere;
 }
 
 bool CollectionTree::OnTap(const QPoint& point) {
     QTreeWidgetItem* hit = nullptr;
-    if (HitTest(point, &hit) != Spot::CheckBox) return false;
+    if (HitTest(point, &hit) != Spot::CheckBox)
+        return false;
     Toggle(hit);
     return true;
 }
@@ -289,7 +311,8 @@ bool CollectionTree::OnTap(const QPoint& point) {
 void CollectionTree::OpenOnTap(const QPoint& point) {
     QTreeWidgetItem* hit = nullptr;
     const Spot spot = HitTest(point, &hit);
-    if (spot == Spot::CheckBox || spot == Spot::Picture || spot == Spot::Label) PostCommand(openTarget, kOpenCommand);
+    if (spot == Spot::CheckBox || spot == Spot::Picture || spot == Spot::Label)
+        PostCommand(openTarget, kOpenCommand);
 }
 
 void CollectionTree::mousePressEvent(QMouseEvent* event) {

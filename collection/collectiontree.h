@@ -23,7 +23,7 @@ class QObject;
 inline constexpr int kOpenCommand = 32791;
 
 class CollectionTree : public QTreeWidget {
-public:
+  public:
     explicit CollectionTree(QWidget* parent = nullptr);
     ~CollectionTree() override;
 
@@ -66,12 +66,12 @@ public:
     // target. The tap then takes its normal course.
     void OpenOnTap(const QPoint& point);
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     struct Item;
     enum class Spot { None, CheckBox, Picture, Label, Elsewhere };
 
@@ -91,6 +91,6 @@ private:
     bool noSwitches = false;
     bool checkBoxes = false;
     QObject* openTarget = nullptr;
-    std::vector<QIcon> images; // made on the first fill
+    std::vector<QIcon> images;                // made on the first fill
     std::vector<std::unique_ptr<Item>> items; // in the order added
 };

@@ -8,21 +8,26 @@
 #include <QLineEdit>
 #include <QSpinBox>
 
-DataExchange::DataExchange(QWidget* window, bool saveAndValidate) : window(window), saveAndValidate(saveAndValidate) {}
+DataExchange::DataExchange(QWidget* window, bool saveAndValidate)
+    : window(window), saveAndValidate(saveAndValidate) {}
 
 void DataExchange::Text(QLineEdit* edit, QString& value, const TextCheck& check) {
-    if (failed) return;
+    if (failed)
+        return;
     if (!saveAndValidate) {
         edit->setText(value);
         return;
     }
     const QString entered = edit->text();
-    if (check) Check(edit, check(entered));
-    if (!failed) value = entered.trimmed();
+    if (check)
+        Check(edit, check(entered));
+    if (!failed)
+        value = entered.trimmed();
 }
 
 void DataExchange::Number(QLineEdit* edit, int& value, const NumberCheck& check) {
-    if (failed) return;
+    if (failed)
+        return;
     if (saveAndValidate) {
         TakeNumber(edit, edit->text(), value, check);
     } else {
@@ -31,7 +36,8 @@ void DataExchange::Number(QLineEdit* edit, int& value, const NumberCheck& check)
 }
 
 void DataExchange::Number(QSpinBox* spin, int& value, const NumberCheck& check) {
-    if (failed) return;
+    if (failed)
+        return;
     if (saveAndValidate) {
         TakeNumber(spin, spin->cleanText(), value, check);
     } else {
@@ -39,14 +45,17 @@ void DataExchange::Number(QSpinBox* spin, int& value, const NumberCheck& check) 
     }
 }
 
-void DataExchange::TakeNumber(QWidget* control, const QString& entered, int& value, const NumberCheck& check) {
+void DataExchange::TakeNumber(QWidget* control, const QString& entered, int& value,
+                              const NumberCheck& check) {
     int taken = value;
     Check(control, check(entered, taken));
-    if (!failed) value = taken;
+    if (!failed)
+        value = taken;
 }
 
 void DataExchange::ListText(QComboBox* list, QString& value) {
-    if (failed) return;
+    if (failed)
+        return;
     if (saveAndValidate) {
         const QVariant data = list->currentData();
         value = data.isValid() ? data.toString() : list->currentText();
@@ -63,7 +72,8 @@ void DataExchange::ListText(QComboBox* list, QString& value) {
 }
 
 void DataExchange::Checked(QCheckBox* box, bool& value) {
-    if (failed) return;
+    if (failed)
+        return;
     if (saveAndValidate) {
         value = box->isChecked();
     } else {
@@ -72,7 +82,8 @@ void DataExchange::Checked(QCheckBox* box, bool& value) {
 }
 
 void DataExchange::Check(QWidget* control, const QString& message) {
-    if (failed || !saveAndValidate || message.isEmpty()) return;
+    if (failed || !saveAndValidate || message.isEmpty())
+        return;
     Fail(control, message);
 }
 
@@ -80,6 +91,8 @@ void DataExchange::Fail(QWidget* control, const QString& message) {
     failed = true;
     MessageBox(window, message, QGuiApplication::applicationDisplayName(), MB_OK | MB_ICONEXCLAMATION);
     control->setFocus(Qt::OtherFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(control)) spin->selectAll();
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->selectAll();
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(control))
+        spin->selectAll();
 }

@@ -17,7 +17,7 @@ class QSpinBox;
 class QWidget;
 
 class DataExchange {
-public:
+  public:
     // The message of the first failing check of the entered text, or the empty text.
     using TextCheck = std::function<QString(const QString& entered)>;
     // The same for a number; sets value when the text passes.
@@ -46,7 +46,7 @@ public:
     // A check the window makes itself, for the control the user has to correct.
     void Check(QWidget* control, const QString& message);
 
-private:
+  private:
     void Fail(QWidget* control, const QString& message);
     void TakeNumber(QWidget* control, const QString& entered, int& value, const NumberCheck& check);
 

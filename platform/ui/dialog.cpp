@@ -27,7 +27,8 @@ void Dialog::OnInitDialog() {
 }
 
 void Dialog::OnOK() {
-    if (UpdateData(true)) done(IDOK);
+    if (UpdateData(true))
+        done(IDOK);
 }
 
 void Dialog::OnCancel() {
@@ -54,7 +55,8 @@ QDialogButtonBox* Dialog::NewButtonBox(QDialogButtonBox::StandardButtons buttons
 }
 
 bool Dialog::event(QEvent* event) {
-    if (event->type() != WindowMessageEvent::kType) return QDialog::event(event);
+    if (event->type() != WindowMessageEvent::kType)
+        return QDialog::event(event);
     const auto* message = static_cast<WindowMessageEvent*>(event);
     if (message->message == WM_COMMAND) {
         OnCommand(static_cast<int>(message->wParam));
@@ -66,7 +68,8 @@ bool Dialog::event(QEvent* event) {
 
 void Dialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (initialized) return;
+    if (initialized)
+        return;
     initialized = true;
     OnInitDialog();
     FitToScreen(this);
@@ -79,11 +82,13 @@ bool IsHandheldScreen() {
 
 void FitToScreen(QWidget* window) {
     const QScreen* screen = window->screen();
-    if (!screen) return;
+    if (!screen)
+        return;
     const QRect area = screen->availableGeometry();
     const QRect frame = window->frameGeometry();
     const bool fits = frame.width() <= area.width() && frame.height() <= area.height();
-    if (fits && !IsHandheldScreen()) return;
+    if (fits && !IsHandheldScreen())
+        return;
     const QSize decoration = frame.size() - window->size();
     window->resize(area.size() - decoration);
     window->move(area.topLeft());

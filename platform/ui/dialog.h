@@ -12,7 +12,7 @@
 class DataExchange;
 
 class Dialog : public QDialog {
-public:
+  public:
     explicit Dialog(QWidget* parent = nullptr);
 
     // Runs the dialog modally (RunModal); the command that closed it, IDOK or IDCANCEL unless
@@ -25,7 +25,7 @@ public:
     void accept() override { OnOK(); }
     void reject() override { OnCancel(); }
 
-protected:
+  protected:
     virtual void DoDataExchange(DataExchange& dx);
     // Once, when the dialog first shows.
     virtual void OnInitDialog();
@@ -40,7 +40,7 @@ protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     bool initialized = false;
 };
 

@@ -20,7 +20,8 @@ void PropertyPage::OnSetActive() {
     // Every page is typed into, so a handheld raises its input panel with each page.
     SHSipPreference(this, SIP_UP);
     // Another page may have changed the data since this one showed them.
-    if (shownBefore) UpdateData(false);
+    if (shownBefore)
+        UpdateData(false);
     shownBefore = true;
 }
 
@@ -33,7 +34,8 @@ void PropertyPage::DoDataExchange(DataExchange&) {}
 void PropertyPage::OnMessage(uint32_t, intptr_t, intptr_t) {}
 
 bool PropertyPage::event(QEvent* event) {
-    if (event->type() != WindowMessageEvent::kType) return QWidget::event(event);
+    if (event->type() != WindowMessageEvent::kType)
+        return QWidget::event(event);
     const auto* message = static_cast<WindowMessageEvent*>(event);
     OnMessage(message->message, message->wParam, message->lParam);
     return true;

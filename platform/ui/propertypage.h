@@ -13,7 +13,7 @@ class DataExchange;
 class PropertySheet;
 
 class PropertyPage : public QWidget {
-public:
+  public:
     explicit PropertyPage(const QString& caption, QWidget* parent = nullptr);
 
     const QString& Caption() const { return caption; }
@@ -31,13 +31,13 @@ public:
     // When the user leaves the page or confirms the sheet; false keeps the page active.
     virtual bool OnKillActive();
 
-protected:
+  protected:
     virtual void DoDataExchange(DataExchange& dx);
     virtual void OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam);
 
     bool event(QEvent* event) override;
 
-private:
+  private:
     friend class PropertySheet;
     // Makes the page active: the first time OnInitDialog, then OnSetActive.
     void Activate();

@@ -29,8 +29,10 @@ PropertyPage* PropertySheet::GetActivePage() const {
 }
 
 bool PropertySheet::SetActivePage(int index) {
-    if (index < 0 || index >= GetPageCount() || index == activeIndex) return index == activeIndex;
-    if (PropertyPage* leaving = GetActivePage(); leaving && !leaving->OnKillActive()) return false;
+    if (index < 0 || index >= GetPageCount() || index == activeIndex)
+        return index == activeIndex;
+    if (PropertyPage* leaving = GetActivePage(); leaving && !leaving->OnKillActive())
+        return false;
     activeIndex = index;
     {
         const QSignalBlocker blocker(tabs);
@@ -51,11 +53,13 @@ void PropertySheet::OnTabChosen(int index) {
 }
 
 void PropertySheet::OnInitDialog() {
-    if (!pages.empty()) SetActivePage(0);
+    if (!pages.empty())
+        SetActivePage(0);
 }
 
 void PropertySheet::OnOK() {
     PropertyPage* active = GetActivePage();
-    if (active && !active->OnKillActive()) return;
+    if (active && !active->OnKillActive())
+        return;
     done(IDOK);
 }

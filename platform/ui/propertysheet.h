@@ -14,7 +14,7 @@ class PropertyPage;
 class QTabWidget;
 
 class PropertySheet : public Dialog {
-public:
+  public:
     PropertySheet(const QString& caption, QWidget* parent = nullptr);
 
     // The sheet takes ownership; pages are shown in the order added.
@@ -27,12 +27,12 @@ public:
     // data did not pass its checks (it stays active).
     bool SetActivePage(int index);
 
-protected:
+  protected:
     // Activates the first page.
     void OnInitDialog() override;
     void OnOK() override;
 
-private:
+  private:
     void OnTabChosen(int index);
 
     QTabWidget* tabs;

@@ -21,11 +21,13 @@ namespace {
 
 // The commands posted to a window.
 class CommandSink : public QObject {
-public:
+  public:
     bool event(QEvent* event) override {
-        if (event->type() != WindowMessageEvent::kType) return QObject::event(event);
+        if (event->type() != WindowMessageEvent::kType)
+            return QObject::event(event);
         const auto* message = static_cast<WindowMessageEvent*>(event);
-        if (message->message == WM_COMMAND) commands.push_back(static_cast<int>(message->wParam));
+        if (message->message == WM_COMMAND)
+            commands.push_back(static_cast<int>(message->wParam));
         return true;
     }
     std::vector<int> commands;
@@ -42,7 +44,7 @@ QImage Expected(const char* const* xpm) {
 }
 
 class CollectionTreeTest : public CollectionTest {
-protected:
+  protected:
     void SetUp() override {
         CollectionTest::SetUp();
         tree.resize(320, 480);
@@ -53,7 +55,8 @@ protected:
         tree.SelectPath(path);
         QStringList texts;
         const QTreeWidgetItem* item = tree.currentItem();
-        for (int i = 0; item && i < item->childCount(); ++i) texts.append(item->child(i)->text(0));
+        for (int i = 0; item && i < item->childCount(); ++i)
+            texts.append(item->child(i)->text(0));
         return texts;
     }
     QTreeWidgetItem* ItemOf(const QString& path) {
@@ -103,7 +106,8 @@ TEST_F(CollectionTreeTest, SiblingsStandByTypeThenNameWithoutRegardToCase) {
     AddItem("/CameraCollection", "M", "CameraSwitch");
     AddItem("/CameraCollection", "alpha", "Folder");
     tree.Refill();
-    EXPECT_EQ(Shown("/CameraCollection"), QStringList({"alpha", "zeta", "M", "Camera A", "camera b", "Site"}));
+    EXPECT_EQ(Shown("/CameraCollection"),
+              QStringList({"alpha", "zeta", "M", "Camera A", "camera b", "Site"}));
 }
 
 TEST_F(CollectionTreeTest, NodesOfOtherTypesAreLeftOutWithEverythingBelowThem) {
@@ -179,7 +183,8 @@ TEST_F(CollectionTreeTest, SelectionByPathAndSteppingThroughSiblings) {
 }
 
 TEST_F(CollectionTreeTest, SelectPathScrollsTheItemToTheTop) {
-    for (int i = 0; i < 60; ++i) AddItem("/CameraCollection", QString("Cam %1").arg(i, 2, 10, QChar('0')), "Camera");
+    for (int i = 0; i < 60; ++i)
+        AddItem("/CameraCollection", QString("Cam %1").arg(i, 2, 10, QChar('0')), "Camera");
     tree.resize(200, 160);
     ShowTree();
     tree.Refill();
@@ -188,7 +193,7 @@ TEST_F(CollectionTreeTest, SelectPathScrollsTheItemToTheTop) {
 }
 
 class CollectionTreeCheckBoxTest : public CollectionTreeTest {
-protected:
+  protected:
     void SetUp() override {
         CollectionTreeTest::SetUp();
         // In the settings tree's child order; on screen sorted.
@@ -209,8 +214,9 @@ protected:
 
 TEST_F(CollectionTreeCheckBoxTest, CheckingAFolderChecksEverythingBelowItAndAbove) {
     tree.ToggleCheck(P("Office"));
-    EXPECT_EQ(tree.CheckedPaths(), QStringList({"/CameraCollection", P("Office"), P("Office/Door"), P("Office/Desk"),
-                                                P("Office/Back"), P("Office/Store"), P("Office/Store/Shelf")}));
+    EXPECT_EQ(tree.CheckedPaths(),
+              QStringList({"/CameraCollection", P("Office"), P("Office/Door"), P("Office/Desk"),
+                           P("Office/Back"), P("Office/Store"), P("Office/Store/Shelf")}));
     EXPECT_EQ(ItemOf(P("Office/Store/Shelf"))->checkState(0), Qt::Checked);
     EXPECT_EQ(ItemOf(P("Yard"))->checkState(0), Qt::Unchecked);
 }
@@ -221,7 +227,8 @@ TEST_F(CollectionTreeCheckBoxTest, AFolderStaysCheckedWhileAnyChildIsChecked) {
     EXPECT_TRUE(tree.IsChecked(P("Office")));
     EXPECT_FALSE(tree.IsChecked(P("Office/Door")));
 
-    for (const char* item : {"Office/Desk", "Office/Back"}) tree.ToggleCheck(P(item));
+    for (const char* item : {"Office/Desk", "Office/Back"})
+        tree.ToggleCheck(P(item));
     EXPECT_TRUE(tree.IsChecked(P("Office"))) << "the sub-folder is still checked";
     tree.ToggleCheck(P("Office/Store/Shelf"));
     EXPECT_TRUE(tree.CheckedPaths().isEmpty()) << tree.CheckedPaths().join(", ").toStdString();
@@ -245,9 +252,10 @@ TEST_F(CollectionTreeCheckBoxTest, CheckPathChecksTheAncestorsButNotTheDescendan
 }
 
 TEST_F(CollectionTreeCheckBoxTest, CheckedPathsFollowTheSettingsOrderNotTheScreen) {
-    for (const char* item : {"Gate", "Office/Desk", "Yard", "Office/Door"}) tree.ToggleCheck(P(item));
-    EXPECT_EQ(tree.CheckedPaths(),
-              QStringList({"/CameraCollection", P("Yard"), P("Office"), P("Office/Door"), P("Office/Desk"), P("Gate")}));
+    for (const char* item : {"Gate", "Office/Desk", "Yard", "Office/Door"})
+        tree.ToggleCheck(P(item));
+    EXPECT_EQ(tree.CheckedPaths(), QStringList({"/CameraCollection", P("Yard"), P("Office"), P("Office/Door"),
+                                                P("Office/Desk"), P("Gate")}));
 }
 
 TEST_F(CollectionTreeCheckBoxTest, TappingTheCheckBoxTogglesItAndTheLabelDoesNot) {

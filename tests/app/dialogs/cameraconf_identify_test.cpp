@@ -33,7 +33,7 @@ camsim::CameraConfig Camera(int delayMs = 0) {
 }
 
 class CameraConfIdentifyTest : public DialogTest {
-protected:
+  protected:
     void SetUp() override {
         DialogTest::SetUp();
         SetTimes(1000, 20, kDialogWaitMs);
@@ -53,13 +53,16 @@ protected:
         sheet = std::make_unique<CameraConf>(nullptr, Path("/CameraCollection"), name);
         sheet->General()->TypeLookup().SetFtpPort(UnusedLoopbackPort());
         sheet->Image()->TypeLookup().SetFtpPort(UnusedLoopbackPort());
-        if (show) sheet->show();
+        if (show)
+            sheet->show();
     }
     void EnterAddress(uint16_t port) {
         Control<QLineEdit>(sheet.get(), ControlId::Address)->setText(kLoopback);
         Control<QLineEdit>(sheet.get(), ControlId::Port)->setText(QString::number(port));
     }
-    void CheckCameraType() { QTest::mouseClick(Control<QPushButton>(sheet.get(), ControlId::CheckCameraType), Qt::LeftButton); }
+    void CheckCameraType() {
+        QTest::mouseClick(Control<QPushButton>(sheet.get(), ControlId::CheckCameraType), Qt::LeftButton);
+    }
     void ChooseTab(int index) { sheet->findChild<QTabWidget*>()->setCurrentIndex(index); }
     QString TypeLine() { return Control<QLabel>(sheet.get(), ControlId::CameraTypeValue)->text(); }
     QString Status() { return Control<QLabel>(sheet.get(), ControlId::StatusValue)->text(); }
@@ -67,7 +70,8 @@ protected:
     static size_t Queries(InProcessCamsim& camera) {
         size_t queries = 0;
         for (const auto& request : camera.Server().Requests().All()) {
-            if (request.target.find("/vexo-cgi/view/param.cgi") == 0) ++queries;
+            if (request.target.find("/vexo-cgi/view/param.cgi") == 0)
+                ++queries;
         }
         return queries;
     }
@@ -158,8 +162,9 @@ TEST_F(CameraConfIdentifyTest, ACameraThatRefusesBothProbesEndsAtTheFirstPoll) {
     ExpectProgress();
     ExpectManualType(QString());
     CheckCameraType();
-    EXPECT_TRUE(Logged(":E:CameraConfGeneral::OnCheckCameraType - Error while retreiving name and version for "
-                       "'127.0.0.1'"))
+    EXPECT_TRUE(
+        Logged(":E:CameraConfGeneral::OnCheckCameraType - Error while retreiving name and version for "
+               "'127.0.0.1'"))
         << Console();
     EXPECT_FALSE(Logged("ProgressDlg::AutoStep - Timeout")) << "ended by the poll, not the time limit";
     EXPECT_EQ(Status(), "Check failed");

@@ -19,17 +19,20 @@
 namespace {
 
 class CameraConfTest : public DialogTest {
-protected:
+  protected:
     // Opens the sheet modally; the handler works in it while it shows. The sheet's result.
     int Run(CameraConf& sheet, std::function<void()> handler) {
         WhenShown<CameraConf>([handler](CameraConf*) { handler(); });
         return sheet.DoModal();
     }
     static QLineEdit* Edit(QWidget* sheet, int id) { return Control<QLineEdit>(sheet, id); }
-    static void ChooseTab(CameraConf& sheet, int index) { sheet.findChild<QTabWidget*>()->setCurrentIndex(index); }
+    static void ChooseTab(CameraConf& sheet, int index) {
+        sheet.findChild<QTabWidget*>()->setCurrentIndex(index);
+    }
     static QStringList Entries(QComboBox* list) {
         QStringList entries;
-        for (int i = 0; i < list->count(); ++i) entries.append(list->itemText(i));
+        for (int i = 0; i < list->count(); ++i)
+            entries.append(list->itemText(i));
         return entries;
     }
     static Camera Stored(const QString& path) {
@@ -99,15 +102,16 @@ QString PortMessage(const QString& entered) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, CameraConfRefusalTest,
-    ::testing::Values(Refusal{"Blanks", ControlId::Name, "   ", QString::fromUtf16(ValidationMessage::kEmpty)},
-                      Refusal{"Hash", ControlId::Name, "Front-Door#1",
-                              QString::fromUtf16(ValidationMessage::kItemNameCharacters)},
-                      Refusal{"Sibling", ControlId::Name, "Yard", QString::fromUtf16(ValidationMessage::kNameExists)},
-                      Refusal{"Underscore", ControlId::Address, "my_camera",
-                              QString::fromUtf16(ValidationMessage::kAddressCharacters)},
-                      Refusal{"EmptyAddress", ControlId::Address, "", QString::fromUtf16(ValidationMessage::kEmpty)},
-                      Refusal{"PortZero", ControlId::Port, "0", PortMessage("0")},
-                      Refusal{"PortTooHigh", ControlId::Port, "65536", PortMessage("65536")}),
+    ::testing::Values(
+        Refusal{"Blanks", ControlId::Name, "   ", QString::fromUtf16(ValidationMessage::kEmpty)},
+        Refusal{"Hash", ControlId::Name, "Front-Door#1",
+                QString::fromUtf16(ValidationMessage::kItemNameCharacters)},
+        Refusal{"Sibling", ControlId::Name, "Yard", QString::fromUtf16(ValidationMessage::kNameExists)},
+        Refusal{"Underscore", ControlId::Address, "my_camera",
+                QString::fromUtf16(ValidationMessage::kAddressCharacters)},
+        Refusal{"EmptyAddress", ControlId::Address, "", QString::fromUtf16(ValidationMessage::kEmpty)},
+        Refusal{"PortZero", ControlId::Port, "0", PortMessage("0")},
+        Refusal{"PortTooHigh", ControlId::Port, "65536", PortMessage("65536")}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
 TEST_F(CameraConfTest, OkWithoutChangesKeepsThePathAndTheValues) {
@@ -156,7 +160,8 @@ TEST_F(CameraConfTest, ARefusedValueKeepsItsPageActive) {
         ChooseTab(sheet, 1);
         EXPECT_EQ(sheet.GetActiveIndex(), 0);
         EXPECT_EQ(sheet.findChild<QTabWidget*>()->currentIndex(), 0);
-        EXPECT_EQ(MessageBoxSeam::Shown(), QStringList({QString::fromUtf16(ValidationMessage::kAddressCharacters)}));
+        EXPECT_EQ(MessageBoxSeam::Shown(),
+                  QStringList({QString::fromUtf16(ValidationMessage::kAddressCharacters)}));
         EXPECT_EQ(sheet.focusWidget(), Edit(&sheet, ControlId::Address));
         sheet.reject();
     });
@@ -169,7 +174,8 @@ TEST_F(CameraConfTest, SecurityPageChecksTheCredentials) {
         ChooseTab(sheet, 2);
         Edit(&sheet, ControlId::UserName)->setText("cam 1");
         Click(&sheet, QDialogButtonBox::Ok);
-        EXPECT_EQ(MessageBoxSeam::Shown(), QStringList({QString::fromUtf16(ValidationMessage::kCredentialCharacters)}));
+        EXPECT_EQ(MessageBoxSeam::Shown(),
+                  QStringList({QString::fromUtf16(ValidationMessage::kCredentialCharacters)}));
         EXPECT_EQ(sheet.focusWidget(), Edit(&sheet, ControlId::UserName));
         Edit(&sheet, ControlId::UserName)->setText(" Cam_1 ");
         Edit(&sheet, ControlId::Password)->setText("pass(word).");

@@ -22,15 +22,15 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <typeinfo>
 #include <mutex>
 #include <string>
+#include <typeinfo>
 
 // How long a test waits for what should happen at once; only a failing test waits this long.
 inline constexpr int kDialogWaitMs = 5000;
 
 class DialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         RegisterViewerStrings();
         QApplication::setApplicationDisplayName(QStringLiteral("Lumenfold"));
@@ -75,8 +75,7 @@ protected:
     }
     static QString Value(const QString& path) { return Settings().GetValue(path).GetText(); }
 
-    template <typename Widget>
-    static Widget* Control(QWidget* in, int id) {
+    template <typename Widget> static Widget* Control(QWidget* in, int id) {
         auto* control = in->findChild<Widget*>(ControlName(id));
         EXPECT_NE(control, nullptr) << "no control " << id;
         return control;
@@ -93,8 +92,7 @@ protected:
     // The next modal dialog is handed to the handler once it shows. The handler closes it; one
     // that it leaves open (a failed assertion returns early) is closed as a failure, so that a
     // failing test never hangs.
-    template <typename Dialog>
-    static void WhenShown(std::function<void(Dialog*)> handler) {
+    template <typename Dialog> static void WhenShown(std::function<void(Dialog*)> handler) {
         LetRun<Dialog>([handler](Dialog* dialog) {
             handler(dialog);
             if (dialog->isVisible()) {
@@ -104,8 +102,7 @@ protected:
         });
     }
     // The same for a dialog that the handler leaves to run on its own.
-    template <typename Dialog>
-    static void LetRun(std::function<void(Dialog*)> handler) {
+    template <typename Dialog> static void LetRun(std::function<void(Dialog*)> handler) {
         ModalSeam::QueueHandler([handler](QDialog* dialog) {
             auto* typed = dynamic_cast<Dialog*>(dialog);
             EXPECT_NE(typed, nullptr) << "another dialog showed: " << typeid(*dialog).name();

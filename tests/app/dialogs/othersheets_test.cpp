@@ -15,15 +15,16 @@
 namespace {
 
 class OtherSheetsTest : public DialogTest {
-protected:
+  protected:
     // Opens the dialog modally; the handler works in it while it shows. Its result.
-    template <typename Sheet>
-    int Run(Sheet& sheet, std::function<void()> handler) {
+    template <typename Sheet> int Run(Sheet& sheet, std::function<void()> handler) {
         WhenShown<Sheet>([handler](Sheet*) { handler(); });
         return sheet.DoModal();
     }
     static QLineEdit* NameEdit(QWidget* dialog) { return Control<QLineEdit>(dialog, ControlId::Name); }
-    static CollectionTree* Tree(QWidget* dialog) { return Control<CollectionTree>(dialog, ControlId::FolderTree); }
+    static CollectionTree* Tree(QWidget* dialog) {
+        return Control<CollectionTree>(dialog, ControlId::FolderTree);
+    }
     static QString DisplayTimeMessage(const QString& entered) {
         int seconds = 0;
         return ValidateDisplayTime(entered, seconds);
@@ -34,7 +35,8 @@ protected:
         ChildIterator it = settings.GetFirstChild(Path(cameraSwitch + "/Cameras"));
         QString key;
         Data value;
-        while (settings.GetNextChild(it, key, value)) members.append(key + "=" + value.GetText());
+        while (settings.GetNextChild(it, key, value))
+            members.append(key + "=" + value.GetText());
         return members;
     }
 };
@@ -61,7 +63,7 @@ TEST_F(OtherSheetsTest, NewLiveViewSiteStartsFromItsDefaultsAndRefusesAnEmptyUrl
 }
 
 class CameraSwitchConfTest : public OtherSheetsTest {
-protected:
+  protected:
     void SetUp() override {
         OtherSheetsTest::SetUp();
         // Settings order: Yard, Office (Door, Back, Inner/Shelf, Tour), Gate.
@@ -93,8 +95,9 @@ TEST_F(CameraSwitchConfTest, ACheckedFolderStoresItsCamerasAndSitesInCollectionO
     EXPECT_EQ(result, 1);
     EXPECT_EQ(dialog.ItemPath(), "/CameraCollection/Camera Switch");
     EXPECT_EQ(Members("/CameraCollection/Camera Switch"),
-              QStringList({"Camera_000=/CameraCollection/Office/Door", "Camera_001=/CameraCollection/Office/Back",
-                           "Camera_002=/CameraCollection/Office/Inner/Shelf", "Camera_003=/CameraCollection/Gate"}));
+              QStringList(
+                  {"Camera_000=/CameraCollection/Office/Door", "Camera_001=/CameraCollection/Office/Back",
+                   "Camera_002=/CameraCollection/Office/Inner/Shelf", "Camera_003=/CameraCollection/Gate"}));
     EXPECT_EQ(Settings().GetValue("/CameraCollection/Camera Switch/NbrOfCameras").GetInt(), 4);
     EXPECT_EQ(Settings().GetValue("/CameraCollection/Camera Switch/DisplayTime").GetInt(), 5);
     EXPECT_EQ(Value("/CameraCollection/Camera Switch/Type"), "CameraSwitch");
@@ -131,9 +134,9 @@ TEST_F(CameraSwitchConfTest, ARenamedSwitchStaysInItsFolderWithItsMembers) {
     CameraSwitchConf dialog(nullptr, Path("/CameraCollection/Office"), "Tour");
     const int result = Run(dialog, [&] {
         EXPECT_EQ(Control<QSpinBox>(&dialog, ControlId::DisplayTime)->value(), 12);
-        EXPECT_EQ(Tree(&dialog)->CheckedPaths(), QStringList({"/CameraCollection", "/CameraCollection/Office",
-                                                              "/CameraCollection/Office/Door",
-                                                              "/CameraCollection/Gate"}));
+        EXPECT_EQ(Tree(&dialog)->CheckedPaths(),
+                  QStringList({"/CameraCollection", "/CameraCollection/Office",
+                               "/CameraCollection/Office/Door", "/CameraCollection/Gate"}));
         NameEdit(&dialog)->setText("Night tour");
         Click(&dialog, QDialogButtonBox::Ok);
     });
@@ -167,7 +170,7 @@ TEST_F(CameraSwitchConfTest, TheNameIsCheckedInItsFolder) {
 }
 
 class FolderConfTest : public OtherSheetsTest {
-protected:
+  protected:
     void SetUp() override {
         OtherSheetsTest::SetUp();
         AddItem("/CameraCollection", "A", "Folder");

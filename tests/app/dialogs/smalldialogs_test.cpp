@@ -23,17 +23,19 @@ constexpr uint32_t kPoll = WM_USER + 7;
 
 // The window that a progress dialog notifies.
 class Owner : public QWidget {
-public:
+  public:
     bool event(QEvent* event) override {
-        if (event->type() != WindowMessageEvent::kType) return QWidget::event(event);
-        if (static_cast<WindowMessageEvent*>(event)->message == kPoll) ++polls;
+        if (event->type() != WindowMessageEvent::kType)
+            return QWidget::event(event);
+        if (static_cast<WindowMessageEvent*>(event)->message == kPoll)
+            ++polls;
         return true;
     }
     int polls = 0;
 };
 
 class ProgressDlgTest : public DialogTest {
-protected:
+  protected:
     void TearDown() override {
         SetTickCountOffsetForTest(0);
         DialogTest::TearDown();
@@ -49,7 +51,8 @@ TEST_F(ProgressDlgTest, ClosesItselfAsCancelledAtTheFirstStepAfterItsTimeLimit) 
         EXPECT_EQ(Control<QLabel>(shown, ControlId::ProgressText)->text(), "Retrieving");
         // The clock moves on to well into the time limit: the bar follows, the owner is polled.
         SetTickCountOffsetForTest(6000);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return shown->Position() >= 85 && owner.polls > 0; }, kDialogWaitMs));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return shown->Position() >= 85 && owner.polls > 0; }, kDialogWaitMs));
         EXPECT_LT(shown->Position(), 100);
         EXPECT_TRUE(shown->isVisible());
         SetTickCountOffsetForTest(7000);
@@ -122,11 +125,13 @@ TEST_F(DialogTest, AuthorizationAcceptsEmptyCredentialsAndKeepsTheSaveChoice) {
         user->clear();
         QLabel* saveText = nullptr;
         for (QLabel* label : shown->findChildren<QLabel*>()) {
-            if (label->text() == "Save this password in the camera properties.  ") saveText = label;
+            if (label->text() == "Save this password in the camera properties.  ")
+                saveText = label;
         }
         ASSERT_NE(saveText, nullptr);
         QTest::mouseClick(saveText, Qt::LeftButton);
-        EXPECT_TRUE(Control<QCheckBox>(shown, ControlId::SavePassword)->isChecked()) << "tapping the text ticks it";
+        EXPECT_TRUE(Control<QCheckBox>(shown, ControlId::SavePassword)->isChecked())
+            << "tapping the text ticks it";
         Click(shown, QDialogButtonBox::Ok);
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
@@ -166,9 +171,10 @@ TEST_F(DialogTest, ManualTypeListsTheTableSortedWithUnknownForTheUnknownModel) {
                   "Please enter the camera type manually:");
         auto* types = Control<QComboBox>(shown, ControlId::CameraType);
         QStringList entries;
-        for (int i = 0; i < types->count(); ++i) entries.append(types->itemText(i));
-        EXPECT_EQ(entries, QStringList({"Alder", "Birch", "Cedar", "Damson", "Elm", "Elm+", "Fir", "Fir+", "Gum",
-                                        "Hazel", "Ivy", "Unknown"}));
+        for (int i = 0; i < types->count(); ++i)
+            entries.append(types->itemText(i));
+        EXPECT_EQ(entries, QStringList({"Alder", "Birch", "Cedar", "Damson", "Elm", "Elm+", "Fir", "Fir+",
+                                        "Gum", "Hazel", "Ivy", "Unknown"}));
         EXPECT_EQ(types->currentText(), "Unknown");
         Click(shown, QDialogButtonBox::Ok);
     });

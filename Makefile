@@ -5,7 +5,9 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build test test-asan test-tsan format clean
+PREFIX     ?= /usr/local
+
+.PHONY: all deps configure build test run install test-asan test-tsan format clean
 
 all: build
 
@@ -20,6 +22,14 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
+
+# The viewer on the demonstration collection, with the camera simulator's demonstration set.
+run: build
+	./tools/run-demo.sh $(BUILD)
+
+# zelppc, zelctl, camsim, the stream control, the help document, a desktop entry and an icon.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The same tests under the address and the thread sanitizer.
 test-asan:

@@ -1,0 +1,35 @@
+#include "app/helpwindow.h"
+
+#include "app/resource.h"
+
+#include "foundation/text.h"
+
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
+
+namespace {
+QPointer<QTextBrowser> window;
+}
+
+void HelpWindow::Show(const QString& document, const QString& anchor) {
+    Q_INIT_RESOURCE(viewer);
+    if (!window) {
+        window = new QTextBrowser;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setWindowTitle(LoadResText(Str::AppTitle) + QStringLiteral(" Help"));
+        window->setOpenExternalLinks(true);
+        window->resize(480, 560);
+    }
+    QUrl url(QStringLiteral("qrc:/help/") + document);
+    url.setFragment(anchor);
+    window->setSource(url);
+    window->scrollToAnchor(anchor);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+QTextBrowser* HelpWindow::Window() {
+    return window.data();
+}

@@ -1,0 +1,22 @@
+# The application shell: application object, main frame, command bar, the two views, the help
+# window and its document; and the program zelppc.
+target_sources(zelppc_app PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/zelppcapp.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/mainframe.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/commandbar.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/containerview.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/cameraview.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/cameraeventsink.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/helpwindow.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/viewer.qrc)
+
+add_executable(ZelPPC ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+target_link_libraries(ZelPPC PRIVATE zelppc_app)
+# Beside the stream control's module, which it creates by class identifier.
+set_target_properties(ZelPPC PROPERTIES OUTPUT_NAME zelppc RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+add_dependencies(ZelPPC CamImgCE)
+
+install(TARGETS ZelPPC RUNTIME DESTINATION bin)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/install/lumenfold.desktop DESTINATION share/applications)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/install/lumenfold.png DESTINATION share/icons/hicolor/128x128/apps)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/help/zelppc.htm DESTINATION share/doc/lumenfold)

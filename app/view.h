@@ -1,0 +1,42 @@
+#pragma once
+// A view of the main frame: it handles the commands routed to it while it is active, its
+// private messages, and the notice of being activated or deactivated.
+
+#include "platform/ui/messages.h"
+
+#include <QEvent>
+#include <QWidget>
+
+#include <cstdint>
+
+class View : public QWidget {
+public:
+    using QWidget::QWidget;
+
+    // True when the view handled the command.
+    virtual bool OnCommand(int id) = 0;
+    virtual void OnActivateView(bool activate, View* activated, View* deactivated) = 0;
+    // Called once, when the frame first shows the view.
+    virtual void OnUpdate() {}
+
+protected:
+    // A private message posted to the view (WM_USER + n).
+    virtual void OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) {
+        (void)message;
+        (void)wParam;
+        (void)lParam;
+    }
+
+    bool event(QEvent* event) override {
+        if (event->type() == WindowMessageEvent::kType) {
+            const auto* message = static_cast<const WindowMessageEvent*>(event);
+            if (message->message == WM_COMMAND) {
+                OnCommand(static_cast<int>(message->wParam));
+            } else {
+                OnMessage(message->message, message->wParam, message->lParam);
+            }
+            return true;
+        }
+        return QWidget::event(event);
+    }
+};

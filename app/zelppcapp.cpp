@@ -1,0 +1,103 @@
+#include "app/zelppcapp.h"
+
+#include "app/aboutdlg.h"
+#include "app/helpwindow.h"
+#include "app/mainframe.h"
+#include "app/resource.h"
+#include "app/strings.h"
+
+#include "foundation/log.h"
+#include "foundation/text.h"
+#include "foundation/thread.h"
+#include "platform/com/runtime.h"
+#include "platform/ui/messagebox.h"
+#include "settings/settingsstore.h"
+
+#include <QApplication>
+
+#include <csignal>
+
+namespace {
+
+ZelPPCApp* instance = nullptr;
+
+void ThreadMessageBox(const QString& text) {
+    MessageBox(nullptr, text, LoadResText(Str::AppTitle), MB_OK);
+}
+
+} // namespace
+
+ZelPPCApp::ZelPPCApp() {
+    instance = this;
+}
+
+ZelPPCApp::~ZelPPCApp() {
+    if (instance == this) instance = nullptr;
+}
+
+ZelPPCApp* ZelPPCApp::Instance() {
+    return instance;
+}
+
+bool ZelPPCApp::InitInstance() {
+    RegisterViewerStrings();
+    ::LoadSettings();
+    StartDiagLog(u"ZelPPC", u"ZelPPCApp::InitInstance", GetVersionText());
+
+    // Sockets: a peer that closes while a command is being written must not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
+    Thread::SetMessageBox(&ThreadMessageBox);
+    SetHelpViewer(&HelpWindow::Show);
+    QApplication::setWindowIcon(ApplicationIcon());
+
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (com != S_OK && com != S_FALSE) {
+        MessageBox(nullptr, QStringLiteral("COM could not be not initialized"), LoadResText(Str::AppTitle),
+                   MB_OK | MB_ICONSTOP);
+        return false;
+    }
+
+    frame = new MainFrame(*this);
+    QObject::connect(frame, &QObject::destroyed, [this] { frame = nullptr; });
+    frame->show();
+    frame->repaint();
+    return true;
+}
+
+int ZelPPCApp::ExitInstance() {
+    LogInfo(u"ZelPPCApp::ExitInstance", "Exit");
+    delete frame; // when the window closed on its own, it is gone already
+    CoUninitialize();
+    SaveSettings();
+    return 0;
+}
+
+void ZelPPCApp::SaveSettings() {
+    ::SaveSettings();
+}
+
+bool ZelPPCApp::OnCommand(int command) {
+    switch (command) {
+    case Command::AppAbout:
+        OnAppAbout();
+        return true;
+    case Command::Help:
+        OnHelp();
+        return true;
+    case Command::AppExit:
+        if (frame) frame->close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ZelPPCApp::OnHelp() {
+    if (helpAnchor.isEmpty()) return;
+    ShowHelp(QStringLiteral("zelppc.htm"), helpAnchor);
+}
+
+void ZelPPCApp::OnAppAbout() {
+    AboutDlg about(frame);
+    about.DoModal();
+}

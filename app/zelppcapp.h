@@ -1,0 +1,41 @@
+#pragma once
+// The viewer's application object: starts the process in a fixed order (settings, log, sockets,
+// component runtime, the main frame with its two views), keeps the current help anchor, and at
+// exit logs, shuts the runtime down and saves the settings.
+
+#include <QString>
+
+#include <memory>
+
+class MainFrame;
+
+class ZelPPCApp {
+public:
+    ZelPPCApp();
+    ~ZelPPCApp();
+    ZelPPCApp(const ZelPPCApp&) = delete;
+    ZelPPCApp& operator=(const ZelPPCApp&) = delete;
+
+    // The one application object of the process, or none.
+    static ZelPPCApp* Instance();
+
+    // False when the viewer cannot start (the reason was shown).
+    bool InitInstance();
+    // After the main window has closed; the exit code.
+    int ExitInstance();
+
+    void SaveSettings();
+    void SetHelpAnchor(const QString& anchor) { helpAnchor = anchor; }
+    QString HelpAnchor() const { return helpAnchor; }
+
+    // Commands the application object handles; true when handled.
+    bool OnCommand(int command);
+    void OnHelp();
+    void OnAppAbout();
+
+    MainFrame* Frame() const { return frame; }
+
+private:
+    QString helpAnchor;
+    MainFrame* frame = nullptr; // deleted when the main window closes
+};

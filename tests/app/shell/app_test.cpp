@@ -1,0 +1,103 @@
+// The viewer as a whole: first start, start-up failures, exit, the open-camera sequence, help.
+
+#include "tests/app/shell/viewerfixture.h"
+
+#include "app/helpwindow.h"
+#include "app/resource.h"
+#include "platform/com/runtime.h"
+#include "platform/ui/messagebox.h"
+#include "platform/ui/modal.h"
+#include "settings/archivefile.h"
+#include "settings/settingsstore.h"
+
+#include <QDialog>
+#include <QTextBrowser>
+
+namespace {
+
+TEST_F(ViewerTest, AFirstStartShowsTheCollectionWithTheDemonstrationSites) {
+    Start();
+    ASSERT_EQ(Tree().topLevelItemCount(), 1);
+    const QTreeWidgetItem* root = Tree().topLevelItem(0);
+    EXPECT_EQ(root->text(0), "Cameras");
+    ASSERT_EQ(root->childCount(), 2);
+    EXPECT_EQ(root->child(0)->text(0), "Harbour Live");
+    EXPECT_EQ(root->child(1)->text(0), "Market Square Live");
+    EXPECT_EQ(Frame().windowTitle(), "Lumenfold");
+    EXPECT_EQ(Frame().Bar().FirstPopupTexts(),
+              QStringList({"Open", "---", "New Camera...", "New Folder...", "New Camera Switch...",
+                           "New Live View Site...", "---", "Properties", "---", "Delete"}));
+    EXPECT_EQ(app->HelpAnchor(), "cameras");
+    EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
+}
+
+TEST_F(ViewerTest, AMissingStreamControlIsExplainedAndTheViewerCloses) {
+    SetComponentSearchPathsForTest({root.File("nothing-here")});
+    app = std::make_unique<ZelPPCApp>();
+    ASSERT_TRUE(app->InitInstance());
+    ASSERT_TRUE(PumpUntil([this] { return app->Frame() == nullptr; }));
+    const QStringList shown = MessageBoxSeam::Shown();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0], "myCameraImage.CoCreateInstance(CLSID_CamImage) returned error code 0x80040154");
+    EXPECT_EQ(shown[1], "The Camera Control could not be accessed. The application needs to be reinstalled.");
+    EXPECT_TRUE(Logged(":E:ContainerView::OnUpdate - No Camera Control was created"));
+}
+
+TEST_F(ViewerTest, ExitLogsAndSavesTheSettings) {
+    Start();
+    Settings().SetValue("/View/Rotation", Data(180));
+    Exit();
+    EXPECT_TRUE(Logged(":I:ZelPPCApp::ExitInstance - Exit"));
+    Node saved;
+    ASSERT_EQ(LoadArchiveFile(saved, root.File("ZelSettings.arc")).status, LoadStatus::Loaded);
+    EXPECT_EQ(saved.GetValue("/View/Rotation").GetInt(), 180);
+    EXPECT_TRUE(saved.Exists("/CameraCollection/Harbour Live"));
+}
+
+TEST_F(ViewerTest, OpeningACameraGoesThroughTheViewTheFrameAndTheCameraViewInThatOrder) {
+    InProcessCamsim camera;
+    Start();
+    AddCamera("/CameraCollection/Door", camera);
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    const int open = LogIndex("ContainerView::OnOpen '/CameraCollection/Door'");
+    const int frame = LogIndex("MainFrame::OnViewCameraView");
+    const int start = LogIndex("CameraView::OnStartCamera - begin");
+    ASSERT_GE(open, 0);
+    EXPECT_LT(open, frame);
+    EXPECT_LT(frame, start);
+    EXPECT_EQ(Settings().GetValue("/View/ActiveCameraView").GetText(), "/CameraCollection/Door");
+    EXPECT_EQ(Settings().GetValue("/View/Command").GetText(), "Open");
+    EXPECT_EQ(app->HelpAnchor(), "view");
+
+    Frame().OnCommand(Command::Action); // back to the collection
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+    EXPECT_EQ(Frame().windowTitle(), "Lumenfold");
+    EXPECT_FALSE(Camera().IsConnected());
+}
+
+TEST_F(ViewerTest, HelpOpensAtTheCurrentAnchorAndNotWithoutOne) {
+    Start();
+    Frame().OnCommand(Command::Help);
+    ASSERT_NE(HelpWindow::Window(), nullptr);
+    EXPECT_EQ(HelpWindow::Window()->source().fragment(), "cameras");
+    EXPECT_TRUE(HelpWindow::Window()->toPlainText().contains("The camera collection"));
+    HelpWindow::Window()->close();
+    Pump(20);
+    app->SetHelpAnchor(QString());
+    Frame().OnCommand(Command::Help);
+    EXPECT_EQ(HelpWindow::Window(), nullptr);
+}
+
+TEST_F(ViewerTest, AboutShowsTheVersion) {
+    Start();
+    QString title;
+    ModalSeam::QueueHandler([&title](QDialog* dialog) {
+        title = dialog->windowTitle();
+        dialog->accept();
+    });
+    Frame().OnCommand(Command::AboutLumenfold);
+    EXPECT_EQ(title, "About Lumenfold");
+    EXPECT_EQ(ModalSeam::Unexpected(), 0);
+}
+
+} // namespace

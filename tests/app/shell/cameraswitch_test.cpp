@@ -1,0 +1,166 @@
+// Camera switches: stepping through the members on the display time and by hand, each member
+// connected only after the last one's stream has stopped; members that are gone; the arrow keys
+// at every rotation of the view.
+
+#include "tests/app/shell/viewerfixture.h"
+
+#include "app/resource.h"
+#include "platform/ui/messagebox.h"
+#include "settings/settingsstore.h"
+
+#include <QTest>
+
+namespace {
+
+class CameraSwitchTest : public ViewerTest {
+protected:
+    void SetUp() override {
+        ViewerTest::SetUp();
+        camsim::CameraConfig config;
+        config.ptz = true;
+        for (auto& camera : cameras) camera = std::make_unique<InProcessCamsim>(config);
+    }
+    void TearDown() override {
+        ViewerTest::TearDown();
+        for (auto& camera : cameras) camera.reset();
+    }
+
+    // A switch over cameras A, B and C (pan, tilt and zoom cameras).
+    void MakeSwitch(int displayTime) {
+        const QString names[3] = {"A", "B", "C"};
+        const Node tour = Settings().GetNode("/CameraCollection/Tour");
+        tour.SetValue("Name", Data("Tour"));
+        tour.SetValue("Type", Data("CameraSwitch"));
+        tour.SetValue("DisplayTime", Data(displayTime));
+        for (int i = 0; i < 3; ++i) {
+            AddCamera("/CameraCollection/" + names[i], *cameras[i], "Damson", "2.35");
+            tour.SetValue(QString("Cameras/Camera_%1").arg(i, 3, 10, QChar('0')), Data("/CameraCollection/" + names[i]));
+        }
+    }
+
+    bool WaitForConnect(const QString& name, int from, int timeoutMs = 5000) {
+        return PumpUntil([&] { return LogIndex("Connect to '" + name + "'", from) >= 0; }, timeoutMs);
+    }
+
+    std::unique_ptr<InProcessCamsim> cameras[3];
+};
+
+TEST_F(CameraSwitchTest, NextAndPreviousConnectEachMemberAfterTheLastOneStopped) {
+    MakeSwitch(5);
+    Start();
+    Settings().SetValue("/View/AutoSwitch", Data(false));
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Tour"));
+    EXPECT_EQ(Camera().CurrentCamera().name, "A");
+    EXPECT_TRUE(Frame().Bar().HasCommand(Command::ViewNextCamera));
+    EXPECT_FALSE(Frame().Bar().IsChecked(Command::ViewAutoSwitch));
+    EXPECT_FALSE(Camera().IsSwitchTimerRunning());
+
+    for (const char* expected : {"B", "C", "A"}) {
+        const int from = Log().size();
+        Frame().OnCommand(Command::ViewNextCamera);
+        ASSERT_TRUE(WaitForConnect(expected, from)) << expected;
+        const int disconnect = LogIndex("Disconnect from", from);
+        const int stopped = LogIndex("CameraView::OnCameraStoped - begin", from);
+        const int connect = LogIndex(QString("Connect to '%1'").arg(expected), from);
+        EXPECT_LT(disconnect, stopped);
+        EXPECT_LT(stopped, connect);
+    }
+    const int from = Log().size();
+    Frame().OnCommand(Command::ViewPreviousCamera);
+    ASSERT_TRUE(WaitForConnect("C", from)); // wrapped round backwards
+    ASSERT_TRUE(PumpUntil([this] { return Camera().HostWindow()->isVisible(); }));
+}
+
+TEST_F(CameraSwitchTest, AutomaticSwitchingStepsOnAfterTheDisplayTime) {
+    MakeSwitch(1);
+    Start();
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Tour"));
+    EXPECT_TRUE(Camera().IsSwitchTimerRunning());
+    EXPECT_TRUE(Frame().Bar().IsChecked(Command::ViewAutoSwitch));
+    ASSERT_TRUE(WaitForConnect("B", 0, 4000));
+    ASSERT_TRUE(WaitForConnect("C", 0, 4000));
+
+    Frame().OnCommand(Command::ViewAutoSwitch); // off
+    EXPECT_FALSE(Camera().IsSwitchTimerRunning());
+    EXPECT_FALSE(Settings().GetValue("/View/AutoSwitch").GetBool());
+}
+
+TEST_F(CameraSwitchTest, WithDisplayTimeZeroNoTimerRunsButNextWorks) {
+    MakeSwitch(0);
+    Start();
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Tour"));
+    EXPECT_FALSE(Camera().IsSwitchTimerRunning());
+    const int from = Log().size();
+    Frame().OnCommand(Command::ViewNextCamera);
+    EXPECT_TRUE(WaitForConnect("B", from));
+    EXPECT_FALSE(Camera().IsSwitchTimerRunning());
+}
+
+TEST_F(CameraSwitchTest, MembersThatAreGoneAreDroppedAndAnEmptySwitchSaysSo) {
+    MakeSwitch(5);
+    Settings().Delete("/CameraCollection/B");
+    Start();
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Tour"));
+    EXPECT_TRUE(Logged("Removing 'Camera_001' = '/CameraCollection/B' from Camera Switch list"));
+    EXPECT_FALSE(Settings().Exists("/CameraCollection/Tour/Cameras/Camera_001"));
+    const int from = Log().size();
+    Frame().OnCommand(Command::ViewNextCamera);
+    EXPECT_TRUE(WaitForConnect("C", from));
+
+    Frame().OnCommand(Command::ViewCameras);
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+    Settings().Delete("/CameraCollection/A");
+    Settings().Delete("/CameraCollection/C");
+    Tree().Refill();
+    Tree().SelectPath("/CameraCollection/Tour");
+    Frame().OnCommand(Command::Open);
+    ASSERT_TRUE(PumpUntil([] { return !MessageBoxSeam::Shown().isEmpty(); }));
+    EXPECT_EQ(MessageBoxSeam::Shown().front(),
+              "The Camera Switch list is empty. To add cameras to the list, tap Properties.");
+    EXPECT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+}
+
+TEST_F(CameraSwitchTest, TheArrowKeysFollowTheViewsRotation) {
+    MakeSwitch(0);
+    // Right, Down, Left, Up at each rotation: n(ext), o(ut), p(revious), i(n).
+    const struct {
+        int rotation;
+        const char* meanings;
+    } cases[] = {{0, "nopi"}, {90, "inop"}, {180, "pino"}, {270, "opin"}};
+    const Qt::Key keys[4] = {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up};
+    Start();
+    Settings().SetValue("/View/AutoSwitch", Data(false));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rotation);
+        Frame().OnCommand(Command::ViewCameras);
+        ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+        Settings().SetValue("/View/Rotation", Data(c.rotation));
+        ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Tour"));
+        for (int k = 0; k < 4; ++k) {
+            const int from = Log().size();
+            const QString name = Camera().CurrentCamera().name;
+            InProcessCamsim& shown = *cameras[name.at(0).unicode() - 'A'];
+            const size_t commands = shown.Server().PtzCommands().size();
+            ASSERT_TRUE(PumpUntil([&] { return !shown.Server().PtzCommands().empty(); })); // focus done
+            QTest::keyClick(&Camera(), keys[k]);
+            switch (c.meanings[k]) {
+            case 'n':
+                EXPECT_TRUE(PumpUntil([&] { return LogIndex("OnViewNextCamera", from) >= 0; }));
+                ASSERT_TRUE(PumpUntil([this] { return Camera().HostWindow()->isVisible(); }));
+                break;
+            case 'p':
+                EXPECT_TRUE(PumpUntil([&] { return LogIndex("OnViewPreviousCamera", from) >= 0; }));
+                ASSERT_TRUE(PumpUntil([this] { return Camera().HostWindow()->isVisible(); }));
+                break;
+            case 'i':
+            case 'o':
+                EXPECT_TRUE(PumpUntil([&] { return shown.Server().PtzCommands().size() > commands; }));
+                EXPECT_EQ(shown.Server().PtzCommands().back(),
+                          c.meanings[k] == 'i' ? "/vexo-cgi/com/ptz.cgi?rzoom=2500" : "/vexo-cgi/com/ptz.cgi?rzoom=-2500");
+                break;
+            }
+        }
+    }
+}
+
+} // namespace

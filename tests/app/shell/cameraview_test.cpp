@@ -1,0 +1,232 @@
+// The camera view against simulated cameras: the picture, its layout, rotation, reconnection,
+// the password prompt, failure messages, and PTZ commands.
+
+#include "tests/app/shell/viewerfixture.h"
+
+#include "app/resource.h"
+#include "control/camimageinterface.h"
+#include "platform/ui/controlhost.h"
+#include "platform/ui/messagebox.h"
+#include "platform/ui/modal.h"
+#include "settings/archivefile.h"
+#include "settings/settingsstore.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+const char kStream[] = "/vexo-cgi/mjpg/video.cgi";
+
+QImage Shown(CameraView& view) {
+    return view.HostWindow()->ControlWindow()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+TEST_F(ViewerTest, AnOpenedCameraShowsItsPictureFittedToTheView) {
+    InProcessCamsim camera;
+    Start();
+    AddCamera("/CameraCollection/Door", camera);
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    ASSERT_TRUE(PumpUntil([this] { return Camera().HostWindow()->width() > 1; }));
+    EXPECT_EQ(Frame().windowTitle(), "Door");
+    const QSize host = Camera().HostWindow()->size();
+    EXPECT_TRUE(host.width() == Camera().width() || host.height() == Camera().height());
+    ASSERT_TRUE(PumpUntil([this] {
+        const QImage picture = Shown(Camera());
+        return qRed(picture.pixel(5, 5)) > 200 && qGreen(picture.pixel(5, 5)) < 60; // the red field, top left
+    }));
+    const QImage picture = Shown(Camera());
+    const QRgb topRight = picture.pixel(picture.width() - 5, 5);
+    EXPECT_GT(qGreen(topRight), 200);
+    EXPECT_LT(qRed(topRight), 60);
+    EXPECT_TRUE(Logged(":S:CameraView::ConnectCamera - Connect to 'Door' 'http://127.0.0.1:"));
+}
+
+TEST_F(ViewerTest, LayoutFitsOrShowsTheActualSize) {
+    InProcessCamsim camera;
+    Start();
+    AddCamera("/CameraCollection/Door", camera);
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    Camera().resize(240, 268);
+    Camera().Relayout(640, 480);
+    EXPECT_EQ(Camera().HostWindow()->geometry(), QRect(0, 0, 240, 179));
+    Camera().Relayout(240, 320);
+    EXPECT_EQ(Camera().HostWindow()->geometry(), QRect(0, 0, 201, 268));
+    Frame().OnCommand(Command::ViewActualSize);
+    Camera().Relayout(640, 480);
+    EXPECT_EQ(Camera().HostWindow()->geometry(), QRect(0, 0, 240, 268));
+    EXPECT_TRUE(Settings().GetValue("/View/ActualSize").GetBool());
+    EXPECT_TRUE(Frame().Bar().IsChecked(Command::ViewActualSize));
+    EXPECT_FALSE(Frame().Bar().IsChecked(Command::ViewFitToWindow));
+    int32_t stretch = 1;
+    Camera().Control()->get_Stretch(&stretch);
+    EXPECT_EQ(stretch, 0);
+}
+
+TEST_F(ViewerTest, TheCamerasRotationAddsToTheViewsRotation) {
+    InProcessCamsim camera;
+    Start();
+    AddCamera("/CameraCollection/Door", camera);
+    Settings().SetValue("/CameraCollection/Door/Rotation", Data("90"));
+    Settings().SetValue("/View/Rotation", Data(270));
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    int16_t rotate = -1;
+    Camera().Control()->get_Rotate(&rotate);
+    EXPECT_EQ(rotate, 0);
+    EXPECT_EQ(Camera().EffectiveRotation(), 0);
+
+    Frame().OnCommand(Command::ViewRotate); // the view turns on to 0, the picture to 90
+    Camera().Control()->get_Rotate(&rotate);
+    EXPECT_EQ(rotate, 90);
+    EXPECT_EQ(Settings().GetValue("/View/Rotation").GetInt(), 0);
+}
+
+TEST_F(ViewerTest, ALostStreamIsReconnectedSilently) {
+    InProcessCamsim camera;
+    camsim::Faults drop;
+    drop.closeAfter = 5;
+    camera.Server().QueueFaults(drop);
+    Start();
+    AddCamera("/CameraCollection/Door", camera);
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    ASSERT_TRUE(PumpUntil([&] { return camera.Server().Requests().All().size() >= 2; }));
+    ASSERT_TRUE(PumpUntil([this] { return Camera().HostWindow()->isVisible() && Camera().IsConnected(); }));
+    EXPECT_TRUE(Logged(":E:CameraView::OnConnectionBroken - OnConnectionBroken on 'Door', 2, 0"));
+    EXPECT_TRUE(Logged("Reconnect to 'Door'"));
+    EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
+    EXPECT_EQ(Frame().ActiveView(), &Camera());
+}
+
+class PasswordTest : public ViewerTest {
+protected:
+    void SetUp() override {
+        ViewerTest::SetUp();
+        camsim::CameraConfig config;
+        config.auth = camsim::AuthMode::Digest;
+        config.user = "viewer";
+        config.password = "s3cret";
+        camera = std::make_unique<InProcessCamsim>(config);
+    }
+    void TearDown() override {
+        ViewerTest::TearDown();
+        camera.reset();
+    }
+    std::unique_ptr<InProcessCamsim> camera;
+};
+
+TEST_F(PasswordTest, TheRightPasswordSavedFromThePromptOpensTheStream) {
+    Start();
+    AddCamera("/CameraCollection/Gate", *camera);
+    ModalSeam::QueueHandler([](QDialog* dialog) {
+        const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+        ASSERT_EQ(edits.size(), 2);
+        edits[0]->setText("viewer");
+        edits[1]->setText("s3cret");
+        dialog->findChild<QCheckBox*>()->setChecked(true);
+        dialog->accept();
+    });
+    Tree().Refill();
+    Tree().SelectPath("/CameraCollection/Gate");
+    Frame().OnCommand(Command::Open);
+    ASSERT_TRUE(PumpUntil([this] { return Camera().HostWindow()->isVisible(); }));
+    EXPECT_EQ(ModalSeam::Unexpected(), 0);
+    EXPECT_EQ(Settings().GetValue("/CameraCollection/Gate/UserName").GetText(), "viewer");
+    EXPECT_EQ(Settings().GetValue("/CameraCollection/Gate/Password").GetText(), "s3cret");
+    Node saved;
+    ASSERT_EQ(LoadArchiveFile(saved, root.File("ZelSettings.arc")).status, LoadStatus::Loaded);
+    EXPECT_EQ(saved.GetValue("/CameraCollection/Gate/Password").GetText(), "s3cret");
+    EXPECT_TRUE(Logged("Saving Password"));
+}
+
+TEST_F(PasswordTest, CancellingThePromptGoesBackToTheCollection) {
+    Start();
+    AddCamera("/CameraCollection/Gate", *camera);
+    ModalSeam::QueueHandler([](QDialog* dialog) { dialog->reject(); });
+    Tree().Refill();
+    Tree().SelectPath("/CameraCollection/Gate");
+    Frame().OnCommand(Command::Open);
+    ASSERT_TRUE(PumpUntil([this] { return ModalSeam::Unexpected() == 0 && Frame().ActiveView() == &Collection(); }));
+    EXPECT_FALSE(Settings().Exists("/CameraCollection/Gate/UserName"));
+}
+
+TEST_F(ViewerTest, NotFoundNamesTheUrlOfASiteAndTheAddressOfACamera) {
+    InProcessCamsim camera;
+    Start();
+    const QString url = QString::fromStdString(camera.Url("/no/such/stream.cgi"));
+    Settings().SetValue("/CameraCollection/Site/Name", Data("Site"));
+    Settings().SetValue("/CameraCollection/Site/Type", Data("LiveSite"));
+    Settings().SetValue("/CameraCollection/Site/CustomURL", Data(url));
+    OpenAndWaitForStream("/CameraCollection/Site", 0);
+    ASSERT_TRUE(PumpUntil([] { return !MessageBoxSeam::Shown().isEmpty(); }));
+    EXPECT_EQ(MessageBoxSeam::Shown().front(), "Image stream not found for camera 'Site' using URL '" + url + "'");
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+
+    MessageBoxSeam::Clear();
+    camsim::Faults missing;
+    missing.status = 404;
+    camera.Server().QueueFaults(missing);
+    AddCamera("/CameraCollection/Door", camera);
+    OpenAndWaitForStream("/CameraCollection/Door", 0);
+    ASSERT_TRUE(PumpUntil([] { return !MessageBoxSeam::Shown().isEmpty(); }));
+    EXPECT_EQ(MessageBoxSeam::Shown().front(),
+              "Image stream not found for camera 'Door' at the network address '127.0.0.1'. The camera firmware "
+              "version is not supported.");
+}
+
+TEST_F(ViewerTest, ZoomAndTapCommandsReachAPtzCamerasVideoSource) {
+    camsim::CameraConfig config;
+    config.ptz = true;
+    config.sources = 4;
+    InProcessCamsim camera(config);
+    Start();
+    AddCamera("/CameraCollection/Dome", camera, "Elm", "2.12"); // pans, tilts and zooms
+    Settings().SetValue("/CameraCollection/Dome/CameraNumber", Data("2"));
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Dome"));
+    ASSERT_TRUE(PumpUntil([&] { return camera.Server().PtzCommands().size() == 1; })); // focus on connect
+    EXPECT_EQ(camera.Server().PtzCommands()[0], "/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on");
+    bool streamOfSourceTwo = false;
+    for (const auto& request : camera.Server().Requests().All()) {
+        streamOfSourceTwo = streamOfSourceTwo || QString::fromStdString(request.target).endsWith("video.cgi?camera=2");
+    }
+    EXPECT_TRUE(streamOfSourceTwo);
+
+    auto sendAndWait = [&](int command, const std::string& expected) {
+        const size_t before = camera.Server().PtzCommands().size();
+        // The last command may still be in flight: try until one gets through.
+        for (int attempt = 0; attempt < 100 && camera.Server().PtzCommands().size() == before; ++attempt) {
+            Frame().OnCommand(command);
+            Pump(20);
+        }
+        ASSERT_TRUE(PumpUntil([&] { return camera.Server().PtzCommands().size() > before; }));
+        EXPECT_EQ(camera.Server().PtzCommands().back(), expected);
+    };
+    sendAndWait(Command::ZoomIn, "/vexo-cgi/com/ptz.cgi?camera=2&rzoom=2500");
+    sendAndWait(Command::ZoomOut, "/vexo-cgi/com/ptz.cgi?camera=2&rzoom=-2500");
+
+    ASSERT_TRUE(PumpUntil([this] { return Camera().HostWindow()->width() > 1; }));
+    const size_t before = camera.Server().PtzCommands().size();
+    QTest::mouseClick(Camera().HostWindow()->ControlWindow(), Qt::LeftButton, {}, QPoint(10, 20));
+    ASSERT_TRUE(PumpUntil([&] { return camera.Server().PtzCommands().size() > before; }));
+    EXPECT_TRUE(QString::fromStdString(camera.Server().PtzCommands().back())
+                    .startsWith("/vexo-cgi/com/ptz.cgi?camera=2&imagewidth="));
+    EXPECT_TRUE(QString::fromStdString(camera.Server().PtzCommands().back()).endsWith("&center=10,20"));
+}
+
+TEST_F(ViewerTest, ACameraWithoutPtzOffersNoZoomOrSwitching) {
+    InProcessCamsim camera;
+    Start();
+    AddCamera("/CameraCollection/Door", camera);
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    for (int command : {Command::ZoomIn, Command::ZoomOut, Command::ViewNextCamera, Command::ViewPreviousCamera,
+                        Command::ViewAutoSwitch}) {
+        EXPECT_FALSE(Frame().Bar().HasCommand(command)) << command;
+    }
+    EXPECT_TRUE(Frame().Bar().HasCommand(Command::ViewRotate));
+    QTest::keyClick(&Camera(), Qt::Key_Up);
+    Pump(100);
+    EXPECT_TRUE(camera.Server().PtzCommands().empty());
+}
+
+} // namespace

@@ -1,0 +1,62 @@
+#pragma once
+// The whole viewer in the test process, offscreen, on a data root of its own, with the stream
+// control loaded from the build, message boxes and modal dialogs answered by the test, and the
+// log lines kept for checks of what happened in which order.
+
+#include "app/cameraview.h"
+#include "app/containerview.h"
+#include "app/mainframe.h"
+#include "app/zelppcapp.h"
+
+#include "collection/collectiontree.h"
+#include "platform/ui/controlhost.h"
+#include "tests/support/camsimfixture.h"
+#include "tests/support/qtprinters.h"
+#include "tests/support/temporarydataroot.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+
+class ViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the viewer (InitInstance) and waits for its first update.
+    void Start();
+    // Ends it as closing the window does: Exit, then the application's exit.
+    void Exit();
+
+    MainFrame& Frame() { return *app->Frame(); }
+    ContainerView& Collection() { return *Frame().CollectionView(); }
+    CameraView& Camera() { return *Frame().CameraViewWindow(); }
+    CollectionTree& Tree() { return *Collection().Tree(); }
+    QString Selected();
+
+    // Log lines so far (without their stamps) and whether they hold a text.
+    QStringList Log();
+    bool Logged(const QString& text);
+    // The index of the first log line holding the text at or after from, or -1.
+    int LogIndex(const QString& text, int from = 0);
+
+    // Adds a camera item pointing at a simulated camera.
+    void AddCamera(const QString& path, const InProcessCamsim& camera, const QString& model = "Alder",
+                   const QString& firmware = "2.10");
+    // Selects and opens an item, and waits until its stream has started (true) or not.
+    bool OpenAndWaitForStream(const QString& path, int timeoutMs = 5000);
+
+    TemporaryDataRoot root;
+    std::unique_ptr<ZelPPCApp> app;
+
+private:
+    std::mutex logLock;
+    QStringList logLines;
+    QString partial;
+};
+
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+void Pump(int milliseconds);

@@ -22,12 +22,14 @@ function(lumenfold_add_test)
     if(SANITIZE STREQUAL "thread")
         list(APPEND environment "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
     endif()
+    # The discovery script splits list-valued test properties, so the environment comes from
+    # "cmake -E env" in front of the test program (for discovery and for every run).
+    set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${environment}")
     gtest_discover_tests(${T_NAME}
         DISCOVERY_TIMEOUT 60
         PROPERTIES
             LABELS "${T_LABELS}"
-            TIMEOUT ${T_TIMEOUT}
-            ENVIRONMENT "${environment}")
+            TIMEOUT ${T_TIMEOUT})
 endfunction()
 
 # lumenfold_add_fuzz_target(NAME <name> SOURCES <files...> LIBS <libs...>)

@@ -67,17 +67,3 @@ bool EventRecorder::WaitForCount(int count, int timeoutMs) const {
     return PumpUntil([this, count] { return Texts().size() >= count; }, timeoutMs);
 }
 
-bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-void Pump(int milliseconds) {
-    PumpUntil([] { return false; }, milliseconds);
-}

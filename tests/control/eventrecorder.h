@@ -3,6 +3,7 @@
 // the test's (UI) thread, and waits for them while the UI thread's events keep running.
 
 #include "platform/com/comtypes.h"
+#include "tests/support/eventloop.h"
 
 #include <QString>
 #include <QStringList>
@@ -41,7 +42,3 @@ private:
     std::vector<RecordedEvent> events; // guarded by lock
 };
 
-// Runs the UI thread's events until the condition holds (true) or the time is up.
-bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
-// Runs the UI thread's events for a while.
-void Pump(int milliseconds);

@@ -11,6 +11,7 @@
 #include "collection/collectiontree.h"
 #include "platform/ui/controlhost.h"
 #include "tests/support/camsimfixture.h"
+#include "tests/support/eventloop.h"
 #include "tests/support/qtprinters.h"
 #include "tests/support/temporarydataroot.h"
 
@@ -58,5 +59,3 @@ private:
     QString partial;
 };
 
-bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
-void Pump(int milliseconds);

@@ -20,6 +20,26 @@
 
 #include <QKeyEvent>
 
+#include <mutex>
+#include <system_error>
+
+// The request of the PTZ command in flight, shared by the view and the command thread.
+struct CommandRequest {
+    std::mutex lock;
+    HINTERNET request = nullptr; // guarded by lock
+
+    // Closes the request unless the other side did; exactly once.
+    void Close() {
+        HINTERNET taken;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            taken = request;
+            request = nullptr;
+        }
+        if (taken) InternetCloseHandle(taken);
+    }
+};
+
 namespace {
 
 constexpr uint32_t kWatchdogMs = 5000;
@@ -80,7 +100,10 @@ void CameraView::CreateControl() {
         return;
     }
     eventSink = std::make_unique<CameraEventSink>(this);
-    eventSink->Connect(myCameraImage);
+    if (!eventSink->Connect(myCameraImage)) {
+        LogError(u"CameraView::OnCreate", "Could not connect to the Camera Control's events");
+        return;
+    }
     LogState(u"CameraView::OnCreate", "Camera Control instance created");
     controlCreated = true;
 }
@@ -160,7 +183,9 @@ void CameraView::ConnectCamera() {
     SetTitle(FormatText(LoadResText(Str::ConnectingTo), {currentName}));
     const QString url = camera.GetURL();
     LogState(u"CameraView::ConnectCamera", "Connect to '%S' '%S'", Wide(camera.name), Wide(url));
-    PutText(&ICamImage::put_URL, url);
+    // An empty URL goes as a missing one, which the control reports as a failed connection
+    // (an empty one it refuses without a word, and the view would wait for ever).
+    PutText(&ICamImage::put_URL, url.isEmpty() ? QString() : url);
     if (autoSwitch) StartSwitchTimer();
 }
 
@@ -202,10 +227,10 @@ void CameraView::OnActivateView(bool activate, View* activated, View* deactivate
     }
     RemoveWaitCursor();
     timers->KillTimer(kWatchdogTimer);
+    StopSwitchTimer(); // also while a switch was between two members
     if (connected) {
         hostWindow->hide();
         connected = false;
-        StopSwitchTimer();
         DisconnectCamera();
         CloseCommandConnection();
     }
@@ -611,24 +636,35 @@ bool CameraView::OpenCommandConnection() {
 bool CameraView::SendCommand(const QString& path) {
     if (!httpConnection) return false;
     if (commandThread.joinable() && !commandDone->IsSet()) return false; // one command at a time
-    HINTERNET request = HttpOpenRequestW(httpConnection, nullptr, reinterpret_cast<const char16_t*>(path.utf16()),
-                                         nullptr, nullptr, nullptr, kRequestFlags, 0);
-    if (!request) {
+    HINTERNET opened = HttpOpenRequestW(httpConnection, nullptr, reinterpret_cast<const char16_t*>(path.utf16()),
+                                        nullptr, nullptr, nullptr, kRequestFlags, 0);
+    if (!opened) {
         LogError(u"CameraView::SendCommand", "HttpOpenRequest failed");
         return false;
     }
     if (commandThread.joinable()) commandThread.join(); // it has ended
+    auto request = std::make_shared<CommandRequest>();
+    request->request = opened;
     auto done = std::make_shared<ManualResetEvent>(false);
+    try {
+        commandThread = std::thread([request, opened, done] {
+            HttpSendRequestW(opened, nullptr, 0, nullptr, 0); // the answer is not read
+            request->Close();
+            done->Set();
+        });
+    } catch (const std::system_error&) {
+        LogError(u"CameraView::SendCommand", "Failed to start the command thread");
+        request->Close();
+        return false;
+    }
+    commandRequest = request;
     commandDone = done;
-    commandThread = std::thread([request, done] {
-        HttpSendRequestW(request, nullptr, 0, nullptr, 0); // the answer is not read
-        InternetCloseHandle(request);
-        done->Set();
-    });
     return true;
 }
 
 void CameraView::CloseCommandConnection() {
+    if (commandRequest) commandRequest->Close(); // a send that hangs ends now
+    commandRequest.reset();
     if (commandThread.joinable()) {
         if (commandDone->Wait(kCommandWaitMs)) {
             commandThread.join();

@@ -129,9 +129,12 @@ private:
     bool controlCreated = false;
     WindowTimers* timers;
 
-    // The PTZ command connection.
+    // The PTZ command connection. The request of the command in flight is shared with the
+    // command thread (guarded by commandLock, closed exactly once by whoever takes it), so that
+    // closing the connection also ends a send that hangs.
     HINTERNET internetHandle = nullptr;
     HINTERNET httpConnection = nullptr;
+    std::shared_ptr<struct CommandRequest> commandRequest;
     std::thread commandThread;
     std::shared_ptr<ManualResetEvent> commandDone;
 };

@@ -33,3 +33,7 @@ void HelpWindow::Show(const QString& document, const QString& anchor) {
 QTextBrowser* HelpWindow::Window() {
     return window.data();
 }
+
+void HelpWindow::Close() {
+    if (window) window->close();
+}

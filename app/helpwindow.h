@@ -11,4 +11,6 @@ public:
     static void Show(const QString& document, const QString& anchor);
     // The window, once shown (for tests and screenshots).
     static QTextBrowser* Window();
+    // Closes it, when the viewer closes.
+    static void Close();
 };

@@ -3,6 +3,7 @@
 #include "app/aboutdlg.h"
 #include "app/cameraview.h"
 #include "app/containerview.h"
+#include "app/helpwindow.h"
 #include "app/resource.h"
 #include "app/zelppcapp.h"
 
@@ -49,6 +50,12 @@ void MainFrame::showEvent(QShowEvent* event) {
         // After the window is on screen, as the platform updates a view when the frame first shows it.
         QMetaObject::invokeMethod(this, [this] { collectionView->OnUpdate(); }, Qt::QueuedConnection);
     }
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    // The help window goes with the viewer, which ends when its last window has closed.
+    HelpWindow::Close();
+    QMainWindow::closeEvent(event);
 }
 
 View* MainFrame::ViewOfSet(int resourceSet) const {

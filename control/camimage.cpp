@@ -525,7 +525,7 @@ void CCamImage::OnDraw(QPainter& painter, const QRect& client) {
         return;
     }
     if (!IsWindow()) return;
-    picture.Draw(painter, client, stretch != 0, rotate);
+    picture.Draw(painter, client, stretch != 0);
 }
 
 void CCamImage::SendCameraCommand(const QPoint& tap, const QSize& client) {

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <new>
 #include <cstring>
 
 bool DisplayPicture::Prepare(void* context, int width, int height) {
@@ -13,11 +14,15 @@ bool DisplayPicture::Prepare(void* context, int width, int height) {
     t->height = height;
     t->stride = RowBytes(width);
     DisplayPicture& p = *t->picture;
-    if (t->quarterTurn) {
-        p.converted.resize(static_cast<size_t>(t->stride) * kStripRows);
-        p.spare.resize(static_cast<size_t>(RowBytes(height)) * width);
-    } else {
-        p.spare.resize(static_cast<size_t>(t->stride) * height);
+    try {
+        if (t->quarterTurn) {
+            p.converted.resize(static_cast<size_t>(t->stride) * kStripRows);
+            p.spare.resize(static_cast<size_t>(RowBytes(height)) * width);
+        } else {
+            p.spare.resize(static_cast<size_t>(t->stride) * height);
+        }
+    } catch (const std::bad_alloc&) {
+        return false; // no memory for it: no picture, the shown one stays
     }
     return true;
 }
@@ -72,12 +77,14 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate) {
     biWidth = target.quarterTurn ? decodedHeight : decodedWidth;
     biHeight = target.quarterTurn ? decodedWidth : decodedHeight;
     bits.swap(spare);
+    bitmapRotate = rotate;
     shownRotate = -1;
     return true;
 }
 
-void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch, int rotate) {
+void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch) {
     if (bits.empty()) return;
+    const int rotate = bitmapRotate;
     if (shownRotate != rotate) {
         // The bitmap's first row is its bottom row; a source mirrored vertically (rotate 90)
         // cancels that out, one mirrored horizontally (180) turns it half round.

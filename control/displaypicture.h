@@ -26,8 +26,9 @@ public:
     const std::vector<uint8_t>& Bits() const { return bits; }
 
     // Copies the bitmap to the painter at (0, 0): stretched over client when stretch is
-    // non-zero, else at its own size; mirrored for rotate 90 (vertically) and 180 (horizontally).
-    void Draw(QPainter& painter, const QRect& client, bool stretch, int rotate);
+    // non-zero, else at its own size; mirrored for a picture converted for rotate 90
+    // (vertically) or 180 (horizontally). A new rotation applies from the next picture.
+    void Draw(QPainter& painter, const QRect& client, bool stretch);
 
     static int RowBytes(int width) { return ((width * 24 + 31) / 32) * 4; }
 
@@ -58,6 +59,7 @@ private:
     int decodedHeight = 0;
     int biWidth = 0;
     int biHeight = 0;
+    int bitmapRotate = 0; // the rotation the bitmap was made for
     // The bitmap as it appears on screen for one mirroring, made once per picture.
     QImage shown;
     int shownRotate = -1;

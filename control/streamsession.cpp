@@ -8,6 +8,8 @@
 #include "platform/kernel/lasterror.h"
 #include "platform/kernel/tick.h"
 
+#include <system_error>
+
 namespace {
 
 constexpr char16_t kAgent[] = u"CamImgCE";
@@ -65,13 +67,19 @@ HINTERNET StreamSession::CurrentRequest() const {
     return request;
 }
 
+template <typename Call>
+void StreamSession::FireIfCurrent(uint64_t generation, Call call) {
+    if (IsCurrent(generation)) WithHost(call);
+}
+
 bool StreamSession::OnReadThread() const {
     return std::this_thread::get_id() == readThreadId.load();
 }
 
 bool StreamSession::OpenURL(const QString& url, const QString& user, const QString& password) {
     LogTrace(u"CCamImage::OpenURL", "Open url '%S'", Wide(url));
-    pictureWidth = pictureHeight = 0;
+    const uint64_t generation = ++currentGeneration; // a read thread still ending is now stale
+    pictureSize = 0;
     announcedWidth = announcedHeight = 0;
     stopping = false;
     imageReady = false;
@@ -86,13 +94,14 @@ bool StreamSession::OpenURL(const QString& url, const QString& user, const QStri
         LogTrace(u"CCamImage::OpenConnection", "Open '%S'", Wide(url));
         CrackedUrl parts;
         if (!url.isEmpty() && InternetCrackUrlW(reinterpret_cast<const char16_t*>(url.utf16()), parts)) {
+            // The connection is an HTTP one either way; https is a flag of the request.
             newConnection = InternetConnectW(newInternet, parts.host.c_str(), parts.port, WideOrNull(user),
-                                             WideOrNull(password), static_cast<uint32_t>(parts.scheme), 0, 0);
+                                             WideOrNull(password), INTERNET_SERVICE_HTTP, 0, 0);
+            LogTrace(u"CCamImage::OpenConnection", "OpenConnection end");
         }
         if (newConnection) {
-            LogTrace(u"CCamImage::OpenConnection", "OpenConnection end");
-            newRequest = HttpOpenRequestW(newConnection, nullptr, parts.path.c_str(), nullptr, nullptr, nullptr,
-                                          kRequestFlags, 0);
+            const uint32_t flags = kRequestFlags | (parts.scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
+            newRequest = HttpOpenRequestW(newConnection, nullptr, parts.path.c_str(), nullptr, nullptr, nullptr, flags, 0);
             if (!newRequest) {
                 LogError(u"CCamImage::OpenURL", "HttpOpenRequest failed");
             } else {
@@ -121,13 +130,21 @@ bool StreamSession::OpenURL(const QString& url, const QString& user, const QStri
 
     auto self = shared_from_this();
     auto done = std::make_shared<ManualResetEvent>(false);
-    std::lock_guard<std::mutex> guard(threadLock);
+    std::unique_lock<std::mutex> guard(threadLock);
+    try {
+        readThread.thread = std::thread([self, done, generation] {
+            self->readThreadId = std::this_thread::get_id(); // before it can call Stop
+            self->ReadThread(generation);
+            done->Set();
+        });
+    } catch (const std::system_error&) {
+        guard.unlock();
+        LogError(u"CCamImage::OpenURL", "Failed to start the read thread");
+        Stop();
+        WithHost([](SessionHost& h) { h.FireOnConnectionFailed(0); });
+        return false;
+    }
     readThread.done = done;
-    readThread.thread = std::thread([self, done] {
-        self->ReadThread();
-        done->Set();
-    });
-    readThreadId = readThread.thread.get_id();
     return true;
 }
 
@@ -151,17 +168,23 @@ void StreamSession::Stop() {
         if (!OnReadThread()) {
             const uint32_t start = GetTickCount();
             while (stopping && GetTickCount() - start < StreamTimings::Current().stopWaitMs) Sleep(1);
+            // The read thread stopped itself and is firing its last events: they come before
+            // this call returns, as they do when this call does the stopping.
+            WaitForThread(Take(readThread));
         }
         return;
     }
     StopTimers();
 
     HINTERNET closing;
+    HINTERNET command;
     {
         std::lock_guard<std::mutex> guard(handleLock);
         closing = TakeHandle(request);
+        command = TakeHandle(commandRequest);
     }
     if (closing) InternetCloseHandle(closing); // a blocked read on the read thread fails now
+    if (command) InternetCloseHandle(command); // and so does a camera command being sent
     requestClosed.Set();
 
     if (!OnReadThread()) WaitForThread(Take(readThread));
@@ -180,6 +203,7 @@ void StreamSession::Stop() {
 }
 
 void StreamSession::StartTimers() {
+    if (stopping || !HasRequest()) return;
     const float rate = fps;
     if (rate > 0.0f) {
         const float period = (1.0f / rate) * 1000.0f;
@@ -189,6 +213,7 @@ void StreamSession::StartTimers() {
     const uint32_t check = StreamTimings::Current().pictureCheckMs;
     WithHost([check](SessionHost& h) { h.SetWindowTimer(kPictureTimeoutTimer, check); });
     timersRunning = true;
+    if (stopping || !HasRequest()) StopTimers(); // a stop ran meanwhile
 }
 
 void StreamSession::StopTimers() {
@@ -281,12 +306,11 @@ bool StreamSession::TakeFrame(FrameBuffer& work) {
 }
 
 void StreamSession::SetPictureReady(int width, int height) {
-    pictureWidth = static_cast<int16_t>(width);
-    pictureHeight = static_cast<int16_t>(height);
+    pictureSize = (static_cast<uint32_t>(static_cast<uint16_t>(width)) << 16) | static_cast<uint16_t>(height);
     imageReady = true;
 }
 
-void StreamSession::ReadThread() {
+void StreamSession::ReadThread(uint64_t generation) {
     LogTrace(u"CCamImage::ReadThread", "Begin");
     int status = 0;
     {
@@ -301,19 +325,19 @@ void StreamSession::ReadThread() {
     WithHost([](SessionHost& h) { h.KillWindowTimer(kConnectionTimeoutTimer); });
     if (!sent) {
         LogError(u"CCamImage::ReadThread", "SendRequest failed");
-        Stop();
-        WithHost([status](SessionHost& h) { h.FireOnConnectionFailed(status); });
+        if (IsCurrent(generation)) Stop();
+        FireIfCurrent(generation, [status](SessionHost& h) { h.FireOnConnectionFailed(status); });
         return;
     }
 
     ImageReader reader;
     if (!reader.InitStream(CurrentRequest())) {
         LogError(u"CCamImage::ReadThread", "anImgReader.InitStream failed");
-        Stop();
-        WithHost([](SessionHost& h) { h.FireOnConnectionFailed(4); });
+        if (IsCurrent(generation)) Stop();
+        FireIfCurrent(generation, [](SessionHost& h) { h.FireOnConnectionFailed(4); });
         return;
     }
-    StartTimers();
+    if (IsCurrent(generation)) StartTimers();
     stats.Start();
     imageReady = false;
     bool first = false;
@@ -324,7 +348,7 @@ void StreamSession::ReadThread() {
     while (reader.Read(picture, length)) {
         if (!first) {
             LogTrace(u"CCamImage::ReadThread", "bFiredOnStreamStarted %d, %d", 0, 0);
-            WithHost([](SessionHost& h) { h.FireOnStreamStarted(); });
+            FireIfCurrent(generation, [](SessionHost& h) { h.FireOnStreamStarted(); });
             first = true;
         }
         StoreFrame(picture, length);
@@ -333,13 +357,14 @@ void StreamSession::ReadThread() {
         bytesRead += length;
         stats.AddImage(static_cast<int>(length) + 65, static_cast<int>(length));
         stats.Report();
-        const int16_t width = pictureWidth;
-        const int16_t height = pictureHeight;
+        const uint32_t size = pictureSize;
+        const auto width = static_cast<int16_t>(size >> 16);
+        const auto height = static_cast<int16_t>(size & 0xFFFF);
         if (imageReady && (width != announcedWidth || height != announcedHeight)) {
             announcedWidth = width;
             announcedHeight = height;
             LogTrace(u"CCamImage::ReadThread", "Fire_OnSize %d, %d", width, height);
-            WithHost([width, height](SessionHost& h) { h.FireOnSize(width, height); });
+            FireIfCurrent(generation, [width, height](SessionHost& h) { h.FireOnSize(width, height); });
         }
         if (GetTickCount() - lastYield > 1000) {
             Sleep(1);
@@ -348,14 +373,14 @@ void StreamSession::ReadThread() {
     }
     LogTrace(u"CCamImage::ReadThread", "anImgReader.Read failed");
     if (first) {
-        WithHost([](SessionHost& h) { h.FireOnConnectionBroken(2); });
-        Stop();
+        FireIfCurrent(generation, [](SessionHost& h) { h.FireOnConnectionBroken(2); });
+        if (IsCurrent(generation)) Stop();
     } else {
         LogTrace(u"CCamImage::ReadThread", "Failed on first image");
-        WithHost([](SessionHost& h) { h.FireOnConnectionFailed(5); });
+        FireIfCurrent(generation, [](SessionHost& h) { h.FireOnConnectionFailed(5); });
     }
     imageReady = false;
-    WithHost([](SessionHost& h) { h.FireOnStreamStopped(); });
+    FireIfCurrent(generation, [](SessionHost& h) { h.FireOnStreamStopped(); });
 }
 
 void StreamSession::SendCameraCommand(int x, int y, int width, int height, int rotate, const QString& ptzTemplate) {
@@ -368,20 +393,33 @@ void StreamSession::SendCameraCommand(int x, int y, int width, int height, int r
     }
     std::lock_guard<std::mutex> threads(threadLock);
     if (commandThread.thread.joinable() && !commandThread.done->IsSet()) return; // one command at a time
-    HINTERNET commandRequest = nullptr;
+    HINTERNET opened = nullptr;
     {
         std::lock_guard<std::mutex> guard(handleLock);
         if (!connection) return;
-        commandRequest = HttpOpenRequestW(connection, nullptr, reinterpret_cast<const char16_t*>(command.utf16()),
-                                          nullptr, nullptr, nullptr, kRequestFlags, 0);
+        opened = HttpOpenRequestW(connection, nullptr, reinterpret_cast<const char16_t*>(command.utf16()), nullptr,
+                                  nullptr, nullptr, kRequestFlags, 0);
+        commandRequest = opened;
     }
     if (commandThread.thread.joinable()) commandThread.thread.join(); // it has ended
-    if (!commandRequest) return;
+    if (!opened) return;
     auto done = std::make_shared<ManualResetEvent>(false);
-    commandThread.done = done;
-    commandThread.thread = std::thread([commandRequest, done] {
-        HttpSendRequestW(commandRequest, nullptr, 0, nullptr, 0);
-        InternetCloseHandle(commandRequest);
-        done->Set();
-    });
+    auto self = shared_from_this();
+    try {
+        commandThread.thread = std::thread([self, opened, done] {
+            HttpSendRequestW(opened, nullptr, 0, nullptr, 0); // the answer is not read
+            HINTERNET mine = nullptr;
+            {
+                std::lock_guard<std::mutex> guard(self->handleLock);
+                if (self->commandRequest == opened) mine = TakeHandle(self->commandRequest);
+            }
+            if (mine) InternetCloseHandle(mine); // unless Stop closed it to end the send
+            done->Set();
+        });
+        commandThread.done = done;
+    } catch (const std::system_error&) {
+        LogError(u"CCamImage::SendCameraCommand", "Failed to start the command thread");
+        std::lock_guard<std::mutex> guard(handleLock);
+        if (commandRequest == opened) InternetCloseHandle(TakeHandle(commandRequest));
+    }
 }

@@ -82,7 +82,13 @@ public:
     int64_t BytesRead() const { return bytesRead; }
 
 private:
-    void ReadThread();
+    // One stream's read thread. generation tells a thread that outlived its stream (after the
+    // bounded wait of Stop gave up on it) from the current one: such a thread fires no events
+    // and stops nothing.
+    void ReadThread(uint64_t generation);
+    bool IsCurrent(uint64_t generation) const { return generation == currentGeneration.load(); }
+    template <typename Call>
+    void FireIfCurrent(uint64_t generation, Call call);
     bool SendRequest(int& status);
     void StoreFrame(const uint8_t* bytes, uint32_t n);
     HINTERNET CurrentRequest() const;
@@ -105,19 +111,20 @@ private:
     HINTERNET internet = nullptr;   // guarded by handleLock
     HINTERNET connection = nullptr; // guarded by handleLock
     HINTERNET request = nullptr;    // guarded by handleLock
+    HINTERNET commandRequest = nullptr; // guarded by handleLock; the command thread's request
 
     std::mutex threadLock;     // the thread objects below; never held while waiting
     OwnedThread readThread;    // created by OpenURL, joined by Stop
     OwnedThread commandThread; // created by SendCameraCommand, joined by the next one or Stop
     std::atomic<std::thread::id> readThreadId{};
+    std::atomic<uint64_t> currentGeneration{0};
 
     std::atomic<bool> stopping{false};
     std::atomic<bool> timersRunning{false};
     std::atomic<bool> repaintPending{false};
     std::atomic<bool> frameArrived{false};
     std::atomic<bool> imageReady{false};
-    std::atomic<int16_t> pictureWidth{0};
-    std::atomic<int16_t> pictureHeight{0};
+    std::atomic<uint32_t> pictureSize{0}; // width in the high half, height in the low half
     std::atomic<float> fps{25.0f};
     int16_t announcedWidth = 0;  // read thread (reset before it starts)
     int16_t announcedHeight = 0; // read thread

@@ -22,7 +22,10 @@ ULONG DispatchSink::Release() {
 }
 
 bool DispatchSink::Connect(IUnknown* control) {
-    Disconnect();
+    if (point) {
+        point->Unadvise(cookie);
+        SafeRelease(point);
+    }
     IConnectionPointContainer* container = nullptr;
     if (!control || FAILED(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)))) {
         return false;
@@ -38,15 +41,21 @@ bool DispatchSink::Connect(IUnknown* control) {
 }
 
 void DispatchSink::Disconnect() {
-    if (!point) return;
-    point->Unadvise(cookie);
-    SafeRelease(point);
-    cookie = 0;
+    if (point) {
+        point->Unadvise(cookie);
+        SafeRelease(point);
+        cookie = 0;
+    }
+    // An event that the control took before the Unadvise may still be on its way; after this,
+    // none reaches the handler. A sink is not connected again.
+    std::lock_guard<std::mutex> guard(handlerLock);
+    handler = nullptr;
 }
 
 HRESULT DispatchSink::Invoke(DISPID member, REFIID, LCID, uint16_t, DISPPARAMS* parameters, VARIANT*, void*,
                              uint32_t*) {
     static DISPPARAMS none{nullptr, nullptr, 0, 0};
+    std::lock_guard<std::mutex> guard(handlerLock);
     if (handler) handler(member, parameters ? *parameters : none);
     return S_OK;
 }

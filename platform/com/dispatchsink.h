@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 class DispatchSink final : public IDispatch {
 public:
@@ -15,7 +16,8 @@ public:
     static DispatchSink* Create(const IID& iid, Handler handler);
 
     // Connects the sink to a control's connection point for the event interface; false when the
-    // control has none. Disconnect undoes it.
+    // control has none. Disconnect undoes it, and no event reaches the handler after it returned
+    // (one being handled is waited for).
     bool Connect(IUnknown* control);
     void Disconnect();
 
@@ -34,7 +36,8 @@ private:
 
     std::atomic<ULONG> refCount{1};
     IID iid;
-    Handler handler;
+    std::mutex handlerLock;
+    Handler handler; // guarded by handlerLock; empty once disconnected
     IConnectionPoint* point = nullptr;
     uint32_t cookie = 0;
 };

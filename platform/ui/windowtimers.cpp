@@ -47,8 +47,13 @@ bool WindowTimers::IsRunning(int id) const {
 }
 
 void WindowTimers::Apply() {
+    struct Start {
+        int id;
+        uint32_t period;
+        uint64_t generation;
+    };
     std::vector<int> toStop;
-    std::vector<std::pair<int, uint32_t>> toStart;
+    std::vector<Start> toStart;
     {
         std::lock_guard<std::mutex> guard(lock);
         for (auto& [id, timer] : timers) {
@@ -57,17 +62,18 @@ void WindowTimers::Apply() {
                 timer.qtTimer = 0;
             }
             if (timer.wanted && !timer.qtTimer) {
-                toStart.emplace_back(id, timer.period);
+                toStart.push_back({id, timer.period, timer.generation});
             }
         }
     }
     for (int qtTimer : toStop) killTimer(qtTimer);
-    for (const auto& [id, period] : toStart) {
-        const int qtTimer = startTimer(static_cast<int>(period), Qt::PreciseTimer);
+    for (const Start& start : toStart) {
+        const int qtTimer = startTimer(static_cast<int>(start.period), Qt::PreciseTimer);
         std::lock_guard<std::mutex> guard(lock);
-        Timer& timer = timers[id];
+        Timer& timer = timers[start.id];
         timer.qtTimer = qtTimer;
-        timer.runningGeneration = timer.generation;
+        // What it was started for; a set or kill since then is applied by the call it queued.
+        timer.runningGeneration = start.generation;
     }
 }
 

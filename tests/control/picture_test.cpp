@@ -46,7 +46,7 @@ QImage Drawn(const std::string& jpeg, int rotate, bool stretch, QSize area) {
     QImage target(area, QImage::Format_RGB888);
     target.fill(Qt::magenta);
     QPainter painter(&target);
-    display.Draw(painter, QRect(QPoint(0, 0), area), stretch, rotate);
+    display.Draw(painter, QRect(QPoint(0, 0), area), stretch);
     painter.end();
     return target;
 }

@@ -86,6 +86,13 @@ TEST_F(ViewerTest, HelpOpensAtTheCurrentAnchorAndNotWithoutOne) {
     app->SetHelpAnchor(QString());
     Frame().OnCommand(Command::Help);
     EXPECT_EQ(HelpWindow::Window(), nullptr);
+
+    // Open help goes with the viewer: the program ends when the main window closes.
+    app->SetHelpAnchor("view");
+    Frame().OnCommand(Command::Help);
+    ASSERT_NE(HelpWindow::Window(), nullptr);
+    Frame().close();
+    EXPECT_FALSE(HelpWindow::Window() && HelpWindow::Window()->isVisible());
 }
 
 TEST_F(ViewerTest, AboutShowsTheVersion) {

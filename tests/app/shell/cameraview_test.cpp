@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 
@@ -212,6 +213,35 @@ TEST_F(ViewerTest, ZoomAndTapCommandsReachAPtzCamerasVideoSource) {
     EXPECT_TRUE(QString::fromStdString(camera.Server().PtzCommands().back())
                     .startsWith("/vexo-cgi/com/ptz.cgi?camera=2&imagewidth="));
     EXPECT_TRUE(QString::fromStdString(camera.Server().PtzCommands().back()).endsWith("&center=10,20"));
+}
+
+TEST_F(ViewerTest, ASiteWithoutAUrlFailsWithAMessageInsteadOfWaiting) {
+    Start();
+    Settings().SetValue("/CameraCollection/Empty/Name", Data("Empty"));
+    Settings().SetValue("/CameraCollection/Empty/Type", Data("LiveSite"));
+    Settings().SetValue("/CameraCollection/Empty/CustomURL", Data(""));
+    OpenAndWaitForStream("/CameraCollection/Empty", 0);
+    ASSERT_TRUE(PumpUntil([] { return !MessageBoxSeam::Shown().isEmpty(); }));
+    EXPECT_EQ(MessageBoxSeam::Shown().front(),
+              "Could not connect to the camera 'Empty' using URL ''. The camera may be unavailable. ");
+    EXPECT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+}
+
+TEST_F(ViewerTest, LeavingACameraDoesNotWaitForACommandItDoesNotAnswer) {
+    camsim::CameraConfig config;
+    config.ptz = true;
+    InProcessCamsim camera(config);
+    camsim::Faults silent;
+    silent.delayMs = 4000; // the focus command on connect hangs
+    camera.Server().QueueFaults(silent, "/vexo-cgi/com/ptz.cgi");
+    Start();
+    AddCamera("/CameraCollection/Dome", camera, "Damson", "2.35");
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Dome"));
+    QElapsedTimer leaving;
+    leaving.start();
+    Frame().OnCommand(Command::ViewCameras);
+    EXPECT_LT(leaving.elapsed(), 2000);
+    EXPECT_EQ(Frame().ActiveView(), &Collection());
 }
 
 TEST_F(ViewerTest, ACameraWithoutPtzOffersNoZoomOrSwitching) {

@@ -14,10 +14,9 @@ constexpr uint8_t kPictureStart = 0xFF;
 // The offset of the first occurrence of pattern in [from, to), or -1.
 int64_t Find(const uint8_t* data, uint32_t from, uint32_t to, const uint8_t* pattern, uint32_t length) {
     if (to < from || to - from < length) return -1;
-    const uint8_t* begin = data + from;
-    const uint8_t* end = data + to;
-    const uint8_t* found = std::search(begin, end, pattern, pattern + length);
-    return found == end ? -1 : found - data;
+    const void* found = length == 1 ? std::memchr(data + from, pattern[0], to - from)
+                                    : memmem(data + from, to - from, pattern, length);
+    return found ? static_cast<const uint8_t*>(found) - data : -1;
 }
 
 } // namespace

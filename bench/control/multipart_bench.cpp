@@ -1,14 +1,19 @@
 // Cutting a camera's stream into pictures: a simulated camera sends 640x480 pictures as fast
 // as they are read, over loopback, for 10 s; the control's HTTP layer and reader beside ffmpeg's
-// multipart demuxer on the same stream.
+// multipart demuxer on the same stream. When the camera's sending is the limit for both, the
+// CPU each reader needed per picture tells them apart.
 //   build/bench/control/multipart_bench [seconds]
 
 #include "control/imagereader.h"
 
 #include "tools/camsim/cameraserver.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -22,7 +27,23 @@ struct Figures {
     long long pictures = 0;
     double megabytes = 0;
     double seconds = 0;
+    double cpuSeconds = 0; // of the reading thread or process alone
 };
+
+double ThreadCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// User and system time of a process so far, from /proc.
+double ProcessCpuSeconds(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return 0;
+    const QString text = QString::fromLatin1(stat.readAll());
+    const QStringList fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 12 ? (fields[11].toDouble() + fields[12].toDouble()) / sysconf(_SC_CLK_TCK) : 0;
+}
 
 Figures ReadWithControl(const std::string& url, int seconds) {
     Figures figures;
@@ -37,6 +58,7 @@ Figures ReadWithControl(const std::string& url, int seconds) {
     if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return figures;
     ImageReader reader;
     const auto start = Clock::now();
+    const double cpuStart = ThreadCpuSeconds();
     if (reader.InitStream(request)) {
         const uint8_t* picture = nullptr;
         uint32_t length = 0;
@@ -47,6 +69,7 @@ Figures ReadWithControl(const std::string& url, int seconds) {
         }
     }
     figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    figures.cpuSeconds = ThreadCpuSeconds() - cpuStart;
     InternetCloseHandle(request);
     InternetCloseHandle(connection);
     InternetCloseHandle(internet);
@@ -55,12 +78,17 @@ Figures ReadWithControl(const std::string& url, int seconds) {
 
 Figures ReadWithFfmpeg(const std::string& url, int seconds) {
     Figures figures;
+    // The stream has no timestamps, so ffmpeg's own time limit would count pictures, not seconds:
+    // it runs for the wall-clock time and is then asked to stop, which it does with its summary.
     QProcess ffmpeg;
     const auto start = Clock::now();
-    ffmpeg.start("ffmpeg", {"-hide_banner", "-nostats", "-loglevel", "info", "-t", QString::number(seconds), "-f",
-                            "mpjpeg", "-i", QString::fromStdString(url), "-c", "copy", "-f", "null", "-"});
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-stats", "-stats_period", "0.5", "-loglevel", "info", "-f", "mpjpeg",
+                            "-i", QString::fromStdString(url), "-c", "copy", "-f", "null", "-"});
     if (!ffmpeg.waitForStarted(5000)) return figures;
-    ffmpeg.waitForFinished(seconds * 1000 + 30000);
+    ffmpeg.waitForFinished(seconds * 1000);
+    figures.cpuSeconds = ProcessCpuSeconds(ffmpeg.processId());
+    ffmpeg.terminate();
+    ffmpeg.waitForFinished(10000);
     figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const QString log = QString::fromUtf8(ffmpeg.readAllStandardError());
     // The final progress line: "frame= 1234 ... size=N/A time=00:00:10.00 ..."; the last frame= counts.
@@ -74,8 +102,9 @@ Figures ReadWithFfmpeg(const std::string& url, int seconds) {
 }
 
 void Print(const char* name, const Figures& f) {
-    std::printf("%-22s %8lld pictures in %5.2f s: %8.1f pictures/s, %7.1f MB/s\n", name, f.pictures, f.seconds,
-                f.pictures / f.seconds, f.megabytes / f.seconds);
+    std::printf("%-22s %8lld pictures in %5.2f s: %8.1f pictures/s, %7.1f MB/s; %5.2f s of CPU, %8.0f pictures per CPU second\n",
+                name, f.pictures, f.seconds, f.pictures / f.seconds, f.megabytes / f.seconds, f.cpuSeconds,
+                f.pictures / f.cpuSeconds);
 }
 
 } // namespace
@@ -97,6 +126,8 @@ int main(int argc, char** argv) {
     Print("ffmpeg -f mpjpeg", ffmpeg);
     if (ffmpeg.pictures > 0) {
         std::printf("ratio (pictures/s)     %.2f\n", (control.pictures / control.seconds) / (ffmpeg.pictures / ffmpeg.seconds));
+        std::printf("ratio (pictures per CPU second) %.2f\n",
+                    (control.pictures / control.cpuSeconds) / (ffmpeg.pictures / ffmpeg.cpuSeconds));
     }
     server.Stop();
     return 0;

@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <string>
 
-struct InternetHandle;
+class InternetHandle;
 using HINTERNET = InternetHandle*;
 
 inline constexpr uint32_t INTERNET_OPEN_TYPE_PRECONFIG = 0;

@@ -2,6 +2,7 @@
 
 #include "app/aboutdlg.h"
 #include "app/helpwindow.h"
+#include "app/maindoc.h"
 #include "app/mainframe.h"
 #include "app/resource.h"
 #include "app/strings.h"
@@ -32,6 +33,7 @@ ZelPPCApp::ZelPPCApp() {
 }
 
 ZelPPCApp::~ZelPPCApp() {
+    delete frame;
     if (instance == this) instance = nullptr;
 }
 
@@ -57,6 +59,8 @@ bool ZelPPCApp::InitInstance() {
         return false;
     }
 
+    document = std::make_unique<MainDoc>();
+    document->OnOpenDocument(QString::fromUtf16(kStartDocument));
     frame = new MainFrame(*this);
     QObject::connect(frame, &QObject::destroyed, [this] { frame = nullptr; });
     frame->show();

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class MainDoc;
 class MainFrame;
 
 class ZelPPCApp {
@@ -37,5 +38,6 @@ public:
 
 private:
     QString helpAnchor;
+    std::unique_ptr<MainDoc> document;
     MainFrame* frame = nullptr; // deleted when the main window closes
 };

@@ -23,6 +23,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <algorithm>
 #include <ctime>
 
@@ -215,6 +216,14 @@ void AddCamera(const Node& settings, const QString& path, int port, int number) 
     camera.SetValue("Rotation", Data("0"));
     camera.SetValue("Compression", Data(""));
     camera.SetValue("CustomURL", Data(""));
+}
+
+} // namespace bench
+
+namespace bench {
+
+void PrintFigure(const char* what, const std::vector<double>& values, int width) {
+    std::printf("%-*s median %7.1f ms  (min %.1f, max %.1f)\n", width, what, Median(values), Min(values), Max(values));
 }
 
 } // namespace bench

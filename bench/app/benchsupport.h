@@ -28,6 +28,8 @@ double NowMs();
 double Median(std::vector<double> values);
 double Min(const std::vector<double>& values);
 double Max(const std::vector<double>& values);
+// One figure line: "<what>  median ... ms  (min ..., max ...)", what padded to width.
+void PrintFigure(const char* what, const std::vector<double>& values, int width = 48);
 
 // "/proc/loadavg": the 1, 5 and 15 minute load averages.
 QString LoadAverage();

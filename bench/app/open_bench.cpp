@@ -110,14 +110,10 @@ int main(int argc, char** argv) {
     }
     application.SetAfterEvent(nullptr);
 
-    const auto line = [](const char* what, const std::vector<double>& values) {
-        std::printf("%-44s median %7.1f ms  (min %.1f, max %.1f)\n", what, bench::Median(values),
-                    bench::Min(values), bench::Max(values));
-    };
-    line("Open to first drawn picture", total);
-    line("  Open to ConnectCamera", toConnect);
-    line("  ConnectCamera to stream started (shown)", toShown);
-    line("  stream started to first drawn picture", toDrawn);
+    bench::PrintFigure("Open to first drawn picture", total, 44);
+    bench::PrintFigure("  Open to ConnectCamera", toConnect, 44);
+    bench::PrintFigure("  ConnectCamera to stream started (shown)", toShown, 44);
+    bench::PrintFigure("  stream started to first drawn picture", toDrawn, 44);
     std::printf("target: under 300 ms: %s\n", bench::Median(total) < 300 ? "met" : "MISSED");
     std::printf("load average after: %s\n", qPrintable(bench::LoadAverage()));
     return 0;

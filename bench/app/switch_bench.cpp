@@ -124,15 +124,11 @@ int main(int argc, char** argv) {
     }
     application.SetAfterEvent(nullptr);
 
-    const auto line = [](const char* what, const std::vector<double>& values) {
-        std::printf("%-48s median %7.1f ms  (min %.1f, max %.1f)\n", what, bench::Median(values),
-                    bench::Min(values), bench::Max(values));
-    };
-    line("Next to the next member's first drawn picture", total);
-    line("  Next handled (old stream stopped)", toHandled);
-    line("  then ConnectCamera of the next member", toConnect);
-    line("  then stream started (shown)", toShown);
-    line("  then first drawn picture", toDrawn);
+    bench::PrintFigure("Next to the next member's first drawn picture", total, 48);
+    bench::PrintFigure("  Next handled (old stream stopped)", toHandled, 48);
+    bench::PrintFigure("  then ConnectCamera of the next member", toConnect, 48);
+    bench::PrintFigure("  then stream started (shown)", toShown, 48);
+    bench::PrintFigure("  then first drawn picture", toDrawn, 48);
     std::printf("target: under 400 ms: %s\n", bench::Median(total) < 400 ? "met" : "MISSED");
     std::printf("load average after: %s\n", qPrintable(bench::LoadAverage()));
     return 0;

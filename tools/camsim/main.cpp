@@ -6,6 +6,8 @@
 #include "tools/camsim/ftpgreeter.h"
 #include "tools/camsim/options.h"
 
+#include <lumenfold_version.h>
+
 #include <pthread.h>
 #include <signal.h>
 
@@ -92,6 +94,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(camsim::HelpText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::puts("camsim " LUMENFOLD_VERSION);
         return 0;
     }
     // Every thread inherits the mask, so the signals wait for sigwait on this thread.

@@ -92,6 +92,7 @@ constexpr int kMaxCount = 1000000000;
 const std::vector<Option>& AllOptions() {
     static const std::vector<Option> options = {
         {"--help", nullptr, "show this text", Switch([](Options& o) { o.help = true; })},
+        {"--version", nullptr, "show the version", Switch([](Options& o) { o.version = true; })},
         {"--demo", nullptr, "the demonstration set on fixed loopback ports (other options are ignored)",
          Switch([](Options& o) { o.demo = true; })},
         {"--port", "N", "HTTP port on 127.0.0.1 (0: any free port, printed on start; default 0)",

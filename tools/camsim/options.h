@@ -11,6 +11,7 @@ namespace camsim {
 
 struct Options {
     bool help = false;
+    bool version = false;
     bool demo = false;
     uint16_t port = 0;
     uint16_t ftpPort = 0;

@@ -7,6 +7,8 @@
 
 #include "foundation/log.h"
 
+#include <lumenfold_version.h>
+
 #include <QStringList>
 
 #include <cstdio>
@@ -26,10 +28,28 @@ const Command kCommands[] = {
     {"stream", &RunStreamCommand, kStreamUsage},
 };
 
+void PrintUsage(FILE* out) {
+    for (const Command& command : kCommands)
+        std::fputs(command.usage, out);
+    std::fputs("  zelctl --help\n"
+               "  zelctl --version\n",
+               out);
+}
+
 int Usage() {
     std::fputs("usage:\n", stderr);
-    for (const Command& command : kCommands) std::fputs(command.usage, stderr);
+    PrintUsage(stderr);
     return Exit::Error;
+}
+
+int Help() {
+    std::fputs("Inspect and repair Lumenfold settings files, identify and watch cameras.\n\nusage:\n",
+               stdout);
+    PrintUsage(stdout);
+    std::fputs("\nExit status: 0 done; 1 no such entry, camera not identified or stream not started;\n"
+               "2 bad arguments, or a file that cannot be read or written. See zelctl(1).\n",
+               stdout);
+    return Exit::Ok;
 }
 
 } // namespace
@@ -40,6 +60,12 @@ int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 2; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
     if (argc < 2) return Usage();
+    if (std::strcmp(argv[1], "--help") == 0)
+        return Help();
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::puts("zelctl " LUMENFOLD_VERSION);
+        return Exit::Ok;
+    }
     for (const Command& command : kCommands) {
         if (std::strcmp(argv[1], command.name) == 0) return command.run(arguments);
     }

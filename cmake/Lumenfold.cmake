@@ -54,3 +54,11 @@ function(lumenfold_add_fuzz_target)
         target_link_options(${F_NAME}_fuzzer PRIVATE -fsanitize=fuzzer)
     endif()
 endfunction()
+
+# The stream control is a private module of the programs, installed below the prefix in the
+# multiarch library folder; the component runtime finds it there from the programs' folder.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+    set(LUMENFOLD_MODULE_INSTALL_DIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/lumenfold)
+else()
+    set(LUMENFOLD_MODULE_INSTALL_DIR lib/lumenfold)
+endif()

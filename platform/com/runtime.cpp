@@ -32,7 +32,7 @@ QString ProgramFolder() {
 QStringList SearchPaths() {
     if (searchPathsForTest) return *searchPathsForTest;
     const QString folder = ProgramFolder();
-    return {folder, folder + QStringLiteral("/../lib/lumenfold")};
+    return {folder, folder + QStringLiteral("/" LUMENFOLD_INSTALLED_MODULES)};
 }
 
 void* LoadModule(const QString& path) {

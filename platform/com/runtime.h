@@ -1,8 +1,9 @@
 #pragma once
 // Creating components by class identifier. A class is found in the registration store
 // ("CLSID\{...}\InprocServer32" names its module file), else in the modules that lie next to
-// the running program (or in ../lib/lumenfold beside it, for an installed program); the module
-// is loaded once and asked for the class's factory through its DllGetClassObject.
+// the running program (or, for an installed program, in the installed modules' folder,
+// ../lib/<multiarch>/lumenfold from the program's folder); the module is loaded once and asked
+// for the class's factory through its DllGetClassObject.
 
 #include "platform/com/comtypes.h"
 

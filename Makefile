@@ -7,7 +7,7 @@ CMAKE_ARGS ?=
 
 PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test run install test-asan test-tsan format clean
+.PHONY: all deps configure build test run install package test-asan test-tsan format clean
 
 all: build
 
@@ -27,9 +27,14 @@ test: build
 run: build
 	./tools/run-demo.sh $(BUILD)
 
-# zelppc, zelctl, camsim, the stream control, the help document, a desktop entry and an icon.
+# zelppc, zelctl, camsim, the stream control, the help document, the desktop entry, icons,
+# AppStream metainfo and manual pages.
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The same as a Debian package: $(BUILD)/lumenfold_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 # The same tests under the address and the thread sanitizer.
 test-asan:

@@ -17,6 +17,3 @@ set_target_properties(ZelPPC PROPERTIES OUTPUT_NAME zelppc RUNTIME_OUTPUT_DIRECT
 add_dependencies(ZelPPC CamImgCE)
 
 install(TARGETS ZelPPC RUNTIME DESTINATION bin)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/install/lumenfold.desktop DESTINATION share/applications)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/install/lumenfold.png DESTINATION share/icons/hicolor/128x128/apps)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/help/zelppc.htm DESTINATION share/doc/lumenfold)

@@ -55,6 +55,9 @@ function(lumenfold_add_fuzz_target)
     endif()
 endfunction()
 
+# The viewer's identifier in the desktop entry, its icon and its AppStream metainfo.
+set(LUMENFOLD_APP_ID org.lumenfold.Lumenfold)
+
 # The stream control is a private module of the programs, installed below the prefix in the
 # multiarch library folder; the component runtime finds it there from the programs' folder.
 if(CMAKE_LIBRARY_ARCHITECTURE)
@@ -62,3 +65,19 @@ if(CMAKE_LIBRARY_ARCHITECTURE)
 else()
     set(LUMENFOLD_MODULE_INSTALL_DIR lib/lumenfold)
 endif()
+
+# lumenfold_add_manpage(<page.N>)
+# Installs a manual page compressed, as Debian's packages ship them, in share/man/manN.
+function(lumenfold_add_manpage page)
+    get_filename_component(name ${page} NAME)
+    string(REGEX MATCH "[0-9]$" section ${name})
+    set(source ${CMAKE_CURRENT_SOURCE_DIR}/${page})
+    set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
+    add_custom_command(OUTPUT ${compressed}
+        COMMAND sh -c "gzip -9 -n -c \"$0\" > \"$1\"" ${source} ${compressed}
+        DEPENDS ${source}
+        COMMENT "Compressing the manual page ${name}"
+        VERBATIM)
+    add_custom_target(manpage_${name} ALL DEPENDS ${compressed})
+    install(FILES ${compressed} DESTINATION share/man/man${section})
+endfunction()

@@ -5,6 +5,7 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -149,29 +150,28 @@ bool ArchiveReader::CheckEnd() {
 
 namespace {
 
-void StoreEntry(ArchiveWriter& archive, const TreeEntry& entry) {
+void StoreValue(ArchiveWriter& archive, const TreeEntry& entry) {
     archive.WriteString(entry.name);
     archive.WriteUInt32(entry.value.Flags());
     archive.WriteInt32(entry.value.StoredInt());
     archive.WriteString(entry.value.StoredText());
     archive.WriteUInt32(entry.value.StoredBool() ? 1 : 0);
     archive.WriteInt32(static_cast<int32_t>(entry.children.size()));
-    for (const auto& child : entry.children) {
-        StoreEntry(archive, *child);
-    }
 }
 
-bool LoadEntry(ArchiveReader& archive, TreeEntry& entry, int depth) {
-    if (depth > ArchiveReader::kMaxDepth) {
-        return archive.Fail(archive.Offset(), QStringLiteral("settings nested deeper than %1 levels")
-                                                  .arg(ArchiveReader::kMaxDepth));
-    }
+// Entries are stored and read with lists of their own, not by recursion: a tree of any depth
+// that the settings can hold is written and read back without running out of stack.
+void StoreEntry(ArchiveWriter& archive, const TreeEntry& top) {
+    VisitDepthFirst(top, [&archive](const TreeEntry& entry, size_t) { StoreValue(archive, entry); });
+}
+
+// Reads one entry's name, value and child count.
+bool LoadValue(ArchiveReader& archive, TreeEntry& entry, int32_t& childCount) {
     QString name;
     uint32_t flags;
     int32_t intValue;
     QString text;
     uint32_t boolValue;
-    int32_t childCount;
     if (!archive.ReadString(name)) return false;
     const qsizetype flagsOffset = archive.Offset();
     if (!archive.ReadUInt32(flags)) return false;
@@ -187,13 +187,30 @@ bool LoadEntry(ArchiveReader& archive, TreeEntry& entry, int depth) {
     }
     entry.name = name;
     entry.value = Data::FromStored(flags, intValue, text, boolValue != 0);
-    if (childCount > 0) entry.children.reserve(static_cast<size_t>(childCount));
-    for (int32_t i = 0; i < childCount; ++i) {
-        auto child = std::make_unique<TreeEntry>(QString());
-        if (!LoadEntry(archive, *child, depth + 1)) return false;
-        entry.AppendChild(std::move(child));
-    }
     return true;
+}
+
+bool LoadEntry(ArchiveReader& archive, TreeEntry& top) {
+    struct Open {
+        TreeEntry* entry;
+        int32_t childrenLeft;
+    };
+    std::vector<Open> open;
+    TreeEntry* next = &top;
+    for (;;) {
+        int32_t childCount;
+        if (!LoadValue(archive, *next, childCount))
+            return false;
+        // A negative count means no children, as in the framework.
+        if (childCount > 0)
+            open.push_back({next, childCount});
+        while (!open.empty() && open.back().childrenLeft == 0)
+            open.pop_back();
+        if (open.empty())
+            return true;
+        --open.back().childrenLeft;
+        next = open.back().entry->AppendChild(std::make_unique<TreeEntry>(QString()));
+    }
 }
 
 } // namespace
@@ -213,7 +230,8 @@ bool LoadHandle(ArchiveReader& archive, LoadedHandle& handle) {
     std::unique_ptr<TreeEntry> root;
     if (hasRoot != 0) {
         root = std::make_unique<TreeEntry>(QString());
-        if (!LoadEntry(archive, *root, 0)) return false;
+        if (!LoadEntry(archive, *root))
+            return false;
     }
     if (!archive.CheckEnd()) return false;
     handle.path = Path(path);

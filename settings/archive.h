@@ -29,10 +29,7 @@ private:
 // Reads records from bytes in memory. The first failure is kept with its byte offset and
 // reason; every read after it fails.
 class ArchiveReader {
-public:
-    // Limits that no real settings file comes near.
-    static constexpr int kMaxDepth = 100;
-
+  public:
     // wholeFile: the handle record must end exactly at the end of the bytes.
     explicit ArchiveReader(QByteArrayView data, bool wholeFile = true) : data(data), wholeFile(wholeFile) {}
 

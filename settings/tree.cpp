@@ -2,6 +2,8 @@
 
 #include "settings/node.h"
 
+#include <vector>
+
 using Guard = std::lock_guard<std::recursive_mutex>;
 
 void Tree::AddRef() {
@@ -87,7 +89,7 @@ QString Tree::MakeUniqueName(const Path& folder, const QString& name) {
     Guard guard(lock);
     if (!FindEntry(Path::Join(folder, Path(name)).Text())) return name;
     for (int i = 1;; ++i) {
-        const QString candidate = QStringLiteral("%1 (%2)").arg(name).arg(i);
+        const QString candidate = QStringLiteral("%1 (%2)").arg(name, QString::number(i));
         if (!FindEntry(Path::Join(folder, Path(candidate)).Text())) return candidate;
     }
 }
@@ -124,19 +126,23 @@ bool Tree::ChildAt(const Path& parent, qsizetype index, QString& name, Data& val
     return true;
 }
 
-namespace {
-void VisitEntry(const TreeEntry* entry, const QString& path,
-                const std::function<void(const QString&, const Data&)>& visit) {
-    visit(path, entry->value);
-    for (const auto& child : entry->children) {
-        VisitEntry(child.get(), path + QLatin1Char('/') + child->name, visit);
-    }
-}
-} // namespace
-
 void Tree::ForEachEntry(const std::function<void(const QString& path, const Data& value)>& visit) {
     Guard guard(lock);
-    if (root) VisitEntry(root.get(), QString(), visit);
+    if (!root)
+        return;
+    // One path text, cut back to the parent's path at each entry: memory grows with the depth,
+    // not with its square.
+    QString path;
+    std::vector<qsizetype> pathLengths; // the path's length at each depth
+    VisitDepthFirst(*root, [&](const TreeEntry& entry, size_t depth) {
+        if (depth > 0) {
+            path.truncate(pathLengths[depth - 1]);
+            path += QLatin1Char('/') + entry.name;
+        }
+        pathLengths.resize(depth + 1);
+        pathLengths[depth] = path.size();
+        visit(path, entry.value);
+    });
 }
 
 void Tree::ReplaceRoot(std::unique_ptr<TreeEntry> newRoot) {

@@ -2,6 +2,17 @@
 
 #include <algorithm>
 
+TreeEntry::~TreeEntry() {
+    std::vector<std::unique_ptr<TreeEntry>> pending = std::move(children);
+    while (!pending.empty()) {
+        std::unique_ptr<TreeEntry> entry = std::move(pending.back());
+        pending.pop_back();
+        for (auto& child : entry->children)
+            pending.push_back(std::move(child));
+        entry->children.clear();
+    } // each entry is destroyed here without children of its own
+}
+
 TreeEntry* TreeEntry::FindChild(QStringView childName) const {
     for (const auto& child : children) {
         if (child->name == childName) return child.get();

@@ -11,7 +11,8 @@
 class TreeEntry {
 public:
     explicit TreeEntry(const QString& name) : name(name) {}
-    virtual ~TreeEntry() = default;
+    // Frees the subtree entry by entry, so that a tree of any depth cannot exhaust the stack.
+    virtual ~TreeEntry();
     TreeEntry(const TreeEntry&) = delete;
     TreeEntry& operator=(const TreeEntry&) = delete;
 
@@ -27,3 +28,25 @@ public:
     TreeEntry* parent = nullptr;
     std::vector<std::unique_ptr<TreeEntry>> children;
 };
+
+// Calls visit(entry, depth) for the entry (depth 0) and every entry below it, parents before
+// their children, children in their order. A list of its own instead of recursion, so that a
+// tree of any depth cannot exhaust the stack.
+template <typename Visit> void VisitDepthFirst(const TreeEntry& top, Visit visit) {
+    struct Open {
+        const TreeEntry* entry;
+        size_t nextChild;
+    };
+    visit(top, 0);
+    std::vector<Open> open{{&top, 0}};
+    while (!open.empty()) {
+        Open& current = open.back();
+        if (current.nextChild == current.entry->children.size()) {
+            open.pop_back();
+            continue;
+        }
+        const TreeEntry& child = *current.entry->children[current.nextChild++];
+        visit(child, open.size());
+        open.push_back({&child, 0});
+    }
+}

@@ -99,10 +99,19 @@ TEST(ArchiveDamageTest, ImpossibleLengthsCountsFlagsAndNesting) {
     // Bytes after the end of the settings.
     ExpectDamaged(path + U32(1) + entry(0x10, 0) + "junk", path.size() + 4 + 24);
 
-    // Nesting deeper than any collection: each entry holds one child.
+    // Nesting far deeper than recursion could follow: each entry holds one child. Cut off inside,
+    // it is damaged at the last count; whole, it loads and is stored again byte for byte.
     QByteArray deep = path + U32(1);
-    for (int level = 0; level <= ArchiveReader::kMaxDepth + 1; ++level) deep += entry(0, 1);
-    ExpectDamaged(deep);
+    for (int level = 0; level < 200000; ++level)
+        deep += entry(0, 1);
+    ExpectDamaged(deep, deep.size() - 4);
+    deep += entry(0, 0);
+    Node deepNode;
+    ArchiveReader deepReader(deep);
+    ASSERT_TRUE(deepNode.Serialize(deepReader)) << deepReader.ErrorReason().toStdString();
+    ArchiveWriter deepWriter;
+    deepNode.Serialize(deepWriter);
+    EXPECT_TRUE(deepWriter.Bytes() == deep);
 
     // A negative child count means no children, as in the framework.
     Node node;

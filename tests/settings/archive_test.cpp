@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -119,6 +121,31 @@ TEST(ArchiveTest, ChildrenComeBackInStoredOrderAndUnicodeSurvives) {
     Data value;
     while (loaded.GetNextChild(it, name, value)) names.append(value.GetText());
     EXPECT_EQ(names, QStringList({"zeta", "Alpha", QString::fromUtf8("Kamera Süd 東")}));
+}
+
+TEST(ArchiveTest, ATreeOfAnyDepthThatCanBeSetIsReadBack) {
+    // The deepest path a command line can carry: every level a one-letter name.
+    constexpr int kLevels = 60000;
+    QString path;
+    for (int level = 0; level < kLevels; ++level)
+        path += QStringLiteral("/F");
+    Node node;
+    node.SetValue(path + "/Name", Data("x"));
+    const QByteArray bytes = Store(node);
+
+    Node loaded;
+    ASSERT_TRUE(Load(loaded, bytes));
+    EXPECT_EQ(loaded.GetValue(path + "/Name").GetText(), "x");
+    int entries = 0;
+    qsizetype longest = 0;
+    loaded.ForEachEntry([&](const QString& entryPath, const Data&) {
+        ++entries;
+        longest = std::max(longest, entryPath.size());
+    });
+    EXPECT_EQ(entries, kLevels + 2); // the root, the levels and Name
+    EXPECT_EQ(longest, path.size() + 5);
+    loaded.Delete(path.left(2)); // the whole chain goes at once
+    EXPECT_FALSE(loaded.Exists("/F"));
 }
 
 } // namespace

@@ -135,6 +135,9 @@ TEST(NodeTest, UniqueNamesCountUpInTheFolderOnly) {
     node.SetValue("/CameraCollection/Camera (1)/Type", Data("Camera"));
     EXPECT_EQ(node.MakeUniqueName("/CameraCollection", "Camera"), "Camera (2)");
     EXPECT_EQ(node.MakeUniqueName("/CameraCollection/Other", "Camera"), "Camera");
+    // A name that looks like a placeholder is taken as it is.
+    node.SetValue("/CameraCollection/Cam %1/Type", Data("Camera"));
+    EXPECT_EQ(node.MakeUniqueName("/CameraCollection", "Cam %1"), "Cam %1 (1)");
 }
 
 TEST(NodeTest, TablesSetTextValuesRelativeToTheLastAbsoluteKey) {

@@ -5,10 +5,11 @@
 
 #include "foundation/log.h"
 #include "platform/fs/dataroot.h"
+#include "platform/fs/filelock.h"
+#include "platform/fs/filereplacement.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 // Far beyond any collection: a settings file of this size is not read into memory.
@@ -48,27 +49,37 @@ LoadResult LoadArchiveFile(Node& node, const QString& filePath) {
     return result;
 }
 
-bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* function, const char* logLine) {
-    MakeParentFolder(filePath);
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+SaveResult WriteArchiveFile(const Node& node, const QString& filePath, const char16_t* function,
+                            const char* logLine) {
+    SaveResult result;
+    FileReplacement file(filePath);
+    if (!file.Create(result.reason)) {
+        return result;
     }
-    // The settings hold camera passwords.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    result.created = true;
     LogTrace(function, "%s", logLine);
 
     ArchiveWriter archive;
     node.Serialize(archive);
-    const QByteArray& bytes = archive.Bytes();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting(); // the old file stays as it was
-    }
-    if (!file.commit()) {
-        LogError(function, "Writing '%S' failed: %S", Wide(filePath), Wide(file.errorString()));
+    result.saved = file.Write(archive.Bytes(), result.reason) && file.Commit(result.reason);
+    return result;
+}
+
+bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* function,
+                     const char* logLine) {
+    MakeParentFolder(filePath);
+    FileLock lock(filePath);
+    QString reason;
+    if (!lock.Lock(reason)) {
+        LogError(function, "'%S' not written: %S", Wide(filePath), Wide(reason));
         return false;
     }
-    return true;
+    const SaveResult result = WriteArchiveFile(node, filePath, function, logLine);
+    if (result.created && !result.saved) {
+        LogError(function, "Writing '%S' failed, the file is unchanged: %S", Wide(filePath),
+                 Wide(result.reason));
+    }
+    return result.saved;
 }
 
 QString KeepDamagedFile(const QString& filePath) {
@@ -76,7 +87,7 @@ QString KeepDamagedFile(const QString& filePath) {
         filePath + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QString target = stem;
     for (int i = 1; QFile::exists(target); ++i) {
-        target = stem + QStringLiteral("-%1").arg(i);
+        target = stem + QLatin1Char('-') + QString::number(i);
     }
     return QFile::rename(filePath, target) ? target : QString();
 }

@@ -27,14 +27,26 @@ Node& CameraTypes() {
 
 LoadResult LoadSettings() {
     Defaults().SetFromTable(kDefaultValuesTable);
+    saveBlocked = false;
 
     const QString file = DevicePath(QString::fromUtf16(kSettingsFile));
     LoadResult result = LoadArchiveFile(Settings(), file);
     if (result.status == LoadStatus::Damaged) {
-        const QString keptAs = KeepDamagedFile(file);
-        saveBlocked = keptAs.isEmpty();
-        LogError(u"LoadSettings", "Settings file '%S' is damaged at byte %lld (%S); kept as '%S', starting from the initial settings",
-                 Wide(file), static_cast<long long>(result.errorOffset), Wide(result.reason), Wide(keptAs));
+        result.keptAs = KeepDamagedFile(file);
+        saveBlocked = result.keptAs.isEmpty();
+        if (saveBlocked) {
+            LogError(u"LoadSettings",
+                     "Settings file '%S' is damaged at byte %lld (%S); it could not be moved aside and will "
+                     "not be "
+                     "saved over, starting from the initial settings",
+                     Wide(file), static_cast<long long>(result.errorOffset), Wide(result.reason));
+        } else {
+            LogError(u"LoadSettings",
+                     "Settings file '%S' is damaged at byte %lld (%S); kept as '%S', starting from the "
+                     "initial settings",
+                     Wide(file), static_cast<long long>(result.errorOffset), Wide(result.reason),
+                     Wide(result.keptAs));
+        }
     }
     if (result.status != LoadStatus::Loaded) {
         Settings().SetFromTable(kInitialSettingsTable);

@@ -16,7 +16,8 @@ Node& CameraTypes();
 
 // Fills the defaults tree, then loads the settings tree from "ZelSettings.arc", or from the
 // initial table when there is no such file. A damaged file is logged, renamed aside so that no
-// save overwrites it, and the initial table is used.
+// save overwrites it (the result's keptAs; when it cannot be renamed, no save will replace it),
+// and the initial table is used.
 LoadResult LoadSettings();
 
 // Writes the settings tree to "ZelSettings.arc" (see SaveArchiveFile). False when not written.

@@ -2,7 +2,11 @@
 
 #include "settings/defaults.h"
 
+#include "settings/archive.h"
+
 #include "foundation/log.h"
+#include "platform/fs/filelock.h"
+#include "tests/support/filesystemfaults.h"
 #include "tests/support/temporarydataroot.h"
 
 #include <QDir>
@@ -96,8 +100,9 @@ TEST_F(SettingsStoreTest, SavesAreLoggedAndReadableByTheOwnerOnly) {
     EXPECT_EQ(info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
                                     QFileDevice::WriteOther),
               QFileDevice::Permissions());
-    // No temporary file is left beside it.
-    EXPECT_EQ(QDir(root.Path()).entryList(QDir::Files), QStringList({"ZelSettings.arc"}));
+    // No temporary file is left beside it, only the writers' lock file.
+    EXPECT_EQ(QDir(root.Path()).entryList(QDir::Files),
+              QStringList({"ZelSettings.arc", "ZelSettings.arc.lock"}));
 }
 
 TEST_F(SettingsStoreTest, ASaveThatCannotOpenTheFileIsSilentAndKeepsTheOldOne) {
@@ -125,11 +130,89 @@ TEST_F(SettingsStoreTest, ADamagedFileIsKeptAsideAndTheInitialSettingsAreUsed) {
 
     const QStringList kept = QDir(root.Path()).entryList({"ZelSettings.arc.damaged-*"}, QDir::Files);
     ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(result.keptAs, root.File(kept.front()));
     EXPECT_EQ(root.ReadFile(kept.front()), damaged);
     EXPECT_FALSE(QFile::exists(root.File("ZelSettings.arc")));
 
     ASSERT_TRUE(SaveSettings());
     EXPECT_EQ(root.ReadFile(kept.front()), damaged);
+}
+
+TEST_F(SettingsStoreTest, ADamagedFileThatCannotBeMovedAsideIsNeverSavedOver) {
+    const QByteArray damaged = Golden("collection.arc").left(100);
+    root.WriteFile("ZelSettings.arc", damaged);
+    LoadResult result;
+    {
+        ReadOnlyFolder readOnly(root.Path());
+        result = LoadSettings();
+    }
+    EXPECT_EQ(result.status, LoadStatus::Damaged);
+    EXPECT_TRUE(result.keptAs.isEmpty());
+    EXPECT_NE(console.find("it could not be moved aside and will not be saved over"), std::string::npos)
+        << console;
+    EXPECT_EQ(console.find("kept as ''"), std::string::npos);
+    EXPECT_EQ(Settings().GetValue("/CameraCollection/Name").GetText(), "Cameras");
+    EXPECT_FALSE(SaveSettings());
+    EXPECT_EQ(root.ReadFile("ZelSettings.arc"), damaged);
+}
+
+TEST_F(SettingsStoreTest, AFullDiskLeavesTheOldFileByteForByteAndSaysWhy) {
+    LoadSettings();
+    ASSERT_TRUE(SaveSettings());
+    const QByteArray before = root.ReadFile("ZelSettings.arc");
+    Settings().SetValue("/View/Note", Data(QString(2000, 'x'))); // the new file is larger
+    ArchiveWriter writer;
+    Settings().Serialize(writer);
+    const qint64 newSize = writer.Bytes().size();
+
+    // Failing on the first write, in the middle, and at the very last byte.
+    for (const qint64 limit : {qint64(0), newSize / 2, newSize - 1}) {
+        SCOPED_TRACE(limit);
+        console.clear();
+        bool saved;
+        {
+            FileSizeLimit full(limit);
+            saved = SaveSettings();
+        }
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(root.ReadFile("ZelSettings.arc"), before);
+        EXPECT_EQ(QDir(root.Path()).entryList({"ZelSettings.arc*"}, QDir::Files),
+                  QStringList({"ZelSettings.arc", "ZelSettings.arc.lock"}));
+        EXPECT_NE(console.find(":E:ZelPPCApp::SaveSettings - Writing '" +
+                               root.File("ZelSettings.arc").toStdString() +
+                               "' failed, the file is unchanged: writing stopped after"),
+                  std::string::npos)
+            << console;
+        EXPECT_NE(console.find("(File too large)"), std::string::npos) << console;
+        EXPECT_EQ(console.find("Unknown error"), std::string::npos);
+    }
+    // With room again the next save goes through.
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(root.ReadFile("ZelSettings.arc"), writer.Bytes());
+}
+
+TEST_F(SettingsStoreTest, ASaveWaitsForAnotherWriterOnlySoLong) {
+    LoadSettings();
+    ASSERT_TRUE(SaveSettings());
+    const QByteArray before = root.ReadFile("ZelSettings.arc");
+    Settings().SetValue("/View/Rotation", Data(90));
+    SetFileLockWaitMsForTest(200);
+    {
+        FileLock otherWriter(root.File("ZelSettings.arc"));
+        QString reason;
+        ASSERT_TRUE(otherWriter.Lock(reason)) << reason.toStdString();
+        EXPECT_FALSE(SaveSettings());
+        EXPECT_NE(console.find(":E:ZelPPCApp::SaveSettings - '" + root.File("ZelSettings.arc").toStdString() +
+                               "' not written: another program is changing it and still held"),
+                  std::string::npos)
+            << console;
+        EXPECT_EQ(root.ReadFile("ZelSettings.arc"), before);
+    }
+    SetFileLockWaitMsForTest(FileLock::kWaitMs);
+    ASSERT_TRUE(SaveSettings());
+    Node saved;
+    ASSERT_EQ(LoadArchiveFile(saved, root.File("ZelSettings.arc")).status, LoadStatus::Loaded);
+    EXPECT_EQ(saved.GetValue("/View/Rotation").GetInt(), 90);
 }
 
 } // namespace

@@ -8,7 +8,12 @@
 #include "settings/defaults.h"
 #include "settings/node.h"
 
+#include "platform/fs/dataroot.h"
+#include "platform/fs/filelock.h"
+
 #include <QFileInfo>
+
+#include <functional>
 
 const char kArchiveUsage[] = "  zelctl archive dump FILE\n"
                              "  zelctl archive get FILE PATH [--int|--bool]\n"
@@ -57,7 +62,8 @@ bool LoadExisting(Node& node, const QString& file, int& status) {
         status = Fail(QStringLiteral("%1: cannot be opened").arg(file));
         return false;
     case LoadStatus::Damaged:
-        status = Fail(QStringLiteral("%1: damaged at byte %2: %3").arg(file).arg(result.errorOffset).arg(result.reason));
+        status = Fail(QStringLiteral("%1: damaged at byte %2: %3")
+                          .arg(file, QString::number(result.errorOffset), result.reason));
         return false;
     }
     return false;
@@ -68,11 +74,39 @@ int NoEntry(const QString& file, const QString& path) {
     return Exit::NotFound;
 }
 
+// Runs a change of the file under its lock, held from reading the file to replacing it, so that
+// no other writer's change made meanwhile is lost.
+int WhileLocked(const QString& file, const std::function<int()>& change) {
+    FileLock lock(file);
+    QString reason;
+    if (!lock.Lock(reason)) {
+        return Fail(QStringLiteral("%1: cannot be changed now: %2").arg(file, reason));
+    }
+    return change();
+}
+
 int Save(const Node& node, const QString& file) {
-    if (!SaveArchiveFile(node, file, u"zelctl", "Save")) {
-        return Fail(QStringLiteral("%1: cannot be written").arg(file));
+    const SaveResult result = WriteArchiveFile(node, file, u"zelctl", "Save");
+    if (!result.saved) {
+        return Fail(
+            QStringLiteral("%1: cannot be written, the file is unchanged: %2").arg(file, result.reason));
     }
     return Exit::Ok;
+}
+
+// Loads the file, changes the tree and saves it, all under the file's lock.
+int Edit(const QString& file, const std::function<int(Node& node)>& change) {
+    if (!QFileInfo::exists(file)) {
+        return Fail(QStringLiteral("%1: cannot be opened").arg(file));
+    }
+    return WhileLocked(file, [&file, &change] {
+        Node node;
+        int status;
+        if (!LoadExisting(node, file, status))
+            return status;
+        status = change(node);
+        return status == Exit::Ok ? Save(node, file) : status;
+    });
 }
 
 int Dump(const QString& file) {
@@ -134,22 +168,20 @@ int Set(const QString& file, const QString& path, const QString& text, Kind kind
     if (!ParseValue(text, kind, value)) {
         return Fail(QStringLiteral("'%1' is not a %2").arg(text, kind == Kind::Int ? "whole number" : "Boolean (true, false, 1, 0)"));
     }
-    Node node;
-    int status;
-    if (!LoadExisting(node, file, status)) return status;
-    node.SetValue(path, value);
-    return Save(node, file);
+    return Edit(file, [&path, &value](Node& node) {
+        node.SetValue(path, value);
+        return Exit::Ok;
+    });
 }
 
 int Delete(const QString& file, const QString& path) {
-    Node node;
-    int status;
-    if (!LoadExisting(node, file, status)) return status;
-    if (!node.Exists(path)) {
-        return NoEntry(file, path);
-    }
-    node.Delete(path);
-    return Save(node, file);
+    return Edit(file, [&file, &path](Node& node) {
+        if (!node.Exists(path)) {
+            return NoEntry(file, path);
+        }
+        node.Delete(path);
+        return Exit::Ok;
+    });
 }
 
 int Init(const QString& file, QStringList options) {
@@ -158,9 +190,6 @@ int Init(const QString& file, QStringList options) {
     if (options.size() != 1 || !kinds.contains(options[0])) {
         return Fail(QStringLiteral("init needs --settings, --defaults or --demo"));
     }
-    if (QFileInfo::exists(file) && !force) {
-        return Fail(QStringLiteral("%1 exists; add --force to replace it").arg(file));
-    }
     Node node;
     if (options[0] == QLatin1String("--defaults")) {
         node.SetFromTable(kDefaultValuesTable);
@@ -168,7 +197,13 @@ int Init(const QString& file, QStringList options) {
         node.SetFromTable(kInitialSettingsTable);
         if (options[0] == QLatin1String("--demo")) AddDemoCollection(node);
     }
-    return Save(node, file);
+    MakeParentFolder(file);
+    return WhileLocked(file, [&] {
+        if (QFileInfo::exists(file) && !force) {
+            return Fail(QStringLiteral("%1 exists; add --force to replace it").arg(file));
+        }
+        return Save(node, file);
+    });
 }
 
 } // namespace

@@ -1,15 +1,23 @@
 // zelctl archive, run as a program the way scripts use it.
 
+#include "settings/archive.h"
 #include "settings/archivefile.h"
 #include "settings/node.h"
 
+#include "platform/fs/filelock.h"
+#include "tests/support/filesystemfaults.h"
 #include "tests/support/temporarydataroot.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -19,12 +27,20 @@ struct Outcome {
     QString err;
 };
 
-Outcome Zelctl(const QStringList& arguments) {
-    QProcess process;
+void StartZelctl(QProcess& process, const QStringList& arguments) {
     process.start(QStringLiteral(ZELCTL_PATH), QStringList{"archive"} + arguments);
-    EXPECT_TRUE(process.waitForFinished(10000));
+}
+
+Outcome Finish(QProcess& process) {
+    EXPECT_TRUE(process.waitForFinished(20000));
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+Outcome Zelctl(const QStringList& arguments) {
+    QProcess process;
+    StartZelctl(process, arguments);
+    return Finish(process);
 }
 
 class ZelctlArchiveTest : public ::testing::Test {
@@ -125,6 +141,85 @@ TEST_F(ZelctlArchiveTest, InitWritesTheInitialSettingsOrTheDefaults) {
     EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Demo Tour/Cameras/Camera_000"}).out,
               "/CameraCollection/Demo Cameras/Alder\n");
     EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Harbour Live/Type"}).out, "LiveSite\n");
+}
+
+TEST_F(ZelctlArchiveTest, AFailedWriteLeavesTheFileByteIdentical) {
+    // A disk that is full from the first byte, half-way through the new file, and at its last byte.
+    Node changed;
+    ASSERT_EQ(LoadArchiveFile(changed, file).status, LoadStatus::Loaded);
+    changed.SetValue("/View/Note", Data(QString(20, 'n')));
+    ArchiveWriter writer;
+    changed.Serialize(writer);
+    const qint64 newSize = writer.Bytes().size();
+    for (const qint64 limit : {qint64(0), newSize / 2, newSize - 1}) {
+        SCOPED_TRACE(limit);
+        QProcess process;
+        LimitFileSizeOfChild(process, limit);
+        StartZelctl(process, {"set", file, "/View/Note", QString(20, 'n')});
+        const Outcome run = Finish(process);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.startsWith("zelctl: " + file +
+                                       ": cannot be written, the file is unchanged: writing stopped"))
+            << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("(File too large)")) << run.err.toStdString();
+        EXPECT_EQ(root.ReadFile("c.arc"), original);
+        EXPECT_EQ(QDir(root.Path()).entryList(QDir::Files), QStringList({"c.arc", "c.arc.lock"}));
+    }
+    QProcess roomy;
+    LimitFileSizeOfChild(roomy, newSize);
+    StartZelctl(roomy, {"set", file, "/View/Note", QString(20, 'n')});
+    EXPECT_EQ(Finish(roomy).status, 0);
+    EXPECT_EQ(root.ReadFile("c.arc").size(), newSize);
+}
+
+TEST_F(ZelctlArchiveTest, TenSetsAtOnceLeaveTenValues) {
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < 10; ++i) {
+        runs.push_back(std::make_unique<QProcess>());
+        StartZelctl(*runs.back(),
+                    {"set", file, QStringLiteral("/Parallel/Key%1").arg(i), QString::number(i)});
+    }
+    for (auto& run : runs)
+        EXPECT_EQ(Finish(*run).status, 0);
+    Node node;
+    ASSERT_EQ(LoadArchiveFile(node, file).status, LoadStatus::Loaded);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(node.GetValue(QStringLiteral("/Parallel/Key%1").arg(i)).GetText(), QString::number(i)) << i;
+    }
+    EXPECT_EQ(node.GetValue("/CameraCollection/Office/Door/Model").GetText(), "Cedar");
+}
+
+TEST_F(ZelctlArchiveTest, AWriterThatCannotGetTheLockGivesUpAfterFiveSeconds) {
+    FileLock otherWriter(file);
+    QString reason;
+    ASSERT_TRUE(otherWriter.Lock(reason));
+    QElapsedTimer timer;
+    timer.start();
+    const Outcome run = Zelctl({"delete", file, "/View"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_GE(timer.elapsed(), FileLock::kWaitMs);
+    EXPECT_EQ(run.err, "zelctl: " + file +
+                           ": cannot be changed now: another program is changing it and still held '" + file +
+                           ".lock' after 5 s\n");
+    EXPECT_EQ(root.ReadFile("c.arc"), original);
+}
+
+TEST_F(ZelctlArchiveTest, WhatSetWritesGetReadsAtAnyDepth) {
+    QString path = "/CameraCollection";
+    for (int level = 1; level <= 110; ++level)
+        path += QStringLiteral("/F%1").arg(level);
+    ASSERT_EQ(Zelctl({"set", file, path + "/Name", "x"}).status, 0);
+    const Outcome get = Zelctl({"get", file, path + "/Name"});
+    EXPECT_EQ(get.status, 0) << get.err.toStdString();
+    EXPECT_EQ(get.out, "x\n");
+}
+
+TEST_F(ZelctlArchiveTest, FileNamesAreShownAsTheyAre) {
+    const QString odd = root.File("c%1 %2.arc");
+    root.WriteFile("c%1 %2.arc", original.left(300));
+    const Outcome run = Zelctl({"get", odd, "/View"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.startsWith("zelctl: " + odd + ": damaged at byte ")) << run.err.toStdString();
 }
 
 } // namespace

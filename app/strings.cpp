@@ -26,18 +26,28 @@ const StringResource kStrings[] = {
     {Str::ConfirmDelete, u"Are you sure you want to delete '%s'?"},
     {Str::CannotConnectAddress,
      u"Could not connect to the camera '%s' at the network address '%s'. The camera may be unavailable."},
-    {Str::CannotConnectUrl, u"Could not connect to the camera '%s' using URL '%s'. The camera may be unavailable. "},
+    {Str::CannotConnectUrl,
+     u"Could not connect to the camera '%s' using URL '%s'. The camera may be unavailable. "},
     {Str::SwitchListEmpty, u"The Camera Switch list is empty. To add cameras to the list, tap Properties."},
-    {Str::ControlMissing, u"The Camera Control could not be accessed. The application needs to be reinstalled."},
+    {Str::ControlMissing,
+     u"The Camera Control could not be accessed. The application needs to be reinstalled."},
     {Str::NoNetwork, u"This computer does not seem to have a valid network connection."},
     {Str::StreamNotFoundUrl, u"Image stream not found for camera '%s' using URL '%s'"},
-    {Str::StreamNotFoundAddress,
-     u"Image stream not found for camera '%s' at the network address '%s'. The camera firmware version is not "
-     u"supported."},
-    {Str::StreamNotDisplayed,
-     u"The image stream could not be displayed. The image data may be corrupt, or the resolution may be set too "
-     u"high. Change the image resolution in the camera's properties. To change the image compression, please adjust "
-     u"this setting in the camera."},
+    {Str::StreamNotFoundAddress, u"Image stream not found for camera '%s' at the network address '%s'. The "
+                                 u"camera firmware version is not "
+                                 u"supported."},
+    {Str::StreamNotDisplayed, u"The image stream could not be displayed. The image data may be corrupt, or "
+                              u"the resolution may be set too "
+                              u"high. Change the image resolution in the camera's properties. To change the "
+                              u"image compression, please adjust "
+                              u"this setting in the camera."},
+    {Str::SettingsDamagedKept, u"The settings file '%s' could not be read. The damaged file was kept as "
+                               u"'%s'. Lumenfold started with the "
+                               u"initial camera collection."},
+    {Str::SettingsDamagedNotMoved,
+     u"The settings file '%s' could not be read, and the damaged file could not be moved aside. Lumenfold "
+     u"started "
+     u"with the initial camera collection and will not save its settings over that file."},
     {Str::TooltipOpen, u"Open"},
     {Str::TooltipProperties, u"Properties"},
     {Str::TooltipCameras, u"Cameras Management"},

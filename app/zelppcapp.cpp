@@ -11,6 +11,7 @@
 #include "foundation/text.h"
 #include "foundation/thread.h"
 #include "platform/com/runtime.h"
+#include "platform/fs/dataroot.h"
 #include "platform/ui/messagebox.h"
 #include "settings/settingsstore.h"
 
@@ -43,8 +44,9 @@ ZelPPCApp* ZelPPCApp::Instance() {
 
 bool ZelPPCApp::InitInstance() {
     RegisterViewerStrings();
-    ::LoadSettings();
+    // The log first, so that a damaged settings file is reported in the log file too.
     StartDiagLog(u"ZelPPC", u"ZelPPCApp::InitInstance", GetVersionText());
+    const LoadResult settings = ::LoadSettings();
 
     // Sockets: a peer that closes while a command is being written must not end the process.
     std::signal(SIGPIPE, SIG_IGN);
@@ -65,7 +67,20 @@ bool ZelPPCApp::InitInstance() {
     QObject::connect(frame, &QObject::destroyed, [this] { frame = nullptr; });
     frame->show();
     frame->repaint();
+    if (settings.status == LoadStatus::Damaged) {
+        // Once the main window is on screen, with the window as the box's owner.
+        QMetaObject::invokeMethod(
+            frame, [this, settings] { TellDamagedSettings(settings); }, Qt::QueuedConnection);
+    }
     return true;
+}
+
+void ZelPPCApp::TellDamagedSettings(const LoadResult& settings) {
+    const QString file = DevicePath(QString::fromUtf16(kSettingsFile));
+    const QString text = settings.keptAs.isEmpty()
+                             ? FormatText(LoadResText(Str::SettingsDamagedNotMoved), {file})
+                             : FormatText(LoadResText(Str::SettingsDamagedKept), {file, settings.keptAs});
+    MessageBox(frame, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
 }
 
 int ZelPPCApp::ExitInstance() {

@@ -8,6 +8,7 @@
 #include <memory>
 
 class MainDoc;
+struct LoadResult;
 class MainFrame;
 
 class ZelPPCApp {
@@ -37,7 +38,10 @@ public:
     MainFrame* Frame() const { return frame; }
 
 private:
-    QString helpAnchor;
-    std::unique_ptr<MainDoc> document;
-    MainFrame* frame = nullptr; // deleted when the main window closes
+  // Tells the user that the settings file could not be read and where it went.
+  void TellDamagedSettings(const LoadResult& settings);
+
+  QString helpAnchor;
+  std::unique_ptr<MainDoc> document;
+  MainFrame* frame = nullptr; // deleted when the main window closes
 };

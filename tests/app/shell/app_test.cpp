@@ -10,7 +10,11 @@
 #include "settings/archivefile.h"
 #include "settings/settingsstore.h"
 
+#include "tests/support/filesystemfaults.h"
+
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QTextBrowser>
 
 namespace {
@@ -41,6 +45,61 @@ TEST_F(ViewerTest, AMissingStreamControlIsExplainedAndTheViewerCloses) {
     EXPECT_EQ(shown[0], "myCameraImage.CoCreateInstance(CLSID_CamImage) returned error code 0x80040154");
     EXPECT_EQ(shown[1], "The Camera Control could not be accessed. The application needs to be reinstalled.");
     EXPECT_TRUE(Logged(":E:ContainerView::OnUpdate - No Camera Control was created"));
+}
+
+class DamagedSettingsTest : public ViewerTest {
+  protected:
+    void SetUp() override {
+        ViewerTest::SetUp();
+        root.WriteFile("windows/ZelPPCLog.log", QByteArray()); // the file log is on
+        QFile golden(TestDataFile("settings/collection.arc"));
+        ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+        damaged = golden.read(200);
+        root.WriteFile("ZelSettings.arc", damaged);
+    }
+    // The one message box that tells of the damaged file, once the main window is on screen.
+    QString Told() {
+        EXPECT_TRUE(PumpUntil([] { return !MessageBoxSeam::Shown().isEmpty(); }));
+        Pump(50);
+        const QStringList shown = MessageBoxSeam::Shown();
+        EXPECT_EQ(shown.size(), 1) << shown.join('\n').toStdString();
+        return shown.value(0);
+    }
+
+    QByteArray damaged;
+};
+
+TEST_F(DamagedSettingsTest, AreLoggedToTheLogFileAndToldOnceWithWhereTheFileWent) {
+    Start();
+    EXPECT_TRUE(Frame().isVisible());
+    const QString told = Told();
+    const QStringList kept = QDir(root.Path()).entryList({"ZelSettings.arc.damaged-*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(told, "The settings file '" + root.File("ZelSettings.arc") +
+                        "' could not be read. The damaged file was "
+                        "kept as '" +
+                        root.File(kept[0]) + "'. Lumenfold started with the initial camera collection.");
+    EXPECT_EQ(root.ReadFile(kept[0]), damaged);
+    const QByteArray log = root.ReadFile("windows/ZelPPCLog.log");
+    EXPECT_TRUE(log.contains("ZelPPC:E:LoadSettings - Settings file '" +
+                             root.File("ZelSettings.arc").toUtf8() + "' is damaged at byte "))
+        << log.toStdString();
+    EXPECT_EQ(Tree().topLevelItem(0)->childCount(), 2); // the demonstration sites
+}
+
+TEST_F(DamagedSettingsTest, ThatCannotBeMovedAsideAreToldSoAndNeverSavedOver) {
+    {
+        ReadOnlyFolder readOnly(root.Path());
+        Start();
+    }
+    EXPECT_EQ(
+        Told(),
+        "The settings file '" + root.File("ZelSettings.arc") +
+            "' could not be read, and the damaged "
+            "file could not be moved aside. Lumenfold started with the initial camera collection and will "
+            "not save its settings over that file.");
+    Exit();
+    EXPECT_EQ(root.ReadFile("ZelSettings.arc"), damaged);
 }
 
 TEST_F(ViewerTest, ExitLogsAndSavesTheSettings) {

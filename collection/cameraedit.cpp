@@ -1,6 +1,7 @@
 #include "collection/cameraedit.h"
 
 #include "collection/collectionstrings.h"
+#include "collection/switchmembers.h"
 
 #include "settings/node.h"
 #include "settings/settingsstore.h"
@@ -29,9 +30,12 @@ bool CameraEdit::WriteBack() {
     if (!IsCollectionFolder(folder))
         return false;
     const Path newPath = Path::Join(folder, record.name);
+    const bool moved = newPath != currentPath && Settings().Exists(currentPath);
     if (newPath != currentPath)
         Settings().Delete(currentPath);
     record.Save(Settings().GetNode(newPath));
+    if (moved)
+        RenameSwitchMembers(currentPath, newPath);
     currentPath = newPath;
     return true;
 }

@@ -2,13 +2,12 @@
 
 #include "collection/folderedit.h"
 #include "collection/itemtype.h"
+#include "collection/switchmembers.h"
 
 #include "settings/node.h"
 #include "settings/settingsstore.h"
 
 namespace {
-
-constexpr char kMembersNode[] = "Cameras";
 
 bool CanBeMember(const QString& path) {
     const ItemType type = GetItemType(Path(path));
@@ -34,7 +33,7 @@ CameraSwitchEdit CameraSwitchEdit::Open(const Path& folder, const QString& name)
 QStringList CameraSwitchEdit::Members() const {
     QStringList members;
     const Node node = Settings().GetNode(currentPath);
-    ChildIterator it = node.GetFirstChild(kMembersNode);
+    ChildIterator it = node.GetFirstChild(kSwitchMembersNode);
     QString key;
     Data value;
     while (node.GetNextChild(it, key, value))
@@ -52,12 +51,12 @@ bool CameraSwitchEdit::WriteBack(const QStringList& checkedPaths) {
     cameraSwitch.SetValue("Name", Data(name));
     cameraSwitch.SetValue("Type", Data(ItemTypeText(ItemType::CameraSwitch)));
     cameraSwitch.SetValue("DisplayTime", Data(displayTime));
-    cameraSwitch.Delete(kMembersNode);
+    cameraSwitch.Delete(kSwitchMembersNode);
     int count = 0;
     for (const QString& path : checkedPaths) {
         if (!CanBeMember(path))
             continue;
-        const QString key = QString::asprintf("%s/Camera_%03d", kMembersNode, count++);
+        const QString key = QString::asprintf("%s/Camera_%03d", kSwitchMembersNode, count++);
         cameraSwitch.SetValue(key, Data(path));
     }
     cameraSwitch.SetValue("NbrOfCameras", Data(count));

@@ -1,6 +1,7 @@
 #include "collection/folderedit.h"
 
 #include "collection/itemtype.h"
+#include "collection/switchmembers.h"
 #include "collection/validation.h"
 
 #include "settings/node.h"
@@ -11,8 +12,10 @@ bool MoveItem(const Path& currentPath, const Path& newPath) {
     if (!IsCollectionFolder(Path::GetParent(newPath)) || !CheckFolderMove(newPath, currentPath).isEmpty()) {
         return false;
     }
-    if (newPath != currentPath)
+    if (newPath != currentPath && Settings().Exists(currentPath)) {
         Settings().Move(currentPath, newPath);
+        RenameSwitchMembers(currentPath, newPath);
+    }
     return true;
 }
 

@@ -94,7 +94,7 @@ QString CheckInteger(const QString& text, int low, int high, int& value) {
     if (!ok)
         return Message(kMessageNotANumber);
     if (number < low || number > high)
-        return Message(kMessageOutOfRange).arg(low).arg(high);
+        return Message(kMessageOutOfRange).arg(QString::number(low), QString::number(high));
     value = number;
     return QString();
 }

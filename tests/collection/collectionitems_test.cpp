@@ -175,4 +175,56 @@ TEST_F(CollectionItemsTest, CameraSwitchStoresCamerasAndSitesOnly) {
     EXPECT_FALSE(Settings().Exists("/CameraCollection/Tour/Cameras"));
 }
 
+TEST_F(CollectionItemsTest, RenamesAndMovesCarrySwitchMembersAlong) {
+    AddItem("/CameraCollection", "Demo", "Folder");
+    AddItem("/CameraCollection/Demo", "Alder", "Camera");
+    AddItem("/CameraCollection", "Demo Cameras", "Folder");
+    AddItem("/CameraCollection/Demo Cameras", "Birch", "Camera");
+    AddItem("/CameraCollection/Demo Cameras", "Cedar", "Camera");
+    AddItem("/CameraCollection", "Lobby", "Camera");
+    AddItem("/CameraCollection", "Tours", "Folder");
+    const QStringList members = {"/CameraCollection/Demo Cameras/Birch", "/CameraCollection/Demo/Alder",
+                                 "/CameraCollection/Demo Cameras/Cedar", "/CameraCollection/Lobby"};
+    ASSERT_TRUE(CameraSwitchEdit::Open(kRoot, "").WriteBack(members));
+    // A second switch, inside a folder.
+    CameraSwitchEdit nested = CameraSwitchEdit::Open("/CameraCollection/Tours", "");
+    ASSERT_TRUE(nested.WriteBack({"/CameraCollection/Demo Cameras/Cedar"}));
+    const auto membersOf = [](const QString& cameraSwitch) {
+        return CameraSwitchEdit::Open(Path::GetParent(cameraSwitch), Path::GetName(cameraSwitch)).Members();
+    };
+
+    // A folder renamed: its members follow; the folder whose name merely begins alike does not.
+    FolderEdit folder = FolderEdit::Open(kRoot, "Demo Cameras");
+    folder.name = "Street";
+    ASSERT_TRUE(folder.WriteBack());
+    EXPECT_EQ(membersOf("/CameraCollection/Camera Switch"),
+              QStringList({"/CameraCollection/Street/Birch", "/CameraCollection/Demo/Alder",
+                           "/CameraCollection/Street/Cedar", "/CameraCollection/Lobby"}));
+    EXPECT_EQ(membersOf("/CameraCollection/Tours/Camera Switch"),
+              QStringList({"/CameraCollection/Street/Cedar"}));
+
+    // A camera renamed and moved into another folder.
+    CameraEdit camera = CameraEdit::Open(ItemType::Camera, kRoot, "Lobby");
+    camera.record.name = "Hall";
+    camera.record.folderPath = "/CameraCollection/Demo";
+    ASSERT_TRUE(camera.WriteBack());
+    EXPECT_EQ(membersOf("/CameraCollection/Camera Switch").last(), "/CameraCollection/Demo/Hall");
+
+    // A folder moved into another folder.
+    FolderEdit moved = FolderEdit::Open(kRoot, "Street");
+    moved.parentPath = "/CameraCollection/Tours";
+    ASSERT_TRUE(moved.WriteBack());
+    EXPECT_EQ(membersOf("/CameraCollection/Tours/Camera Switch"),
+              QStringList({"/CameraCollection/Tours/Street/Cedar"}));
+    EXPECT_NE(
+        console.find("'/CameraCollection/Tours/Camera Switch' member '/CameraCollection/Street/Cedar' is now "
+                     "'/CameraCollection/Tours/Street/Cedar'"),
+        std::string::npos)
+        << console;
+
+    // Deleting an item leaves its member for the switch to drop when it runs.
+    Settings().Delete("/CameraCollection/Demo/Alder");
+    EXPECT_EQ(membersOf("/CameraCollection/Camera Switch").at(1), "/CameraCollection/Demo/Alder");
+}
+
 } // namespace

@@ -1,0 +1,64 @@
+#include "collection/switchmembers.h"
+
+#include "collection/itemtype.h"
+
+#include "foundation/log.h"
+#include "settings/node.h"
+#include "settings/settingsstore.h"
+
+#include <vector>
+
+namespace {
+
+// The member's path after the move, or the empty text when the move does not touch it.
+QString MovedPath(const QString& member, const QString& from, const QString& to) {
+    if (member == from)
+        return to;
+    if (member.startsWith(from) && member.at(from.size()) == QLatin1Char('/'))
+        return to + member.mid(from.size());
+    return QString();
+}
+
+void RenameMembersOf(const Node& cameraSwitch, const QString& from, const QString& to) {
+    ChildIterator it = cameraSwitch.GetFirstChild(kSwitchMembersNode);
+    QString key;
+    Data value;
+    while (cameraSwitch.GetNextChild(it, key, value)) {
+        const QString moved = MovedPath(value.GetText(), from, to);
+        if (moved.isEmpty())
+            continue;
+        LogTrace(u"RenameSwitchMembers", "'%S' member '%S' is now '%S'", Wide(cameraSwitch.GetPath().Text()),
+                 Wide(value.GetText()), Wide(moved));
+        cameraSwitch.SetValue(Path::Join(kSwitchMembersNode, key), Data(moved));
+    }
+}
+
+} // namespace
+
+void RenameSwitchMembers(const Path& from, const Path& to) {
+    if (from == to)
+        return;
+    // Switches may stand in any folder: walk the folders with a list of those still to visit.
+    const Node& settings = Settings();
+    std::vector<Path> folders{Path(kCollectionRoot)};
+    while (!folders.empty()) {
+        const Path folder = folders.back();
+        folders.pop_back();
+        ChildIterator it = settings.GetFirstChild(folder);
+        QString name;
+        Data value;
+        while (settings.GetNextChild(it, name, value)) {
+            const Path item = Path::Join(folder, name);
+            switch (GetItemType(item)) {
+            case ItemType::Folder:
+                folders.push_back(item);
+                break;
+            case ItemType::CameraSwitch:
+                RenameMembersOf(settings.GetNode(item), from.Text(), to.Text());
+                break;
+            default:
+                break;
+            }
+        }
+    }
+}

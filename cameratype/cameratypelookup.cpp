@@ -122,7 +122,6 @@ bool CameraTypeLookup::Lookup(const QString& address, int port, const QString& u
     worker->Start(0);
     unauthorized = false;
     if (worker->WaitForResult(waitMs) == LookupThread::kIdentified) {
-        LogTrace(u"CameraTypeLookup::Lookup", "result ready");
         TakeResult(model, firmware);
         return true;
     }
@@ -152,6 +151,7 @@ void CameraTypeLookup::Cancel() {
 }
 
 void CameraTypeLookup::TakeResult(QString& model, QString& firmware) {
+    LogTrace(u"CameraTypeLookup::Lookup", "result ready");
     model = LookupThread::Unshared(worker->model);
     firmware = LookupThread::Unshared(worker->firmware);
     const QString resolutionList = LookupThread::Unshared(worker->resolutionList);

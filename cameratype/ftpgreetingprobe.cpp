@@ -1,5 +1,7 @@
 #include "cameratype/ftpgreetingprobe.h"
 
+#include "cameratype/cameratext.h"
+
 #include "foundation/log.h"
 #include "foundation/text.h"
 
@@ -71,5 +73,6 @@ QString FtpGreetingProbe::GetFTPConnectResponce(const QString& address, int port
         ::send(s, kQuit, sizeof(kQuit) - 1, MSG_NOSIGNAL);
     }
     CloseSocket();
-    return QString::fromLocal8Bit(greeting, static_cast<qsizetype>(std::strlen(greeting)));
+    return LineFrom(DecodeCameraText(QByteArrayView(greeting, static_cast<qsizetype>(std::strlen(greeting)))),
+                    0);
 }

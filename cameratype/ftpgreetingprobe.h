@@ -16,8 +16,9 @@ inline constexpr int kFtpPort = 21;
 
 class FtpGreetingProbe {
   public:
-    // The greeting as far as it arrived: up to its first line feed, the server closing the
-    // connection, or 510 bytes. Empty after any failure or a Cancel.
+    // The greeting line as far as it arrived: up to its line end (LF or CR LF, not part of the
+    // greeting), the server closing the connection, or 510 bytes. Empty after any failure or a
+    // Cancel.
     QString GetFTPConnectResponce(const QString& address, int port);
 
     // Ends the probe's blocking waits; the probe then returns an empty or partial greeting.

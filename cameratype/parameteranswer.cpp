@@ -1,5 +1,6 @@
 #include "cameratype/parameteranswer.h"
 
+#include "cameratype/cameratext.h"
 #include "cameratype/leadingnumber.h"
 
 #include <algorithm>
@@ -12,15 +13,15 @@ constexpr char kResolutionKey[] = "root.Properties.Image.Resolution=";
 constexpr char kSourcesKey[] = "root.ImageSource.NbrOfSources=";
 constexpr char kPtzKey[] = "root.Properties.PTZ.PTZ=";
 
-// The text after the first occurrence of the key, up to the next line feed or the end.
+const char* const kKeys[] = {kModelKey, kFirmwareKey, kResolutionKey, kSourcesKey, kPtzKey};
+
+// The text after the first occurrence of the key, up to the end of its line.
 QString TakeValue(const QString& answer, const char* key) {
     const QLatin1String keyText(key);
     const qsizetype found = answer.indexOf(keyText);
     if (found < 0)
         return QString();
-    const qsizetype start = found + keyText.size();
-    const qsizetype lineEnd = answer.indexOf(u'\n', start);
-    return answer.mid(start, lineEnd < 0 ? -1 : lineEnd - start);
+    return LineFrom(answer, found + keyText.size());
 }
 
 QString SourceList(const QString& count) {
@@ -37,7 +38,7 @@ QString SourceList(const QString& count) {
 
 ParameterAnswer ParseParameterAnswer(const QByteArray& bytes) {
     const qsizetype zero = bytes.indexOf('\0');
-    const QString answer = QString::fromLocal8Bit(zero < 0 ? bytes : bytes.left(zero));
+    const QString answer = DecodeCameraText(zero < 0 ? bytes : bytes.left(zero));
     ParameterAnswer result;
     result.model = TakeValue(answer, kModelKey);
     result.firmware = TakeValue(answer, kFirmwareKey);
@@ -45,4 +46,13 @@ ParameterAnswer ParseParameterAnswer(const QByteArray& bytes) {
     result.sourceList = SourceList(TakeValue(answer, kSourcesKey));
     result.ptz = TakeValue(answer, kPtzKey);
     return result;
+}
+
+bool HasAllParameters(QByteArrayView bytes) {
+    for (const char* key : kKeys) {
+        const qsizetype found = bytes.indexOf(QByteArrayView(key));
+        if (found < 0 || bytes.indexOf('\n', found) < 0)
+            return false;
+    }
+    return true;
 }

@@ -2,6 +2,7 @@
 // The answer of a camera to the parameter query: "name=value" lines, of which five are read.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // The camera reports at most this many video sources; a larger count is taken as this one.
@@ -15,7 +16,11 @@ struct ParameterAnswer {
     QString ptz;            // as reported, "yes" or "no"
 };
 
-// Takes the values from the answer's bytes (text up to the first zero byte). A key that is
-// missing gives an empty value; a value runs from its key's "=" to the next line feed, so a
-// carriage return before it stays in the value.
+// Takes the values from the answer's bytes (text up to the first zero byte, see
+// DecodeCameraText). A key that is missing gives an empty value; a value runs from its key's "="
+// to the end of its line, without the line end (LF or CR LF).
 ParameterAnswer ParseParameterAnswer(const QByteArray& bytes);
+
+// True when all five keys have arrived, each with the line feed that ends its value: nothing
+// that could follow changes the answer.
+bool HasAllParameters(QByteArrayView bytes);

@@ -1,6 +1,7 @@
 #include "cameratype/parameterquery.h"
 
 #include "foundation/log.h"
+#include "platform/kernel/lasterror.h"
 
 #include <algorithm>
 #include <memory>
@@ -47,14 +48,25 @@ void ParameterQuery::Cancel() {
 }
 
 bool ParameterQuery::ReadAnswer(HINTERNET opened, QByteArray& bytes) {
-    // The answer may arrive in several pieces: read until its end, not just what is there now.
+    // The answer may arrive in several pieces: read until its end, not just what is there now,
+    // but not for ever from a camera that keeps the connection open without a length.
+    const uint32_t idleMs = kParameterIdleMs;
+    InternetSetOptionW(opened, INTERNET_OPTION_RECEIVE_TIMEOUT, &idleMs, sizeof idleMs);
     char buffer[kReadSize];
-    while (bytes.size() < kMaxParameterAnswerSize) {
+    while (bytes.size() < kMaxParameterAnswerSize && !HasAllParameters(bytes)) {
         const uint32_t wanted = std::min<uint32_t>(kReadSize, kMaxParameterAnswerSize - bytes.size());
         uint32_t got = 0;
         if (!InternetReadFile(opened, buffer, wanted, &got)) {
-            LogError(kFunction, "InternetReadFile failed");
-            return false;
+            const uint32_t error = GetLastError();
+            // Whatever of the answer arrived before the camera fell silent or closed too early
+            // is the answer; with nothing at all there is none.
+            if (cancelled || bytes.isEmpty()) {
+                LogError(kFunction, "InternetReadFile failed");
+                return false;
+            }
+            LogWarning(kFunction, "InternetReadFile ended with error %u after %d bytes; taking what arrived",
+                       error, static_cast<int>(bytes.size()));
+            break;
         }
         if (got == 0)
             break;

@@ -1,6 +1,7 @@
 #pragma once
 // The HTTP probe of an identification: asks the camera for its model, firmware, resolutions,
-// video sources and PTZ with one GET of the parameter query, and reads the answer to its end.
+// video sources and PTZ with one GET of the parameter query, and reads the answer. An answer
+// cut short by the camera is taken as far as it arrived.
 //
 // Threads: Run runs on the lookup worker and blocks; Cancel and IsUnauthorized run on the
 // owner's thread at any time. The request handle is closed exactly once, by whichever of the
@@ -14,9 +15,12 @@
 #include <QString>
 
 #include <atomic>
+#include <cstdint>
 
-// The answer is read up to this many bytes; a camera's is a few hundred.
+// The answer is read until the five values are in, its end, this many bytes (a camera's is a
+// few hundred), or a pause of kParameterIdleMs.
 inline constexpr int kMaxParameterAnswerSize = 64 * 1024;
+inline constexpr uint32_t kParameterIdleMs = 1000;
 
 class ParameterQuery {
   public:

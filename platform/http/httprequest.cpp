@@ -5,6 +5,7 @@
 #include "platform/kernel/lasterror.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -137,7 +138,7 @@ bool HttpRequest::QueryDataAvailable(uint32_t& available) {
     std::lock_guard<std::mutex> guard(operation);
     if (!StartedOrFail())
         return false;
-    if (!Pump([this] { return Buffered() > 0; }))
+    if (!Pump([this] { return Buffered() > 0; }, true))
         return false;
     if (Buffered() == 0 && result != CURLE_OK)
         return Failed(InternetErrorFromCurl(result));
@@ -158,7 +159,7 @@ bool HttpRequest::Read(char* buffer, uint32_t size, uint32_t& read) {
         return false;
     if (size == 0)
         return true;
-    if (!Pump([this] { return Buffered() > 0; }))
+    if (!Pump([this] { return Buffered() > 0; }, true))
         return false;
     if (Buffered() == 0)
         return result == CURLE_OK ? true : Failed(InternetErrorFromCurl(result));
@@ -187,7 +188,9 @@ bool HttpRequest::StartedOrFail() {
     return true;
 }
 
-template <typename Ready> bool HttpRequest::Pump(Ready ready) {
+template <typename Ready> bool HttpRequest::Pump(Ready ready, bool receiving) {
+    const uint32_t timeoutMs = receiving ? receiveTimeoutMs.load() : 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         if (cancelled)
             return Failed(ERROR_INTERNET_OPERATION_CANCELLED);
@@ -199,7 +202,15 @@ template <typename Ready> bool HttpRequest::Pump(Ready ready) {
         TakeFinishedTransfer();
         if (ready() || finished)
             return true;
-        if (curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr) != CURLM_OK) {
+        int pollMs = kPollMs;
+        if (timeoutMs > 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return Failed(ERROR_INTERNET_TIMEOUT);
+            pollMs = static_cast<int>(std::min<int64_t>(pollMs, left.count()));
+        }
+        if (curl_multi_poll(multi, nullptr, 0, pollMs, nullptr) != CURLM_OK) {
             return Failed(ERROR_INTERNET_CONNECTION_RESET);
         }
     }

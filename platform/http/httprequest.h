@@ -38,6 +38,9 @@ class HttpRequest : public InternetHandle {
     bool QueryStatus(uint32_t& status);
     bool QueryDataAvailable(uint32_t& available);
     bool Read(char* buffer, uint32_t size, uint32_t& read);
+    // How long QueryDataAvailable and Read wait for body bytes before they fail with
+    // ERROR_INTERNET_TIMEOUT; 0 waits for ever. Any thread, any time.
+    void SetReceiveTimeout(uint32_t milliseconds) { receiveTimeoutMs = milliseconds; }
 
     void Cancel() override;
 
@@ -50,8 +53,8 @@ class HttpRequest : public InternetHandle {
     void HeadArrived();
 
     // Drives the transfer until ready() holds or the transfer has finished; false when
-    // cancelled or when libcurl fails.
-    template <typename Ready> bool Pump(Ready ready);
+    // cancelled, when libcurl fails, or (receiving) when the receive timeout passes first.
+    template <typename Ready> bool Pump(Ready ready, bool receiving = false);
     void TakeFinishedTransfer();
     bool StartedOrFail();
     void ResumeWhenRoom();
@@ -61,6 +64,7 @@ class HttpRequest : public InternetHandle {
     CURLM* const multi; // fixed for the object's life, so Cancel may wake it from any thread
     CURL* const easy;
     std::atomic<bool> cancelled{false};
+    std::atomic<uint32_t> receiveTimeoutMs{0};
 
     std::mutex operation;
     curl_slist* headers = nullptr; // owned under operation

@@ -146,6 +146,18 @@ bool InternetReadFile(HINTERNET handle, void* buffer, uint32_t bytesToRead, uint
     return request->Read(static_cast<char*>(buffer), bytesToRead, *bytesRead);
 }
 
+bool InternetSetOptionW(HINTERNET handle, uint32_t option, const void* buffer, uint32_t bufferLength) {
+    std::shared_ptr<HttpRequest> request = FindRequest(handle);
+    if (!request)
+        return false;
+    if (option != INTERNET_OPTION_RECEIVE_TIMEOUT || buffer == nullptr || bufferLength != sizeof(uint32_t))
+        return Failed(ERROR_INVALID_PARAMETER);
+    uint32_t milliseconds = 0;
+    std::memcpy(&milliseconds, buffer, sizeof milliseconds);
+    request->SetReceiveTimeout(milliseconds);
+    return true;
+}
+
 bool InternetCloseHandle(HINTERNET handle) {
     std::shared_ptr<InternetHandle> object = HandleTable::Instance().Remove(handle);
     if (!object)

@@ -36,6 +36,8 @@ inline constexpr uint32_t INTERNET_FLAG_SECURE = 0x00800000u; // https instead o
 inline constexpr uint32_t kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                           INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_PRAGMA_NOCACHE;
 
+inline constexpr uint32_t INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
+
 inline constexpr uint32_t HTTP_QUERY_STATUS_CODE = 19;
 inline constexpr uint32_t HTTP_QUERY_FLAG_NUMBER = 0x20000000u;
 
@@ -60,6 +62,7 @@ inline constexpr uint32_t ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
 //                                          an info level other than the numeric status code
 //   ERROR_INTERNET_INVALID_URL             a URL or object that does not parse
 //   ERROR_INTERNET_UNRECOGNIZED_SCHEME     a URL without a scheme, or not http/https
+//   ERROR_INTERNET_TIMEOUT                 no body byte arrived within the receive timeout
 //   ERROR_INTERNET_NAME_NOT_RESOLVED       the host name does not resolve
 //   ERROR_INTERNET_CANNOT_CONNECT          refused, unreachable, or not connected within
 //                                          kConnectTimeoutMs
@@ -72,7 +75,8 @@ inline constexpr uint32_t ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
 //   ERROR_HTTP_HEADER_NOT_FOUND            no response has arrived to query
 
 // Connecting (name resolution included) gives up after this long with
-// ERROR_INTERNET_CANNOT_CONNECT; nothing else in a request has a time limit of its own.
+// ERROR_INTERNET_CANNOT_CONNECT; nothing else in a request has a time limit of its own unless the
+// caller sets a receive timeout (InternetSetOptionW).
 inline constexpr uint32_t kConnectTimeoutMs = 5000;
 // Body bytes that arrive before the caller asks for them are kept up to this many; then the
 // transfer pauses (the server's sending stalls in TCP) until the caller has read half of them.
@@ -126,6 +130,11 @@ bool InternetQueryDataAvailable(HINTERNET request, uint32_t* bytesAvailable, uin
 // Blocking pull of up to bytesToRead body bytes: returns as soon as some bytes are there.
 // *bytesRead is 0 at the end of the body.
 bool InternetReadFile(HINTERNET request, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead);
+
+// INTERNET_OPTION_RECEIVE_TIMEOUT on a request, with a 32-bit number of milliseconds: from now on
+// InternetQueryDataAvailable and InternetReadFile fail with ERROR_INTERNET_TIMEOUT when no body
+// byte arrives for that long (0, the default, waits for ever). The only option there is.
+bool InternetSetOptionW(HINTERNET handle, uint32_t option, const void* buffer, uint32_t bufferLength);
 
 // Closes a handle from any thread. A send or read in progress on a closed request fails with
 // ERROR_INTERNET_OPERATION_CANCELLED; every later call with the handle fails with

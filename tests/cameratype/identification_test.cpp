@@ -10,6 +10,7 @@
 #include "platform/kernel/tick.h"
 #include "settings/settingsstore.h"
 #include "tests/support/camsimfixture.h"
+#include "tests/support/nginxserver.h"
 #include "tests/support/temporarydataroot.h"
 #include "tools/camsim/ftpgreeter.h"
 
@@ -118,6 +119,46 @@ class SplitAnswerServer {
     const std::string body;
     camsim::Listener listener{[this](camsim::Socket& socket) { Serve(socket); }};
 };
+
+// An HTTP server that gives every request the same raw answer (head and body as written), then
+// closes the connection, or keeps it open until the client goes.
+class RawAnswerServer {
+  public:
+    enum class Then { Close, KeepOpen };
+    RawAnswerServer(const std::string& answer, Then then) : answer(answer), then(then) {
+        std::string error;
+        EXPECT_TRUE(listener.Start(0, error)) << error;
+    }
+    uint16_t Port() const { return listener.Port(); }
+
+  private:
+    void Serve(camsim::Socket& socket) {
+        std::string request;
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            if (socket.Receive(request, kCamsimWaitMs) != camsim::Socket::Wait::Data)
+                return;
+        }
+        socket.Send(answer);
+        if (then == Then::KeepOpen)
+            socket.WaitUntilGone();
+    }
+
+    const std::string answer;
+    const Then then;
+    camsim::Listener listener{[this](camsim::Socket& socket) { Serve(socket); }};
+};
+
+// The five lines of a parameter answer, each ended with CR LF as a server on another system
+// sends a file written there.
+const std::string kCrLfParameters = "root.Properties.Image.Resolution=320x240,640x480\r\n"
+                                    "root.ImageSource.NbrOfSources=1\r\n"
+                                    "root.Brand.ProdShortName=VEXO Birch\r\n"
+                                    "root.Properties.Firmware.Version=2.34\r\n"
+                                    "root.Properties.PTZ.PTZ=yes\r\n";
+
+std::string PlainTextHead(const std::string& extraHeaders) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n" + extraHeaders + "\r\n";
+}
 
 class IdentificationTest : public ::testing::Test {
   protected:
@@ -367,8 +408,92 @@ TEST_F(IdentificationTest, SlowAnswerIsCollectedLater) {
     EXPECT_EQ(model, "untouched");
     ASSERT_TRUE(lookup->Collect(kCamsimWaitMs, model, firmware));
     EXPECT_EQ(model, "Damson");
+    EXPECT_EQ(Count("CameraTypeLookup::Lookup - result ready"), 1u);
     EXPECT_FALSE(lookup->IsDone());
     EXPECT_FALSE(lookup->Collect(0, model, firmware)); // nothing runs any more
+}
+
+TEST_F(IdentificationTest, LinesEndingInCrLfAreLearnedWithoutCarriageReturns) {
+    RawAnswerServer camera(
+        PlainTextHead("Content-Length: " + std::to_string(kCrLfParameters.size()) + "\r\n") + kCrLfParameters,
+        RawAnswerServer::Then::Close);
+    ASSERT_TRUE(Identify(camera.Port(), UnusedLoopbackPort()));
+    EXPECT_EQ(model, "Birch");
+    EXPECT_EQ(firmware, "2.34");
+    EXPECT_EQ(CameraTypes().GetValue("/CameraType/Birch/Firmware/1").GetText(), "2.34");
+    EXPECT_EQ(CameraTypes().GetValue("/CameraType/Birch/Firmware/1/PTZ").GetText(), "true");
+    EXPECT_EQ(CameraTypes().GetValue("/CameraType/Birch/Firmware/1/CameraNumber").GetText(), "default,1");
+    EXPECT_FALSE(root.ReadFile("ZelPPCCameraTypes.arc").contains(QByteArray("\r\0", 2)));
+}
+
+TEST_F(IdentificationTest, AnswerFileWrittenWithCrLfAndServedByNginx) {
+    NginxServer nginx;
+    nginx.AddFile("/vexo-cgi/view/param.cgi", QByteArray::fromStdString(kCrLfParameters));
+    ASSERT_TRUE(nginx.Start()) << nginx.Error();
+    ASSERT_TRUE(Identify(nginx.Port(), UnusedLoopbackPort()));
+    EXPECT_EQ(model, "Birch");
+    EXPECT_EQ(firmware, "2.34");
+    EXPECT_EQ(CameraTypes().GetValue("/CameraType/Birch/Firmware/1/PTZ").GetText(), "true");
+}
+
+TEST_F(IdentificationTest, SingleByteGreetingGivesTheCamerasOwnName) {
+    InProcessCamsim camera(FtpOnlyCamera());
+    FtpServer ftp(FtpServer::Greeting("220 VEXO Haz\xE9l Network Camera 2.31 ready."));
+    ASSERT_TRUE(Identify(camera.Port(), ftp.Port()));
+    EXPECT_EQ(model, QString::fromUtf8("Hazél"));
+    EXPECT_EQ(firmware, "2.31");
+}
+
+TEST_F(IdentificationTest, AnAnswerCutShortIsTakenAsFarAsItArrived) {
+    SilentFtpListener ftp;
+    // All five values, then the connection closes long before the announced length.
+    RawAnswerServer whole(PlainTextHead("Content-Length: 4000\r\n") + kCrLfParameters,
+                          RawAnswerServer::Then::Close);
+    ASSERT_TRUE(Identify(whole.Port(), ftp.Port()));
+    EXPECT_EQ(model, "Birch");
+    EXPECT_EQ(CameraTypes().GetValue("/CameraType/Birch/Firmware/1/Resolution").GetText(),
+              "default,320x240,640x480");
+    // Three of the five values, then the close.
+    RawAnswerServer part(PlainTextHead("Content-Length: 4000\r\n") +
+                             kCrLfParameters.substr(kCrLfParameters.find("root.Brand")),
+                         RawAnswerServer::Then::Close);
+    model.clear();
+    ASSERT_TRUE(Identify(part.Port(), ftp.Port()));
+    EXPECT_EQ(model, "Birch");
+    EXPECT_EQ(firmware, "2.34");
+    EXPECT_EQ(ftp.Connections(), 0);
+    EXPECT_NE(
+        Console().find(":W:LookupThread::QueryParameters - InternetReadFile ended with error 12030 after "),
+        std::string::npos)
+        << Console();
+}
+
+TEST_F(IdentificationTest, AnAnswerThatNeverEndsIsReadUntilAllFiveValuesAreIn) {
+    RawAnswerServer camera(PlainTextHead("") + kCrLfParameters, RawAnswerServer::Then::KeepOpen);
+    const uint32_t start = GetTickCount();
+    ASSERT_TRUE(Identify(camera.Port(), UnusedLoopbackPort()));
+    EXPECT_LT(GetTickCount() - start, kParameterIdleMs);
+    EXPECT_EQ(model, "Birch");
+}
+
+TEST_F(IdentificationTest, AnAnswerThatNeverEndsIsTakenAfterAPause) {
+    // Two of the five values, then nothing more on a connection that stays open.
+    RawAnswerServer camera(PlainTextHead("") + kCrLfParameters.substr(kCrLfParameters.find("root.Brand")),
+                           RawAnswerServer::Then::KeepOpen);
+    const uint32_t start = GetTickCount();
+    ASSERT_TRUE(Identify(camera.Port(), UnusedLoopbackPort()));
+    EXPECT_GE(GetTickCount() - start, kParameterIdleMs);
+    EXPECT_EQ(model, "Birch");
+    EXPECT_EQ(firmware, "2.34");
+}
+
+TEST_F(IdentificationTest, AnAnswerWithoutAByteFallsBackToTheGreeting) {
+    RawAnswerServer camera(PlainTextHead(""), RawAnswerServer::Then::KeepOpen);
+    FtpServer ftp(FtpServer::Greeting(camsim::DefaultGreeting("Gum", "3.02")));
+    ASSERT_TRUE(Identify(camera.Port(), ftp.Port()));
+    EXPECT_EQ(model, "Gum");
+    EXPECT_NE(Console().find(":E:LookupThread::QueryParameters - InternetReadFile failed"),
+              std::string::npos);
 }
 
 class IdentifyCameraTest : public IdentificationTest {

@@ -32,9 +32,11 @@ TEST(ParameterAnswerTest, MissingKeysAndOtherBrands) {
 }
 
 TEST(ParameterAnswerTest, ValuesRunToTheLineFeed) {
-    // The last line needs no line feed; a carriage return stays; the first occurrence counts.
+    // The last line needs no line feed; CR LF ends a line as LF does; the first occurrence counts.
     EXPECT_EQ(ParseParameterAnswer("root.Properties.Firmware.Version=4.40").firmware, "4.40");
-    EXPECT_EQ(ParseParameterAnswer("root.Properties.Firmware.Version=4.40\r\n").firmware, "4.40\r");
+    EXPECT_EQ(ParseParameterAnswer("root.Properties.Firmware.Version=4.40\r\n").firmware, "4.40");
+    EXPECT_EQ(ParseParameterAnswer("root.Properties.Firmware.Version=4.40\r").firmware, "4.40");
+    EXPECT_EQ(ParseParameterAnswer("root.Properties.Firmware.Version=4\r40\n").firmware, "4\r40");
     EXPECT_EQ(ParseParameterAnswer("root.Properties.PTZ.PTZ=yes\nroot.Properties.PTZ.PTZ=no\n").ptz, "yes");
     // The text ends at the first zero byte.
     EXPECT_EQ(
@@ -55,6 +57,27 @@ TEST(ParameterAnswerTest, SourceCounts) {
     // An absurd count cannot make an absurd list.
     EXPECT_EQ(sources("2147483647").count(u','), kMaxVideoSources);
     EXPECT_EQ(sources("99999999999999999999").count(u','), kMaxVideoSources);
+}
+
+TEST(ParameterAnswerTest, TextInEitherEncodingKeepsTheCamerasOwnName) {
+    // Single-byte text (0xE9 is e acute) is not UTF-8 and is read as Latin-1.
+    EXPECT_EQ(ParseParameterAnswer("root.Brand.ProdShortName=VEXO Haz\xE9l\n").model,
+              QString::fromUtf8("Hazél"));
+    EXPECT_EQ(ParseParameterAnswer("root.Brand.ProdShortName=VEXO Haz\xC3\xA9l\n").model,
+              QString::fromUtf8("Hazél"));
+}
+
+TEST(ParameterAnswerTest, AnAnswerIsCompleteWithAllFiveLines) {
+    const QByteArray whole = "root.Properties.Image.Resolution=320x240\r\n"
+                             "root.ImageSource.NbrOfSources=1\r\n"
+                             "root.Brand.ProdShortName=VEXO Birch\r\n"
+                             "root.Properties.Firmware.Version=2.34\r\n"
+                             "root.Properties.PTZ.PTZ=yes\r\n";
+    EXPECT_TRUE(HasAllParameters(whole));
+    // The last value may still grow until its line ends.
+    EXPECT_FALSE(HasAllParameters(whole.left(whole.size() - 1)));
+    EXPECT_FALSE(HasAllParameters(whole.mid(whole.indexOf("root.ImageSource"))));
+    EXPECT_FALSE(HasAllParameters(""));
 }
 
 } // namespace

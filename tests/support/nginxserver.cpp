@@ -1,0 +1,90 @@
+#include "tests/support/nginxserver.h"
+
+#include "tests/support/camsimfixture.h"
+#include "tests/support/rawconnection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// A loopback port that was free a moment ago: nginx cannot be asked to choose one itself.
+uint16_t FreeLoopbackPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+NginxServer::~NginxServer() {
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(kCamsimWaitMs)) {
+        process.kill();
+        process.waitForFinished(kCamsimWaitMs);
+    }
+}
+
+void NginxServer::AddFile(const std::string& target, const QByteArray& bytes) {
+    WriteAll(folder.filePath(QStringLiteral("www") + QString::fromStdString(target)), bytes);
+}
+
+bool NginxServer::Start() {
+    port = FreeLoopbackPort();
+    const QString root = folder.path();
+    // One process in the foreground, running as whoever runs the tests, writing only below root.
+    const QString config =
+        QStringLiteral("daemon off;\n"
+                       "master_process off;\n"
+                       "pid %1/nginx.pid;\n"
+                       "error_log %1/error.log;\n"
+                       "events {}\n"
+                       "http {\n"
+                       "  access_log off;\n"
+                       "  client_body_temp_path %1/temp; proxy_temp_path %1/temp;\n"
+                       "  fastcgi_temp_path %1/temp; uwsgi_temp_path %1/temp; scgi_temp_path %1/temp;\n"
+                       "  default_type text/plain;\n"
+                       "  server { listen 127.0.0.1:%2; root %1/www; }\n"
+                       "}\n")
+            .arg(root, QString::number(port));
+    QDir().mkpath(root + QStringLiteral("/www"));
+    if (!WriteAll(root + QStringLiteral("/nginx.conf"), config.toUtf8())) {
+        error = "cannot write the nginx configuration";
+        return false;
+    }
+    process.start(QStringLiteral("nginx"),
+                  {QStringLiteral("-p"), root, QStringLiteral("-e"), root + QStringLiteral("/error.log"),
+                   QStringLiteral("-c"), root + QStringLiteral("/nginx.conf")});
+    if (!process.waitForStarted(kCamsimWaitMs)) {
+        error = "nginx does not start: " + process.errorString().toStdString();
+        return false;
+    }
+    const bool listening = WaitUntil(
+        [this] { return process.state() != QProcess::Running || RawConnection(port).IsConnected(); });
+    if (!listening || process.state() != QProcess::Running) {
+        QFile log(root + QStringLiteral("/error.log"));
+        log.open(QIODevice::ReadOnly);
+        error = "nginx does not listen on port " + std::to_string(port) + ": " + log.readAll().toStdString();
+        return false;
+    }
+    return true;
+}

@@ -1,6 +1,7 @@
 #include "foundation/log.h"
 
 #include "foundation/format.h"
+#include "foundation/passwordmask.h"
 #include "foundation/utf.h"
 
 #include "platform/fs/dataroot.h"
@@ -89,6 +90,7 @@ void DiagLog::Print(const char* format, ...) {
         va_start(args, format);
         FormatTextV(message, kMessageSize, format, args);
         va_end(args);
+        MaskUrlPasswords(message, kMessageSize);
         WriteLine(message);
     }
     End();
@@ -102,6 +104,7 @@ void DiagLog::PrintWide(const char16_t* format, ...) {
         va_start(args, format);
         FormatTextV(message, kMessageSize, narrowFormat, args);
         va_end(args);
+        MaskUrlPasswords(message, kMessageSize);
         WriteLine(message);
     }
     End();
@@ -179,6 +182,9 @@ void DiagLog::WriteToFile() {
 void DiagLog::Rotate(const char* stamp) {
     std::error_code error;
     std::filesystem::copy_file(logPath, backupPath, std::filesystem::copy_options::overwrite_existing, error);
+    if (error) {
+        return; // truncating now would lose the lines that the backup does not hold
+    }
     FILE* file = std::fopen(logPath.c_str(), "w");
     if (!file) {
         return;

@@ -6,10 +6,11 @@
 void FrameRateStats::Start() {
     std::lock_guard<std::mutex> guard(lock);
     startTick = lastReport = GetTickCount();
-    bytes = totalImages = periodImages = usedImages = kiloSum = 0;
+    bytes = kiloSum = 0;
+    totalImages = periodImages = usedImages = 0;
 }
 
-void FrameRateStats::AddImage(int countedBytes, int pictureBytes) {
+void FrameRateStats::AddImage(int64_t countedBytes, int64_t pictureBytes) {
     std::lock_guard<std::mutex> guard(lock);
     bytes += countedBytes;
     kiloSum += pictureBytes / 1000;
@@ -38,7 +39,8 @@ void FrameRateStats::Report() {
     DiagLog& log = DiagLog::Instance();
     log.Begin(LogLevel::State, LogTag::State, u"");
     log.PrintWide(u"imgsize %f, totKb/s = %d, img %d, read Fps %f, used Fps %f  ########", imageSize,
-                  static_cast<int>(static_cast<uint32_t>(bytes) / elapsed), totalImages, readFps, usedFps);
-    bytes = periodImages = usedImages = kiloSum = 0;
+                  static_cast<int>(bytes / elapsed), totalImages, readFps, usedFps);
+    bytes = kiloSum = 0;
+    periodImages = usedImages = 0;
     lastReport = now;
 }

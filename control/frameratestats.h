@@ -11,7 +11,7 @@ public:
     static constexpr uint32_t kReportPeriodMs = 60000;
 
     void Start();
-    void AddImage(int countedBytes, int pictureBytes);
+    void AddImage(int64_t countedBytes, int64_t pictureBytes);
     void AddUsed();
     // Logs the summary when more than a minute passed since the last one.
     void Report();
@@ -20,11 +20,11 @@ public:
 
 private:
     mutable std::mutex lock;
-    int bytes = 0;
+    int64_t bytes = 0; // a fast stream passes 2 GiB within one report period
     uint32_t startTick = 0;
     uint32_t lastReport = 0;
     int totalImages = 0;
     int periodImages = 0;
     int usedImages = 0;
-    int kiloSum = 0;
+    int64_t kiloSum = 0;
 };

@@ -571,8 +571,7 @@ void CameraView::OnShowActualSize(bool actual) {
 void CameraView::OnZoom(bool in) {
     if (!HasPtz()) return;
     SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?%1rzoom=%2%3")
-                    .arg(SourcePrefix(), in ? QString() : QStringLiteral("-"))
-                    .arg(kZoomStep));
+                    .arg(SourcePrefix(), in ? QString() : QStringLiteral("-"), QString::number(kZoomStep)));
 }
 
 bool CameraView::OnCommand(int id) {

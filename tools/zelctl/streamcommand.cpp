@@ -88,13 +88,15 @@ public:
         QString line;
         switch (member) {
         case CamImageEventDispid::OnSize:
-            line = QStringLiteral("OnSize %1 %2").arg(DispatchSink::Argument(parameters, 0)).arg(DispatchSink::Argument(parameters, 1));
+            line = QStringLiteral("OnSize %1 %2")
+                       .arg(QString::number(DispatchSink::Argument(parameters, 0)),
+                            QString::number(DispatchSink::Argument(parameters, 1)));
             break;
         case CamImageEventDispid::OnStreamStarted:
             started = true;
             line = QStringLiteral("OnStreamStarted %1 %2")
-                       .arg(DispatchSink::Argument(parameters, 0))
-                       .arg(DispatchSink::Argument(parameters, 1));
+                       .arg(QString::number(DispatchSink::Argument(parameters, 0)),
+                            QString::number(DispatchSink::Argument(parameters, 1)));
             break;
         case CamImageEventDispid::OnConnectionFailed:
             line = QStringLiteral("OnConnectionFailed %1").arg(DispatchSink::Argument(parameters, 0));
@@ -187,6 +189,8 @@ int RunStreamCommand(const QStringList& arguments) {
     control->Release();
     CoUninitialize();
 
-    PrintLine(QStringLiteral("pictures read %1, drawn %2, mean size %3 bytes").arg(read).arg(drawn).arg(read ? bytes / read : 0));
+    PrintLine(
+        QStringLiteral("pictures read %1, drawn %2, mean size %3 bytes")
+            .arg(QString::number(read), QString::number(drawn), QString::number(read ? bytes / read : 0)));
     return printer.started ? Exit::Ok : Exit::NotFound;
 }

@@ -90,7 +90,6 @@ void DiagLog::Print(const char* format, ...) {
         va_start(args, format);
         FormatTextV(message, kMessageSize, format, args);
         va_end(args);
-        MaskUrlPasswords(message, kMessageSize);
         WriteLine(message);
     }
     End();
@@ -104,7 +103,6 @@ void DiagLog::PrintWide(const char16_t* format, ...) {
         va_start(args, format);
         FormatTextV(message, kMessageSize, narrowFormat, args);
         va_end(args);
-        MaskUrlPasswords(message, kMessageSize);
         WriteLine(message);
     }
     End();
@@ -133,7 +131,12 @@ void DiagLog::WriteLine(const char* text) {
         pos = Append(line, pos, current.function, lastUsable - 2);
         pos = Append(line, pos, u" - ", lastUsable - 2);
     }
-    pos += Utf8ToUtf16(text, std::char_traits<char>::length(text), line + pos, kLineSize - 2 - pos);
+    // The message's room holds room - 1 units and a zero; a text near either limit may be cut.
+    const size_t room = kLineSize - 2 - pos;
+    const size_t textLength = std::char_traits<char>::length(text);
+    const size_t written = Utf8ToUtf16(text, textLength, line + pos, room);
+    const bool cut = textLength + 4 >= kMessageSize || written + 2 >= room;
+    pos += MaskUrlPasswords(line + pos, written, room - 1, cut);
     line[pos++] = u' ';
     line[pos++] = u' ';
     line[pos] = u'\0';

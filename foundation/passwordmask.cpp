@@ -1,62 +1,57 @@
 #include "foundation/passwordmask.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
-constexpr char kMask[] = "****";
-constexpr size_t kMaskLength = sizeof(kMask) - 1;
+constexpr std::u16string_view kMask = u"****";
+constexpr std::u16string_view kScheme = u"://";
 // Where the host part of a URL ends in a log line: its path, query or fragment, or the quote,
 // blank or bracket that closes the URL.
-constexpr char kAuthorityEnd[] = "/?#'\" \t\r\n<>()[]";
+constexpr std::u16string_view kAuthorityEnd = u"/?#'\" \t\r\n<>()[]";
 
-bool IsContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 } // namespace
 
-size_t MaskUrlPasswords(char* text, size_t capacity) {
-    if (capacity == 0)
-        return 0;
-    size_t length = std::strlen(text);
-    const char* scheme = std::strstr(text, "://");
-    while (scheme) {
-        const size_t start = static_cast<size_t>(scheme - text) + 3;
-        const size_t end = start + std::strcspn(text + start, kAuthorityEnd);
-        size_t at = end;
-        while (at > start && text[at - 1] != '@')
-            --at;
-        const char* colon =
-            at > start ? static_cast<const char*>(std::memchr(text + start, ':', at - 1 - start)) : nullptr;
-        size_t next = end;
-        if (colon) {
-            const size_t password = static_cast<size_t>(colon - text) + 1;
-            const size_t passwordEnd = at - 1; // the '@'
-            const size_t oldLength = passwordEnd - password;
-            const bool masked =
-                oldLength == kMaskLength && std::memcmp(text + password, kMask, kMaskLength) == 0;
-            if (oldLength > 0 && !masked) {
-                // Move the rest of the text behind the mask, cutting it at the capacity.
-                size_t tail = length - passwordEnd;
-                const size_t room =
-                    capacity - 1 > password + kMaskLength ? capacity - 1 - password - kMaskLength : 0;
-                if (tail > room) {
-                    tail = room;
-                    while (tail > 0 && IsContinuationByte(text[passwordEnd + tail]))
-                        --tail;
-                }
-                if (tail > 0)
-                    std::memmove(text + password + kMaskLength, text + passwordEnd, tail);
-                const size_t maskKept =
-                    password + kMaskLength < capacity ? kMaskLength : capacity - 1 - password;
-                std::memcpy(text + password, kMask, maskKept);
-                length = password + maskKept + tail;
-                text[length] = '\0';
-                next = password + kMaskLength + (end - passwordEnd);
-            }
+size_t MaskUrlPasswords(char16_t* text, size_t length, size_t capacity, bool cut) {
+    std::u16string_view view(text, length);
+    for (size_t scheme = view.find(kScheme); scheme != std::u16string_view::npos;
+         scheme = view.find(kScheme, scheme + kScheme.size())) {
+        const size_t start = scheme + kScheme.size();
+        const size_t end = std::min(view.find_first_of(kAuthorityEnd, start), view.size());
+        const std::u16string_view authority = view.substr(start, end - start);
+        const size_t at = authority.rfind(u'@');
+        if (at == std::u16string_view::npos) {
+            if (cut && end == view.size())
+                return start; // the text ends inside this URL, perhaps inside its password
+            continue;
         }
-        scheme = next < length ? std::strstr(text + next, "://") : nullptr;
+        const size_t colon = authority.substr(0, at).find(u':');
+        if (colon == std::u16string_view::npos)
+            continue;
+        const size_t password = start + colon + 1;
+        const size_t passwordEnd = start + at;
+        const std::u16string_view old = view.substr(password, passwordEnd - password);
+        if (old.empty() || old == kMask)
+            continue;
+        // Move the rest behind the mask, cutting it at the capacity.
+        size_t tail = view.size() - passwordEnd;
+        const size_t room = capacity > password + kMask.size() ? capacity - password - kMask.size() : 0;
+        if (tail > room) {
+            tail = room;
+            while (tail > 0 && IsLowSurrogate(text[passwordEnd + tail]))
+                --tail;
+            cut = true;
+        }
+        const size_t maskKept = std::min(kMask.size(), capacity - password);
+        std::memmove(text + password + maskKept, text + passwordEnd, tail * sizeof(char16_t));
+        std::copy_n(kMask.data(), maskKept, text + password);
+        view = std::u16string_view(text, password + maskKept + tail);
     }
-    return length;
+    return view.size();
 }

@@ -9,7 +9,10 @@
 
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 namespace {
 
@@ -35,13 +38,22 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
 } // namespace
 
 NginxServer::~NginxServer() {
-    if (process.state() == QProcess::NotRunning)
+    if (process < 0)
         return;
-    process.terminate();
-    if (!process.waitForFinished(kCamsimWaitMs)) {
-        process.kill();
-        process.waitForFinished(kCamsimWaitMs);
+    kill(process, SIGTERM);
+    if (!WaitUntil([this] { return !IsRunning(); })) {
+        kill(process, SIGKILL);
+        waitpid(process, nullptr, 0);
     }
+}
+
+bool NginxServer::IsRunning() {
+    if (process < 0)
+        return false;
+    if (waitpid(process, nullptr, WNOHANG) == 0)
+        return true;
+    process = -1; // ended, and reaped
+    return false;
 }
 
 void NginxServer::AddFile(const std::string& target, const QByteArray& bytes) {
@@ -71,16 +83,21 @@ bool NginxServer::Start() {
         error = "cannot write the nginx configuration";
         return false;
     }
-    process.start(QStringLiteral("nginx"),
-                  {QStringLiteral("-p"), root, QStringLiteral("-e"), root + QStringLiteral("/error.log"),
-                   QStringLiteral("-c"), root + QStringLiteral("/nginx.conf")});
-    if (!process.waitForStarted(kCamsimWaitMs)) {
-        error = "nginx does not start: " + process.errorString().toStdString();
+    const std::string prefix = QFile::encodeName(root).toStdString();
+    const std::string errorLog = prefix + "/error.log";
+    const std::string configFile = prefix + "/nginx.conf";
+    process = fork();
+    if (process == 0) {
+        execlp("nginx", "nginx", "-p", prefix.c_str(), "-e", errorLog.c_str(), "-c", configFile.c_str(),
+               nullptr);
+        _exit(127);
+    }
+    if (process < 0) {
+        error = "nginx cannot be started";
         return false;
     }
-    const bool listening = WaitUntil(
-        [this] { return process.state() != QProcess::Running || RawConnection(port).IsConnected(); });
-    if (!listening || process.state() != QProcess::Running) {
+    const bool listening = WaitUntil([this] { return !IsRunning() || RawConnection(port).IsConnected(); });
+    if (!listening || !IsRunning()) {
         QFile log(root + QStringLiteral("/error.log"));
         log.open(QIODevice::ReadOnly);
         error = "nginx does not listen on port " + std::to_string(port) + ": " + log.readAll().toStdString();

@@ -4,12 +4,10 @@
 #include "settings/archivefile.h"
 #include "settings/node.h"
 
-#include "platform/fs/filelock.h"
 #include "tests/support/filesystemfaults.h"
 #include "tests/support/temporarydataroot.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -187,21 +185,6 @@ TEST_F(ZelctlArchiveTest, TenSetsAtOnceLeaveTenValues) {
         EXPECT_EQ(node.GetValue(QStringLiteral("/Parallel/Key%1").arg(i)).GetText(), QString::number(i)) << i;
     }
     EXPECT_EQ(node.GetValue("/CameraCollection/Office/Door/Model").GetText(), "Cedar");
-}
-
-TEST_F(ZelctlArchiveTest, AWriterThatCannotGetTheLockGivesUpAfterFiveSeconds) {
-    FileLock otherWriter(file);
-    QString reason;
-    ASSERT_TRUE(otherWriter.Lock(reason));
-    QElapsedTimer timer;
-    timer.start();
-    const Outcome run = Zelctl({"delete", file, "/View"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_GE(timer.elapsed(), FileLock::kWaitMs);
-    EXPECT_EQ(run.err, "zelctl: " + file +
-                           ": cannot be changed now: another program is changing it and still held '" + file +
-                           ".lock' after 5 s\n");
-    EXPECT_EQ(root.ReadFile("c.arc"), original);
 }
 
 TEST_F(ZelctlArchiveTest, WhatSetWritesGetReadsAtAnyDepth) {

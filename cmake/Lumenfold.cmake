@@ -34,17 +34,24 @@ function(lumenfold_add_test)
             TIMEOUT ${T_TIMEOUT})
 endfunction()
 
-# lumenfold_add_fuzz_target(NAME <name> SOURCES <files...> LIBS <libs...>)
+# lumenfold_add_fuzz_target(NAME <name> SOURCES <files...> LIBS <libs...>
+#                           [MADE_SEEDS <folder> <target>])
 # A fuzz target is a file with LLVMFuzzerTestOneInput. Every build runs it over its seed corpus
-# tests/data/fuzz/<name>/ as an ordinary test; with -DFUZZ=ON (clang) it also becomes the
-# libFuzzer program <name>_fuzzer.
+# tests/data/fuzz/<name>/ (and the folder of seeds that <target> makes at build time) as an
+# ordinary test; with -DFUZZ=ON (clang) it also becomes the libFuzzer program <name>_fuzzer.
 function(lumenfold_add_fuzz_target)
-    cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS;MADE_SEEDS" ${ARGN})
     add_executable(${F_NAME}_seeds ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/seedrunner.cpp)
     target_link_libraries(${F_NAME}_seeds PRIVATE ${F_LIBS})
     target_include_directories(${F_NAME}_seeds PRIVATE ${PROJECT_SOURCE_DIR})
-    add_test(NAME fuzz_seeds_${F_NAME}
-             COMMAND ${F_NAME}_seeds ${PROJECT_SOURCE_DIR}/tests/data/fuzz/${F_NAME})
+    set(folders ${PROJECT_SOURCE_DIR}/tests/data/fuzz/${F_NAME})
+    if(F_MADE_SEEDS)
+        list(GET F_MADE_SEEDS 0 made)
+        list(GET F_MADE_SEEDS 1 maker)
+        list(APPEND folders ${made})
+        add_dependencies(${F_NAME}_seeds ${maker})
+    endif()
+    add_test(NAME fuzz_seeds_${F_NAME} COMMAND ${F_NAME}_seeds ${folders})
     set_tests_properties(fuzz_seeds_${F_NAME} PROPERTIES LABELS unit TIMEOUT 120
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUMENFOLD_ROOT=${CMAKE_BINARY_DIR}/test-root/fuzz_${F_NAME}")
     if(FUZZ)

@@ -2,6 +2,7 @@
 
 #include "control/jpegdecoder.h"
 
+#include <QImage>
 #include <QPainter>
 
 #include <algorithm>
@@ -78,26 +79,22 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate) {
     biHeight = target.quarterTurn ? decodedWidth : decodedHeight;
     bits.swap(spare);
     bitmapRotate = rotate;
-    shownRotate = -1;
     return true;
 }
 
 void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch) {
-    if (bits.empty()) return;
-    const int rotate = bitmapRotate;
-    if (shownRotate != rotate) {
-        // The bitmap's first row is its bottom row; a source mirrored vertically (rotate 90)
-        // cancels that out, one mirrored horizontally (180) turns it half round.
-        const QImage memory(bits.data(), biWidth, biHeight, RowBytes(biWidth), QImage::Format_BGR888);
-        if (rotate == 90) {
-            shown = memory.copy();
-        } else if (rotate == 180) {
-            shown = memory.mirrored(true, true);
-        } else {
-            shown = memory.mirrored(false, true);
-        }
-        shownRotate = rotate;
-    }
+    if (bits.empty())
+        return;
     const QRect target = stretch ? QRect(0, 0, client.width(), client.height()) : QRect(0, 0, biWidth, biHeight);
-    painter.drawImage(target, shown);
+    // The bitmap itself is drawn, mirrored on the way, rather than a mirrored copy of it: a large
+    // picture then costs no second bitmap. Its first row is its bottom row; a source mirrored
+    // vertically (rotate 90) cancels that out, one mirrored horizontally (180) turns it half round.
+    const QImage memory(bits.data(), biWidth, biHeight, RowBytes(biWidth), QImage::Format_BGR888);
+    const bool upsideDown = bitmapRotate != 90;
+    const bool sideways = bitmapRotate == 180;
+    painter.save();
+    painter.translate(sideways ? target.right() + 1 : 0, upsideDown ? target.bottom() + 1 : 0);
+    painter.scale(sideways ? -1 : 1, upsideDown ? -1 : 1);
+    painter.drawImage(QRect(0, 0, target.width(), target.height()), memory);
+    painter.restore();
 }

@@ -3,7 +3,8 @@
 // (blue, green, red; rows padded to 4 bytes) in the requested rotation, and drawn at its size or
 // stretched, mirrored as the rotation needs. Painting thread only.
 
-#include <QImage>
+#include "control/picturememory.h"
+
 #include <QRect>
 
 #include <cstdint>
@@ -23,7 +24,7 @@ public:
     int BitmapWidth() const { return biWidth; }
     int BitmapHeight() const { return biHeight; }
     // The bitmap's pixel memory, bottom row first.
-    const std::vector<uint8_t>& Bits() const { return bits; }
+    const PictureBytes& Bits() const { return bits; }
 
     // Copies the bitmap to the painter at (0, 0): stretched over client when stretch is
     // non-zero, else at its own size; mirrored for a picture converted for rotate 90
@@ -53,14 +54,11 @@ private:
     void TurnStrip(const DecodeTarget& target, int start, int end);
 
     std::vector<uint8_t> converted; // rows of a picture that is turned a quarter, before the turn
-    std::vector<uint8_t> bits;      // the bitmap
-    std::vector<uint8_t> spare;     // the next bitmap, made beside the shown one
+    PictureBytes bits;              // the bitmap
+    PictureBytes spare;             // the next bitmap, made beside the shown one
     int decodedWidth = 0;
     int decodedHeight = 0;
     int biWidth = 0;
     int biHeight = 0;
     int bitmapRotate = 0; // the rotation the bitmap was made for
-    // The bitmap as it appears on screen for one mirroring, made once per picture.
-    QImage shown;
-    int shownRotate = -1;
 };

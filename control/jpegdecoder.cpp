@@ -1,5 +1,7 @@
 #include "control/jpegdecoder.h"
 
+#include "control/decodelimits.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -73,8 +75,8 @@ void AttachMemorySource(j_decompress_ptr info, const uint8_t* bytes, size_t leng
 }
 
 // Kept out of DecodeJpegRows so that nothing the jump could skip lives in its frame.
-bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, const uint8_t* bytes, size_t length,
-            PixelOrder order, void* context, PrepareRows prepare, RowAddress row) {
+bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, DecodeLimits& limits, const uint8_t* bytes,
+            size_t length, PixelOrder order, void* context, PrepareRows prepare, RowAddress row) {
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&info);
         return false;
@@ -82,10 +84,9 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, const uint8_t* b
     jpeg_CreateDecompress(&info, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
     AttachMemorySource(&info, bytes, length);
     jpeg_read_header(&info, TRUE);
-    if (info.image_width > static_cast<JDIMENSION>(kMaxPictureSide) ||
-        info.image_height > static_cast<JDIMENSION>(kMaxPictureSide) ||
-        (info.jpeg_color_space != JCS_YCbCr && info.jpeg_color_space != JCS_RGB &&
-         info.jpeg_color_space != JCS_GRAYSCALE)) {
+    if ((info.jpeg_color_space != JCS_YCbCr && info.jpeg_color_space != JCS_RGB &&
+         info.jpeg_color_space != JCS_GRAYSCALE) ||
+        !limits.AcceptFrame()) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -117,7 +118,11 @@ bool DecodeJpegRows(const uint8_t* bytes, size_t length, PixelOrder order, void*
     errors.standard.error_exit = ErrorExit;
     errors.standard.output_message = SilentOutput;
     errors.message[0] = '\0';
-    return Decode(info, errors, bytes, length, order, context, prepare, row);
+    DecodeLimits limits(info);
+    if (Decode(info, errors, limits, bytes, length, order, context, prepare, row))
+        return true;
+    limits.LogRefusal();
+    return false;
 }
 
 bool DecodeJpeg(const uint8_t* bytes, size_t length, DecodedPicture& picture) {

@@ -5,9 +5,6 @@
 #include <cstdint>
 #include <memory>
 
-// Pictures larger than this in either dimension are refused rather than allocated.
-inline constexpr int kMaxPictureSide = 8192;
-
 struct DecodedPicture {
     std::unique_ptr<uint8_t[]> pixels; // top-down rows of red, green, blue; width * 3 bytes each
     int width = 0;
@@ -15,7 +12,8 @@ struct DecodedPicture {
 };
 
 // A cut picture decodes as far as its data go (an end-of-image marker is supplied); a picture
-// the decoder cannot read, a refused size, or output other than colour or grey gives nothing.
+// the decoder cannot read, one beyond the limits of control/decodelimits.h, or output other
+// than colour or grey gives nothing.
 bool DecodeJpeg(const uint8_t* bytes, size_t length, DecodedPicture& picture);
 
 // The same decoding into rows that the caller places, three bytes a pixel in the given order

@@ -1,10 +1,13 @@
 // Decoding and converting pictures for drawing: colours, rotations, stretching, grey and odd
-// widths, cut and corrupt pictures, hostile sizes.
+// widths, cut and corrupt pictures, hostile pictures.
 
+#include "control/decodelimits.h"
 #include "control/displaypicture.h"
 #include "control/jpegdecoder.h"
 
+#include "foundation/log.h"
 #include "tests/support/qtprinters.h"
+#include "tools/camsim/hostilepictures.h"
 #include "tools/camsim/jpegencoder.h"
 #include "tools/camsim/testpattern.h"
 
@@ -14,7 +17,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -96,6 +103,76 @@ TEST(DecodeJpegTest, HugeAnnouncedSizesAreRefusedBeforeAnyAllocation) {
     jpeg[frame + 6] = static_cast<char>(0x00);
     DecodedPicture picture;
     EXPECT_FALSE(Decode(jpeg, picture));
+}
+
+// Pictures made to cost the decoder as much as possible for their bytes: each is decoded or
+// refused without its pixels ever being allocated, and each reason is logged once however often
+// it comes.
+TEST(DecodeJpegTest, HostilePicturesAreRefusedOrDecodedWithinTheLimits) {
+    std::vector<std::string> logged;
+    DiagLog::Instance().SetConsoleForTest([&](std::string_view line) { logged.emplace_back(line); });
+    const std::map<std::string, std::string> refusals = {
+        {"scans-2896.jpg", "bytes to decode"},
+        {"scans-8192.jpg", "8192x8192 pixels is larger"},
+        {"declared-8192.jpg", "8192x8192 pixels is larger"},
+        {"largest-progressive.jpg", "bytes to decode"},
+        {"progressive-scans.jpg", "scans decode more than"},
+        {"progressive-arithmetic.jpg", "scans decode more than"},
+        {"progressive-grey-scans.jpg", "scans decode more than"},
+        {"too-many-scans.jpg", "more than 500 scans"},
+        {"one-pixel-more.jpg", "4097x3072 pixels is larger"},
+        {"too-wide.jpg", "8193x16 pixels is larger"},
+    };
+    std::string lastReason;
+    const std::vector<camsim::HostilePicture> pictures =
+        camsim::HostilePictures({DecodeLimits::kMaxPixels, DecodeLimits::kMaxProgressivePixels,
+                                 DecodeLimits::kMaxSide, DecodeLimits::kMaxScans});
+    for (const camsim::HostilePicture& hostile : pictures) {
+        SCOPED_TRACE(hostile.name);
+        struct Target {
+            int width = 0;
+            int height = 0;
+            std::vector<uint8_t> row;
+        } target;
+        logged.clear();
+        const bool decoded = DecodeJpegRows(
+            reinterpret_cast<const uint8_t*>(hostile.bytes.data()), hostile.bytes.size(),
+            PixelOrder::RedGreenBlue, &target,
+            [](void* context, int width, int height) {
+                auto* t = static_cast<Target*>(context);
+                t->width = width;
+                t->height = height;
+                t->row.resize(static_cast<size_t>(width) * 3);
+                return true;
+            },
+            [](void* context, int) { return static_cast<Target*>(context)->row.data(); });
+        const auto refusal = refusals.find(hostile.name);
+        if (refusal == refusals.end()) {
+            EXPECT_TRUE(decoded);
+            EXPECT_LE(static_cast<int64_t>(target.width) * target.height, DecodeLimits::kMaxPixels);
+            EXPECT_TRUE(logged.empty());
+        } else {
+            EXPECT_FALSE(decoded);
+            EXPECT_EQ(target.width, 0) << "no pixels for a refused picture";
+            const bool named = std::any_of(logged.begin(), logged.end(), [&](const std::string& line) {
+                return line.find(":W:") != std::string::npos &&
+                       line.find(refusal->second) != std::string::npos;
+            });
+            // The reason of the picture refused before is not logged again.
+            EXPECT_EQ(named, refusal->second != lastReason) << (logged.empty() ? "" : logged.front());
+            lastReason = refusal->second;
+        }
+    }
+    DiagLog::Instance().ResetForTest();
+
+    // A refused picture leaves the last one on screen.
+    const std::string good = PatternJpeg(64, 48);
+    DisplayPicture display;
+    ASSERT_TRUE(display.Convert(reinterpret_cast<const uint8_t*>(good.data()), good.size(), 0));
+    const std::string& hostile = pictures.front().bytes;
+    EXPECT_FALSE(display.Convert(reinterpret_cast<const uint8_t*>(hostile.data()), hostile.size(), 0));
+    EXPECT_EQ(display.BitmapWidth(), 64);
+    EXPECT_TRUE(display.HasBitmap());
 }
 
 struct RotationCase {

@@ -8,6 +8,8 @@
 #include "platform/kernel/lasterror.h"
 #include "platform/kernel/tick.h"
 
+#include <algorithm>
+#include <chrono>
 #include <system_error>
 
 namespace {
@@ -45,13 +47,37 @@ StreamSession::OwnedThread StreamSession::Take(OwnedThread& thread) {
 
 template <typename Call>
 void StreamSession::WithHost(Call call) {
-    std::lock_guard<std::recursive_mutex> guard(hostLock);
-    if (host) call(*host);
+    SessionHost* current;
+    {
+        std::lock_guard<std::mutex> guard(hostLock);
+        current = host;
+        if (!current)
+            return;
+        hostCallers.push_back(std::this_thread::get_id());
+    }
+    call(*current);
+    {
+        std::lock_guard<std::mutex> guard(hostLock);
+        hostCallers.erase(std::find(hostCallers.begin(), hostCallers.end(), std::this_thread::get_id()));
+    }
+    hostCallEnded.notify_all();
 }
 
 void StreamSession::DetachHost() {
-    std::lock_guard<std::recursive_mutex> guard(hostLock);
+    std::unique_lock<std::mutex> guard(hostLock);
     host = nullptr;
+    // A call made on this thread (the host going away from inside one of its own events) has
+    // not ended yet and is not waited for.
+    const std::thread::id self = std::this_thread::get_id();
+    const auto othersEnded = [&] {
+        return std::all_of(hostCallers.begin(), hostCallers.end(),
+                           [&](std::thread::id id) { return id == self; });
+    };
+    const bool ended = hostCallEnded.wait_for(
+        guard, std::chrono::milliseconds(StreamTimings::Current().stopWaitMs), othersEnded);
+    guard.unlock();
+    if (!ended)
+        LogWarning(u"CCamImage::DetachHost", "Wait timeout");
 }
 
 void StreamSession::SetFps(float value) {
@@ -148,12 +174,14 @@ bool StreamSession::OpenURL(const QString& url, const QString& user, const QStri
     return true;
 }
 
-void StreamSession::WaitForThread(OwnedThread owned) {
+void StreamSession::WaitForThread(OwnedThread owned, const std::function<void()>& cutOff) {
     if (!owned.thread.joinable()) return;
     if (owned.done->Wait(StreamTimings::Current().stopWaitMs)) {
         owned.thread.join();
     } else {
         LogWarning(u"CCamImage::Stop", "Wait timeout");
+        if (cutOff)
+            cutOff();
         owned.thread.detach(); // it holds the session and ends on its own
     }
 }
@@ -177,18 +205,26 @@ void StreamSession::Stop() {
     StopTimers();
 
     HINTERNET closing;
-    HINTERNET command;
     {
         std::lock_guard<std::mutex> guard(handleLock);
         closing = TakeHandle(request);
-        command = TakeHandle(commandRequest);
     }
-    if (closing) InternetCloseHandle(closing); // a blocked read on the read thread fails now
-    if (command) InternetCloseHandle(command); // and so does a camera command being sent
+    if (closing)
+        InternetCloseHandle(closing); // a blocked read on the read thread fails now
     requestClosed.Set();
 
     if (!OnReadThread()) WaitForThread(Take(readThread));
-    WaitForThread(Take(commandThread));
+    // A camera command being sent (a tap just before leaving the camera) is let finish; only one
+    // that is still being sent when the wait is over is cut off.
+    WaitForThread(Take(commandThread), [this] {
+        HINTERNET command;
+        {
+            std::lock_guard<std::mutex> guard(handleLock);
+            command = TakeHandle(commandRequest);
+        }
+        if (command)
+            InternetCloseHandle(command); // its send fails at once
+    });
     HINTERNET oldConnection;
     HINTERNET oldInternet;
     {

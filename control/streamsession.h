@@ -9,7 +9,10 @@
 //   - read thread: one per OpenURL (ReadThread); it fires most events and may call Stop.
 //   - command thread: at most one; sends one camera command.
 // The session is shared with its threads (shared_ptr), so a thread that outlives the 5 s wait
-// of Stop never touches freed memory; the host is detached (under hostLock) before it goes.
+// of Stop never touches freed memory. Calls into the host (events, timers) run without any lock
+// held: a host whose event sink hands the event to its UI thread and waits for it cannot
+// deadlock a UI thread that is stopping the session; Stop then waits its bounded time and goes
+// on. The host is detached before it goes; DetachHost waits, bounded, for the calls under way.
 
 #include "control/framebuffer.h"
 #include "control/frameratestats.h"
@@ -20,10 +23,13 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 // What the session needs of the control that owns it.
 class SessionHost {
@@ -98,14 +104,17 @@ private:
         std::thread thread;
         std::shared_ptr<ManualResetEvent> done;
     };
-    // Waits a bounded time for the thread, then joins it or gives it up. No lock may be held.
-    static void WaitForThread(OwnedThread thread);
+    // Waits a bounded time for the thread, then joins it, or runs cutOff and gives it up. No
+    // lock may be held.
+    static void WaitForThread(OwnedThread thread, const std::function<void()>& cutOff = {});
     OwnedThread Take(OwnedThread& thread);
     template <typename Call>
     void WithHost(Call call);
 
-    std::recursive_mutex hostLock;
-    SessionHost* host; // guarded by hostLock
+    std::mutex hostLock;
+    std::condition_variable hostCallEnded;
+    SessionHost* host;                        // guarded by hostLock
+    std::vector<std::thread::id> hostCallers; // guarded by hostLock: threads inside a call to host
 
     mutable std::mutex handleLock;
     HINTERNET internet = nullptr;   // guarded by handleLock

@@ -3,10 +3,14 @@
 
 #include "tests/control/controlfixture.h"
 
+#include "platform/com/dispatchsink.h"
 #include "platform/com/memorystream.h"
 #include "tests/support/qtprinters.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
 
 #include <cstring>
 
@@ -194,6 +198,84 @@ TEST_F(ControlTest, StopDownloadEndsTheStreamBeforeItReturns) {
     EXPECT_TRUE(OnlyOnReadThread(events->Events()));
     EXPECT_EQ(control->StopDownload(), S_OK); // again: nothing to stop
     EXPECT_EQ(events->Texts().size(), texts.size());
+}
+
+// Embedding hosts handle events synchronously on their UI thread: the control's thread waits
+// until the UI thread has handled the event. This host stops the stream from inside the event
+// that says it broke, while the read thread that fired it waits for the UI thread.
+TEST_F(ControlTest, AHostThatHandlesEventsOnItsUiThreadAndWaitsIsNeverDeadlocked) {
+    StreamTimings timings = StreamTimings::Current();
+    timings.stopWaitMs = 300;
+    StreamTimings::SetForTest(timings);
+    InProcessCamsim camera(FastCamera());
+    camsim::Faults loss;
+    loss.closeAfter = 5;
+    camera.Server().QueueFaults(loss);
+    MakeControl();
+    QStringList handled; // on the UI thread
+    qint64 stopTook = -1;
+    DispatchSink* synchronousHost = DispatchSink::Create(DIID_ICamImageEvents, [&](DISPID member,
+                                                                                   const DISPPARAMS&) {
+        const auto handle = [&, member] {
+            handled.append(QString::number(member));
+            if (member == CamImageEventDispid::OnConnectionBroken) {
+                QElapsedTimer stopping;
+                stopping.start();
+                control->StopDownload();
+                stopTook = stopping.elapsed();
+            }
+        };
+        const bool onUi = QThread::currentThread() == qApp->thread();
+        QMetaObject::invokeMethod(qApp, handle, onUi ? Qt::DirectConnection : Qt::BlockingQueuedConnection);
+    });
+    ASSERT_TRUE(synchronousHost->Connect(static_cast<ICamImage*>(control)));
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    const bool stopped =
+        PumpUntil([&] { return handled.contains(QString::number(CamImageEventDispid::OnStreamStopped)); });
+    synchronousHost->Disconnect();
+    synchronousHost->Release();
+    ASSERT_TRUE(stopped);
+    // The stop waited its bounded time for the read thread, which waited for it, and went on.
+    EXPECT_GE(stopTook, 0);
+    EXPECT_LT(stopTook, 300 + 1000);
+    const QStringList texts = events->Texts();
+    EXPECT_EQ(texts.mid(texts.size() - 2), QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));
+}
+
+// A tap just before leaving the camera reaches it: the stop lets the command being sent finish,
+// and cuts off only one that is still being sent after the stop's wait.
+TEST_F(ControlTest, StoppingLetsATapCommandBeingSentFinish) {
+    StreamTimings timings = StreamTimings::Current();
+    timings.stopWaitMs = 1500;
+    StreamTimings::SetForTest(timings);
+    camsim::CameraConfig config;
+    config.ptz = true;
+    InProcessCamsim camera(config);
+    MakeControl();
+    ASSERT_EQ(
+        PutText(&ICamImage::put_PTZ_URL, "/vexo-cgi/com/ptz.cgi?imagewidth=%d&imageheight=%d&center=%d,%d"),
+        S_OK);
+    for (const int answerAfterMs : {300, 4000}) {
+        SCOPED_TRACE(answerAfterMs);
+        events->Clear();
+        ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+        ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
+        camsim::Faults slow;
+        slow.delayMs = answerAfterMs;
+        camera.Server().QueueFaults(slow, "/vexo-cgi/com/ptz.cgi");
+        const size_t before = camera.Server().PtzCommands().size();
+        QTest::mouseClick(ControlWindow(), Qt::LeftButton, {}, QPoint(30, 40));
+        QElapsedTimer stopping;
+        stopping.start();
+        ASSERT_EQ(control->StopDownload(), S_OK);
+        if (answerAfterMs < 1500) {
+            EXPECT_EQ(camera.Server().PtzCommands().size(), before + 1);
+        } else {
+            EXPECT_LT(stopping.elapsed(), 1500 + 1000);
+            Pump(100);
+            EXPECT_EQ(camera.Server().PtzCommands().size(), before);
+        }
+    }
 }
 
 TEST_F(ControlTest, ANewUrlStopsTheRunningStreamAndOpensTheNewOne) {

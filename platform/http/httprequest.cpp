@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cctype>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -15,6 +17,21 @@ namespace {
 constexpr int kPollMs = 1000;
 // libcurl's receive buffer: large reads keep a fast stream cheap.
 constexpr long kReceiveBufferSize = 64 * 1024;
+
+bool StartsWith(std::string_view text, std::string_view start) {
+    return text.size() >= start.size() &&
+           std::equal(start.begin(), start.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+// Whether a header line is a Location with a value: with it, libcurl follows any 3xx answer.
+bool IsLocation(std::string_view line) {
+    if (!StartsWith(line, "location:"))
+        return false;
+    return line.substr(9).find_first_not_of(" \t\r\n") != std::string_view::npos;
+}
 
 bool Failed(uint32_t error) {
     SetLastError(error);
@@ -76,6 +93,11 @@ bool HttpRequest::Configure(const std::string& url) {
     // always reached directly.
     if (IsLoopbackHost(connection->Host()))
         curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    // libcurl sends the credentials only while the redirections stay on the same scheme, host
+    // and port.
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(kMaxRedirections));
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     if (connection->HasCredentials()) {
         curl_easy_setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_DIGEST));
         curl_easy_setopt(easy, CURLOPT_USERNAME, connection->User().c_str());
@@ -252,6 +274,11 @@ size_t HttpRequest::OnHeader(char* data, size_t size, size_t count, void* self) 
     auto* request = static_cast<HttpRequest*>(self);
     const size_t length = size * count;
     const std::string_view line(data, length);
+    if (StartsWith(line, "HTTP/")) {
+        request->redirection = false; // the status line of the next answer
+    } else if (IsLocation(line)) {
+        request->redirection = true;
+    }
     if (line == "\r\n" || line == "\n") {
         long code = 0;
         curl_easy_getinfo(request->easy, CURLINFO_RESPONSE_CODE, &code);
@@ -260,6 +287,12 @@ size_t HttpRequest::OnHeader(char* data, size_t size, size_t count, void* self) 
         // libcurl answers a challenge with the credentials by itself; the head we report is the
         // answer to that. If libcurl gives up instead, the 401's body or its end completes it.
         if ((code == 401 || code == 407) && request->connection->HasCredentials())
+            return length;
+        // A redirection that libcurl follows is not the answer either; the one after the last it
+        // follows is.
+        long followed = 0;
+        curl_easy_getinfo(request->easy, CURLINFO_REDIRECT_COUNT, &followed);
+        if (code >= 300 && code < 400 && request->redirection && followed < kMaxRedirections)
             return length;
         request->HeadArrived();
     }

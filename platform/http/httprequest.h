@@ -73,6 +73,7 @@ class HttpRequest : public InternetHandle {
     bool headComplete = false;     // under operation
     bool finished = false;         // libcurl reported the end of the transfer; under operation
     bool paused = false;           // the transfer waits for room in body; under operation
+    bool redirection = false;      // the answer coming in has a Location; under operation
     CURLcode result = CURLE_OK;    // of the finished transfer; under operation
     long status = 0;               // of the final answer; under operation
     std::vector<char> body;        // read-ahead bytes from bodyStart on; under operation

@@ -10,7 +10,10 @@
 // one at a time: a second thread's call waits until the first has returned.
 //
 // Proxies are taken from the environment (http_proxy, no_proxy) as libcurl reads it; a host on
-// this machine is always reached directly. Redirections are not followed: a 3xx is the answer.
+// this machine is always reached directly. Redirections (301, 302, 303, 307, 308: a 3xx answer
+// with a Location) are followed, up to kMaxRedirections of them, to http and https only;
+// credentials go only to the scheme, host and port of the request. A redirection beyond the
+// last one followed is the answer.
 //
 // Failures return false (or a null handle) and set the thread's last error (GetLastError of
 // platform/kernel/lasterror.h) to one of the ERROR_ values below.
@@ -78,6 +81,8 @@ inline constexpr uint32_t ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
 // ERROR_INTERNET_CANNOT_CONNECT; nothing else in a request has a time limit of its own unless the
 // caller sets a receive timeout (InternetSetOptionW).
 inline constexpr uint32_t kConnectTimeoutMs = 5000;
+// Redirections followed by one send.
+inline constexpr int kMaxRedirections = 5;
 // Body bytes that arrive before the caller asks for them are kept up to this many; then the
 // transfer pauses (the server's sending stalls in TCP) until the caller has read half of them.
 inline constexpr uint32_t kReadAheadLimit = 256 * 1024;

@@ -135,6 +135,25 @@ TEST_F(ControlTest, AnswersOtherThanOkGiveTheirStatus) {
     EXPECT_TRUE(events->WaitFor("OnStreamStarted 0 0")); // the right password opens it
 }
 
+TEST_F(ControlTest, ARedirectedStreamPlaysAndAnEndlessChainGivesItsLastStatus) {
+    InProcessCamsim camera(FastCamera());
+    camsim::Faults moved;
+    moved.status = 301;
+    moved.location = kStream;
+    camera.Server().QueueFaults(moved, "/old/");
+    MakeControl();
+    ASSERT_EQ(PutUrl(camera.Url("/old/")), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
+
+    events->Clear();
+    moved.status = 302;
+    moved.location = "/loop/";
+    for (int hop = 0; hop < 6; ++hop)
+        camera.Server().QueueFaults(moved, "/loop/");
+    ASSERT_EQ(PutUrl(camera.Url("/loop/")), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnConnectionFailed 302"));
+}
+
 TEST_F(ControlTest, SendFailuresAndUnreachableCameras) {
     InProcessCamsim camera(FastCamera());
     camsim::Faults close;

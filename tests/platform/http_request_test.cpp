@@ -92,8 +92,60 @@ TEST_P(HttpCredentialsTest, WrongOrMissingCredentialsGive401) {
     }
 }
 
+// A redirection to the same host and port keeps the credentials; one to another port (another
+// server of the same machine) does not get them.
+TEST_P(HttpCredentialsTest, CredentialsFollowARedirectionOnlyToTheSameHostAndPort) {
+    InProcessCamsim other(Guarded(GetParam()));
+    Faults moved;
+    moved.status = 302;
+    moved.location = kParameters;
+    camera.Server().QueueFaults(moved, "/moved");
+    OpenedRequest here(camera.Port(), "/moved", u"operator", u"s3cret");
+    ASSERT_TRUE(here.Send());
+    EXPECT_EQ(here.Status(), 200u);
+
+    moved.location = "http://127.0.0.1:" + std::to_string(other.Port()) + kParameters;
+    camera.Server().QueueFaults(moved, "/moved");
+    OpenedRequest away(camera.Port(), "/moved", u"operator", u"s3cret");
+    ASSERT_TRUE(away.Send());
+    EXPECT_EQ(away.Status(), 401u);
+    ASSERT_FALSE(other.Server().Requests().All().empty());
+    for (const RequestRecord& record : other.Server().Requests().All()) {
+        EXPECT_EQ(record.Header("Authorization"), "");
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(BasicAndDigest, HttpCredentialsTest,
                          ::testing::Values(camsim::AuthMode::Basic, camsim::AuthMode::Digest));
+
+// Redirections of every kind are followed, five in a row; a sixth is the answer.
+TEST(HttpRequestTest, UpToFiveRedirectionsAreFollowed) {
+    InProcessCamsim camera;
+    const int kinds[] = {301, 302, 303, 307, 308, 302};
+    auto queueChain = [&](int length) {
+        for (int hop = 0; hop < length; ++hop) {
+            Faults redirection;
+            redirection.status = kinds[hop];
+            redirection.location = hop + 1 < length ? "/hop" + std::to_string(hop + 1) + "/" : kParameters;
+            camera.Server().QueueFaults(redirection, "/hop" + std::to_string(hop) + "/");
+        }
+    };
+    queueChain(5);
+    OpenedRequest five(camera.Port(), "/hop0/");
+    ASSERT_TRUE(five.Send());
+    EXPECT_EQ(five.Status(), 200u);
+    std::string body;
+    ASSERT_TRUE(ReadBody(
+        five.request.Get(), [](int) { return 4096u; }, body));
+    EXPECT_EQ(body, "root.Brand.ProdShortName=VEXO Alder\n");
+
+    queueChain(6);
+    OpenedRequest six(camera.Port(), "/hop0/");
+    ASSERT_TRUE(six.Send());
+    EXPECT_EQ(six.Status(), 302u);
+    const auto records = camera.Server().Requests().All();
+    EXPECT_EQ(records.back().target, "/hop5/"); // the sixth was asked for, its target never
+}
 
 TEST(HttpRequestTest, NoListenerMeansCannotConnectAtOnce) {
     OpenedRequest opened(UnusedLoopbackPort(), kStream);

@@ -138,7 +138,8 @@ bool CameraServer::Handle(Socket& socket, const RequestHead& request, size_t rec
         return false;
     if (faults.status != 0) {
         return Answer(socket, record, faults.status,
-                      std::to_string(faults.status) + " " + Reason(faults.status) + "\r\n", keepAlive);
+                      std::to_string(faults.status) + " " + Reason(faults.status) + "\r\n", keepAlive,
+                      faults.location.empty() ? std::string() : "Location: " + faults.location + "\r\n");
     }
     if (IsStreamPath(path))
         return Stream(socket, request, faults, record);

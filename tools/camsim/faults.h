@@ -6,11 +6,14 @@
 // next request that passes the access check and whose path begins with the set's path prefix,
 // and replaces the server's own set for that one request. Requests refused with 401 take none.
 
+#include <string>
+
 namespace camsim {
 
 struct Faults {
     // Any answer.
     int status = 0;               // answer this status with a short text instead; 0: the real answer
+    std::string location;         // with status: the Location header of that answer (a redirection)
     int delayMs = 0;              // wait this long before the status line
     bool closeBeforeHead = false; // read the request, then close without a byte of answer
 

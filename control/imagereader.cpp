@@ -23,6 +23,7 @@ int64_t Find(const uint8_t* data, uint32_t from, uint32_t to, const uint8_t* pat
 
 bool ImageReader::ReadBytes(uint32_t count) {
     if (count == 0) return true;
+    if (sourceEnded) return false;
     if (!buffer.Reserve(buffer.Size() + count)) {
         LogError(u"ImageReader::ReadBytes", "Out of memory for %u bytes", buffer.Size() + count);
         return false;
@@ -32,6 +33,7 @@ bool ImageReader::ReadBytes(uint32_t count) {
         uint32_t read = 0;
         const bool ok = source->Read(buffer.End(), count - total, &read);
         if (!ok || read == 0) {
+            sourceEnded = true;
             LogTrace(u"ImageReader::ReadBytes", "end of reading, result %d, dwread %d tot %d, request %d", ok ? 1 : 0,
                      static_cast<int>(read), static_cast<int>(total), static_cast<int>(count));
             return false;
@@ -67,6 +69,7 @@ bool ImageReader::InitStream(HINTERNET streamRequest) {
 
 bool ImageReader::InitStream(ByteSource* byteSource) {
     source = byteSource;
+    sourceEnded = false;
     prefSize = kInitialPrefSize;
     if (!buffer.Reserve(kInitialPrefSize)) return false;
     if (!ReadBytes(kHeaderWindow)) return false;

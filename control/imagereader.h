@@ -52,6 +52,7 @@ private:
     uint32_t prefSize = kInitialPrefSize;
     RequestSource requestSource;
     ByteSource* source = nullptr;
+    bool sourceEnded = false; // the source said it has ended: it is not read again
     uint32_t searchPos = 0;
     int boundaryPos = -1;
     uint32_t imageSize = 0;

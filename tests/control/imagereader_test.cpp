@@ -2,6 +2,7 @@
 
 #include "control/imagereader.h"
 
+#include "foundation/log.h"
 #include "tests/support/qtprinters.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,20 @@ TEST(ImageReaderTest, OverlongHeadersAndOversizedPicturesEndTheStream) {
     EXPECT_EQ(CutAll(Part(a, headers) + Part(a) + "--myboundary"), std::vector<std::string>{"<no stream>"});
     const std::string huge = Picture(450000, 'h');
     EXPECT_EQ(CutAll(Part(a) + Part(huge) + Part(a) + "--myboundary", {65536}), ShortAll({a}));
+}
+
+TEST(ImageReaderTest, TheEndOfAStreamIsLoggedOnce) {
+    std::vector<std::string> lines;
+    DiagLog::Instance().SetConsoleForTest([&](std::string_view line) { lines.emplace_back(line); });
+    const std::string a = Picture(1000, 'a');
+    const std::vector<std::string> pictures =
+        CutAll(Part(a) + Part(a) + "--myboundary\r\n\r\n\xFF\xD8 cut", {700});
+    DiagLog::Instance().SetConsoleForTest(nullptr);
+    EXPECT_EQ(pictures, ShortAll({a, a}));
+    EXPECT_EQ(std::count_if(
+                  lines.begin(), lines.end(),
+                  [](const std::string& line) { return line.find("end of reading") != std::string::npos; }),
+              1);
 }
 
 TEST(ImageReaderTest, EmptyPartsAreSkippedAndNeverGiveANegativeLength) {

@@ -4,6 +4,7 @@
 
 #include "foundation/text.h"
 
+#include <QApplication>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
@@ -20,6 +21,14 @@ void HelpWindow::Show(const QString& document, const QString& anchor) {
         window->setWindowTitle(LoadResText(Str::AppTitle) + QStringLiteral(" Help"));
         window->setOpenExternalLinks(true);
         window->resize(480, 560);
+    }
+    // Asked for from inside a dialog, the help is modal over it: any other window would take no
+    // input while the dialog runs.
+    QWidget* dialog = QApplication::activeModalWidget();
+    const Qt::WindowModality modality = dialog && dialog != window ? Qt::ApplicationModal : Qt::NonModal;
+    if (window->windowModality() != modality) {
+        window->hide(); // a shown window keeps the modality it was shown with
+        window->setWindowModality(modality);
     }
     QUrl url(QStringLiteral("qrc:/help/") + document);
     url.setFragment(anchor);

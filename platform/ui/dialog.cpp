@@ -5,10 +5,15 @@
 #include "platform/ui/messages.h"
 #include "platform/ui/modal.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 
-Dialog::Dialog(QWidget* parent) : QDialog(parent) {}
+Dialog::Dialog(QWidget* parent) : QDialog(parent) {
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { OnCommand(ID_HELP); });
+}
 
 int Dialog::DoModal() {
     return RunModal(this);
@@ -40,6 +45,9 @@ void Dialog::OnCommand(int command) {
         OnOK();
     } else if (command == IDCANCEL) {
         OnCancel();
+    } else if (command == ID_HELP) {
+        if (QWidget* owner = parentWidget())
+            PostCommand(owner->window(), ID_HELP);
     } else {
         done(command);
     }
@@ -72,12 +80,22 @@ void Dialog::showEvent(QShowEvent* event) {
         return;
     initialized = true;
     OnInitDialog();
+    FitTitle(this);
     FitToScreen(this);
 }
 
 bool IsHandheldScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen && screen->availableGeometry().width() <= kHandheldWidth;
+}
+
+void FitTitle(QWidget* window) {
+    // Title bars draw their text in a bold font and hold the window's icon and buttons.
+    QFont font = window->font();
+    font.setBold(true);
+    const int needed = QFontMetrics(font).horizontalAdvance(window->windowTitle()) + kTitleBarButtons;
+    if (window->width() < needed)
+        window->resize(needed, window->height());
 }
 
 void FitToScreen(QWidget* window) {

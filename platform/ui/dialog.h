@@ -1,8 +1,9 @@
 #pragma once
 // A modal dialog with data exchange: filled when it first shows, taken and checked on OK, kept
 // open while a check fails. Commands and private messages posted to it (PostCommand,
-// PostMessage) run its command and message handlers; a command other than OK and Cancel ends
-// the dialog with that command as its result.
+// PostMessage) run its command and message handlers; a command other than OK, Cancel and Help
+// ends the dialog with that command as its result. F1 (the Help command) goes to the dialog's
+// owner window, and on up from owner to owner, to the window that shows the help.
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -10,6 +11,9 @@
 #include <cstdint>
 
 class DataExchange;
+
+// The platform's Help command.
+inline constexpr int ID_HELP = 0xE146;
 
 class Dialog : public QDialog {
   public:
@@ -48,6 +52,10 @@ class Dialog : public QDialog {
 // and put their labels above the fields.
 inline constexpr int kHandheldWidth = 480;
 bool IsHandheldScreen();
+
+// Makes a window wide enough for its whole title (before FitToScreen keeps it on the screen).
+inline constexpr int kTitleBarButtons = 4 * 32;
+void FitTitle(QWidget* window);
 
 // Keeps a window inside the available area of its screen, and on a handheld makes it fill
 // that area.

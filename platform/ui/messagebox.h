@@ -20,7 +20,8 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
-// Shows text with the caption, buttons and icon of type; returns the button chosen.
+// Shows text with the caption, buttons and icon of type; returns the button chosen. The text is
+// plain, broken into lines of about 60 characters, or fewer when the screen is narrower.
 int MessageBox(QWidget* parent, const QString& text, const QString& caption, uint32_t type);
 
 namespace MessageBoxSeam {

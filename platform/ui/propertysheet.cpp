@@ -53,8 +53,19 @@ void PropertySheet::OnTabChosen(int index) {
 }
 
 void PropertySheet::OnInitDialog() {
-    if (!pages.empty())
-        SetActivePage(0);
+    if (pages.empty())
+        return;
+    SetActivePage(0);
+    // What the user types goes into the first field of the first page, as in a dialog, not to
+    // the tabs.
+    QWidget* page = pages.front();
+    for (QWidget* next = page->nextInFocusChain(); next != page; next = next->nextInFocusChain()) {
+        if (page->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isEnabled() &&
+            next->isVisibleTo(page)) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 void PropertySheet::OnOK() {

@@ -28,7 +28,7 @@ class PropertySheet : public Dialog {
     bool SetActivePage(int index);
 
   protected:
-    // Activates the first page.
+    // Activates the first page and focuses its first field.
     void OnInitDialog() override;
     void OnOK() override;
 

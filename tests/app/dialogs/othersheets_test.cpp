@@ -1,6 +1,7 @@
 // The live view site sheet, the camera switch dialog with its member picker and display time,
 // and the folder dialog with its move check, driven like a user.
 
+#include "app/cameraconf.h"
 #include "app/cameraswitchconf.h"
 #include "app/folderconf.h"
 #include "app/livesiteconf.h"
@@ -60,6 +61,24 @@ TEST_F(OtherSheetsTest, NewLiveViewSiteStartsFromItsDefaultsAndRefusesAnEmptyUrl
     EXPECT_EQ(sheet.ItemPath(), "/CameraCollection/Live View Site (1)");
     EXPECT_EQ(Value("/CameraCollection/Live View Site (1)/Type"), "LiveSite");
     EXPECT_EQ(Value("/CameraCollection/Live View Site (1)/CustomURL"), "http://127.0.0.1:18400/harbour.mjpg");
+}
+
+// What the user types into a sheet that just opened goes into its name field.
+TEST_F(OtherSheetsTest, EverySheetOpensWithItsNameFieldFocused) {
+    CameraConf camera(nullptr, Path("/CameraCollection"), QString());
+    LiveSiteConf site(nullptr, Path("/CameraCollection"), QString());
+    FolderConf folder(nullptr, Path("/CameraCollection"), QString());
+    CameraSwitchConf cameraSwitch(nullptr, Path("/CameraCollection"), QString());
+    for (Dialog* sheet : std::initializer_list<Dialog*>{&camera, &site, &folder, &cameraSwitch}) {
+        Run(*sheet, [sheet] {
+            EXPECT_TRUE(
+                QTest::qWaitFor([sheet] { return QApplication::activeWindow() == sheet; }, kDialogWaitMs));
+            EXPECT_EQ(sheet->focusWidget(), NameEdit(sheet)) << sheet->windowTitle().toStdString();
+            QTest::keyClicks(sheet->focusWidget(), "typed");
+            EXPECT_TRUE(NameEdit(sheet)->text().endsWith("typed"));
+            sheet->reject();
+        });
+    }
 }
 
 class CameraSwitchConfTest : public OtherSheetsTest {

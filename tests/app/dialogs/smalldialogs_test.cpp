@@ -14,8 +14,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -27,11 +31,15 @@ class Owner : public QWidget {
     bool event(QEvent* event) override {
         if (event->type() != WindowMessageEvent::kType)
             return QWidget::event(event);
-        if (static_cast<WindowMessageEvent*>(event)->message == kPoll)
+        const auto* message = static_cast<WindowMessageEvent*>(event);
+        if (message->message == kPoll)
             ++polls;
+        if (message->message == WM_COMMAND)
+            commands.append(static_cast<int>(message->wParam));
         return true;
     }
     int polls = 0;
+    QList<int> commands;
 };
 
 class ProgressDlgTest : public DialogTest {
@@ -209,6 +217,66 @@ TEST_F(DialogTest, AboutShowsTheVersionAndPlatformAndNamesTheMainWindowAgain) {
         Click(shown, QDialogButtonBox::Ok);
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+// F1 in a dialog opened from another dialog reaches the window that owns them both, which
+// shows the help; the dialogs stay open.
+TEST_F(DialogTest, F1InADialogSendsTheHelpCommandUpToTheOwnerWindow) {
+    Owner owner;
+    Dialog outer(&owner);
+    ManualCameraTypeDlg inner(QStringLiteral("192.168.0.90"), &outer);
+    WhenShown<ManualCameraTypeDlg>([&](ManualCameraTypeDlg* shown) {
+        shown->activateWindow();
+        ASSERT_TRUE(
+            QTest::qWaitFor([shown] { return QApplication::activeWindow() == shown; }, kDialogWaitMs));
+        QTest::keyClick(shown, Qt::Key_F1);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !owner.commands.isEmpty(); }, kDialogWaitMs));
+        EXPECT_TRUE(shown->isVisible());
+        shown->reject();
+    });
+    EXPECT_EQ(inner.DoModal(), IDCANCEL);
+    EXPECT_EQ(owner.commands, QList<int>({ID_HELP}));
+}
+
+TEST_F(DialogTest, TheAboutBoxIsWideEnoughForItsWholeTitle) {
+    AboutDlg dialog;
+    WhenShown<AboutDlg>([&](AboutDlg* shown) {
+        QFont bold = shown->font();
+        bold.setBold(true);
+        const int title = QFontMetrics(bold).horizontalAdvance(shown->windowTitle());
+        EXPECT_GE(shown->width(), title + kTitleBarButtons);
+        Click(shown, QDialogButtonBox::Ok);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+// A box for an item with a long name stays on the screen and shows the whole text, in lines of
+// at most 60 characters.
+TEST_F(DialogTest, MessageBoxesWrapLongTextsToFitTheScreen) {
+    MessageBoxSeam::Disable(); // the real box
+    const QString name(250, QLatin1Char('N'));
+    const QString text = QStringLiteral("Are you sure you want to delete '%1'?").arg(name);
+    QString shownText;
+    QRect shownFrame;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        shownText = box->text();
+        shownFrame = box->frameGeometry();
+        box->done(QMessageBox::No);
+    });
+    poll.start(10);
+    EXPECT_EQ(MessageBox(nullptr, text, "Lumenfold", MB_YESNO | MB_ICONQUESTION), IDNO);
+    poll.stop();
+    ASSERT_FALSE(shownText.isEmpty());
+    EXPECT_EQ(QString(shownText).replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char(' ')),
+              QString(text).remove(QLatin1Char(' '))); // nothing cut off
+    for (const QString& line : shownText.split(QLatin1Char('\n')))
+        EXPECT_LE(line.size(), 60) << line.toStdString();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(shownFrame.width(), screen.width());
 }
 
 } // namespace

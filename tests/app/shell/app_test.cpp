@@ -12,9 +12,11 @@
 
 #include "tests/support/filesystemfaults.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 #include <QTextBrowser>
 
 namespace {
@@ -132,6 +134,42 @@ TEST_F(ViewerTest, OpeningACameraGoesThroughTheViewTheFrameAndTheCameraViewInTha
     ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
     EXPECT_EQ(Frame().windowTitle(), "Lumenfold");
     EXPECT_FALSE(Camera().IsConnected());
+}
+
+// F1 inside a property sheet opens the help at the sheet's topic, over the sheet, where it
+// takes input while the sheet waits.
+TEST_F(ViewerTest, F1InEveryPropertySheetOpensTheHelpAtItsTopic) {
+    Start();
+    const struct {
+        int command;
+        const char* anchor;
+    } sheets[] = {{Command::NewCamera, "camprop"},
+                  {Command::NewLiveSite, "liveview"},
+                  {Command::NewFolder, "folder"},
+                  {Command::NewCameraSwitch, "camswitch"}};
+    for (const auto& sheet : sheets) {
+        SCOPED_TRACE(sheet.anchor);
+        QString topic;
+        bool overTheSheet = false;
+        ModalSeam::QueueHandler([&](QDialog* dialog) {
+            dialog->activateWindow();
+            EXPECT_TRUE(PumpUntil([dialog] { return QApplication::activeWindow() == dialog; }));
+            QTest::keyClick(dialog, Qt::Key_F1);
+            if (PumpUntil([] { return HelpWindow::Window() && HelpWindow::Window()->isVisible(); }, 2000)) {
+                topic = HelpWindow::Window()->source().fragment();
+                overTheSheet = HelpWindow::Window()->isModal();
+                HelpWindow::Window()->close();
+            }
+            dialog->reject();
+        });
+        Frame().OnCommand(sheet.command);
+        EXPECT_EQ(topic, sheet.anchor);
+        EXPECT_TRUE(overTheSheet);
+    }
+    // Outside a dialog the help is a window beside the viewer.
+    Frame().OnCommand(Command::Help);
+    ASSERT_NE(HelpWindow::Window(), nullptr);
+    EXPECT_FALSE(HelpWindow::Window()->isModal());
 }
 
 TEST_F(ViewerTest, HelpOpensAtTheCurrentAnchorAndNotWithoutOne) {

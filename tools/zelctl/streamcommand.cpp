@@ -14,12 +14,13 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <optional>
 
 const char kStreamUsage[] =
     "  zelctl stream URL [--user U] [--password P] [--seconds N] [--fps F] [--rotate 0|90|180|270]\n"
-    "                    [--stretch] [--snapshot FILE.png]\n";
+    "                    [--stretch] [--snapshot FILE.png] [--reconnect]\n";
 
 namespace {
 
@@ -31,8 +32,12 @@ struct StreamOptions {
     float fps = 25.0f;
     int rotate = 0;
     bool stretch = false;
+    bool reconnect = false; // start the stream again each time it ends, until the time is up
     QString snapshot;
 };
+
+// How long a stream that ended waits before it is started again.
+constexpr int kReconnectDelayMs = 500;
 
 std::optional<StreamOptions> Parse(const QStringList& arguments) {
     StreamOptions options;
@@ -42,6 +47,8 @@ std::optional<StreamOptions> Parse(const QStringList& arguments) {
         bool ok = true;
         if (argument == QLatin1String("--stretch")) {
             options.stretch = true;
+        } else if (argument == QLatin1String("--reconnect")) {
+            options.reconnect = true;
         } else if (argument == QLatin1String("--user") && hasValue) {
             options.user = arguments[++i];
         } else if (argument == QLatin1String("--password") && hasValue) {
@@ -78,11 +85,14 @@ void PutText(ICamImage* control, HRESULT (ICamImage::*setter)(BSTR), const QStri
     SysFreeString(value);
 }
 
-// Prints events as lines, from whichever thread fires them, and notes how the stream went.
+// Prints events as lines, from whichever thread fires them, and notes how the stream went. A
+// stream that ends is started again while restarting is set.
 class EventPrinter {
 public:
     std::atomic<bool> started{false};
     std::atomic<bool> ended{false};
+    std::function<void()> restart; // set before the stream starts; run on the UI thread
+    std::atomic<bool> restarting{false};
 
     void OnEvent(DISPID member, const DISPPARAMS& parameters) {
         QString line;
@@ -119,7 +129,12 @@ public:
 
 private:
     void EndSoon() {
-        if (!ended.exchange(true)) QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        if (restarting) {
+            QMetaObject::invokeMethod(
+                qApp, [this] { QTimer::singleShot(kReconnectDelayMs, qApp, restart); }, Qt::QueuedConnection);
+        } else if (!ended.exchange(true)) {
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        }
     }
     std::mutex lock;
 };
@@ -154,6 +169,8 @@ int RunStreamCommand(const QStringList& arguments) {
     }
 
     EventPrinter printer;
+    printer.restart = [control] { control->StartDownload(); };
+    printer.restarting = options->reconnect;
     DispatchSink* sink = DispatchSink::Create(
         DIID_ICamImageEvents, [&printer](DISPID member, const DISPPARAMS& p) { printer.OnEvent(member, p); });
     sink->Connect(control);
@@ -175,6 +192,7 @@ int RunStreamCommand(const QStringList& arguments) {
             Fail(QStringLiteral("%1: cannot be written").arg(options->snapshot));
         }
     }
+    printer.restarting = false;
     control->StopDownload();
 
     int64_t read = 0, drawn = 0, bytes = 0;

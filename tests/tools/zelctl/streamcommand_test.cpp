@@ -42,6 +42,17 @@ TEST(ZelctlStreamTest, PrintsTheEventsAndWritesASnapshot) {
     EXPECT_EQ(QColor(picture.pixel(100, 100)).lightness(), 255);
 }
 
+TEST(ZelctlStreamTest, ReconnectStartsAStreamThatEndedAgainUntilTheTimeIsUp) {
+    camsim::CameraConfig config = FastCamera();
+    config.faults.closeAfter = 3;
+    InProcessCamsim camera(config);
+    const Outcome run = Stream(
+        {QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi")), "--seconds", "3", "--reconnect"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_GE(run.lines.count("OnStreamStarted 0 0"), 2) << run.lines.join('|').toStdString();
+    EXPECT_GE(camera.Server().Requests().All().size(), 2u);
+}
+
 TEST(ZelctlStreamTest, AFailedStreamEndsAtOnceWithStatusOne) {
     camsim::CameraConfig config;
     config.auth = camsim::AuthMode::Basic;

@@ -261,6 +261,38 @@ HRESULT CCamImage::put_PTZ_URL(BSTR value) {
     return S_OK;
 }
 
+HRESULT CCamImage::get_ScaledDecoding(int32_t* value) {
+    if (!value) return E_POINTER;
+    *value = scaledDecoding;
+    return S_OK;
+}
+
+HRESULT CCamImage::put_ScaledDecoding(int32_t value) {
+    LogTrace(u"", "CCamImage::put_ScaledDecoding %d", value);
+    scaledDecoding = value; // not persisted: the host sets it for each use
+    return S_OK;
+}
+
+HRESULT CCamImage::get_Picture(BSTR* value) {
+    if (!value) return E_POINTER;
+    *value = shownJpeg.Size() == 0
+                 ? nullptr
+                 : SysAllocStringByteLen(reinterpret_cast<const char*>(shownJpeg.Data()), shownJpeg.Size());
+    return S_OK;
+}
+
+HRESULT CCamImage::get_PicturesShown(int32_t* value) {
+    if (!value) return E_POINTER;
+    *value = static_cast<int32_t>(picturesDrawn & 0x7FFFFFFF); // a counter: it wraps, it is compared for change
+    return S_OK;
+}
+
+HRESULT CCamImage::get_UndecodedPictures(int32_t* value) {
+    if (!value) return E_POINTER;
+    *value = undecodedPictures;
+    return S_OK;
+}
+
 HRESULT CCamImage::Invoke(DISPID member, REFIID, LCID, uint16_t flags, DISPPARAMS* parameters, VARIANT* result, void*,
                           uint32_t*) {
     const bool put = flags & DISPATCH_PROPERTYPUT;
@@ -314,6 +346,26 @@ HRESULT CCamImage::Invoke(DISPID member, REFIID, LCID, uint16_t flags, DISPPARAM
             VariantInit(result);
             result->vt = VT_I2;
             return get_Rotate(&result->iVal);
+        }
+        break;
+    case CamImageDispid::ScaledDecoding:
+        if (put) return argument->vt == VT_I4 ? put_ScaledDecoding(argument->lVal) : DISP_E_TYPEMISMATCH;
+        if (get) {
+            VariantInit(result);
+            result->vt = VT_I4;
+            return get_ScaledDecoding(&result->lVal);
+        }
+        break;
+    case CamImageDispid::Picture:
+        if (get) return getText(&CCamImage::get_Picture);
+        break;
+    case CamImageDispid::PicturesShown:
+    case CamImageDispid::UndecodedPictures:
+        if (get) {
+            VariantInit(result);
+            result->vt = VT_I4;
+            return member == CamImageDispid::PicturesShown ? get_PicturesShown(&result->lVal)
+                                                           : get_UndecodedPictures(&result->lVal);
         }
         break;
     case CamImageDispid::StopDownload:
@@ -506,9 +558,17 @@ void CCamImage::PreparePicture() {
     work.Clear();
     session->TakeFrame(work);
     if (work.Size() < 100) return; // no new picture: the last one is drawn again
-    if (!picture.Convert(work.Data(), work.Size(), rotate)) return;
+    // Stretched over a window smaller than the picture, it is decoded no larger than needed.
+    const QSize drawn = scaledDecoding && stretch && window ? window->size() : QSize();
+    if (!picture.Convert(work.Data(), work.Size(), rotate, drawn)) {
+        ++undecodedPictures;
+        return;
+    }
+    undecodedPictures = 0;
+    shownJpeg.Swap(work);
     ++picturesDrawn;
-    session->SetPictureReady(picture.DecodedWidth(), picture.DecodedHeight());
+    // OnSize carries the camera picture's own size, whatever it was decoded at.
+    session->SetPictureReady(picture.PictureWidth(), picture.PictureHeight());
 }
 
 void CCamImage::OnDraw(QPainter& painter, const QRect& client) {

@@ -64,6 +64,11 @@ public:
     HRESULT StartDownload() override;
     HRESULT get_PTZ_URL(BSTR* url) override;
     HRESULT put_PTZ_URL(BSTR url) override;
+    HRESULT get_ScaledDecoding(int32_t* scaled) override;
+    HRESULT put_ScaledDecoding(int32_t scaled) override;
+    HRESULT get_Picture(BSTR* jpeg) override;
+    HRESULT get_PicturesShown(int32_t* count) override;
+    HRESULT get_UndecodedPictures(int32_t* count) override;
 
     // IConnectionPointContainer
     HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
@@ -88,6 +93,8 @@ public:
 
     // From the control's window (UI thread).
     void OnDraw(QPainter& painter, const QRect& client);
+    // The picture shown (what it was decoded to), for tests and tools.
+    const DisplayPicture& ShownPicture() const { return picture; }
     void OnTimer(int id);
     void SendCameraCommand(const QPoint& tap, const QSize& client);
 
@@ -123,6 +130,7 @@ private:
     QString username;
     QString password;
     QString ptzUrl;
+    int32_t scaledDecoding = 0;
     uint32_t extentX = 5080;
     uint32_t extentY = 5080;
     bool dirty = false;
@@ -131,5 +139,7 @@ private:
     bool openPending = false;
     FrameBuffer work;
     DisplayPicture picture;
+    FrameBuffer shownJpeg; // the bytes of the picture shown
     int64_t picturesDrawn = 0;
+    int32_t undecodedPictures = 0; // in a row
 };

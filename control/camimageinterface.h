@@ -27,6 +27,10 @@ inline constexpr DISPID Password = 6;
 inline constexpr DISPID StopDownload = 7;
 inline constexpr DISPID StartDownload = 8;
 inline constexpr DISPID PTZ_URL = 9;
+inline constexpr DISPID ScaledDecoding = 10;
+inline constexpr DISPID Picture = 11;
+inline constexpr DISPID PicturesShown = 12;
+inline constexpr DISPID UndecodedPictures = 13;
 } // namespace CamImageDispid
 
 namespace CamImageEventDispid {
@@ -56,6 +60,17 @@ public:
     virtual HRESULT StartDownload() = 0;
     virtual HRESULT get_PTZ_URL(BSTR* url) = 0;
     virtual HRESULT put_PTZ_URL(BSTR url) = 0;
+    // Non-zero: a control drawn smaller than its pictures decodes them at the smallest scale of
+    // 1/2, 1/4 and 1/8 whose result still covers the drawn size. 0 (the default): whole size.
+    virtual HRESULT get_ScaledDecoding(int32_t* scaled) = 0;
+    virtual HRESULT put_ScaledDecoding(int32_t scaled) = 0;
+    // The picture shown, as the camera sent it: its JPEG bytes in a byte string
+    // (SysStringByteLen), or a null string while none is shown.
+    virtual HRESULT get_Picture(BSTR* jpeg) = 0;
+    // Pictures converted for drawing since the control was created.
+    virtual HRESULT get_PicturesShown(int32_t* count) = 0;
+    // Pictures in a row that could not be decoded; 0 again after one that could.
+    virtual HRESULT get_UndecodedPictures(int32_t* count) = 0;
 
 protected:
     ~ICamImage() = default;

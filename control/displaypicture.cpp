@@ -67,12 +67,20 @@ void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
     }
 }
 
-bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate) {
+bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSize drawn) {
     DecodeTarget target{this, rotate == 0 || rotate == 270, rotate == 90 || rotate == 270};
+    DecodeScale scale;
+    if (drawn.isValid()) {
+        // The cover size in the decoder's orientation.
+        scale.coverWidth = target.quarterTurn ? drawn.height() : drawn.width();
+        scale.coverHeight = target.quarterTurn ? drawn.width() : drawn.height();
+    }
     // The shown bitmap stays untouched until the new one is whole.
-    if (!DecodeJpegRows(jpeg, length, PixelOrder::BlueGreenRed, &target, &Prepare, &Row)) return false;
+    if (!DecodeJpegRows(jpeg, length, PixelOrder::BlueGreenRed, &target, &Prepare, &Row, &scale)) return false;
     if (target.quarterTurn) TurnStrip(target, target.stripStart, target.height);
 
+    pictureWidth = scale.pictureWidth;
+    pictureHeight = scale.pictureHeight;
     decodedWidth = target.width;
     decodedHeight = target.height;
     biWidth = target.quarterTurn ? decodedHeight : decodedWidth;

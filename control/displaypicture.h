@@ -14,10 +14,15 @@ class QPainter;
 
 class DisplayPicture {
 public:
-    // Converts one JPEG. False when it gives no picture; the previous one then stays.
-    bool Convert(const uint8_t* jpeg, size_t length, int rotate);
+    // Converts one JPEG. False when it gives no picture; the previous one then stays. With a
+    // drawn size (as it appears on screen, after the rotation), the picture is decoded at the
+    // smallest scale that still covers it.
+    bool Convert(const uint8_t* jpeg, size_t length, int rotate, QSize drawn = QSize());
 
     bool HasBitmap() const { return !bits.empty(); }
+    // The picture's own size, and the size it was decoded at (smaller when scaled).
+    int PictureWidth() const { return pictureWidth; }
+    int PictureHeight() const { return pictureHeight; }
     int DecodedWidth() const { return decodedWidth; }
     int DecodedHeight() const { return decodedHeight; }
     // The bitmap's size: the decoded size, exchanged for a quarter turn.
@@ -56,6 +61,8 @@ private:
     std::vector<uint8_t> converted; // rows of a picture that is turned a quarter, before the turn
     PictureBytes bits;              // the bitmap
     PictureBytes spare;             // the next bitmap, made beside the shown one
+    int pictureWidth = 0;
+    int pictureHeight = 0;
     int decodedWidth = 0;
     int decodedHeight = 0;
     int biWidth = 0;

@@ -76,7 +76,8 @@ void AttachMemorySource(j_decompress_ptr info, const uint8_t* bytes, size_t leng
 
 // Kept out of DecodeJpegRows so that nothing the jump could skip lives in its frame.
 bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, DecodeLimits& limits, const uint8_t* bytes,
-            size_t length, PixelOrder order, void* context, PrepareRows prepare, RowAddress row) {
+            size_t length, PixelOrder order, void* context, PrepareRows prepare, RowAddress row,
+            DecodeScale* scale) {
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&info);
         return false;
@@ -92,6 +93,14 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, DecodeLimits& li
     }
     // Colour and grey pictures both come out as three bytes a pixel, in the order asked for.
     info.out_color_space = order == PixelOrder::BlueGreenRed ? JCS_EXT_BGR : JCS_RGB;
+    if (scale) {
+        scale->pictureWidth = static_cast<int>(info.image_width);
+        scale->pictureHeight = static_cast<int>(info.image_height);
+        scale->denominator = ChooseScaleDenominator(scale->pictureWidth, scale->pictureHeight, scale->coverWidth,
+                                                    scale->coverHeight);
+        info.scale_num = 1;
+        info.scale_denom = static_cast<unsigned int>(scale->denominator);
+    }
     jpeg_start_decompress(&info);
     if (info.output_components != 3 ||
         !prepare(context, static_cast<int>(info.output_width), static_cast<int>(info.output_height))) {
@@ -109,8 +118,18 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, DecodeLimits& li
 
 } // namespace
 
+int ChooseScaleDenominator(int width, int height, int coverWidth, int coverHeight) {
+    if (coverWidth <= 0 || coverHeight <= 0) return 1;
+    for (int denominator : {8, 4, 2}) {
+        const int scaledWidth = (width + denominator - 1) / denominator;
+        const int scaledHeight = (height + denominator - 1) / denominator;
+        if (scaledWidth >= coverWidth && scaledHeight >= coverHeight) return denominator;
+    }
+    return 1;
+}
+
 bool DecodeJpegRows(const uint8_t* bytes, size_t length, PixelOrder order, void* context, PrepareRows prepare,
-                    RowAddress row) {
+                    RowAddress row, DecodeScale* scale) {
     if (!bytes || length == 0) return false;
     jpeg_decompress_struct info;
     ErrorManager errors;
@@ -119,7 +138,7 @@ bool DecodeJpegRows(const uint8_t* bytes, size_t length, PixelOrder order, void*
     errors.standard.output_message = SilentOutput;
     errors.message[0] = '\0';
     DecodeLimits limits(info);
-    if (Decode(info, errors, limits, bytes, length, order, context, prepare, row))
+    if (Decode(info, errors, limits, bytes, length, order, context, prepare, row, scale))
         return true;
     limits.LogRefusal();
     return false;

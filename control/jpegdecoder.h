@@ -22,5 +22,22 @@ bool DecodeJpeg(const uint8_t* bytes, size_t length, DecodedPicture& picture);
 enum class PixelOrder { RedGreenBlue, BlueGreenRed };
 using PrepareRows = bool (*)(void* context, int width, int height);
 using RowAddress = uint8_t* (*)(void* context, int y);
+
+// Decoding smaller than the picture: the caller names the size the result must still cover
+// (0, 0: the whole size), and learns the picture's own size and the scale used, 1/denominator.
+struct DecodeScale {
+    int coverWidth = 0;
+    int coverHeight = 0;
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    int denominator = 1;
+};
+
+// With a scale, the rows are the picture scaled down by the largest of 2, 4 and 8 (libjpeg's
+// DCT scaling, far cheaper than decoding whole and shrinking) that still covers the size named.
 bool DecodeJpegRows(const uint8_t* bytes, size_t length, PixelOrder order, void* context, PrepareRows prepare,
-                    RowAddress row);
+                    RowAddress row, DecodeScale* scale = nullptr);
+
+// The largest of 8, 4 and 2 by which a picture of width x height can be divided (each side
+// rounded up) and still be at least coverWidth x coverHeight; 1 when none can.
+int ChooseScaleDenominator(int width, int height, int coverWidth, int coverHeight);

@@ -45,6 +45,27 @@ BSTR SysAllocString(const char16_t* text) {
     return SysAllocStringLen(text, length);
 }
 
+BSTR SysAllocStringByteLen(const char* bytes, uint32_t length) {
+    // Room for a whole zero character after the bytes, whatever the length.
+    auto* block = static_cast<char*>(std::malloc(sizeof(BstrHeader) + static_cast<size_t>(length) + 2));
+    if (!block) return nullptr;
+    reinterpret_cast<BstrHeader*>(block)->bytes = length;
+    char* data = block + sizeof(BstrHeader);
+    if (bytes) {
+        std::memcpy(data, bytes, length);
+    } else {
+        std::memset(data, 0, length);
+    }
+    data[length] = '\0';
+    data[length + 1] = '\0';
+    return reinterpret_cast<BSTR>(data);
+}
+
+uint32_t SysStringByteLen(BSTR text) {
+    if (!text) return 0;
+    return reinterpret_cast<const BstrHeader*>(reinterpret_cast<const char*>(text) - sizeof(BstrHeader))->bytes;
+}
+
 void SysFreeString(BSTR text) {
     if (text) std::free(reinterpret_cast<char*>(text) - sizeof(BstrHeader));
 }

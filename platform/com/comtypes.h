@@ -64,6 +64,9 @@ BSTR SysAllocString(const char16_t* text);
 BSTR SysAllocStringLen(const char16_t* text, uint32_t length);
 void SysFreeString(BSTR text);
 uint32_t SysStringLen(BSTR text);
+// The same strings carrying bytes: the length counts bytes, and a zero follows them.
+BSTR SysAllocStringByteLen(const char* bytes, uint32_t length);
+uint32_t SysStringByteLen(BSTR text);
 
 // ---- variants for dispatch arguments
 inline constexpr VARTYPE VT_EMPTY = 0;

@@ -498,4 +498,82 @@ TEST_F(ControlTest, DispatchReachesEveryMemberByItsIdentifier) {
     EXPECT_EQ(control->Invoke(42, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), DISP_E_MEMBERNOTFOUND);
 }
 
+TEST_F(ControlTest, ScaledDecodingDecodesNoLargerThanThePictureIsDrawn) {
+    InProcessCamsim camera; // 640x480
+    host.resize(160, 120);
+    MakeControl();
+    control->put_Stretch(1);
+    control->put_ScaledDecoding(1);
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnSize 640 480")); // the camera's own size, whatever it is decoded at
+    ASSERT_TRUE(PumpUntil([&] { return PicturesDrawn() >= 3; }));
+    EXPECT_EQ(control->ShownPicture().DecodedWidth(), 160); // a quarter covers 160x120 exactly
+    EXPECT_EQ(control->ShownPicture().DecodedHeight(), 120);
+    EXPECT_EQ(control->ShownPicture().PictureWidth(), 640);
+
+    host.resize(161, 120); // a quarter no longer covers it: a half
+    ASSERT_TRUE(PumpUntil([&] { return control->ShownPicture().DecodedWidth() == 320; }));
+    control->put_Rotate(90); // drawn 161x120 turned: 120x161 of the decoded picture
+    ASSERT_TRUE(PumpUntil([&] { return control->ShownPicture().BitmapWidth() == 240; }));
+    control->put_Stretch(0); // drawn at its own size
+    ASSERT_TRUE(PumpUntil([&] { return control->ShownPicture().DecodedWidth() == 640; }));
+    control->put_Stretch(1);
+    ASSERT_TRUE(PumpUntil([&] { return control->ShownPicture().DecodedWidth() == 320; }));
+    VARIANT off;
+    VariantInit(&off);
+    off.vt = VT_I4;
+    off.lVal = 0;
+    DISPPARAMS put{&off, nullptr, 1, 0};
+    ASSERT_EQ(control->Invoke(CamImageDispid::ScaledDecoding, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr,
+                              nullptr, nullptr),
+              S_OK);
+    int32_t scaled = 1;
+    control->get_ScaledDecoding(&scaled);
+    EXPECT_EQ(scaled, 0); // the default, and off again
+    ASSERT_TRUE(PumpUntil([&] { return control->ShownPicture().DecodedWidth() == 640; }));
+}
+
+TEST_F(ControlTest, ThePictureShownIsKeptAsSentAndUndecodablePicturesAreCounted) {
+    camsim::CameraConfig config;
+    config.fps = 5;
+    InProcessCamsim camera(config);
+    MakeControl();
+    BSTR jpeg = reinterpret_cast<BSTR>(1);
+    control->get_Picture(&jpeg);
+    EXPECT_EQ(jpeg, nullptr); // none shown yet
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return PicturesDrawn() >= 1; }));
+    int32_t shown = 0;
+    control->get_PicturesShown(&shown);
+    EXPECT_GE(shown, 1);
+    ASSERT_EQ(control->get_Picture(&jpeg), S_OK);
+    const std::string bytes(reinterpret_cast<const char*>(jpeg), SysStringByteLen(jpeg));
+    SysFreeString(jpeg);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\xFF\xD9");
+    EXPECT_NE(camera.Server().Requests().All().at(0).body.find(bytes), std::string::npos);
+
+    camsim::CameraConfig broken = FastCamera();
+    broken.faults.corrupt = true;
+    InProcessCamsim corrupt(broken);
+    ASSERT_EQ(PutUrl(corrupt.Url(kStream)), S_OK);
+    int32_t undecoded = 0;
+    ASSERT_TRUE(PumpUntil([&] {
+        control->get_UndecodedPictures(&undecoded);
+        return undecoded >= 3;
+    }));
+    int32_t shownAfter = 0;
+    control->get_PicturesShown(&shownAfter);
+    control->get_Picture(&jpeg);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(jpeg), SysStringByteLen(jpeg)).toStdString(), bytes)
+        << "the last good picture stays";
+    SysFreeString(jpeg);
+
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK); // one good picture and the count is 0 again
+    ASSERT_TRUE(PumpUntil([&] {
+        control->get_UndecodedPictures(&undecoded);
+        return undecoded == 0 && PicturesDrawn() > shownAfter;
+    }));
+}
+
 } // namespace

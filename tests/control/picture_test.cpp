@@ -224,4 +224,36 @@ TEST(DisplayPictureTest, QuarterTurnsExchangeTheBitmapSizeButNotThePictureSize) 
     EXPECT_TRUE(display.HasBitmap());
 }
 
+TEST(DecodeScaleTest, TheSmallestScaleThatStillCoversTheDrawnSize) {
+    EXPECT_EQ(ChooseScaleDenominator(640, 480, 160, 120), 4);
+    EXPECT_EQ(ChooseScaleDenominator(640, 480, 161, 120), 2);
+    EXPECT_EQ(ChooseScaleDenominator(640, 480, 80, 60), 8);
+    EXPECT_EQ(ChooseScaleDenominator(640, 480, 1, 1), 8);
+    EXPECT_EQ(ChooseScaleDenominator(640, 480, 320, 241), 1);
+    EXPECT_EQ(ChooseScaleDenominator(641, 481, 81, 61), 8); // sides are rounded up: 81x61
+    EXPECT_EQ(ChooseScaleDenominator(640, 480, 0, 0), 1);    // no size: whole
+
+    const std::string jpeg = PatternJpeg(640, 480);
+    DisplayPicture display;
+    // Drawn 120 wide and 160 high, turned a quarter: a quarter of the picture covers it.
+    ASSERT_TRUE(display.Convert(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), 90, QSize(120, 160)));
+    EXPECT_EQ(display.DecodedWidth(), 160);
+    EXPECT_EQ(display.DecodedHeight(), 120);
+    EXPECT_EQ(display.BitmapWidth(), 120);
+    EXPECT_EQ(display.PictureWidth(), 640);
+    EXPECT_EQ(display.PictureHeight(), 480);
+    // Scaled, each field is where the turn puts it.
+    QImage target(120, 160, QImage::Format_RGB888);
+    QPainter painter(&target);
+    display.Draw(painter, target.rect(), true);
+    painter.end();
+    const TestPattern pattern(640, 480, camsim::Scene());
+    for (const auto field : {TestPattern::Field::TopLeft, TestPattern::Field::TopRight,
+                             TestPattern::Field::BottomLeft, TestPattern::Field::BottomRight}) {
+        const camsim::Point p = pattern.SamplePoint(field);
+        const QPoint turned((480 - 1 - p.y) / 4, p.x / 4);
+        EXPECT_TRUE(Near(target.pixel(turned), TestPattern::FieldColour(field))) << turned.x() << "," << turned.y();
+    }
+}
+
 } // namespace

@@ -6,8 +6,84 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <new>
 #include <cstring>
+#include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+constexpr int kStripPixelBytes = 4; // blue, green, red and a byte of no meaning
+// How many bitmap rows ahead of the ones being written are fetched into the cache: the rows a
+// strip writes are far apart, and each write would otherwise wait for its row to arrive.
+constexpr int kFetchAheadRows = 8;
+
+// Copies the pixels of column x of count strip rows, in the order of rows, to one bitmap row.
+void TurnColumn(const uint8_t* const* rows, int count, int x, uint8_t* out) {
+    const size_t column = static_cast<size_t>(x) * kStripPixelBytes;
+    for (int k = 0; k < count; ++k, out += 3) std::memcpy(out, rows[k] + column, 3);
+}
+
+#if defined(__SSE2__)
+// Four pixels of four bytes as twelve bytes of three, followed by four zero bytes.
+inline __m128i Pack(__m128i four) {
+    // In each half, the first pixel's three bytes and the second's after them: six bytes.
+    const __m128i first = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
+    const __m128i second =
+        _mm_set_epi32(0x0000FFFF, static_cast<int>(0xFF000000), 0x0000FFFF, static_cast<int>(0xFF000000));
+    const __m128i pairs = _mm_or_si128(_mm_and_si128(four, first), _mm_and_si128(_mm_srli_epi64(four, 8), second));
+    const __m128i lowSix = _mm_set_epi32(0, 0, 0x0000FFFF, -1);
+    const __m128i nextSix = _mm_set_epi32(0, -1, static_cast<int>(0xFFFF0000), 0);
+    return _mm_or_si128(_mm_and_si128(pairs, lowSix), _mm_and_si128(_mm_srli_si128(pairs, 2), nextSix));
+}
+
+// The pixels k to k + 3 of four columns: the rows of the block turned, one register a column.
+struct Block {
+    __m128i column[4];
+};
+
+inline Block TurnBlock(const uint8_t* const* rows, int k, size_t at) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + at));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 1] + at));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 2] + at));
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 3] + at));
+    const __m128i ab0 = _mm_unpacklo_epi32(a, b);
+    const __m128i ab1 = _mm_unpackhi_epi32(a, b);
+    const __m128i cd0 = _mm_unpacklo_epi32(c, d);
+    const __m128i cd1 = _mm_unpackhi_epi32(c, d);
+    return {{_mm_unpacklo_epi64(ab0, cd0), _mm_unpackhi_epi64(ab0, cd0), _mm_unpacklo_epi64(ab1, cd1),
+             _mm_unpackhi_epi64(ab1, cd1)}};
+}
+
+// Columns x to x + 3 of count strip rows into four bitmap rows: sixteen pixels of a column
+// (48 bytes) at a time as three whole 16-byte stores, the rest one pixel at a time.
+void TurnFourColumns(const uint8_t* const* rows, int count, int x, uint8_t* out, int outStride) {
+    uint8_t* const to[4] = {out, out + outStride, out + 2 * outStride, out + 3 * outStride};
+    const size_t at = static_cast<size_t>(x) * kStripPixelBytes;
+    int k = 0;
+    for (; k + 16 <= count; k += 16) {
+        const Block b0 = TurnBlock(rows, k, at);
+        const Block b1 = TurnBlock(rows, k + 4, at);
+        const Block b2 = TurnBlock(rows, k + 8, at);
+        const Block b3 = TurnBlock(rows, k + 12, at);
+        for (int j = 0; j < 4; ++j) {
+            const __m128i p0 = Pack(b0.column[j]);
+            const __m128i p1 = Pack(b1.column[j]);
+            const __m128i p2 = Pack(b2.column[j]);
+            const __m128i p3 = Pack(b3.column[j]);
+            auto* run = reinterpret_cast<__m128i*>(to[j] + static_cast<size_t>(k) * 3);
+            _mm_storeu_si128(run, _mm_or_si128(p0, _mm_slli_si128(p1, 12)));
+            _mm_storeu_si128(run + 1, _mm_or_si128(_mm_srli_si128(p1, 4), _mm_slli_si128(p2, 8)));
+            _mm_storeu_si128(run + 2, _mm_or_si128(_mm_srli_si128(p2, 8), _mm_slli_si128(p3, 4)));
+        }
+    }
+    for (int j = 0; j < 4; ++j) TurnColumn(rows + k, count - k, x + j, to[j] + static_cast<size_t>(k) * 3);
+}
+#endif
+
+} // namespace
 
 bool DisplayPicture::Prepare(void* context, int width, int height) {
     auto* t = static_cast<DecodeTarget*>(context);
@@ -17,7 +93,11 @@ bool DisplayPicture::Prepare(void* context, int width, int height) {
     DisplayPicture& p = *t->picture;
     try {
         if (t->quarterTurn) {
-            p.converted.resize(static_cast<size_t>(t->stride) * kStripRows);
+            // An odd number of cache lines a row, so that the strip's rows fall on different
+            // cache sets when a column is read down them.
+            t->stripStride = (width * kStripPixelBytes + 63) / 64 * 64;
+            if (t->stripStride / 64 % 2 == 0) t->stripStride += 64;
+            p.converted.resize(static_cast<size_t>(t->stripStride) * kStripRows);
             p.spare.resize(static_cast<size_t>(RowBytes(height)) * width);
         } else {
             p.spare.resize(static_cast<size_t>(t->stride) * height);
@@ -39,7 +119,7 @@ uint8_t* DisplayPicture::Row(void* context, int y) {
         p.TurnStrip(*t, t->stripStart, y);
         t->stripStart = y;
     }
-    return p.converted.data() + static_cast<size_t>(y - t->stripStart) * t->stride;
+    return p.converted.data() + static_cast<size_t>(y - t->stripStart) * t->stripStride;
 }
 
 void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
@@ -55,16 +135,24 @@ void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
     for (int k = 0; k < count; ++k) {
         const int convertedRow = first + count - 1 - k;
         const int y = t.reverseRows ? t.height - 1 - convertedRow : convertedRow;
-        rows[k] = converted.data() + static_cast<size_t>(y - start) * t.stride;
+        rows[k] = converted.data() + static_cast<size_t>(y - start) * t.stripStride;
     }
     uint8_t* out = spare.data() + static_cast<size_t>(t.height - 1 - (first + count - 1)) * 3;
-    for (int r = 0; r < t.width; ++r, out += bitsStride) {
-        const size_t column = static_cast<size_t>(r) * 3;
-        uint8_t* pixel = out;
-        for (int k = 0; k < count; ++k, pixel += 3) {
-            std::memcpy(pixel, rows[k] + column, 3);
+    int x = 0;
+#if defined(__SSE2__)
+    const int runBytes = count * 3;
+    for (; x + 4 <= t.width; x += 4) {
+        if (x + kFetchAheadRows + 4 <= t.width) {
+            for (int j = kFetchAheadRows; j < kFetchAheadRows + 4; ++j) {
+                const char* run = reinterpret_cast<const char*>(out + static_cast<size_t>(x + j) * bitsStride);
+                for (int b = 0; b < runBytes; b += 64) _mm_prefetch(run + b, _MM_HINT_T0);
+                _mm_prefetch(run + runBytes - 1, _MM_HINT_T0);
+            }
         }
+        TurnFourColumns(rows, count, x, out + static_cast<size_t>(x) * bitsStride, bitsStride);
     }
+#endif
+    for (; x < t.width; ++x) TurnColumn(rows, count, x, out + static_cast<size_t>(x) * bitsStride);
 }
 
 bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSize drawn) {
@@ -76,7 +164,8 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
         scale.coverHeight = target.quarterTurn ? drawn.width() : drawn.height();
     }
     // The shown bitmap stays untouched until the new one is whole.
-    if (!DecodeJpegRows(jpeg, length, PixelOrder::BlueGreenRed, &target, &Prepare, &Row, &scale)) return false;
+    const PixelOrder order = target.quarterTurn ? PixelOrder::BlueGreenRedPadded : PixelOrder::BlueGreenRed;
+    if (!DecodeJpegRows(jpeg, length, order, &target, &Prepare, &Row, &scale)) return false;
     if (target.quarterTurn) TurnStrip(target, target.stripStart, target.height);
 
     pictureWidth = scale.pictureWidth;

@@ -39,19 +39,20 @@ public:
     static int RowBytes(int width) { return ((width * 24 + 31) / 32) * 4; }
 
 private:
-    static constexpr int kStripRows = 16;
+    static constexpr int kStripRows = 32;
 
     // Where the decoder puts its rows: blue-green-red, padded, bottom-up for 0 and 270. For a
-    // quarter turn the rows go through a strip of kStripRows rows that is turned into the bitmap
-    // each time it is full, while it is still in the cache.
+    // quarter turn the rows, four bytes a pixel, go through a strip of kStripRows rows that is
+    // turned into the bitmap each time it is full, while it is still in the cache.
     struct DecodeTarget {
         DisplayPicture* picture;
         bool reverseRows;
         bool quarterTurn;
         int width = 0;
         int height = 0;
-        int stride = 0;
-        int stripStart = 0; // the decoded row the strip's first row is
+        int stride = 0;      // of the bitmap's rows, unturned
+        int stripStride = 0; // of the strip's rows
+        int stripStart = 0;  // the decoded row the strip's first row is
     };
     static bool Prepare(void* context, int width, int height);
     static uint8_t* Row(void* context, int y);

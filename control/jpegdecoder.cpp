@@ -91,8 +91,11 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, DecodeLimits& li
         jpeg_destroy_decompress(&info);
         return false;
     }
-    // Colour and grey pictures both come out as three bytes a pixel, in the order asked for.
-    info.out_color_space = order == PixelOrder::BlueGreenRed ? JCS_EXT_BGR : JCS_RGB;
+    // Colour and grey pictures both come out as three (or four) bytes a pixel, in the order asked for.
+    const int components = order == PixelOrder::BlueGreenRedPadded ? 4 : 3;
+    info.out_color_space = order == PixelOrder::RedGreenBlue  ? JCS_RGB
+                           : order == PixelOrder::BlueGreenRed ? JCS_EXT_BGR
+                                                               : JCS_EXT_BGRX;
     if (scale) {
         scale->pictureWidth = static_cast<int>(info.image_width);
         scale->pictureHeight = static_cast<int>(info.image_height);
@@ -102,7 +105,7 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, DecodeLimits& li
         info.scale_denom = static_cast<unsigned int>(scale->denominator);
     }
     jpeg_start_decompress(&info);
-    if (info.output_components != 3 ||
+    if (info.output_components != components ||
         !prepare(context, static_cast<int>(info.output_width), static_cast<int>(info.output_height))) {
         jpeg_destroy_decompress(&info);
         return false;

@@ -1,6 +1,9 @@
 // Decoding and converting one camera picture for drawing (decode, byte swap, row order, padded
-// bitmap) beside a bare libjpeg-turbo decode of the same bytes to RGB.
-//   build/bench/control/decode_bench
+// bitmap, the quarter turns) beside a bare libjpeg-turbo decode of the same bytes to RGB, and
+// the scaled decoding of a picture drawn at a half and a quarter of its size. Each round times
+// the bare decode and the conversion one after the other, so that a busy machine slows both
+// alike; the ratio printed is the median of the rounds' ratios.
+//   build/bench/control/decode_bench [rounds]          (default 201)
 
 #include "control/displaypicture.h"
 
@@ -12,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -36,32 +40,56 @@ void BareDecode(const std::string& jpeg, std::vector<uint8_t>& out) {
 }
 
 template <typename Work>
-double MedianMicroseconds(Work work, int rounds) {
-    std::vector<double> times;
+double Microseconds(Work work) {
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct Figures {
+    double bare = 0;
+    double converted = 0;
+    double ratio = 0;
+};
+
+// The bare decode and the conversion, round by round.
+Figures Compare(const std::string& jpeg, int rotate, QSize drawn, int rounds) {
+    std::vector<uint8_t> out;
+    DisplayPicture display;
+    std::vector<double> bare, converted, ratios;
     for (int i = 0; i < rounds; ++i) {
-        const auto start = Clock::now();
-        work();
-        times.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+        bare.push_back(Microseconds([&] { BareDecode(jpeg, out); }));
+        converted.push_back(Microseconds(
+            [&] { display.Convert(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), rotate, drawn); }));
+        ratios.push_back(converted.back() / bare.back());
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return {Median(bare), Median(converted), Median(ratios)};
 }
 
 } // namespace
 
-int main() {
-    for (const auto [width, height] : {std::pair{640, 480}, std::pair{1280, 960}}) {
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(11, std::atoi(argv[1])) : 201;
+    for (const auto& [width, height] : {std::pair{640, 480}, std::pair{1280, 960}}) {
         const camsim::TestPattern pattern(width, height, camsim::Scene());
         const std::vector<uint8_t> rgb = pattern.Render();
         const std::string jpeg = camsim::EncodeJpeg(rgb.data(), width, height, false);
-        std::vector<uint8_t> out;
-        DisplayPicture display;
-        const double bare = MedianMicroseconds([&] { BareDecode(jpeg, out); }, 101);
-        for (int rotate : {0, 90}) {
-            const double full = MedianMicroseconds(
-                [&] { display.Convert(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), rotate); }, 101);
-            std::printf("%4dx%-4d rotate %3d: bare decode %7.0f us, decode and conversion %7.0f us, ratio %.2f\n",
-                        width, height, rotate, bare, full, full / bare);
+        for (int rotate : {0, 90, 180, 270}) {
+            const Figures f = Compare(jpeg, rotate, QSize(), rounds);
+            std::printf("%4dx%-4d rotate %3d: bare decode %7.0f us, decode and conversion %7.0f us, ratio %.2f%s\n",
+                        width, height, rotate, f.bare, f.converted, f.ratio,
+                        rotate % 180 == 0 ? "" : f.ratio <= 1.3 ? "  (target 1.3: met)" : "  (target 1.3: MISSED)");
+        }
+        for (int denominator : {2, 4}) {
+            const QSize drawn(width / denominator, height / denominator);
+            const Figures f = Compare(jpeg, 0, drawn, rounds);
+            std::printf("%4dx%-4d drawn %dx%d, scaled decoding: %7.0f us, ratio to the bare whole decode %.2f\n", width,
+                        height, drawn.width(), drawn.height(), f.converted, f.ratio);
         }
     }
     return 0;

@@ -209,6 +209,20 @@ INSTANTIATE_TEST_SUITE_P(Rotations, RotationTest,
                          ::testing::Values(RotationCase{0, 0}, RotationCase{90, 1}, RotationCase{180, 2},
                                            RotationCase{270, 3}));
 
+TEST(DisplayPictureTest, QuarterTurnsOfAnySizeArePixelExact) {
+    // Sizes that leave parts of the turning blocks over: columns, strip rows, and a last strip.
+    for (const QSize size : {QSize(99, 77), QSize(13, 53), QSize(640, 33)}) {
+        const std::string jpeg = PatternJpeg(size.width(), size.height());
+        DecodedPicture picture;
+        ASSERT_TRUE(Decode(jpeg, picture));
+        for (int turns : {1, 3}) {
+            const QImage expected = AsImage(picture).transformed(QTransform().rotate(90.0 * turns));
+            EXPECT_EQ(Drawn(jpeg, 90 * turns, false, expected.size()), expected)
+                << size.width() << "x" << size.height();
+        }
+    }
+}
+
 TEST(DisplayPictureTest, QuarterTurnsExchangeTheBitmapSizeButNotThePictureSize) {
     const std::string jpeg = PatternJpeg(320, 240);
     DisplayPicture display;

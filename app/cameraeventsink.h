@@ -1,7 +1,8 @@
 #pragma once
-// The camera view's sink for the stream control's events: each event becomes a private message
-// posted to the view, so that the view handles it on its own thread after its current handler.
-// Events arrive on the control's threads; nothing here touches the view but the posting.
+// The sink for a stream control's events (the camera view's, a grid tile's): each event becomes
+// a private message posted to its window, so that the window handles it on its own thread after
+// its current handler. Events arrive on the control's threads; nothing here touches the window
+// but the posting.
 
 #include "platform/com/comtypes.h"
 

@@ -1,15 +1,14 @@
 #include "app/cameraview.h"
 
-#include "app/authorizationdlg.h"
-#include "app/cameraeventsink.h"
-#include "app/mainframe.h"
+#include "app/cameraconnection.h"
+#include "app/commandbar.h"
+#include "app/picturefile.h"
 #include "app/resource.h"
 #include "app/zelppcapp.h"
 
 #include "control/camimageinterface.h"
 #include "foundation/log.h"
 #include "foundation/text.h"
-#include "platform/com/runtime.h"
 #include "platform/kernel/tick.h"
 #include "platform/ui/controlhost.h"
 #include "platform/ui/inputpanel.h"
@@ -18,6 +17,7 @@
 #include "platform/ui/windowtimers.h"
 #include "settings/settingsstore.h"
 
+#include <QDateTime>
 #include <QKeyEvent>
 
 #include <mutex>
@@ -47,6 +47,7 @@ constexpr uint32_t kSwitchTickMs = 100;
 constexpr uint32_t kCommandWaitMs = 5000;
 constexpr int kZoomStep = 2500;
 constexpr char16_t kAgent[] = u"ZelPPC";
+constexpr char16_t kFailed[] = u"CameraView::OnConnectionFailed";
 
 const char16_t* WideOrNull(const QString& text) {
     return text.isEmpty() ? nullptr : reinterpret_cast<const char16_t*>(text.utf16());
@@ -58,54 +59,33 @@ void SetHelpAnchor(const QString& anchor) {
 
 } // namespace
 
-CameraView::CameraView(MainFrame* mainFrame)
-    : View(mainFrame), frame(mainFrame), viewSettings(Settings().GetNode("/View")),
+CameraView::CameraView(QWidget* parent, ViewFrame& viewFrame)
+    : View(parent), frame(viewFrame), viewSettings(Settings().GetNode("/View")),
       timers(new WindowTimers([this](int id) { OnTimer(id); }, this)) {
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     QPalette background = palette();
     background.setColor(QPalette::Window, Qt::black);
     setPalette(background);
-    CreateControl();
+    stream = std::make_unique<CameraConnection>(this, u"CameraView::OnCreate");
+    controlCreated = stream->Created();
 }
 
 CameraView::~CameraView() {
-    if (myCameraImage) myCameraImage->StopDownload(); // no event of the control comes after this
     CloseCommandConnection();
-    eventSink.reset();
-    if (hostWindow) {
-        hostWindow->DetachControl();
-        delete hostWindow;
-    }
-    SafeRelease(myCameraImage);
+    stream.reset(); // stops the stream: no event of the control comes after this
 }
 
-void CameraView::CreateControl() {
-    controlCreated = false;
-    hostWindow = new ControlHost(this);
-    hostWindow->setObjectName(QStringLiteral("CameraView"));
-    hostWindow->setWindowTitle(QStringLiteral("CameraView"));
-    const HRESULT result = CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage,
-                                            reinterpret_cast<void**>(&myCameraImage));
-    if (FAILED(result)) {
-        const QString text =
-            QString::asprintf("myCameraImage.CoCreateInstance(CLSID_CamImage) returned error code 0x%X", static_cast<uint32_t>(result));
-        LogError(u"CameraView::OnCreate", "%S", Wide(text));
-        MessageBox(this, text, LoadResText(Str::AppTitle), MB_OK);
-        myCameraImage = nullptr;
-        return;
-    }
-    if (FAILED(hostWindow->AttachControl(myCameraImage))) {
-        LogError(u"CameraView::OnCreate", "Could not attach Camera Control to window");
-        return;
-    }
-    eventSink = std::make_unique<CameraEventSink>(this);
-    if (!eventSink->Connect(myCameraImage)) {
-        LogError(u"CameraView::OnCreate", "Could not connect to the Camera Control's events");
-        return;
-    }
-    LogState(u"CameraView::OnCreate", "Camera Control instance created");
-    controlCreated = true;
+ControlHost* CameraView::HostWindow() const {
+    return stream->HostWindow();
+}
+
+ICamImage* CameraView::Control() const {
+    return stream->Control();
+}
+
+QString CameraView::StatusText() const {
+    return stream->ShownStatus();
 }
 
 void CameraView::SetItem(const QString& path) {
@@ -115,16 +95,15 @@ void CameraView::SetItem(const QString& path) {
 
 // ---- small helpers
 
-void CameraView::PutText(HRESULT (ICamImage::*setter)(char16_t*), const QString& text) {
-    BSTR value = text.isNull() ? nullptr
-                               : SysAllocStringLen(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                   static_cast<uint32_t>(text.size()));
-    (myCameraImage->*setter)(value);
-    SysFreeString(value);
+void CameraView::SetTitle(const QString& newTitle) {
+    title = newTitle;
+    timers->KillTimer(kNoticeTimer);
+    frame.MainWindow()->setWindowTitle(title);
 }
 
-void CameraView::SetTitle(const QString& title) {
-    frame->setWindowTitle(title);
+void CameraView::ShowNotice(const QString& notice) {
+    frame.MainWindow()->setWindowTitle(notice);
+    timers->SetTimer(kNoticeTimer, kNoticeMs);
 }
 
 void CameraView::ShowWaitCursor() {
@@ -137,8 +116,7 @@ void CameraView::RemoveWaitCursor() {
 }
 
 int CameraView::EffectiveRotation() const {
-    if (!camera.rotation.isEmpty()) return (camera.rotation.toInt() + viewRotation) % 360;
-    return viewRotation;
+    return CameraConnection::EffectiveRotation(camera, viewRotation);
 }
 
 bool CameraView::HasPtz() const {
@@ -156,36 +134,25 @@ bool CameraView::IsSwitchTimerRunning() const {
     return switchTimer;
 }
 
-QString CameraView::FailureUrlOrAddress() const {
-    return camera.type == QLatin1String("LiveSite") ? camera.GetURL() : camera.address;
-}
-
 // ---- connecting
 
 void CameraView::ConnectCamera() {
     timers->KillTimer(kWatchdogTimer);
-    hostWindow->hide();
+    HostWindow()->hide();
     imageWidth = imageHeight = 0;
     currentName = camera.name;
-    myCameraImage->put_Rotate(static_cast<int16_t>(EffectiveRotation()));
-    myCameraImage->put_Stretch(actualSize ? 0 : 1);
-    PutText(&ICamImage::put_Username, camera.userName);
-    PutText(&ICamImage::put_Password, camera.password);
-    if (HasPtz()) {
-        PutText(&ICamImage::put_PTZ_URL, QStringLiteral("/vexo-cgi/com/ptz.cgi?") + SourcePrefix() +
-                                              QStringLiteral("imagewidth=%d&imageheight=%d&center=%d,%d"));
-        if (OpenCommandConnection()) SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on"));
-    } else {
-        PutText(&ICamImage::put_PTZ_URL, QString());
-    }
+    const bool ptz = HasPtz();
+    stream->Prepare(camera, EffectiveRotation(), !actualSize,
+                    ptz ? QStringLiteral("/vexo-cgi/com/ptz.cgi?") + SourcePrefix() +
+                              QStringLiteral("imagewidth=%d&imageheight=%d&center=%d,%d")
+                        : QString());
+    if (ptz && OpenCommandConnection()) SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on"));
     connected = true;
     ShowWaitCursor();
     SetTitle(FormatText(LoadResText(Str::ConnectingTo), {currentName}));
     const QString url = camera.GetURL();
     LogState(u"CameraView::ConnectCamera", "Connect to '%S' '%S'", Wide(camera.name), Wide(url));
-    // An empty URL goes as a missing one, which the control reports as a failed connection
-    // (an empty one it refuses without a word, and the view would wait for ever).
-    PutText(&ICamImage::put_URL, url.isEmpty() ? QString() : url);
+    stream->Open(url);
     if (autoSwitch) StartSwitchTimer();
 }
 
@@ -195,14 +162,14 @@ void CameraView::ReconnectCamera() {
     LogTrace(u"CameraView::ReconnectCamera", "Reconnect to '%S' '%S'", Wide(camera.name), Wide(camera.GetURL()));
     connected = true;
     ShowWaitCursor();
-    myCameraImage->StartDownload();
+    stream->Reconnect();
     if (HasPtz()) OpenCommandConnection();
 }
 
 void CameraView::DisconnectCamera() {
     LogTrace(u"CameraView::DisconnectCamera", "Disconnect from '%S'", Wide(camera.name));
     connected = false;
-    myCameraImage->StopDownload();
+    stream->Disconnect();
     CloseCommandConnection();
 }
 
@@ -218,7 +185,7 @@ void CameraView::OnActivateView(bool activate, View* activated, View* deactivate
         SetHelpAnchor(QStringLiteral("view"));
         setFocus();
         if (!connected && streamStarted) {
-            hostWindow->hide();
+            HostWindow()->hide();
             PostMessage(this, WM_USER + Message::Reconnect);
         } else {
             timers->SetTimer(kWatchdogTimer, kWatchdogMs);
@@ -229,7 +196,7 @@ void CameraView::OnActivateView(bool activate, View* activated, View* deactivate
     timers->KillTimer(kWatchdogTimer);
     StopSwitchTimer(); // also while a switch was between two members
     if (connected) {
-        hostWindow->hide();
+        HostWindow()->hide();
         connected = false;
         DisconnectCamera();
         CloseCommandConnection();
@@ -248,7 +215,9 @@ void CameraView::OnTimer(int id) {
         if (now - lastSwitchTick < static_cast<uint32_t>(displayTime) * 1000u) return;
         PostCommand(this, Command::ViewNextCamera);
         lastSwitchTick = now;
+        return;
     }
+    if (id == kNoticeTimer) SetTitle(title);
 }
 
 void CameraView::StartSwitchTimer() {
@@ -288,10 +257,11 @@ void CameraView::OnStreamStarted() {
     timers->KillTimer(kWatchdogTimer);
     SetTitle(currentName);
     RemoveWaitCursor();
-    hostWindow->setGeometry(0, 0, 1, 1); // its real size comes with the picture size
-    hostWindow->show();
+    HostWindow()->setGeometry(0, 0, 1, 1); // its real size comes with the picture size
+    HostWindow()->show();
     streamStarted = true;
     lastSwitchTick = GetTickCount();
+    stream->StreamStarted();
 }
 
 void CameraView::Relayout(int width, int height) {
@@ -320,13 +290,13 @@ void CameraView::Relayout(int width, int height) {
             w = static_cast<int16_t>(static_cast<int>(clientHeight * aspect));
         }
     }
-    hostWindow->setGeometry(0, 0, w, h);
-    hostWindow->repaint();
+    HostWindow()->setGeometry(0, 0, w, h);
+    HostWindow()->repaint();
 }
 
 void CameraView::resizeEvent(QResizeEvent* event) {
     View::resizeEvent(event);
-    if (imageWidth > 0 && hostWindow->isVisible()) Relayout(imageWidth, imageHeight);
+    if (imageWidth > 0 && HostWindow()->isVisible()) Relayout(imageWidth, imageHeight);
 }
 
 void CameraView::OnConnectionBroken(int status, int second) {
@@ -363,61 +333,21 @@ void CameraView::OnConnectionFailed(int status, int second) {
         StopSwitchTimer();
         connected = false;
         streamStarted = false;
-        QString text;
-        switch (status) {
-        case 401: {
-            LogTrace(u"CameraView::OnConnectionFailed", "Authentication error");
-            AuthorizationDlg dialog(this);
-            dialog.userName = camera.userName;
-            dialog.password = camera.password;
-            if (dialog.DoModal() == IDOK) {
-                if (!dialog.userName.isEmpty()) {
-                    LogTrace(u"CameraView::OnConnectionFailed", "Using Password");
-                    PutText(&ICamImage::put_Username, dialog.userName);
-                    PutText(&ICamImage::put_Password, dialog.password);
-                }
-                if (dialog.save) {
-                    LogTrace(u"CameraView::OnConnectionFailed", "Saving Password");
-                    camera.userName = dialog.userName;
-                    camera.password = dialog.password;
-                    // Into the item shown: for a camera switch, the member that asked.
-                    const Node item = Settings().GetNode(currentItemPath);
-                    item.SetValue("UserName", Data(camera.userName));
-                    item.SetValue("Password", Data(camera.password));
-                    if (ZelPPCApp* app = ZelPPCApp::Instance()) app->SaveSettings();
-                }
+        stream->StreamEnded();
+        if (status == 401) {
+            LogTrace(kFailed, "Authentication error");
+            // Into the item shown: for a camera switch, the member that asked.
+            if (stream->AskForCredentials(this, camera, currentItemPath, kFailed)) {
                 PostMessage(this, WM_USER + Message::Reconnect);
             } else {
-                PostCommand(frame, Command::ViewCameras);
+                PostCommand(frame.MainWindow(), Command::ViewCameras);
             }
             SetHelpAnchor(QStringLiteral("view"));
             SHSipPreference(this, SIP_FORCEDOWN);
-            break;
-        }
-        case 404:
-            LogTrace(u"CameraView::OnConnectionFailed", "Page not found");
-            text = camera.type == QLatin1String("LiveSite")
-                       ? FormatText(LoadResText(Str::StreamNotFoundUrl), {camera.name, camera.GetURL()})
-                       : FormatText(LoadResText(Str::StreamNotFoundAddress), {camera.name, camera.address});
-            break;
-        case 4:
-            LogTrace(u"CameraView::OnConnectionFailed", "Network error");
-            text = LoadResText(Str::NoNetwork);
-            break;
-        case 5:
-            LogTrace(u"CameraView::OnConnectionFailed", "Image parse error");
-            text = LoadResText(Str::StreamNotDisplayed);
-            break;
-        default:
-            LogTrace(u"CameraView::OnConnectionFailed", "Unkown error");
-            text = camera.type == QLatin1String("LiveSite")
-                       ? FormatText(LoadResText(Str::CannotConnectUrl), {camera.name, camera.GetURL()})
-                       : FormatText(LoadResText(Str::CannotConnectAddress), {camera.name, camera.address});
-            break;
-        }
-        if (status != 401) {
+        } else {
+            const QString text = CameraConnection::FailureText(status, camera, kFailed);
             MessageBox(this, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
-            PostCommand(frame, Command::ViewCameras);
+            PostCommand(frame.MainWindow(), Command::ViewCameras);
         }
     }
     PostMessage(this, WM_USER + Message::CameraStopped);
@@ -448,7 +378,7 @@ void CameraView::OnStartCamera() {
     displayTime = item.GetValue("DisplayTime").GetInt();
     if (memberIterator.IsFinished()) {
         MessageBox(this, LoadResText(Str::SwitchListEmpty), LoadResText(Str::AppTitle), MB_OK);
-        PostCommand(frame, Command::ViewCameras);
+        PostCommand(frame.MainWindow(), Command::ViewCameras);
         return;
     }
     ReadCurrentMember();
@@ -484,7 +414,7 @@ void CameraView::CheckCamerasList() {
 }
 
 void CameraView::AdjustMenu() {
-    CommandBar& bar = frame->Bar();
+    CommandBar& bar = frame.Bar();
     if (bar.CurrentSet() != ResourceSet::CameraView) return;
     if (isSwitch) {
         bar.SetChecked(Command::ViewAutoSwitch, autoSwitch);
@@ -510,7 +440,7 @@ void CameraView::OnViewNextCamera() {
     Data value;
     switchMembers.GetNextChild(memberIterator, name, value);
     if (memberIterator.IsFinished()) memberIterator = switchMembers.GetFirstChild(switchMembers.GetPath());
-    hostWindow->hide();
+    HostWindow()->hide();
     DisconnectCamera();
 }
 
@@ -523,7 +453,7 @@ void CameraView::OnViewPreviousCamera() {
     Data value;
     switchMembers.GetPrevChild(memberIterator, name, value);
     if (memberIterator.IsFinished()) memberIterator = switchMembers.GetLastChild(switchMembers.GetPath());
-    hostWindow->hide();
+    HostWindow()->hide();
     DisconnectCamera();
 }
 
@@ -546,7 +476,7 @@ void CameraView::OnToggleAutoSwitch() {
     } else {
         StopSwitchTimer();
     }
-    frame->Bar().SetChecked(Command::ViewAutoSwitch, autoSwitch);
+    frame.Bar().SetChecked(Command::ViewAutoSwitch, autoSwitch);
     viewSettings.SetValue("AutoSwitch", Data(autoSwitch));
 }
 
@@ -555,17 +485,17 @@ void CameraView::OnToggleAutoSwitch() {
 void CameraView::OnRotate() {
     viewRotation = (viewSettings.GetValue("Rotation").GetInt() + 90) % 360;
     viewSettings.SetValue("Rotation", Data(viewRotation));
-    myCameraImage->put_Rotate(static_cast<int16_t>(EffectiveRotation()));
+    Control()->put_Rotate(static_cast<int16_t>(EffectiveRotation()));
     Relayout(imageWidth, imageHeight);
 }
 
 void CameraView::OnShowActualSize(bool actual) {
     actualSize = actual;
     viewSettings.SetValue("ActualSize", Data(actualSize));
-    myCameraImage->put_Stretch(actualSize ? 0 : 1);
+    Control()->put_Stretch(actualSize ? 0 : 1);
     Relayout(imageWidth, imageHeight);
-    frame->Bar().SetChecked(Command::ViewActualSize, actualSize);
-    frame->Bar().SetChecked(Command::ViewFitToWindow, !actualSize);
+    frame.Bar().SetChecked(Command::ViewActualSize, actualSize);
+    frame.Bar().SetChecked(Command::ViewFitToWindow, !actualSize);
 }
 
 void CameraView::OnZoom(bool in) {
@@ -578,8 +508,10 @@ bool CameraView::OnCommand(int id) {
     if (!controlCreated && id != Command::Action) return false;
     switch (id) {
     case Command::Action:
-        PostCommand(frame, Command::ViewCameras);
+    case Command::Back:
+        PostCommand(frame.MainWindow(), Command::ViewCameras);
         return true;
+    case Command::SavePicture: SavePicture(); return true;
     case Command::ViewNextCamera: OnViewNextCamera(); return true;
     case Command::ViewPreviousCamera: OnViewPreviousCamera(); return true;
     case Command::ViewAutoSwitch: OnToggleAutoSwitch(); return true;
@@ -608,7 +540,28 @@ void CameraView::keyPressEvent(QKeyEvent* event) {
     static const int kCommands[4] = {Command::ViewNextCamera, Command::ZoomOut, Command::ViewPreviousCamera,
                                      Command::ZoomIn};
     const int index = (base - viewRotation / 90 + 4) % 4;
-    PostCommand(frame, kCommands[index]);
+    PostCommand(frame.MainWindow(), kCommands[index]);
+}
+
+// ---- the picture kept
+
+QString CameraView::SavePicture() {
+    const QByteArray jpeg = stream->Picture();
+    if (jpeg.isEmpty()) {
+        MessageBox(this, LoadResText(Str::NoPictureToSave), LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+        return QString();
+    }
+    QString path;
+    QString error;
+    if (!SavePictureFile(jpeg, currentName, QDateTime::currentDateTime(), path, error)) {
+        LogError(u"CameraView::SavePicture", "Could not save '%S': %S", Wide(path), Wide(error));
+        MessageBox(this, FormatText(LoadResText(Str::PictureNotSaved), {path, error}), LoadResText(Str::AppTitle),
+                   MB_OK | MB_ICONEXCLAMATION);
+        return QString();
+    }
+    LogTrace(u"CameraView::SavePicture", "Saved '%S'", Wide(path));
+    ShowNotice(FormatText(LoadResText(Str::PictureSaved), {path}));
+    return path;
 }
 
 // ---- the PTZ command connection

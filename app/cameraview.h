@@ -1,10 +1,11 @@
 #pragma once
 // The camera view: shows the live picture of one collection item at a time — a camera, a live
 // view site, or the current member of a camera switch — through the stream control, which it
-// creates once and keeps. It sizes the picture, shows the camera's name in the title,
-// reconnects after a lost connection, asks for credentials when the camera wants them, explains
-// other failures and returns to the collection; it cycles camera switches and sends PTZ zoom
-// and focus commands on a short-lived command thread.
+// creates once and keeps (CameraConnection). It sizes the picture, shows the camera's name in
+// the title, reconnects after a lost connection, asks for credentials when the camera wants
+// them, explains other failures and returns to the collection (or the grid it was opened from);
+// it cycles camera switches, sends PTZ zoom and focus commands on a short-lived command thread,
+// and saves the picture shown.
 //
 // Threads: everything runs on the UI thread except the command thread, which touches only the
 // request handle it was given and its done event. The control's events arrive as posted
@@ -24,10 +25,9 @@
 #include <memory>
 #include <thread>
 
-class CameraEventSink;
+class CameraConnection;
 class ControlHost;
 class ICamImage;
-class MainFrame;
 class WaitCursor;
 class WindowTimers;
 
@@ -35,8 +35,10 @@ class CameraView : public View {
 public:
     static constexpr int kSwitchTimer = 1;
     static constexpr int kWatchdogTimer = 2;
+    static constexpr int kNoticeTimer = 3;
+    static constexpr uint32_t kNoticeMs = 3000;
 
-    explicit CameraView(MainFrame* frame);
+    CameraView(QWidget* parent, ViewFrame& frame);
     ~CameraView() override;
 
     // The open-camera request: the item to show next.
@@ -57,8 +59,10 @@ public:
 
     // What the view shows, for tests and the title.
     const Camera& CurrentCamera() const { return camera; }
-    ControlHost* HostWindow() const { return hostWindow; }
-    ICamImage* Control() const { return myCameraImage; }
+    ControlHost* HostWindow() const;
+    ICamImage* Control() const;
+    // The words over the picture ("No picture for 4 s"); empty when none.
+    QString StatusText() const;
     bool IsConnected() const { return connected; }
     bool IsSwitchTimerRunning() const;
     int EffectiveRotation() const;
@@ -68,6 +72,9 @@ public:
     QString SourcePrefix() const;
     // Sends one command over the command connection; false when it is not sent.
     bool SendCommand(const QString& path);
+    // Saves the picture shown, as the camera sent it, under the pictures folder; the title says
+    // where for a while. The file's path, or empty when nothing was saved (the reason was shown).
+    QString SavePicture();
 
 protected:
     void OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) override;
@@ -96,12 +103,13 @@ private:
     void ShowWaitCursor();
     void RemoveWaitCursor();
     void SetTitle(const QString& title);
+    // A title for kNoticeMs, then the view's own title again.
+    void ShowNotice(const QString& notice);
     bool OpenCommandConnection();
     void CloseCommandConnection();
-    void PutText(HRESULT (ICamImage::*setter)(char16_t*), const QString& text);
-    QString FailureUrlOrAddress() const;
 
-    MainFrame* frame;
+    ViewFrame& frame;
+    QString title; // the view's own title, under any notice
     bool streamStarted = false;
     QString itemPath;
     QString currentItemPath; // the item shown: itemPath, or the member of a camera switch
@@ -123,9 +131,7 @@ private:
     Node switchMembers;
     Node viewSettings;
     CameraTypeLookup cameraTypes;
-    ICamImage* myCameraImage = nullptr;
-    std::unique_ptr<CameraEventSink> eventSink;
-    ControlHost* hostWindow = nullptr;
+    std::unique_ptr<CameraConnection> stream; // the control and its connection
     bool controlCreated = false;
     WindowTimers* timers;
 

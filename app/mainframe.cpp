@@ -23,24 +23,27 @@ MainFrame::MainFrame(ZelPPCApp& application)
     setCentralWidget(views);
 
     collectionView = new ContainerView(this);
-    cameraView = new CameraView(this);
+    cameraView = new CameraView(this, *this);
     views->addWidget(collectionView);
     views->addWidget(cameraView);
     views->setCurrentWidget(collectionView);
     activeView = collectionView;
 
-    // The Action key (Enter) of both views, and Help.
-    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto* action = new QShortcut(QKeySequence(key), this);
-        connect(action, &QShortcut::activated, this, [this] { OnCommand(Command::Action); });
-    }
-    auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [this] { OnCommand(Command::Help); });
+    // The Action key (Enter) of both views, Escape, Help, and keeping the picture.
+    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) AddShortcut(QKeySequence(key), Command::Action);
+    AddShortcut(QKeySequence(Qt::Key_Escape), Command::Back);
+    AddShortcut(QKeySequence::HelpContents, Command::Help);
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), Command::SavePicture);
 
     bar.Build(ResourceSet::CollectionView);
 }
 
 MainFrame::~MainFrame() = default;
+
+void MainFrame::AddShortcut(const QKeySequence& keys, int command) {
+    auto* shortcut = new QShortcut(keys, this);
+    connect(shortcut, &QShortcut::activated, this, [this, command] { OnCommand(command); });
+}
 
 void MainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

@@ -5,16 +5,16 @@
 // application object.
 
 #include "app/commandbar.h"
+#include "app/view.h"
 
 #include <QMainWindow>
 
 class CameraView;
 class ContainerView;
 class QStackedWidget;
-class View;
 class ZelPPCApp;
 
-class MainFrame : public QMainWindow {
+class MainFrame : public QMainWindow, public ViewFrame {
 public:
     explicit MainFrame(ZelPPCApp& app);
     ~MainFrame() override;
@@ -23,8 +23,11 @@ public:
     void OnViewChange(int resourceSet);
     void OnViewCameras();
     void OnViewCameraView();
-    // Hands the item to the camera view and shows it once the current handler has returned.
-    void OpenCamera(const QString& itemPath);
+    // ViewFrame. Hands the item to the camera view and shows it once the current handler has
+    // returned.
+    CommandBar& Bar() override { return bar; }
+    QWidget* MainWindow() override { return this; }
+    void OpenCamera(const QString& itemPath) override;
 
     // Around property sheets: the bar is emptied, then built again for the current set.
     void ResetCommandBar();
@@ -33,7 +36,6 @@ public:
     // Routes a command: active view, frame, application. True when someone handled it.
     bool OnCommand(int command);
 
-    CommandBar& Bar() { return bar; }
     ContainerView* CollectionView() const { return collectionView; }
     CameraView* CameraViewWindow() const { return cameraView; }
     View* ActiveView() const { return activeView; }
@@ -45,6 +47,7 @@ protected:
 
 private:
     View* ViewOfSet(int resourceSet) const;
+    void AddShortcut(const QKeySequence& keys, int command);
 
     ZelPPCApp& app;
     CommandBar bar;

@@ -1,11 +1,14 @@
-# The application shell: application object, main frame, command bar, the two views, the help
-# window and its document; and the program zelppc.
+# The application shell: application object, main frame, command bar, the two views with the
+# per-camera connection, the help window and its document; and the program zelppc.
 target_sources(zelppc_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/zelppcapp.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mainframe.cpp
     ${CMAKE_CURRENT_LIST_DIR}/commandbar.cpp
     ${CMAKE_CURRENT_LIST_DIR}/containerview.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cameraview.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/cameraconnection.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/statusoverlay.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/picturefile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cameraeventsink.cpp
     ${CMAKE_CURRENT_LIST_DIR}/helpwindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/viewer.qrc)

@@ -9,6 +9,21 @@
 
 #include <cstdint>
 
+class CommandBar;
+
+// What a view asks of the frame that holds it.
+class ViewFrame {
+public:
+    virtual CommandBar& Bar() = 0;
+    // The main window: its title, and where a view posts the commands the frame handles.
+    virtual QWidget* MainWindow() = 0;
+    // Shows the camera view on the item once the current handler has returned.
+    virtual void OpenCamera(const QString& itemPath) = 0;
+
+protected:
+    ~ViewFrame() = default;
+};
+
 class View : public QWidget {
 public:
     using QWidget::QWidget;

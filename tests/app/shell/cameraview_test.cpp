@@ -13,8 +13,12 @@
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -257,6 +261,101 @@ TEST_F(ViewerTest, ACameraWithoutPtzOffersNoZoomOrSwitching) {
     QTest::keyClick(&Camera(), Qt::Key_Up);
     Pump(100);
     EXPECT_TRUE(camera.Server().PtzCommands().empty());
+}
+
+int PicturesShown(CameraView& view) {
+    int32_t shown = 0;
+    view.Control()->get_PicturesShown(&shown);
+    return shown;
+}
+
+// The seconds of "No picture for N s", or -1 for any other text.
+int StallSeconds(const QString& text) {
+    const QRegularExpressionMatch match = QRegularExpression("^No picture for (\\d+) s$").match(text);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+TEST_F(ViewerTest, AStalledStreamSaysForHowLongUntilItsPicturesReturn) {
+    InProcessCamsim camera;
+    camsim::Faults stall;
+    stall.stallAfter = 5; // the first stream only
+    camera.Server().QueueFaults(stall, kStream);
+    Start();
+    AddCamera("/CameraCollection/Door", camera);
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    QElapsedTimer stalled;
+    stalled.start();
+    ASSERT_TRUE(PumpUntil([this] { return StallSeconds(Camera().StatusText()) >= 3; }, 8000));
+    EXPECT_GE(stalled.elapsed(), 2500); // not before three seconds without a picture
+    const int first = StallSeconds(Camera().StatusText());
+    ASSERT_TRUE(PumpUntil([&] { return StallSeconds(Camera().StatusText()) > first; }, 2500)); // counts on
+    EXPECT_TRUE(Camera().HostWindow()->isVisible()); // over the last picture
+
+    // The stream's own picture timeout ends it; the silent reconnection brings pictures again.
+    ASSERT_TRUE(PumpUntil([&] { return Logged("Reconnect to 'Door'"); }, 30000));
+    ASSERT_TRUE(PumpUntil([this] { return Camera().StatusText().isEmpty() && Camera().IsConnected(); }));
+    const int shown = PicturesShown(Camera());
+    ASSERT_TRUE(PumpUntil([&] { return PicturesShown(Camera()) > shown + 5; }));
+    Pump(1500);
+    EXPECT_TRUE(Camera().StatusText().isEmpty());
+    EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
+}
+
+TEST_F(ViewerTest, PicturesThatCannotBeDecodedAreNamedInsteadOfABlackScreen) {
+    camsim::CameraConfig config;
+    config.faults.corrupt = true;
+    InProcessCamsim camera(config);
+    Start();
+    AddCamera("/CameraCollection/Door", camera);
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    ASSERT_TRUE(PumpUntil([this] { return Camera().StatusText() == "The camera's pictures cannot be decoded"; }));
+    int32_t undecoded = 0;
+    Camera().Control()->get_UndecodedPictures(&undecoded);
+    EXPECT_GE(undecoded, 3);
+    EXPECT_EQ(PicturesShown(Camera()), 0);
+    EXPECT_EQ(Frame().ActiveView(), &Camera());
+}
+
+TEST_F(ViewerTest, CtrlSKeepsThePictureShownAsTheCameraSentIt) {
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config"))); // no user-dirs.dirs there
+    camsim::CameraConfig config;
+    config.fps = 5;
+    InProcessCamsim camera(config);
+    Start();
+    AddCamera("/CameraCollection/Door", camera);
+    Settings().SetValue("/CameraCollection/Door/Name", Data("Front: east/west?"));
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    ASSERT_TRUE(PumpUntil([this] { return PicturesShown(Camera()) > 0; }));
+    Frame().activateWindow();
+    QApplication::setActiveWindow(&Frame());
+    QTest::keyClick(&Camera(), Qt::Key_S, Qt::ControlModifier);
+
+    const QDir folder(home.filePath("Pictures/Lumenfold"));
+    const QStringList files = folder.entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^Front_ east_west_-\\d{8}-\\d{6}\\.jpg$").match(files[0]).hasMatch())
+        << files[0].toStdString();
+    EXPECT_EQ(Frame().windowTitle(), "Picture saved to " + folder.filePath(files[0]));
+    QFile saved(folder.filePath(files[0]));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    ASSERT_GT(bytes.size(), 1000);
+    const std::string sent = camera.Server().Requests().All().at(0).body;
+    const size_t at = sent.find(bytes.toStdString());
+    ASSERT_NE(at, std::string::npos); // byte for byte a picture the camera sent
+    EXPECT_EQ(sent.substr(at + static_cast<size_t>(bytes.size()), 2), "\r\n"); // and all of it
+
+    // A second one in the same second gets a name of its own; the title comes back.
+    const QString second = Camera().SavePicture();
+    EXPECT_EQ(folder.entryList(QDir::Files).size(), 2);
+    EXPECT_TRUE(QFile::exists(second));
+    ASSERT_TRUE(PumpUntil([this] { return Frame().windowTitle() == "Front: east/west?"; }, 5000));
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 } // namespace

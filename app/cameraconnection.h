@@ -1,0 +1,99 @@
+#pragma once
+// One camera's stream control and the life of its connection, for every window that shows a
+// camera (the camera view, each tile of the grid): the control created by its class identifier
+// and embedded in a host window, its events posted to the owner window (CameraEventSink), the
+// stream's settings, connecting, reconnecting and disconnecting, the credentials prompt after a
+// refused stream and the texts of the other failures, and the words over the picture: the
+// owner's own, or, while a started stream brings no picture for 3 s or none that can be
+// decoded, those of the watch.
+//
+// UI thread only. The control's events reach the owner as posted messages; no code here runs
+// on the control's threads.
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class Camera;
+class CameraEventSink;
+class ControlHost;
+class ICamImage;
+class StatusOverlay;
+class WindowTimers;
+class QWidget;
+
+class CameraConnection {
+  public:
+    static constexpr uint32_t kStallMs = 3000; // no new picture for this long: say so
+    static constexpr int kUndecodedInARow = 3; // pictures that cannot be decoded: say so
+
+    // Creates the control in a host window inside owner, which receives the events. The log
+    // lines of the creation go under logFunction ("CameraView::OnCreate"); a failure to create
+    // the control is also shown in a message box.
+    CameraConnection(QWidget* owner, const char16_t* logFunction);
+    ~CameraConnection();
+    CameraConnection(const CameraConnection&) = delete;
+    CameraConnection& operator=(const CameraConnection&) = delete;
+
+    // The control was created, embedded and connected to the sink.
+    bool Created() const { return created; }
+    ICamImage* Control() const { return control; }
+    ControlHost* HostWindow() const { return hostWindow; }
+
+    // Before a stream: the rotation, stretch mode, the camera's credentials and the
+    // tap-to-centre template (a null text: taps send nothing).
+    void Prepare(const Camera& camera, int rotation, bool stretch, const QString& ptzUrl);
+    // Starts the stream at the URL (put URL); an empty URL goes as a missing one, which the
+    // control reports as a failed connection instead of refusing it without a word.
+    void Open(const QString& url);
+    // StartDownload: the same stream again.
+    void Reconnect();
+    // StopDownload.
+    void Disconnect();
+    void SetCredentials(const QString& user, const QString& password);
+
+    // The stream has started: the watch begins. It ends with Open, Reconnect, Disconnect and
+    // StreamEnded.
+    void StreamStarted();
+    void StreamEnded();
+    // The owner's own words over the picture; the watch's come first while it has any.
+    void SetStatus(const QString& text);
+    // The words over the picture now (empty: none).
+    QString ShownStatus() const;
+
+    // The picture shown, as the camera sent it; empty while none is shown.
+    QByteArray Picture() const;
+
+    // The camera refused the stream (401): asks for a user name and password. OK gives the
+    // control the user name and password entered (unless the name is empty) and, when the user
+    // asked for it, keeps them in camera and in the item at itemPath and saves the settings;
+    // true. Cancel: false. Log lines go under logFunction.
+    bool AskForCredentials(QWidget* parent, Camera& camera, const QString& itemPath,
+                           const char16_t* logFunction);
+    // What any other failure (the status of OnConnectionFailed) tells the user about camera,
+    // after its log line under logFunction.
+    static QString FailureText(int status, const Camera& camera, const char16_t* logFunction);
+    // The rotation a camera is shown at: its own Rotation added to the view's, when it has one.
+    static int EffectiveRotation(const Camera& camera, int viewRotation);
+
+  private:
+    void CheckPictures();
+    void ShowStatus();
+
+    QWidget* owner;
+    ICamImage* control = nullptr;
+    std::unique_ptr<CameraEventSink> eventSink;
+    ControlHost* hostWindow = nullptr;
+    StatusOverlay* overlay = nullptr;
+    WindowTimers* timers = nullptr;
+    bool created = false;
+    QString cameraName; // for the log
+
+    QString status;      // the owner's words
+    QString watchStatus; // the watch's words
+    bool watching = false;
+    int32_t lastShown = 0;        // the control's picture count at the last check
+    uint32_t lastPictureTick = 0; // when it last moved (or the stream started)
+};

@@ -17,6 +17,7 @@ struct Item {
     int command; // 0: separator
     const char16_t* text;
     bool checkable;
+    int textId = 0; // the text from the string table, when text is null
 };
 
 // Menu 130, popup "Camera".
@@ -45,6 +46,25 @@ const Item kViewPopup[] = {
     {Command::ViewActualSize, u"Show Actual Size ", true},
     {Command::ViewFitToWindow, u"Fit View to Window", true},
     {Command::ViewAutoSwitch, u"Automatic Switch", true},
+    {0, nullptr, false},
+    {Command::SavePicture, nullptr, false, Str::SavePictureItem},
+    {Command::FullScreen, nullptr, true, Str::FullScreenItem},
+};
+
+// Menu 130, popup "View".
+const Item kCollectionViewPopup[] = {
+    {Command::ViewAsGrid, nullptr, false, Str::ViewAsGridItem},
+};
+
+// Menu 131, popup "View" of the grid.
+const Item kGridPopup[] = {
+    {Command::Open, nullptr, false, Str::GridOpenItem},
+    {Command::ViewCameras, nullptr, false, Str::GridCamerasItem},
+    {0, nullptr, false},
+    {Command::NextPage, nullptr, false, Str::NextPageItem},
+    {Command::PreviousPage, nullptr, false, Str::PreviousPageItem},
+    {0, nullptr, false},
+    {Command::FullScreen, nullptr, true, Str::FullScreenItem},
 };
 
 // Popup "Tools" of both sets.
@@ -61,6 +81,14 @@ CommandBar::CommandBar(QMainWindow* mainWindow, std::function<void(int command)>
     toolBar->setMovable(false);
     toolBar->setIconSize(QSize(16, 16));
     window->addToolBar(Qt::TopToolBarArea, toolBar);
+}
+
+void CommandBar::SetVisible(bool visible) {
+    toolBar->setVisible(visible);
+}
+
+bool CommandBar::IsVisible() const {
+    return toolBar->isVisible();
 }
 
 void CommandBar::Reset() {
@@ -91,15 +119,23 @@ void CommandBar::Build(int resourceSet) {
                 menu->addSeparator();
                 continue;
             }
-            QAction* action = AddItem(menu, items[i].command, QString::fromUtf16(items[i].text));
+            const QString text =
+                items[i].text ? QString::fromUtf16(items[i].text) : LoadResText(items[i].textId);
+            QAction* action = AddItem(menu, items[i].command, text);
             action->setCheckable(items[i].checkable);
             if (items[i].checkable) action->setChecked(true); // set in the resource; the view adjusts them
         }
     };
+    const bool grid = resourceSet == ResourceSet::GridView;
     QMenu* first = window->menuBar()->addMenu(LoadResText(collection ? Str::MenuCamera : Str::MenuView));
     built.push_back(first);
     if (collection) {
         fill(first, kCameraPopup, std::size(kCameraPopup));
+        QMenu* view = window->menuBar()->addMenu(LoadResText(Str::MenuView));
+        built.push_back(view);
+        fill(view, kCollectionViewPopup, std::size(kCollectionViewPopup));
+    } else if (grid) {
+        fill(first, kGridPopup, std::size(kGridPopup));
     } else {
         fill(first, kViewPopup, std::size(kViewPopup));
     }
@@ -120,8 +156,10 @@ void CommandBar::Build(int resourceSet) {
     if (collection) {
         button(Command::Open, Str::TooltipOpen);
         button(Command::Properties, Str::TooltipProperties);
+        button(Command::ViewAsGrid, Str::TooltipViewAsGrid);
     } else {
         button(Command::ViewCameras, Str::TooltipCameras);
+        button(Command::FullScreen, Str::TooltipFullScreen);
     }
 }
 
@@ -194,6 +232,19 @@ QIcon CommandIcon(int command) {
         p.setBrush(Qt::white);
         p.drawRect(QRectF(3.5, 1.5, 9, 13));
         for (int y = 5; y <= 11; y += 3) p.drawLine(QPointF(5.5, y + 0.5), QPointF(10.5, y + 0.5));
+    } else if (command == Command::ViewAsGrid) {
+        // Four pictures in a square.
+        for (const QRectF& cell : {QRectF(1.5, 1.5, 6, 6), QRectF(8.5, 1.5, 6, 6), QRectF(1.5, 8.5, 6, 6),
+                                   QRectF(8.5, 8.5, 6, 6)}) {
+            p.fillRect(cell, QColor(0x15, 0x65, 0xC0));
+        }
+    } else if (command == Command::FullScreen) {
+        // Four corners pointing outwards.
+        p.setPen(QPen(QColor(0x37, 0x47, 0x4F), 1.5));
+        p.drawPolyline(QPolygonF({QPointF(1.5, 6), QPointF(1.5, 1.5), QPointF(6, 1.5)}));
+        p.drawPolyline(QPolygonF({QPointF(10, 1.5), QPointF(14.5, 1.5), QPointF(14.5, 6)}));
+        p.drawPolyline(QPolygonF({QPointF(1.5, 10), QPointF(1.5, 14.5), QPointF(6, 14.5)}));
+        p.drawPolyline(QPolygonF({QPointF(10, 14.5), QPointF(14.5, 14.5), QPointF(14.5, 10)}));
     } else if (command == Command::ViewCameras) {
         // A small tree of items: back to the collection.
         p.setPen(QPen(QColor(0x37, 0x47, 0x4F), 1));

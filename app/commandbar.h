@@ -21,9 +21,12 @@ public:
 
     // Empties the bar (while a property sheet is shown).
     void Reset();
-    // Builds the menus, buttons and tooltips of resource set 130 or 128.
+    // Builds the menus, buttons and tooltips of resource set 130, 128 or 131.
     void Build(int resourceSet);
     int CurrentSet() const { return currentSet; }
+    // Shows or hides the toolbar (full screen hides it with the menu bar).
+    void SetVisible(bool visible);
+    bool IsVisible() const;
 
     // The items of the current set: check marks, and removal of items a view does not offer.
     void SetChecked(int command, bool checked);

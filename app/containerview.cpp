@@ -10,6 +10,7 @@
 #include "app/zelppcapp.h"
 
 #include "collection/collectiontree.h"
+#include "collection/itemtype.h"
 #include "foundation/log.h"
 #include "foundation/text.h"
 #include "platform/ui/inputpanel.h"
@@ -70,6 +71,7 @@ void ContainerView::OnActivateView(bool activate, View* activated, View* deactiv
 bool ContainerView::OnCommand(int id) {
     switch (id) {
     case Command::Open: OnOpen(); return true;
+    case Command::ViewAsGrid: OnViewAsGrid(); return true;
     case Command::Action:
         LogTrace(u"", "ContainerView::OnKeyCenter");
         PostCommand(this, Command::Open);
@@ -97,6 +99,17 @@ void ContainerView::OnOpen() {
     Settings().SetValue("/Collection/SelectedPath", Data(path));
     SetHelpAnchor(QString());
     frame->OpenCamera(path);
+}
+
+void ContainerView::OnViewAsGrid() {
+    QString path;
+    if (!tree->SelectedPath(path)) return;
+    const ItemType type = GetItemType(Path(path));
+    if (type != ItemType::Folder && type != ItemType::CameraSwitch) return;
+    LogTrace(u"", "ContainerView::OnViewAsGrid '%S'", Wide(path));
+    Settings().SetValue("/Collection/SelectedPath", Data(path));
+    SetHelpAnchor(QString());
+    frame->OpenGrid(path);
 }
 
 QString ContainerView::TargetFolder() const {

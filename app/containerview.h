@@ -22,6 +22,8 @@ public:
     CollectionTree* Tree() const { return tree; }
 
     void OnOpen();
+    // The grid of the selected folder or camera switch.
+    void OnViewAsGrid();
     void OnProperties();
     void OnDelete();
 

@@ -3,6 +3,7 @@
 #include "app/aboutdlg.h"
 #include "app/cameraview.h"
 #include "app/containerview.h"
+#include "app/gridview.h"
 #include "app/helpwindow.h"
 #include "app/resource.h"
 #include "app/zelppcapp.h"
@@ -10,13 +11,24 @@
 #include "foundation/log.h"
 #include "foundation/text.h"
 #include "platform/ui/messages.h"
+#include "settings/settingsstore.h"
 
+#include <QGuiApplication>
 #include <QKeySequence>
+#include <QMenuBar>
+#include <QScreen>
 #include <QShortcut>
 #include <QStackedWidget>
 
+namespace {
+
+constexpr int kMinimumSide = 160; // a kept window size smaller than this is not restored
+
+} // namespace
+
 MainFrame::MainFrame(ZelPPCApp& application)
-    : app(application), bar(this, [this](int command) { OnCommand(command); }), views(new QStackedWidget(this)) {
+    : app(application), bar(this, [this](int command) { OnCommand(command); }), views(new QStackedWidget(this)),
+      cameraReturnSet(ResourceSet::CollectionView) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(LoadResText(Str::AppTitle));
     resize(480, 640);
@@ -24,18 +36,33 @@ MainFrame::MainFrame(ZelPPCApp& application)
 
     collectionView = new ContainerView(this);
     cameraView = new CameraView(this, *this);
+    gridView = new GridView(this, *this);
     views->addWidget(collectionView);
     views->addWidget(cameraView);
+    views->addWidget(gridView);
     views->setCurrentWidget(collectionView);
     activeView = collectionView;
 
-    // The Action key (Enter) of both views, Escape, Help, and keeping the picture.
-    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) AddShortcut(QKeySequence(key), Command::Action);
-    AddShortcut(QKeySequence(Qt::Key_Escape), Command::Back);
+    // The Action key (Enter) of every view, and Help.
+    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        AddShortcut(QKeySequence(key), Command::Action);
+        AddShortcut(QKeySequence(Qt::SHIFT | key), Command::ViewAsGrid);
+    }
     AddShortcut(QKeySequence::HelpContents, Command::Help);
+    AddShortcut(QKeySequence(Qt::Key_F11), Command::FullScreen);
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), Command::SavePicture);
+    // Escape leaves full screen first, then goes back.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (fullScreen) {
+            SetFullScreen(false);
+        } else {
+            OnCommand(Command::Back);
+        }
+    });
 
     bar.Build(ResourceSet::CollectionView);
+    RestorePlacement();
 }
 
 MainFrame::~MainFrame() = default;
@@ -56,13 +83,18 @@ void MainFrame::showEvent(QShowEvent* event) {
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {
+    SavePlacement();
     // The help window goes with the viewer, which ends when its last window has closed.
     HelpWindow::Close();
     QMainWindow::closeEvent(event);
 }
 
 View* MainFrame::ViewOfSet(int resourceSet) const {
-    return resourceSet == ResourceSet::CameraView ? static_cast<View*>(cameraView) : collectionView;
+    switch (resourceSet) {
+    case ResourceSet::CameraView: return cameraView;
+    case ResourceSet::GridView: return gridView;
+    default: return collectionView;
+    }
 }
 
 void MainFrame::OnViewChange(int resourceSet) {
@@ -70,13 +102,20 @@ void MainFrame::OnViewChange(int resourceSet) {
     View* previous = activeView;
     if (next == previous) return;
     bar.Build(resourceSet);
+    bar.SetChecked(Command::FullScreen, fullScreen);
     views->setCurrentWidget(next);
     activeView = next;
+    ShowBars();
     previous->OnActivateView(false, next, previous);
     next->OnActivateView(true, next, previous);
 }
 
 void MainFrame::OnViewCameras() {
+    if (activeView == cameraView && cameraReturnSet == ResourceSet::GridView) {
+        cameraReturnSet = ResourceSet::CollectionView;
+        OnViewChange(ResourceSet::GridView);
+        return;
+    }
     OnViewChange(ResourceSet::CollectionView);
 }
 
@@ -86,9 +125,20 @@ void MainFrame::OnViewCameraView() {
     PostMessage(cameraView, WM_USER + Message::StartCamera);
 }
 
+void MainFrame::OnViewGrid() {
+    LogTrace(u"MainFrame::OnViewGrid", "show the grid");
+    OnViewChange(ResourceSet::GridView);
+}
+
 void MainFrame::OpenCamera(const QString& itemPath) {
+    cameraReturnSet = activeView == gridView ? ResourceSet::GridView : ResourceSet::CollectionView;
     cameraView->SetItem(itemPath);
     PostMessage(this, WM_USER + Message::ViewCameraView);
+}
+
+void MainFrame::OpenGrid(const QString& itemPath) {
+    gridView->SetItem(itemPath);
+    PostMessage(this, WM_USER + Message::ViewGrid);
 }
 
 void MainFrame::ResetCommandBar() {
@@ -97,6 +147,7 @@ void MainFrame::ResetCommandBar() {
 
 void MainFrame::RebuildCommandBar() {
     bar.Build(bar.CurrentSet());
+    bar.SetChecked(Command::FullScreen, fullScreen);
     if (activeView == cameraView) cameraView->AdjustMenu();
 }
 
@@ -105,6 +156,9 @@ bool MainFrame::OnCommand(int command) {
     switch (command) {
     case Command::ViewCameras:
         OnViewCameras();
+        return true;
+    case Command::FullScreen:
+        SetFullScreen(!fullScreen);
         return true;
     case Command::AboutLumenfold: {
         AboutDlg about(this);
@@ -123,8 +177,60 @@ bool MainFrame::event(QEvent* event) {
             OnCommand(static_cast<int>(message->wParam));
         } else if (message->message == WM_USER + Message::ViewCameraView) {
             OnViewCameraView();
+        } else if (message->message == WM_USER + Message::ViewGrid) {
+            OnViewGrid();
         }
         return true;
     }
     return QMainWindow::event(event);
+}
+
+// ---- full screen and the window's place
+
+void MainFrame::SetFullScreen(bool on) {
+    LogTrace(u"MainFrame::SetFullScreen", "full screen %d", on ? 1 : 0);
+    if (on && !fullScreen && !normalPlacement.isValid()) normalPlacement = NormalGeometry();
+    fullScreen = on;
+    setWindowState(on ? windowState() | Qt::WindowFullScreen : windowState() & ~Qt::WindowFullScreen);
+    // Not every window system gives a window that started in full screen its place back.
+    if (!on && normalPlacement.isValid() && !(windowState() & Qt::WindowMaximized)) setGeometry(normalPlacement);
+    if (!on) normalPlacement = QRect();
+    bar.SetChecked(Command::FullScreen, on);
+    ShowBars();
+}
+
+QRect MainFrame::NormalGeometry() const {
+    if (fullScreen && normalPlacement.isValid()) return normalPlacement;
+    return normalGeometry().isEmpty() ? geometry() : normalGeometry();
+}
+
+void MainFrame::ShowBars() {
+    const bool hidden = fullScreen && activeView != collectionView;
+    menuBar()->setVisible(!hidden);
+    bar.SetVisible(!hidden);
+}
+
+void MainFrame::SavePlacement() {
+    const QRect normal = NormalGeometry();
+    const Node view = Settings().GetNode("/View");
+    view.SetValue("WindowX", Data(normal.x()));
+    view.SetValue("WindowY", Data(normal.y()));
+    view.SetValue("WindowWidth", Data(normal.width()));
+    view.SetValue("WindowHeight", Data(normal.height()));
+    view.SetValue("FullScreen", Data(fullScreen));
+}
+
+void MainFrame::RestorePlacement() {
+    const Node view = Settings().GetNode("/View");
+    const QRect placed(view.GetValue("WindowX").GetInt(), view.GetValue("WindowY").GetInt(),
+                       view.GetValue("WindowWidth").GetInt(), view.GetValue("WindowHeight").GetInt());
+    if (placed.width() >= kMinimumSide && placed.height() >= kMinimumSide) {
+        // A place on a screen that is no longer there keeps only its size.
+        if (QGuiApplication::screenAt(placed.center())) {
+            setGeometry(placed);
+        } else {
+            resize(placed.size());
+        }
+    }
+    if (view.GetValue("FullScreen").GetBool()) SetFullScreen(true);
 }

@@ -1,5 +1,6 @@
-# The application shell: application object, main frame, command bar, the two views with the
-# per-camera connection, the help window and its document; and the program zelppc.
+# The application shell: application object, main frame, command bar, the three views
+# (collection, camera, grid) with the per-camera connection they share, the help window and its
+# document; and the program zelppc.
 target_sources(zelppc_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/zelppcapp.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mainframe.cpp
@@ -9,6 +10,9 @@ target_sources(zelppc_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/cameraconnection.cpp
     ${CMAKE_CURRENT_LIST_DIR}/statusoverlay.cpp
     ${CMAKE_CURRENT_LIST_DIR}/picturefile.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/gridview.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/gridtile.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/griditems.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cameraeventsink.cpp
     ${CMAKE_CURRENT_LIST_DIR}/helpwindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/viewer.qrc)

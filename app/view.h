@@ -17,8 +17,9 @@ public:
     virtual CommandBar& Bar() = 0;
     // The main window: its title, and where a view posts the commands the frame handles.
     virtual QWidget* MainWindow() = 0;
-    // Shows the camera view on the item once the current handler has returned.
+    // Shows the camera view, or the grid, on the item once the current handler has returned.
     virtual void OpenCamera(const QString& itemPath) = 0;
+    virtual void OpenGrid(const QString& itemPath) = 0;
 
 protected:
     ~ViewFrame() = default;

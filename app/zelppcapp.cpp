@@ -85,7 +85,8 @@ void ZelPPCApp::TellDamagedSettings(const LoadResult& settings) {
 
 int ZelPPCApp::ExitInstance() {
     LogInfo(u"ZelPPCApp::ExitInstance", "Exit");
-    delete frame; // when the window closed on its own, it is gone already
+    if (frame) frame->SavePlacement();
+    delete frame; // when the window closed on its own, it is gone already (its place is kept)
     CoUninitialize();
     SaveSettings();
     return 0;

@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -356,6 +357,46 @@ TEST_F(ViewerTest, CtrlSKeepsThePictureShownAsTheCameraSentIt) {
     ASSERT_TRUE(PumpUntil([this] { return Frame().windowTitle() == "Front: east/west?"; }, 5000));
     qputenv("HOME", oldHome);
     qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+
+TEST_F(ViewerTest, F11FillsTheScreenAndEscapeLeavesItBeforeGoingBack) {
+    InProcessCamsim camera;
+    Start();
+    AddCamera("/CameraCollection/Door", camera);
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    Frame().activateWindow();
+    QApplication::setActiveWindow(&Frame());
+    QTest::keyClick(&Camera(), Qt::Key_F11);
+    EXPECT_TRUE(Frame().isFullScreen());
+    EXPECT_FALSE(Frame().menuBar()->isVisible());
+    EXPECT_FALSE(Frame().Bar().IsVisible());
+    EXPECT_TRUE(Frame().Bar().IsChecked(Command::FullScreen));
+    QTest::keyClick(&Camera(), Qt::Key_Escape);
+    EXPECT_FALSE(Frame().isFullScreen());
+    EXPECT_TRUE(Frame().menuBar()->isVisible());
+    EXPECT_EQ(Frame().ActiveView(), &Camera());
+    QTest::keyClick(&Camera(), Qt::Key_Escape);
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+}
+
+TEST_F(ViewerTest, TheWindowsPlaceAndFullScreenAreKeptForTheNextStart) {
+    Start();
+    Frame().setGeometry(40, 60, 700, 500);
+    Frame().OnCommand(Command::FullScreen);
+    ASSERT_TRUE(Frame().isFullScreen());
+    Exit();
+    Node saved;
+    ASSERT_EQ(LoadArchiveFile(saved, root.File("ZelSettings.arc")).status, LoadStatus::Loaded);
+    EXPECT_EQ(saved.GetValue("/View/WindowWidth").GetInt(), 700);
+    EXPECT_EQ(saved.GetValue("/View/WindowHeight").GetInt(), 500);
+    EXPECT_TRUE(saved.GetValue("/View/FullScreen").GetBool());
+
+    Start();
+    EXPECT_TRUE(Frame().isFullScreen());
+    EXPECT_TRUE(Frame().menuBar()->isVisible()); // the collection keeps its menu
+    Frame().OnCommand(Command::FullScreen);
+    EXPECT_FALSE(Frame().isFullScreen());
+    EXPECT_EQ(Frame().size(), QSize(700, 500));
 }
 
 } // namespace

@@ -1,0 +1,86 @@
+#pragma once
+// One tile of the grid: a camera or live view site with its name above its picture, shown
+// through a stream control of its own (CameraConnection) that decodes no larger than the tile,
+// the picture fitted to the tile in its own aspect, and the tile's state in words over it
+// ("Connecting", "No picture for 12 s", the text of a failure). A lost stream is reconnected
+// silently; a failed one is tried again every kRetryMs; when the camera wants a password the
+// tile waits until the grid asks for it, one prompt at a time.
+//
+// UI thread only; the control's events arrive as posted messages.
+
+#include "collection/camera.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class CameraConnection;
+class ControlHost;
+class GridTile;
+class ICamImage;
+class WindowTimers;
+
+// What a tile tells the grid.
+class GridTileListener {
+  public:
+    virtual void OnTileClicked(GridTile* tile) = 0;
+    virtual void OnTileOpened(GridTile* tile) = 0;
+    // The camera refused the stream: the tile waits for AskForCredentials.
+    virtual void OnTileWantsCredentials(GridTile* tile) = 0;
+
+  protected:
+    ~GridTileListener() = default;
+};
+
+class GridTile : public QWidget {
+  public:
+    static constexpr uint32_t kRetryMs = 10000;
+
+    GridTile(QWidget* parent, const QString& itemPath, GridTileListener& listener);
+    ~GridTile() override;
+
+    // Reads the item from the settings and connects; with scaled decoding (on by default),
+    // pictures are decoded no larger than the tile shows them.
+    void Start(bool scaledDecoding);
+    void SetScaledDecoding(bool on);
+    // The grid's prompt for this tile: asks, and connects again after OK.
+    void AskForCredentials();
+    void SetSelected(bool selected);
+
+    const QString& ItemPath() const { return itemPath; }
+    const Camera& CurrentCamera() const { return camera; }
+    ICamImage* Control() const;
+    ControlHost* HostWindow() const;
+    // The words over the picture; empty when none.
+    QString StatusText() const;
+    bool IsConnected() const { return connected; }
+
+  protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    void Connect();
+    void Reconnect();
+    void OnStreamStarted();
+    void OnConnectionBroken(int status);
+    void OnConnectionFailed(int status);
+    void Relayout();
+    QRect PictureArea() const;
+    int NameHeight() const;
+
+    const QString itemPath;
+    GridTileListener& listener;
+    Camera camera;
+    std::unique_ptr<CameraConnection> stream;
+    WindowTimers* timers;
+    bool connected = false;
+    bool selected = false;
+    int imageWidth = 0;
+    int imageHeight = 0;
+    int rotation = 0;
+};

@@ -1,0 +1,246 @@
+// The grid view against simulated cameras: which items it shows and in which order, opening a
+// tile in the camera view and coming back, pages, password prompts one at a time while the
+// other tiles go on, and the state of each tile in words.
+
+#include "tests/app/shell/viewerfixture.h"
+
+#include "app/griditems.h"
+#include "app/gridview.h"
+#include "app/resource.h"
+#include "control/camimageinterface.h"
+#include "platform/ui/messagebox.h"
+#include "platform/ui/modal.h"
+#include "settings/settingsstore.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+class GridTest : public ViewerTest {
+  protected:
+    GridView& Grid() { return *Frame().Grid(); }
+
+    void AddFolder(const QString& path) {
+        Settings().SetValue(path + "/Type", Data("Folder"));
+        Settings().SetValue(path + "/Name", Data(Path::GetName(path)));
+    }
+    void AddSite(const QString& path, const InProcessCamsim& camera) {
+        Settings().SetValue(path + "/Type", Data("LiveSite"));
+        Settings().SetValue(path + "/Name", Data(Path::GetName(path)));
+        Settings().SetValue(path + "/CustomURL",
+                            Data(QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi"))));
+    }
+    // Selects the folder or switch and gives the View as Grid command; waits for its tiles.
+    bool OpenGrid(const QString& path, int tiles) {
+        Tree().Refill();
+        Tree().SelectPath(path);
+        Frame().OnCommand(Command::ViewAsGrid);
+        return PumpUntil([&] {
+            return Frame().ActiveView() == &Grid() && static_cast<int>(Grid().Tiles().size()) == tiles;
+        });
+    }
+    static bool Streaming(const GridTile* tile) {
+        return tile->IsConnected() && tile->HostWindow()->isVisible() && tile->HostWindow()->width() > 1;
+    }
+    static int PicturesShown(const GridTile* tile) {
+        int32_t shown = 0;
+        tile->Control()->get_PicturesShown(&shown);
+        return shown;
+    }
+};
+
+TEST_F(GridTest, AFoldersGridListsItsCamerasAndSitesInTreeOrderAndASwitchItsMembers) {
+    InProcessCamsim camera;
+    Start();
+    AddFolder("/CameraCollection/Yard");
+    AddCamera("/CameraCollection/Yard/Zeta", camera);
+    AddCamera("/CameraCollection/Yard/alpha", camera);
+    AddSite("/CameraCollection/Yard/Beach", camera);
+    AddFolder("/CameraCollection/Yard/Inner");
+    AddCamera("/CameraCollection/Yard/Inner/Gate", camera);
+    const Node tour = Settings().GetNode("/CameraCollection/Yard/Tour");
+    tour.SetValue("Type", Data("CameraSwitch"));
+    tour.SetValue("Name", Data("Tour"));
+    tour.SetValue("Cameras/Camera_000", Data("/CameraCollection/Yard/Zeta"));
+    tour.SetValue("Cameras/Camera_001", Data("/CameraCollection/Gone"));
+    tour.SetValue("Cameras/Camera_002", Data("/CameraCollection/Yard/Beach"));
+
+    // Sub-folders first, then the switch (left out), the cameras and the sites, each by name.
+    const QStringList folder = {"/CameraCollection/Yard/Inner/Gate", "/CameraCollection/Yard/alpha",
+                                "/CameraCollection/Yard/Zeta", "/CameraCollection/Yard/Beach"};
+    EXPECT_EQ(GridItems("/CameraCollection/Yard"), folder);
+    EXPECT_EQ(GridItems("/CameraCollection/Yard/Tour"),
+              QStringList({"/CameraCollection/Yard/Zeta", "/CameraCollection/Yard/Beach"}));
+    EXPECT_EQ(GridItems("/CameraCollection/Yard/alpha"), QStringList({"/CameraCollection/Yard/alpha"}));
+    EXPECT_TRUE(GridItems("/CameraCollection/Nowhere").isEmpty());
+
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 4));
+    EXPECT_EQ(Grid().Items(), folder);
+    EXPECT_EQ(Grid().GridSize(), QSize(2, 2));
+    EXPECT_EQ(Frame().windowTitle(), "Yard");
+    ASSERT_TRUE(PumpUntil([&] {
+        return std::all_of(Grid().Tiles().begin(), Grid().Tiles().end(),
+                           [](GridTile* t) { return Streaming(t); });
+    }));
+    for (GridTile* tile : Grid().Tiles()) {
+        int32_t scaled = 0;
+        tile->Control()->get_ScaledDecoding(&scaled);
+        EXPECT_EQ(scaled, 1) << tile->ItemPath().toStdString();
+        EXPECT_TRUE(tile->StatusText().isEmpty());
+        // The picture keeps its aspect inside the tile.
+        const QSize picture = tile->HostWindow()->size();
+        EXPECT_NEAR(picture.width() * 3.0 / picture.height(), 4.0, 0.1);
+    }
+
+    // A camera selected: no grid.
+    Frame().OnCommand(Command::Back);
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+    Tree().SelectPath("/CameraCollection/Yard/alpha");
+    Frame().OnCommand(Command::ViewAsGrid);
+    Pump(50);
+    EXPECT_EQ(Frame().ActiveView(), &Collection());
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard/Tour", 2));
+    EXPECT_EQ(Grid().Tiles()[1]->CurrentCamera().name, "Beach");
+}
+
+TEST_F(GridTest, EnterOrADoubleClickOpensATileAndEnterComesBackToTheGrid) {
+    InProcessCamsim camera;
+    Start();
+    AddFolder("/CameraCollection/Yard");
+    for (const char* name : {"A", "B", "C"})
+        AddCamera(QString("/CameraCollection/Yard/") + name, camera);
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 3));
+    Frame().activateWindow();
+    QApplication::setActiveWindow(&Frame());
+
+    QTest::keyClick(&Grid(), Qt::Key_Right);
+    EXPECT_EQ(Grid().SelectedTile(), 1);
+    QTest::keyClick(&Grid(), Qt::Key_Return);
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Camera() && Camera().IsConnected(); }));
+    EXPECT_EQ(Camera().CurrentCamera().name, "B");
+    ASSERT_TRUE(PumpUntil([this] { return Camera().HostWindow()->isVisible(); }));
+    EXPECT_TRUE(Grid().Tiles().empty()); // the grid's streams stop while it is not shown
+
+    QTest::keyClick(&Camera(), Qt::Key_Return);
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Grid() && Grid().Tiles().size() == 3; }));
+    EXPECT_EQ(Grid().SelectedTile(), 1);
+    EXPECT_FALSE(Camera().IsConnected());
+
+    QTest::mouseDClick(Grid().Tiles()[2], Qt::LeftButton, {}, Grid().Tiles()[2]->rect().center());
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Camera() && Camera().IsConnected(); }));
+    EXPECT_EQ(Camera().CurrentCamera().name, "C");
+    QTest::keyClick(&Camera(), Qt::Key_Escape); // back to the grid, as Enter
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Grid() && Grid().Tiles().size() == 3; }));
+    QTest::keyClick(&Grid(), Qt::Key_Escape); // and to the collection
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+    EXPECT_TRUE(Grid().Tiles().empty());
+    EXPECT_EQ(Frame().windowTitle(), "Lumenfold");
+}
+
+TEST_F(GridTest, MoreThanSixteenItemsTurnPages) {
+    camsim::CameraConfig config;
+    config.fps = 5;
+    config.width = 160;
+    config.height = 120;
+    InProcessCamsim camera(config);
+    Start();
+    AddFolder("/CameraCollection/Many");
+    for (int i = 0; i < 17; ++i)
+        AddCamera(QString("/CameraCollection/Many/Camera %1").arg(i, 2, 10, QChar('0')), camera);
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Many", 16));
+    EXPECT_EQ(Grid().GridSize(), QSize(4, 4));
+    EXPECT_EQ(Grid().PageCount(), 2);
+    EXPECT_EQ(Frame().windowTitle(), "Many (page 1 of 2)");
+
+    QTest::keyClick(&Grid(), Qt::Key_PageDown);
+    ASSERT_EQ(Grid().Tiles().size(), 1u);
+    EXPECT_EQ(Grid().Tiles()[0]->CurrentCamera().name, "Camera 16");
+    EXPECT_EQ(Frame().windowTitle(), "Many (page 2 of 2)");
+    QTest::keyClick(&Grid(), Qt::Key_PageDown); // the last page stays
+    EXPECT_EQ(Grid().Page(), 1);
+    Frame().OnCommand(Command::PreviousPage);
+    EXPECT_EQ(Grid().Tiles().size(), 16u);
+    EXPECT_EQ(Grid().Tiles()[0]->CurrentCamera().name, "Camera 00");
+}
+
+TEST_F(GridTest, PasswordPromptsComeOneAtATimeWhileTheOtherTilesGoOn) {
+    camsim::CameraConfig locked;
+    locked.auth = camsim::AuthMode::Digest;
+    locked.user = "viewer";
+    locked.password = "s3cret";
+    InProcessCamsim open;
+    InProcessCamsim gate(locked);
+    InProcessCamsim door(locked);
+    Start();
+    AddFolder("/CameraCollection/Yard");
+    AddCamera("/CameraCollection/Yard/Door", door);
+    AddCamera("/CameraCollection/Yard/Gate", gate);
+    AddCamera("/CameraCollection/Yard/Open", open);
+
+    int prompts = 0;
+    bool inPrompt = false;
+    bool nested = false;
+    bool othersWentOn = false;
+    QStringList waiting;
+    for (int i = 0; i < 2; ++i) {
+        ModalSeam::QueueHandler([&](QDialog* dialog) {
+            nested = nested || inPrompt;
+            inPrompt = true;
+            ++prompts;
+            GridTile* openTile = Grid().Tiles()[2];
+            const int before = PicturesShown(openTile);
+            othersWentOn = PumpUntil([&] { return PicturesShown(openTile) >= before + 3; });
+            if (prompts == 1)
+                waiting = {Grid().Tiles()[0]->StatusText(), Grid().Tiles()[1]->StatusText()};
+            inPrompt = false;
+            const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+            edits[0]->setText("viewer");
+            edits[1]->setText("s3cret");
+            dialog->accept();
+        });
+    }
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 3));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return std::all_of(Grid().Tiles().begin(), Grid().Tiles().end(),
+                               [](GridTile* t) { return Streaming(t); });
+        },
+        10000));
+    EXPECT_EQ(prompts, 2);
+    EXPECT_FALSE(nested);
+    EXPECT_TRUE(othersWentOn);
+    EXPECT_EQ(waiting, QStringList(2, "This device requires a valid user name and password."));
+    EXPECT_EQ(ModalSeam::Unexpected(), 0);
+    EXPECT_FALSE(Settings().Exists("/CameraCollection/Yard/Gate/Password")); // not asked to keep it
+}
+
+TEST_F(GridTest, EachTileSaysItsStateInWords) {
+    camsim::CameraConfig slow;
+    slow.faults.delayMs = 1500;
+    InProcessCamsim connecting(slow);
+    camsim::CameraConfig missing;
+    missing.faults.status = 404;
+    InProcessCamsim notFound(missing);
+    camsim::CameraConfig stalling;
+    stalling.faults.stallAfter = 3;
+    InProcessCamsim stalled(stalling);
+    Start();
+    AddFolder("/CameraCollection/Yard");
+    AddCamera("/CameraCollection/Yard/A Slow", connecting);
+    AddCamera("/CameraCollection/Yard/B Missing", notFound);
+    AddCamera("/CameraCollection/Yard/C Stalled", stalled);
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 3));
+    const std::vector<GridTile*> tiles = Grid().Tiles();
+    EXPECT_EQ(tiles[0]->StatusText(), "Connecting");
+    ASSERT_TRUE(PumpUntil([&] { return tiles[1]->StatusText().startsWith("Image stream not found"); }));
+    EXPECT_EQ(tiles[1]->StatusText(), "Image stream not found for camera 'B Missing' at the network address "
+                                      "'127.0.0.1'. The camera firmware version is not supported.");
+    ASSERT_TRUE(PumpUntil([&] { return tiles[2]->StatusText().startsWith("No picture for "); }, 8000));
+    ASSERT_TRUE(PumpUntil([&] { return Streaming(tiles[0]) && tiles[0]->StatusText().isEmpty(); }));
+    EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty()); // a tile never stops the grid with a message
+}
+
+} // namespace

@@ -1,8 +1,9 @@
-# The application shell: application object, main frame, command bar, the three views
-# (collection, camera, grid) with the per-camera connection they share, the help window and its
-# document; and the program zelppc.
+# The application shell: application object and its command line, main frame, command bar, the
+# three views (collection, camera, grid) with the per-camera connection they share, the help
+# window and its document; and the program zelppc.
 target_sources(zelppc_app PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/zelppcapp.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/startoptions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mainframe.cpp
     ${CMAKE_CURRENT_LIST_DIR}/commandbar.cpp
     ${CMAKE_CURRENT_LIST_DIR}/containerview.cpp

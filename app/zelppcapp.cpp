@@ -1,12 +1,14 @@
 #include "app/zelppcapp.h"
 
 #include "app/aboutdlg.h"
+#include "app/cameraview.h"
 #include "app/helpwindow.h"
 #include "app/maindoc.h"
 #include "app/mainframe.h"
 #include "app/resource.h"
 #include "app/strings.h"
 
+#include "collection/itemtype.h"
 #include "foundation/log.h"
 #include "foundation/text.h"
 #include "foundation/thread.h"
@@ -18,6 +20,7 @@
 #include <QApplication>
 
 #include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -42,11 +45,12 @@ ZelPPCApp* ZelPPCApp::Instance() {
     return instance;
 }
 
-bool ZelPPCApp::InitInstance() {
+bool ZelPPCApp::InitInstance(const StartOptions& options) {
     RegisterViewerStrings();
     // The log first, so that a damaged settings file is reported in the log file too.
     StartDiagLog(u"ZelPPC", u"ZelPPCApp::InitInstance", GetVersionText());
     const LoadResult settings = ::LoadSettings();
+    if (!CheckStartItem(options)) return false;
 
     // Sockets: a peer that closes while a command is being written must not end the process.
     std::signal(SIGPIPE, SIG_IGN);
@@ -65,6 +69,7 @@ bool ZelPPCApp::InitInstance() {
     document->OnOpenDocument(QString::fromUtf16(kStartDocument));
     frame = new MainFrame(*this);
     QObject::connect(frame, &QObject::destroyed, [this] { frame = nullptr; });
+    if (options.fullScreen) frame->SetFullScreen(true);
     frame->show();
     frame->repaint();
     if (settings.status == LoadStatus::Damaged) {
@@ -72,6 +77,7 @@ bool ZelPPCApp::InitInstance() {
         QMetaObject::invokeMethod(
             frame, [this, settings] { TellDamagedSettings(settings); }, Qt::QueuedConnection);
     }
+    OpenStartItem(options);
     return true;
 }
 
@@ -81,6 +87,28 @@ void ZelPPCApp::TellDamagedSettings(const LoadResult& settings) {
                              ? FormatText(LoadResText(Str::SettingsDamagedNotMoved), {file})
                              : FormatText(LoadResText(Str::SettingsDamagedKept), {file, settings.keptAs});
     MessageBox(frame, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool ZelPPCApp::CheckStartItem(const StartOptions& options) {
+    if (options.openPath.isEmpty() || GetItemType(Path(options.openPath)) != ItemType::None) return true;
+    const QString text = FormatText(LoadResText(Str::NoItemAtPath), {options.openPath});
+    LogError(u"ZelPPCApp::InitInstance", "%S", Wide(text));
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    failedStartCode = 2;
+    return false;
+}
+
+void ZelPPCApp::OpenStartItem(const StartOptions& options) {
+    // Without the stream control the collection view explains and closes the viewer.
+    if (options.openPath.isEmpty() || !frame->CameraViewWindow()->ControlCreated()) return;
+    const ItemType type = GetItemType(Path(options.openPath));
+    LogTrace(u"ZelPPCApp::InitInstance", "Open '%S'%S", Wide(options.openPath), options.grid ? u" as a grid" : u"");
+    Settings().SetValue("/Collection/SelectedPath", Data(options.openPath));
+    if (options.grid || type == ItemType::Folder) {
+        frame->OpenGrid(options.openPath);
+    } else {
+        frame->OpenCamera(options.openPath);
+    }
 }
 
 int ZelPPCApp::ExitInstance() {

@@ -3,6 +3,8 @@
 // component runtime, the main frame with its two views), keeps the current help anchor, and at
 // exit logs, shuts the runtime down and saves the settings.
 
+#include "app/startoptions.h"
+
 #include <QString>
 
 #include <memory>
@@ -21,8 +23,12 @@ public:
     // The one application object of the process, or none.
     static ZelPPCApp* Instance();
 
-    // False when the viewer cannot start (the reason was shown).
-    bool InitInstance();
+    // False when the viewer cannot start (the reason was shown, or for a start item that is not
+    // there, written to standard error). With a start item, the viewer starts in its camera
+    // view or grid.
+    bool InitInstance(const StartOptions& options = StartOptions());
+    // The exit code after InitInstance failed: 2 for a start item that is not there, else 1.
+    int FailedStartCode() const { return failedStartCode; }
     // After the main window has closed; the exit code.
     int ExitInstance();
 
@@ -38,10 +44,13 @@ public:
     MainFrame* Frame() const { return frame; }
 
 private:
-  // Tells the user that the settings file could not be read and where it went.
-  void TellDamagedSettings(const LoadResult& settings);
+    // Tells the user that the settings file could not be read and where it went.
+    void TellDamagedSettings(const LoadResult& settings);
+    bool CheckStartItem(const StartOptions& options);
+    void OpenStartItem(const StartOptions& options);
 
-  QString helpAnchor;
-  std::unique_ptr<MainDoc> document;
-  MainFrame* frame = nullptr; // deleted when the main window closes
+    QString helpAnchor;
+    int failedStartCode = 1;
+    std::unique_ptr<MainDoc> document;
+    MainFrame* frame = nullptr; // deleted when the main window closes
 };

@@ -2,8 +2,10 @@
 
 #include "tests/app/shell/viewerfixture.h"
 
+#include "app/gridview.h"
 #include "app/helpwindow.h"
 #include "app/resource.h"
+#include "app/startoptions.h"
 #include "platform/com/runtime.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modal.h"
@@ -16,6 +18,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -202,6 +206,91 @@ TEST_F(ViewerTest, AboutShowsTheVersion) {
     Frame().OnCommand(Command::AboutLumenfold);
     EXPECT_EQ(title, "About Lumenfold");
     EXPECT_EQ(ModalSeam::Unexpected(), 0);
+}
+
+TEST_F(ViewerTest, OpenStartsInTheCameraViewOrTheGridOfAnItem) {
+    InProcessCamsim camera;
+    Start();
+    Settings().SetValue("/CameraCollection/Yard/Type", Data("Folder"));
+    Settings().SetValue("/CameraCollection/Yard/Name", Data("Yard"));
+    AddCamera("/CameraCollection/Yard/Door", camera);
+    Exit();
+
+    StartOptions options;
+    options.openPath = "/CameraCollection/Yard/Door";
+    app = std::make_unique<ZelPPCApp>();
+    ASSERT_TRUE(app->InitInstance(options));
+    ASSERT_TRUE(PumpUntil([this] {
+        return Frame().ActiveView() == &Camera() && Camera().IsConnected() && Camera().HostWindow()->isVisible();
+    }));
+    EXPECT_EQ(Frame().windowTitle(), "Door");
+    Frame().OnCommand(Command::Action); // back to the collection, with the item selected
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+    EXPECT_EQ(Selected(), "/CameraCollection/Yard/Door");
+    Exit();
+
+    options.openPath = "/CameraCollection/Yard";
+    options.grid = true;
+    options.fullScreen = true;
+    app = std::make_unique<ZelPPCApp>();
+    ASSERT_TRUE(app->InitInstance(options));
+    ASSERT_TRUE(PumpUntil(
+        [this] { return Frame().ActiveView() == Frame().Grid() && Frame().Grid()->Tiles().size() == 1; }));
+    EXPECT_TRUE(Frame().isFullScreen());
+    Exit();
+
+    options.openPath = "/CameraCollection/Nowhere";
+    app = std::make_unique<ZelPPCApp>();
+    EXPECT_FALSE(app->InitInstance(options));
+    EXPECT_EQ(app->FailedStartCode(), 2);
+    EXPECT_EQ(app->Frame(), nullptr);
+    app.reset();
+}
+
+// The program itself: what it prints and its exit status.
+struct ProgramRun {
+    int status = -1;
+    QString out;
+    QString error;
+};
+
+ProgramRun Zelppc(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(ZELPPC_PROGRAM), arguments);
+    ProgramRun run;
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    run.error = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+TEST(ZelppcCommandLineTest, HelpVersionAndBadArgumentsAnswerWithoutAWindow) {
+    TemporaryDataRoot root;
+    const ProgramRun help = Zelppc({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: zelppc [--open PATH [--grid]] [--fullscreen]\n"));
+    EXPECT_TRUE(help.out.contains("--version"));
+    const ProgramRun version = Zelppc({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(QRegularExpression("^zelppc \\d\\.\\d\\d\\.\\d\\d\\d\\n$").match(version.out).hasMatch())
+        << version.out.toStdString();
+
+    const ProgramRun nowhere = Zelppc({"--open", "/CameraCollection/Nowhere", "--grid"});
+    EXPECT_EQ(nowhere.status, 2);
+    EXPECT_TRUE(nowhere.error.contains("zelppc: there is no camera, live view site, camera switch or folder at "
+                                       "'/CameraCollection/Nowhere'\n"))
+        << nowhere.error.toStdString();
+    EXPECT_FALSE(QFile::exists(root.File("ZelSettings.arc"))); // it did not start, so it saved nothing
+    const ProgramRun unknown = Zelppc({"--opne", "/CameraCollection"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(unknown.error.contains("zelppc: unknown option '--opne'"));
+    EXPECT_EQ(Zelppc({"--open"}).status, 2);
+    EXPECT_EQ(Zelppc({"--grid"}).status, 2);
 }
 
 } // namespace

@@ -23,7 +23,8 @@ constexpr int kFetchAheadRows = 8;
 // Copies the pixels of column x of count strip rows, in the order of rows, to one bitmap row.
 void TurnColumn(const uint8_t* const* rows, int count, int x, uint8_t* out) {
     const size_t column = static_cast<size_t>(x) * kStripPixelBytes;
-    for (int k = 0; k < count; ++k, out += 3) std::memcpy(out, rows[k] + column, 3);
+    for (int k = 0; k < count; ++k, out += 3)
+        std::memcpy(out, rows[k] + column, 3);
 }
 
 #if defined(__SSE2__)
@@ -33,7 +34,8 @@ inline __m128i Pack(__m128i four) {
     const __m128i first = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
     const __m128i second =
         _mm_set_epi32(0x0000FFFF, static_cast<int>(0xFF000000), 0x0000FFFF, static_cast<int>(0xFF000000));
-    const __m128i pairs = _mm_or_si128(_mm_and_si128(four, first), _mm_and_si128(_mm_srli_epi64(four, 8), second));
+    const __m128i pairs =
+        _mm_or_si128(_mm_and_si128(four, first), _mm_and_si128(_mm_srli_epi64(four, 8), second));
     const __m128i lowSix = _mm_set_epi32(0, 0, 0x0000FFFF, -1);
     const __m128i nextSix = _mm_set_epi32(0, -1, static_cast<int>(0xFFFF0000), 0);
     return _mm_or_si128(_mm_and_si128(pairs, lowSix), _mm_and_si128(_mm_srli_si128(pairs, 2), nextSix));
@@ -79,7 +81,8 @@ void TurnFourColumns(const uint8_t* const* rows, int count, int x, uint8_t* out,
             _mm_storeu_si128(run + 2, _mm_or_si128(_mm_srli_si128(p2, 8), _mm_slli_si128(p3, 4)));
         }
     }
-    for (int j = 0; j < 4; ++j) TurnColumn(rows + k, count - k, x + j, to[j] + static_cast<size_t>(k) * 3);
+    for (int j = 0; j < 4; ++j)
+        TurnColumn(rows + k, count - k, x + j, to[j] + static_cast<size_t>(k) * 3);
 }
 #endif
 
@@ -96,7 +99,8 @@ bool DisplayPicture::Prepare(void* context, int width, int height) {
             // An odd number of cache lines a row, so that the strip's rows fall on different
             // cache sets when a column is read down them.
             t->stripStride = (width * kStripPixelBytes + 63) / 64 * 64;
-            if (t->stripStride / 64 % 2 == 0) t->stripStride += 64;
+            if (t->stripStride / 64 % 2 == 0)
+                t->stripStride += 64;
             p.converted.resize(static_cast<size_t>(t->stripStride) * kStripRows);
             p.spare.resize(static_cast<size_t>(RowBytes(height)) * width);
         } else {
@@ -144,15 +148,18 @@ void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
     for (; x + 4 <= t.width; x += 4) {
         if (x + kFetchAheadRows + 4 <= t.width) {
             for (int j = kFetchAheadRows; j < kFetchAheadRows + 4; ++j) {
-                const char* run = reinterpret_cast<const char*>(out + static_cast<size_t>(x + j) * bitsStride);
-                for (int b = 0; b < runBytes; b += 64) _mm_prefetch(run + b, _MM_HINT_T0);
+                const char* run =
+                    reinterpret_cast<const char*>(out + static_cast<size_t>(x + j) * bitsStride);
+                for (int b = 0; b < runBytes; b += 64)
+                    _mm_prefetch(run + b, _MM_HINT_T0);
                 _mm_prefetch(run + runBytes - 1, _MM_HINT_T0);
             }
         }
         TurnFourColumns(rows, count, x, out + static_cast<size_t>(x) * bitsStride, bitsStride);
     }
 #endif
-    for (; x < t.width; ++x) TurnColumn(rows, count, x, out + static_cast<size_t>(x) * bitsStride);
+    for (; x < t.width; ++x)
+        TurnColumn(rows, count, x, out + static_cast<size_t>(x) * bitsStride);
 }
 
 bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSize drawn) {
@@ -165,8 +172,10 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
     }
     // The shown bitmap stays untouched until the new one is whole.
     const PixelOrder order = target.quarterTurn ? PixelOrder::BlueGreenRedPadded : PixelOrder::BlueGreenRed;
-    if (!DecodeJpegRows(jpeg, length, order, &target, &Prepare, &Row, &scale)) return false;
-    if (target.quarterTurn) TurnStrip(target, target.stripStart, target.height);
+    if (!DecodeJpegRows(jpeg, length, order, &target, &Prepare, &Row, &scale))
+        return false;
+    if (target.quarterTurn)
+        TurnStrip(target, target.stripStart, target.height);
 
     pictureWidth = scale.pictureWidth;
     pictureHeight = scale.pictureHeight;
@@ -176,22 +185,50 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
     biHeight = target.quarterTurn ? decodedWidth : decodedHeight;
     bits.swap(spare);
     bitmapRotate = rotate;
+    windowFormatMade = false;
     return true;
+}
+
+void DisplayPicture::MakeWindowFormat(bool upsideDown, bool sideways) {
+    windowFormat.resize(static_cast<size_t>(biWidth) * biHeight * 4);
+    const int stride = RowBytes(biWidth);
+    for (int y = 0; y < biHeight; ++y) {
+        const uint8_t* in = bits.data() + static_cast<size_t>(upsideDown ? biHeight - 1 - y : y) * stride;
+        auto* out = reinterpret_cast<uint32_t*>(windowFormat.data()) + static_cast<size_t>(y) * biWidth;
+        for (int x = 0; x < biWidth; ++x, in += 3) {
+            out[sideways ? biWidth - 1 - x : x] = 0xFF000000u | in[0] | in[1] << 8 | in[2] << 16;
+        }
+    }
+    windowFormatMade = true;
 }
 
 void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch) {
     if (bits.empty())
         return;
-    const QRect target = stretch ? QRect(0, 0, client.width(), client.height()) : QRect(0, 0, biWidth, biHeight);
-    // The bitmap itself is drawn, mirrored on the way, rather than a mirrored copy of it: a large
-    // picture then costs no second bitmap. Its first row is its bottom row; a source mirrored
-    // vertically (rotate 90) cancels that out, one mirrored horizontally (180) turns it half round.
-    const QImage memory(bits.data(), biWidth, biHeight, RowBytes(biWidth), QImage::Format_BGR888);
+    const QRect target =
+        stretch ? QRect(0, 0, client.width(), client.height()) : QRect(0, 0, biWidth, biHeight);
+    // The bitmap's first row is its bottom row; a source mirrored vertically (rotate 90) cancels
+    // that out, one mirrored horizontally (180) turns it half round.
     const bool upsideDown = bitmapRotate != 90;
     const bool sideways = bitmapRotate == 180;
-    painter.save();
-    painter.translate(sideways ? target.right() + 1 : 0, upsideDown ? target.bottom() + 1 : 0);
-    painter.scale(sideways ? -1 : 1, upsideDown ? -1 : 1);
-    painter.drawImage(QRect(0, 0, target.width(), target.height()), memory);
-    painter.restore();
+    // Drawn much smaller than it is, the picture is sampled straight from the bitmap, mirrored
+    // on the way: a large picture then costs no second bitmap. Otherwise it is made once, as it
+    // appears, in the format windows are drawn in, which draws many times faster than converting
+    // and mirroring each pixel while drawing.
+    const bool sampled = stretch && 2LL * target.width() * target.height() < 1LL * biWidth * biHeight;
+    if (sampled) {
+        PictureBytes().swap(windowFormat);
+        windowFormatMade = false;
+        const QImage memory(bits.data(), biWidth, biHeight, RowBytes(biWidth), QImage::Format_BGR888);
+        painter.save();
+        painter.translate(sideways ? target.right() + 1 : 0, upsideDown ? target.bottom() + 1 : 0);
+        painter.scale(sideways ? -1 : 1, upsideDown ? -1 : 1);
+        painter.drawImage(QRect(0, 0, target.width(), target.height()), memory);
+        painter.restore();
+        return;
+    }
+    if (!windowFormatMade)
+        MakeWindowFormat(upsideDown, sideways);
+    const QImage shown(windowFormat.data(), biWidth, biHeight, biWidth * 4, QImage::Format_RGB32);
+    painter.drawImage(target, shown);
 }

@@ -13,7 +13,7 @@
 class QPainter;
 
 class DisplayPicture {
-public:
+  public:
     // Converts one JPEG. False when it gives no picture; the previous one then stays. With a
     // drawn size (as it appears on screen, after the rotation), the picture is decoded at the
     // smallest scale that still covers it.
@@ -38,7 +38,7 @@ public:
 
     static int RowBytes(int width) { return ((width * 24 + 31) / 32) * 4; }
 
-private:
+  private:
     static constexpr int kStripRows = 32;
 
     // Where the decoder puts its rows: blue-green-red, padded, bottom-up for 0 and 270. For a
@@ -58,6 +58,8 @@ private:
     static uint8_t* Row(void* context, int y);
     // Turns the strip's rows [start, end) into their bitmap columns.
     void TurnStrip(const DecodeTarget& target, int start, int end);
+    // The bitmap as it appears on screen, in the windows' own format (four bytes a pixel).
+    void MakeWindowFormat(bool upsideDown, bool sideways);
 
     std::vector<uint8_t> converted; // rows of a picture that is turned a quarter, before the turn
     PictureBytes bits;              // the bitmap
@@ -69,4 +71,7 @@ private:
     int biWidth = 0;
     int biHeight = 0;
     int bitmapRotate = 0; // the rotation the bitmap was made for
+    // The bitmap as it appears on screen, made once per picture unless the picture is sampled.
+    PictureBytes windowFormat;
+    bool windowFormatMade = false;
 };

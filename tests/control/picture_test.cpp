@@ -193,7 +193,8 @@ TEST_P(RotationTest, DrawsTheDecodedPictureTurnedClockwisePixelForPixel) {
 
         const QImage atSize = Drawn(jpeg, c.rotate, false, expected.size() + QSize(20, 10));
         EXPECT_EQ(atSize.copy(QRect(QPoint(0, 0), expected.size())), expected);
-        EXPECT_EQ(atSize.pixel(expected.width() + 5, 2), QColor(Qt::magenta).rgb()); // nothing drawn beside it
+        EXPECT_EQ(atSize.pixel(expected.width() + 5, 2),
+                  QColor(Qt::magenta).rgb()); // nothing drawn beside it
 
         EXPECT_EQ(Drawn(jpeg, c.rotate, true, expected.size()), expected); // stretched to its own size
         const QImage stretched = Drawn(jpeg, c.rotate, true, expected.size() * 2); // covers the whole area
@@ -201,6 +202,17 @@ TEST_P(RotationTest, DrawsTheDecodedPictureTurnedClockwisePixelForPixel) {
             for (int x = 0; x < expected.width(); x += 7) {
                 ASSERT_EQ(stretched.pixel(2 * x + 1, 2 * y + 1), expected.pixel(x, y)) << x << "," << y;
             }
+        }
+        // Drawn at a third of its size, it is sampled from the bitmap, mirrored on the way.
+        const QImage small = Drawn(jpeg, c.rotate, true, expected.size() / 3);
+        const TestPattern pattern(width, 120, camsim::Scene());
+        const QTransform turn = QTransform().rotate(90.0 * c.quarterTurns);
+        for (const auto field : {TestPattern::Field::TopLeft, TestPattern::Field::TopRight,
+                                 TestPattern::Field::BottomLeft, TestPattern::Field::BottomRight}) {
+            const camsim::Point p = pattern.SamplePoint(field);
+            const QPoint turned = QImage::trueMatrix(turn, width, 120).map(QPoint(p.x, p.y)) / 3;
+            EXPECT_TRUE(Near(small.pixel(turned), TestPattern::FieldColour(field)))
+                << turned.x() << "," << turned.y();
         }
     }
 }
@@ -221,6 +233,32 @@ TEST(DisplayPictureTest, QuarterTurnsOfAnySizeArePixelExact) {
                 << size.width() << "x" << size.height();
         }
     }
+}
+
+TEST(DisplayPictureTest, EachPictureIsDrawnAsItIsWhicheverWayItWasDrawnBefore) {
+    const std::string colour = PatternJpeg(160, 120);
+    const std::string grey = PatternJpeg(160, 120, true);
+    DisplayPicture display;
+    QImage target(160, 120, QImage::Format_RGB888);
+    const auto draw = [&](const std::string& jpeg, QSize area) {
+        if (!jpeg.empty()) {
+            EXPECT_TRUE(display.Convert(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), 0));
+        }
+        target.fill(Qt::magenta);
+        QPainter painter(&target);
+        display.Draw(painter, QRect(QPoint(0, 0), area), true);
+    };
+    const camsim::Point red = TestPattern(160, 120, camsim::Scene()).SamplePoint(TestPattern::Field::TopLeft);
+    const QPoint at(red.x, red.y);
+    draw(colour, target.size());
+    EXPECT_TRUE(Near(target.pixel(at), TestPattern::kTopLeft));
+    draw(grey, target.size()); // the next picture, not the one made for the last
+    EXPECT_EQ(qRed(target.pixel(at)), qBlue(target.pixel(at)));
+    draw("", QSize(40, 30)); // sampled from the bitmap
+    EXPECT_EQ(qRed(target.pixel(at / 4)), qBlue(target.pixel(at / 4)));
+    draw(colour, QSize(40, 30));
+    draw("", target.size()); // made again after being sampled
+    EXPECT_TRUE(Near(target.pixel(at), TestPattern::kTopLeft));
 }
 
 TEST(DisplayPictureTest, QuarterTurnsExchangeTheBitmapSizeButNotThePictureSize) {
@@ -245,12 +283,13 @@ TEST(DecodeScaleTest, TheSmallestScaleThatStillCoversTheDrawnSize) {
     EXPECT_EQ(ChooseScaleDenominator(640, 480, 1, 1), 8);
     EXPECT_EQ(ChooseScaleDenominator(640, 480, 320, 241), 1);
     EXPECT_EQ(ChooseScaleDenominator(641, 481, 81, 61), 8); // sides are rounded up: 81x61
-    EXPECT_EQ(ChooseScaleDenominator(640, 480, 0, 0), 1);    // no size: whole
+    EXPECT_EQ(ChooseScaleDenominator(640, 480, 0, 0), 1);   // no size: whole
 
     const std::string jpeg = PatternJpeg(640, 480);
     DisplayPicture display;
     // Drawn 120 wide and 160 high, turned a quarter: a quarter of the picture covers it.
-    ASSERT_TRUE(display.Convert(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), 90, QSize(120, 160)));
+    ASSERT_TRUE(
+        display.Convert(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), 90, QSize(120, 160)));
     EXPECT_EQ(display.DecodedWidth(), 160);
     EXPECT_EQ(display.DecodedHeight(), 120);
     EXPECT_EQ(display.BitmapWidth(), 120);
@@ -261,12 +300,17 @@ TEST(DecodeScaleTest, TheSmallestScaleThatStillCoversTheDrawnSize) {
     QPainter painter(&target);
     display.Draw(painter, target.rect(), true);
     painter.end();
+    // The whole picture drawn as small is sampled from the bitmap as it is: the same places.
+    const QImage sampled = Drawn(jpeg, 90, true, QSize(120, 160));
     const TestPattern pattern(640, 480, camsim::Scene());
     for (const auto field : {TestPattern::Field::TopLeft, TestPattern::Field::TopRight,
                              TestPattern::Field::BottomLeft, TestPattern::Field::BottomRight}) {
         const camsim::Point p = pattern.SamplePoint(field);
         const QPoint turned((480 - 1 - p.y) / 4, p.x / 4);
-        EXPECT_TRUE(Near(target.pixel(turned), TestPattern::FieldColour(field))) << turned.x() << "," << turned.y();
+        EXPECT_TRUE(Near(target.pixel(turned), TestPattern::FieldColour(field)))
+            << turned.x() << "," << turned.y();
+        EXPECT_TRUE(Near(sampled.pixel(turned), TestPattern::FieldColour(field)))
+            << turned.x() << "," << turned.y();
     }
 }
 

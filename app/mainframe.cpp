@@ -191,7 +191,11 @@ void MainFrame::SetFullScreen(bool on) {
     LogTrace(u"MainFrame::SetFullScreen", "full screen %d", on ? 1 : 0);
     if (on && !fullScreen && !normalPlacement.isValid()) normalPlacement = NormalGeometry();
     fullScreen = on;
-    setWindowState(on ? windowState() | Qt::WindowFullScreen : windowState() & ~Qt::WindowFullScreen);
+    // Without a window manager (a wall display's own X server) nobody else makes it fill the
+    // screen; set before the state, which a new geometry would clear.
+    const Qt::WindowStates state = windowState();
+    if (on && screen()) setGeometry(screen()->geometry());
+    setWindowState(on ? state | Qt::WindowFullScreen : state & ~Qt::WindowFullScreen);
     // Not every window system gives a window that started in full screen its place back.
     if (!on && normalPlacement.isValid() && !(windowState() & Qt::WindowMaximized)) setGeometry(normalPlacement);
     if (!on) normalPlacement = QRect();

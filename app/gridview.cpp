@@ -56,6 +56,7 @@ void GridView::OnActivateView(bool activate, View* activated, View* deactivated)
     LogTrace(u"GridView::OnActivateView", "active %d, Active 0x%08x, Deactive 0x%08x", activate ? 1 : 0,
              static_cast<unsigned>(reinterpret_cast<uintptr_t>(activated)),
              static_cast<unsigned>(reinterpret_cast<uintptr_t>(deactivated)));
+    active = activate;
     if (activate) {
         if (ZelPPCApp* app = ZelPPCApp::Instance())
             app->SetHelpAnchor(QStringLiteral("view"));
@@ -81,6 +82,8 @@ void GridView::OnMessage(uint32_t message, intptr_t, intptr_t) {
 }
 
 void GridView::Build() {
+    if (!active)
+        return; // left again before it was built
     items = GridItems(itemPath);
     itemName = Settings().GetValue(Path::Join(Path(itemPath), "Name")).GetText();
     LogTrace(u"GridView::Build", "'%S': %d items", Wide(itemPath), static_cast<int>(items.size()));

@@ -74,6 +74,7 @@ class GridView : public View, private GridTileListener {
     int page = 0;
     int selected = 0;
     bool scaledDecoding = true;
+    bool active = false;
     std::vector<GridTile*> tiles; // of the current page, owned as children
     std::deque<QPointer<GridTile>> waitingForCredentials;
     bool prompting = false;

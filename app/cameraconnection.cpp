@@ -38,6 +38,9 @@ CameraConnection::CameraConnection(QWidget* ownerWindow, const char16_t* logFunc
       timers(new WindowTimers([this](int) { CheckPictures(); }, ownerWindow)) {
     hostWindow->setObjectName(QStringLiteral("CameraView"));
     hostWindow->setWindowTitle(QStringLiteral("CameraView"));
+    // Shown once a stream has started: until then it has nothing to show, and a visible one
+    // would say that a stream is running.
+    hostWindow->hide();
     overlay = new StatusOverlay(ownerWindow, hostWindow);
     const HRESULT result = CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage,
                                             reinterpret_cast<void**>(&control));

@@ -31,7 +31,6 @@ GridTile::GridTile(QWidget* parent, const QString& path, GridTileListener& tileL
     stream = std::make_unique<CameraConnection>(this, u"GridTile::OnCreate");
     // Clicks on the picture are the tile's: a tile sends no tap-to-centre commands.
     HostWindow()->setAttribute(Qt::WA_TransparentForMouseEvents);
-    HostWindow()->hide();
 }
 
 GridTile::~GridTile() {

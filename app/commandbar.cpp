@@ -23,6 +23,7 @@ struct Item {
 // Menu 130, popup "Camera".
 const Item kCameraPopup[] = {
     {Command::Open, u"Open", false},
+    {Command::ViewAsGrid, nullptr, false, Str::ViewAsGridItem},
     {0, nullptr, false},
     {Command::NewCamera, u"New Camera...", false},
     {Command::NewFolder, u"New Folder...", false},
@@ -49,11 +50,6 @@ const Item kViewPopup[] = {
     {0, nullptr, false},
     {Command::SavePicture, nullptr, false, Str::SavePictureItem},
     {Command::FullScreen, nullptr, true, Str::FullScreenItem},
-};
-
-// Menu 130, popup "View".
-const Item kCollectionViewPopup[] = {
-    {Command::ViewAsGrid, nullptr, false, Str::ViewAsGridItem},
 };
 
 // Menu 131, popup "View" of the grid.
@@ -131,9 +127,6 @@ void CommandBar::Build(int resourceSet) {
     built.push_back(first);
     if (collection) {
         fill(first, kCameraPopup, std::size(kCameraPopup));
-        QMenu* view = window->menuBar()->addMenu(LoadResText(Str::MenuView));
-        built.push_back(view);
-        fill(view, kCollectionViewPopup, std::size(kCollectionViewPopup));
     } else if (grid) {
         fill(first, kGridPopup, std::size(kGridPopup));
     } else {

@@ -34,9 +34,10 @@ TEST_F(ViewerTest, AFirstStartShowsTheCollectionWithTheDemonstrationSites) {
     EXPECT_EQ(root->child(0)->text(0), "Harbour Live");
     EXPECT_EQ(root->child(1)->text(0), "Market Square Live");
     EXPECT_EQ(Frame().windowTitle(), "Lumenfold");
-    EXPECT_EQ(Frame().Bar().FirstPopupTexts(),
-              QStringList({"Open", "---", "New Camera...", "New Folder...", "New Camera Switch...",
-                           "New Live View Site...", "---", "Properties", "---", "Delete"}));
+    EXPECT_EQ(
+        Frame().Bar().FirstPopupTexts(),
+        QStringList({"Open", "View as Grid\tShift+Enter", "---", "New Camera...", "New Folder...",
+                     "New Camera Switch...", "New Live View Site...", "---", "Properties", "---", "Delete"}));
     EXPECT_EQ(app->HelpAnchor(), "cameras");
     EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
 }

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTest>
 
 namespace {
@@ -104,6 +105,20 @@ TEST_F(GridTest, AFoldersGridListsItsCamerasAndSitesInTreeOrderAndASwitchItsMemb
     EXPECT_EQ(Frame().ActiveView(), &Collection());
     ASSERT_TRUE(OpenGrid("/CameraCollection/Yard/Tour", 2));
     EXPECT_EQ(Grid().Tiles()[1]->CurrentCamera().name, "Beach");
+
+    // The command is in the Camera menu, which is the collection's only menu beside Tools, and
+    // Shift+Enter gives it.
+    Frame().OnCommand(Command::Back);
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+    QStringList menus;
+    for (const QAction* menu : Frame().menuBar()->actions())
+        menus.append(menu->text());
+    EXPECT_EQ(menus, QStringList({"Camera", "Tools"}));
+    Tree().SelectPath("/CameraCollection/Yard/Inner");
+    Frame().activateWindow();
+    QApplication::setActiveWindow(&Frame());
+    QTest::keyClick(&Tree(), Qt::Key_Return, Qt::ShiftModifier);
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Grid() && Grid().Tiles().size() == 1; }));
 }
 
 TEST_F(GridTest, EnterOrADoubleClickOpensATileAndEnterComesBackToTheGrid) {

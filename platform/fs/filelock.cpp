@@ -1,5 +1,6 @@
 #include "platform/fs/filelock.h"
 
+#include "platform/fs/linktarget.h"
 #include "platform/fs/systemerror.h"
 
 #include <QFile>
@@ -29,7 +30,8 @@ void SetFileLockWaitMsForTest(int newWaitMs) {
     waitMs = newWaitMs;
 }
 
-FileLock::FileLock(const QString& filePath) : lockFilePath(filePath + QStringLiteral(".lock")) {}
+FileLock::FileLock(const QString& filePath)
+    : lockFilePath(FinalLinkTarget(filePath) + QStringLiteral(".lock")) {}
 
 FileLock::~FileLock() {
     if (fd >= 0)

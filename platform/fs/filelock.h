@@ -2,7 +2,9 @@
 // An exclusive advisory lock (flock) that writers of one file in several processes take on a
 // lock file beside it ("<file>.lock"), so that a read-change-write by one of them is never
 // overwritten by another's. The lock file is created when missing and left in place: removing
-// it would let two writers lock two different files.
+// it would let two writers lock two different files. For a file named through a symbolic link
+// the lock file lies beside the link's final target, so that writers through the link and
+// through the file's own name exclude each other.
 
 #include <QString>
 

@@ -20,14 +20,17 @@ class FileLock {
     FileLock& operator=(const FileLock&) = delete;
 
     // Takes the lock, waiting up to the lock wait; false, with what went wrong, when the lock
-    // file cannot be opened or another writer holds the lock all that time.
+    // file cannot be created or opened or another writer holds the lock all that time.
     bool Lock(QString& reason);
     bool IsLocked() const { return fd >= 0; }
+    // After a Lock that failed: whether another writer held the lock (trying later may work).
+    bool HeldByAnother() const { return heldByAnother; }
     const QString& LockFilePath() const { return lockFilePath; }
 
   private:
     QString lockFilePath;
     int fd = -1; // open and locked, or -1
+    bool heldByAnother = false;
 };
 
 // The wait of Lock: kWaitMs unless a test has shortened it.

@@ -203,7 +203,7 @@ TEST_F(SettingsStoreTest, ASaveWaitsForAnotherWriterOnlySoLong) {
         ASSERT_TRUE(otherWriter.Lock(reason)) << reason.toStdString();
         EXPECT_FALSE(SaveSettings());
         EXPECT_NE(console.find(":E:ZelPPCApp::SaveSettings - '" + root.File("ZelSettings.arc").toStdString() +
-                               "' not written: another program is changing it and still held"),
+                               "' not written: another program is changing it and still holds"),
                   std::string::npos)
             << console;
         EXPECT_EQ(root.ReadFile("ZelSettings.arc"), before);
@@ -213,6 +213,21 @@ TEST_F(SettingsStoreTest, ASaveWaitsForAnotherWriterOnlySoLong) {
     Node saved;
     ASSERT_EQ(LoadArchiveFile(saved, root.File("ZelSettings.arc")).status, LoadStatus::Loaded);
     EXPECT_EQ(saved.GetValue("/View/Rotation").GetInt(), 90);
+}
+
+TEST_F(SettingsStoreTest, ALockFileThatCannotBeCreatedIsReportedWithTheReason) {
+    root.WriteFile("ZelSettings.arc", Golden("initial-settings.arc"));
+    LoadSettings();
+    {
+        ReadOnlyFolder readOnly(root.Path());
+        EXPECT_FALSE(SaveSettings());
+    }
+    EXPECT_NE(console.find("' not written: the lock file '" +
+                           root.File("ZelSettings.arc.lock").toStdString() +
+                           "' cannot be created (Permission denied)"),
+              std::string::npos)
+        << console;
+    EXPECT_EQ(root.ReadFile("ZelSettings.arc"), Golden("initial-settings.arc"));
 }
 
 TEST_F(SettingsStoreTest, ASettingsFileThatIsALinkIsWrittenThroughIt) {

@@ -197,6 +197,14 @@ TEST_F(ZelctlArchiveTest, AFileNamedThroughALinkIsChangedAndTheLinkStays) {
     EXPECT_FALSE(QFile::exists(root.File("link.arc.lock")));
 }
 
+TEST_F(ZelctlArchiveTest, ALockFileThatCannotBeCreatedIsNoOtherWriterAtWork) {
+    ASSERT_TRUE(QFile::link("gone/c.arc.lock", file + ".lock"));
+    const Outcome run = Zelctl({"set", file, "/View/X", "2"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "zelctl: " + file + ": cannot be changed: the lock file '" + file +
+                           ".lock' cannot be created (No such file or directory)\n");
+}
+
 TEST_F(ZelctlArchiveTest, WhatSetWritesGetReadsAtAnyDepth) {
     QString path = "/CameraCollection";
     for (int level = 1; level <= 110; ++level)

@@ -215,21 +215,6 @@ TEST_F(SettingsStoreTest, ASaveWaitsForAnotherWriterOnlySoLong) {
     EXPECT_EQ(saved.GetValue("/View/Rotation").GetInt(), 90);
 }
 
-TEST_F(SettingsStoreTest, ALockFileThatCannotBeCreatedIsReportedWithTheReason) {
-    root.WriteFile("ZelSettings.arc", Golden("initial-settings.arc"));
-    LoadSettings();
-    {
-        ReadOnlyFolder readOnly(root.Path());
-        EXPECT_FALSE(SaveSettings());
-    }
-    EXPECT_NE(console.find("' not written: the lock file '" +
-                           root.File("ZelSettings.arc.lock").toStdString() +
-                           "' cannot be created (Permission denied)"),
-              std::string::npos)
-        << console;
-    EXPECT_EQ(root.ReadFile("ZelSettings.arc"), Golden("initial-settings.arc"));
-}
-
 TEST_F(SettingsStoreTest, ASettingsFileThatIsALinkIsWrittenThroughIt) {
     // A link to a link, written relative to its folder, to a file in another folder.
     root.WriteFile("real/t.arc", Golden("initial-settings.arc"));

@@ -498,17 +498,25 @@ void CCamImage::RequestRepaint() {
     if (window) window->update();
 }
 
+void CCamImage::PostPictureArrived() {
+    // The timers live on the window's thread as long as the control; a call queued for them is
+    // dropped with them.
+    QMetaObject::invokeMethod(
+        timers.get(), [this] { session->OnPictureArrived(); }, Qt::QueuedConnection);
+}
+
 void CCamImage::OnTimer(int id) {
     session->OnTimer(id);
 }
 
 void CCamImage::PreparePicture() {
     work.Clear();
-    session->TakeFrame(work);
-    if (work.Size() < 100) return; // no new picture: the last one is drawn again
-    if (!picture.Convert(work.Data(), work.Size(), rotate)) return;
-    ++picturesDrawn;
-    session->SetPictureReady(picture.DecodedWidth(), picture.DecodedHeight());
+    if (!session->TakeFrame(work))
+        return; // no new picture: the last one is drawn again
+    const bool converted = work.Size() >= 100 && picture.Convert(work.Data(), work.Size(), rotate);
+    if (converted)
+        ++picturesDrawn;
+    session->PictureConverted(converted, picture.DecodedWidth(), picture.DecodedHeight());
 }
 
 void CCamImage::OnDraw(QPainter& painter, const QRect& client) {

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
 #include <cstring>
 
 void ControlTest::SetUp() {
@@ -26,13 +27,17 @@ void ControlTest::SetUp() {
 }
 
 void ControlTest::TearDown() {
+    ReleaseControl();
+    StreamTimings::SetForTest(StreamTimings());
+}
+
+void ControlTest::ReleaseControl() {
     if (control) {
         host.DetachControl();
         control->Release(); // stops the stream and waits for its threads
         control = nullptr;
     }
     events.reset();
-    StreamTimings::SetForTest(StreamTimings());
 }
 
 void ControlTest::MakeControl(bool embed) {
@@ -496,6 +501,79 @@ TEST_F(ControlTest, DispatchReachesEveryMemberByItsIdentifier) {
     EXPECT_EQ(control->Invoke(CamImageDispid::Rotate, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
               DISP_E_TYPEMISMATCH);
     EXPECT_EQ(control->Invoke(42, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(ControlTest, TheStreamFormatsOfOtherServersAreShown) {
+    camsim::Faults boundaryFirst;
+    boundaryFirst.boundaryFirst = true;
+    camsim::Faults undeclared;
+    undeclared.boundary = "ffmpeg";
+    undeclared.boundaryInType = false;
+    undeclared.chunked = true;
+    camsim::Faults lineFeeds;
+    lineFeeds.lfLineEnds = true;
+    lineFeeds.partContentLength = false;
+    camsim::Faults longHeads;
+    longHeads.partHeaderBytes = 6000;
+    longHeads.boundary = "--frame";
+    const std::pair<const char*, camsim::Faults> formats[] = {
+        {"boundary first", boundaryFirst},
+        {"boundary declared nowhere", undeclared},
+        {"LF line ends, no Content-Length", lineFeeds},
+        {"6000 bytes of header lines", longHeads},
+    };
+    InProcessCamsim camera(FastCamera());
+    MakeControl();
+    for (const auto& [name, faults] : formats) {
+        SCOPED_TRACE(name);
+        events->Clear();
+        camera.Server().QueueFaults(faults);
+        ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+        ASSERT_TRUE(events->WaitFor("OnSize 640 480")) << events->Texts().join(", ").toStdString();
+        const int64_t drawn = PicturesDrawn();
+        EXPECT_TRUE(PumpUntil([&] { return PicturesDrawn() >= drawn + 3; }));
+    }
+}
+
+TEST_F(ControlTest, APictureIsShownAndItsSizeToldBeforeTheNextArrives) {
+    for (const bool boundaryFirst : {true, false}) {
+        SCOPED_TRACE(boundaryFirst ? "boundary first, with Content-Length"
+                                   : "next boundary at once, no Content-Length");
+        camsim::CameraConfig config;
+        config.fps = 0.2; // the second picture 5 s after the first
+        config.faults.boundaryFirst = boundaryFirst;
+        config.faults.partContentLength = boundaryFirst;
+        InProcessCamsim camera(config);
+        std::atomic<int> sent{0};
+        camera.Server().SetPictureSentListener([&sent](long long) { ++sent; });
+        MakeControl();
+        ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+        ASSERT_TRUE(events->WaitFor("OnSize 640 480", 4000));
+        EXPECT_EQ(sent, 1);
+        EXPECT_EQ(PicturesDrawn(), 1);
+        EXPECT_EQ(events->Texts(), QStringList({"OnStreamStarted 0 0", "OnSize 640 480"}));
+        ReleaseControl();
+    }
+}
+
+TEST_F(ControlTest, LargePicturesAreShown) {
+    camsim::CameraConfig large = FastCamera();
+    large.faults.pictureSize = 10 * 1000 * 1000; // a 640x480 picture and zeros up to 10 MB
+    camsim::CameraConfig ultraHd;
+    ultraHd.fps = 2;
+    ultraHd.width = 3840;
+    ultraHd.height = 2160;
+    const std::pair<camsim::CameraConfig, QString> cameras[] = {{large, "OnSize 640 480"},
+                                                                {ultraHd, "OnSize 3840 2160"}};
+    for (const auto& [config, size] : cameras) {
+        SCOPED_TRACE(size.toStdString());
+        InProcessCamsim camera(config);
+        MakeControl();
+        ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+        ASSERT_TRUE(events->WaitFor(size, 20000)) << events->Texts().join(", ").toStdString();
+        EXPECT_TRUE(PumpUntil([&] { return PicturesDrawn() >= 2; }, 20000));
+        ReleaseControl();
+    }
 }
 
 } // namespace

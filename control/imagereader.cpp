@@ -63,6 +63,8 @@ std::string Narrow(const char16_t* text, size_t length) {
 bool ImageReader::ReadMore() {
     if (ended)
         return false;
+    if (buffer.Free() < kReadStep / 2)
+        DropConsumed(); // once in a while, not at every picture: what is kept is mostly short
     if (buffer.Free() < kReadStep / 2) {
         // Doubling keeps the copies of a growing buffer few, however large the picture.
         const uint64_t wanted = buffer.Size() + std::max<uint64_t>(kReadStep, buffer.Size());
@@ -152,7 +154,6 @@ bool ImageReader::InitStream(ByteSource* byteSource, std::string_view contentTyp
 
 bool ImageReader::FindPictureStart() {
     for (;;) {
-        DropConsumed();
         switch (stage) {
         case Stage::Picture:
             return true;
@@ -188,9 +189,10 @@ bool ImageReader::FindBoundary() {
 }
 
 bool ImageReader::ReadPartHead() {
-    const uint32_t headFrom = boundaryPos + static_cast<uint32_t>(delimiter.size());
-    const uint32_t limit = boundaryPos + kPartHeadLimit;
     for (;;) {
+        // Offsets are taken anew after each read, which may move the held bytes.
+        const uint32_t headFrom = boundaryPos + static_cast<uint32_t>(delimiter.size());
+        const uint32_t limit = boundaryPos + kPartHeadLimit;
         const uint32_t to = std::min(buffer.Size(), limit);
         const int64_t firstFF = Find(buffer.Data(), headFrom, to, &kPictureStart, 1);
         uint32_t blank = 0;
@@ -202,7 +204,7 @@ bool ImageReader::ReadPartHead() {
                                          blank - headFrom);
             contentLength = PartContentLength(lines, kMaxPictureBytes);
             bodyStart = afterBlank;
-            return FindBodyPicture(limit);
+            return FindBodyPicture();
         }
         if (firstFF >= 0) {
             // No blank line before the picture: its first 0xFF starts it, and no length is known.
@@ -216,9 +218,10 @@ bool ImageReader::ReadPartHead() {
     }
 }
 
-bool ImageReader::FindBodyPicture(uint32_t limit) {
+bool ImageReader::FindBodyPicture() {
     searchPos = bodyStart;
     for (;;) {
+        const uint32_t limit = boundaryPos + kPartHeadLimit;
         const uint32_t to = std::min(buffer.Size(), limit);
         const int64_t firstFF = Find(buffer.Data(), bodyStart, to, &kPictureStart, 1);
         const int64_t next = SearchDelimiter(firstFF >= 0 ? static_cast<uint32_t>(firstFF) : to);
@@ -239,22 +242,27 @@ bool ImageReader::FindBodyPicture(uint32_t limit) {
 
 bool ImageReader::FindPictureEnd(uint32_t& end) {
     const auto delimiterLength = static_cast<uint32_t>(delimiter.size());
-    const uint32_t searchLimit = imageStart + kMaxPictureBytes + kTrailer + delimiterLength;
+    // Once a length has proven right, the lengths of pictures of similar size are believed
+    // without looking for a boundary inside them.
+    const bool believed = contentLength && lastLength > 0 && *contentLength <= 2 * lastLength + kReadStep;
     for (;;) {
         const uint32_t size = buffer.Size();
+        const uint32_t searchLimit = imageStart + kMaxPictureBytes + kTrailer + delimiterLength;
         if (contentLength) {
             const uint32_t cut = bodyStart + *contentLength;
             // A boundary before the declared end means the length is wrong.
-            const int64_t at = SearchDelimiter(std::min(size, cut));
+            const int64_t at = believed ? -1 : SearchDelimiter(std::min(size, cut));
             if (at >= 0)
                 return CutAtBoundary(static_cast<uint32_t>(at), end);
             if (size >= cut) {
                 if (EndsWithEndMarker(buffer.Data(), imageStart, cut)) {
+                    lastLength = *contentLength;
                     end = cut;
                     searchPos = cut;
                     stage = Stage::Boundary;
                     return true;
                 }
+                lastLength = 0;
                 contentLength.reset(); // not where the picture ends: look for the boundary
                 continue;
             }

@@ -6,8 +6,10 @@
 // the first line of the body that begins with "--"; else "--myboundary". Each part's header lines
 // are read up to the blank line (CR LF or LF line ends); without a blank line before it, the
 // part's first 0xFF byte starts the picture. When a part declares a Content-Length whose last two
-// bytes are the JPEG end marker, the picture is handed out as soon as they have arrived;
-// otherwise, or when the next boundary comes first, the picture ends at the next boundary, and a
+// bytes are the JPEG end marker, the picture is handed out as soon as they have arrived (once a
+// length proved right, the lengths of pictures of similar size are believed without looking for a
+// boundary inside them); otherwise, or when the next boundary comes first, the picture ends at the
+// next boundary, and a
 // line end before it (CR LF, LF, or CR LF CR LF) is not part of it. A picture that the end of the
 // stream ends is handed out when it ends with the end marker. Every read takes what has arrived.
 
@@ -32,47 +34,49 @@ protected:
 
 class ImageReader {
 public:
-  static constexpr uint32_t kHeaderWindow = 200;       // the first boundary lies in the first bytes
-  static constexpr uint32_t kPartHeadLimit = 8 * 1024; // from a boundary to its picture's first byte
-  static constexpr uint32_t kMaxPictureBytes = 32 * 1024 * 1024; // larger pictures end the stream
-  static constexpr uint32_t kInitialSize = 5000;
-  static constexpr uint32_t kReadStep = 64 * 1024; // room offered to each read, at least
-  static constexpr uint32_t kTrailer = 4;          // CR LF CR LF, the longest line end before a boundary
-  static constexpr uint32_t kMinPicture = 4;       // a start and an end marker; shorter parts are skipped
+    static constexpr uint32_t kHeaderWindow = 200;       // the first boundary lies in the first bytes
+    static constexpr uint32_t kPartHeadLimit = 8 * 1024; // from a boundary to its picture's first byte
+    static constexpr uint32_t kMaxPictureBytes = 32 * 1024 * 1024; // larger pictures end the stream
+    static constexpr uint32_t kInitialSize = 5000;
+    static constexpr uint32_t kReadStep = 64 * 1024; // room offered to each read, at least
+    static constexpr uint32_t kTrailer = 4;          // CR LF CR LF, the longest line end before a boundary
+    static constexpr uint32_t kMinPicture = 4;       // a start and an end marker; shorter parts are skipped
 
-  // True when the start of the stream holds a boundary and a picture start after its headers.
-  // The request's Content-Type tells the boundary.
-  bool InitStream(HINTERNET request);
-  bool InitStream(ByteSource* source, std::string_view contentType = {});
-  // The next whole picture: a pointer into the reader's buffer, valid until the next call.
-  bool Read(const uint8_t*& picture, uint32_t& length);
+    // True when the start of the stream holds a boundary and a picture start after its headers.
+    // The request's Content-Type tells the boundary.
+    bool InitStream(HINTERNET request);
+    bool InitStream(ByteSource* source, std::string_view contentType = {});
+    // The next whole picture: a pointer into the reader's buffer, valid until the next call.
+    bool Read(const uint8_t*& picture, uint32_t& length);
 
-  // "--" and the boundary, as the stream's start decided it.
-  const std::string& Delimiter() const { return delimiter; }
+    // "--" and the boundary, as the stream's start decided it.
+    const std::string& Delimiter() const { return delimiter; }
 
 private:
-  // What the reader looks for next.
-  enum class Stage {
-      Boundary, // the next part's boundary, from searchPos (after a picture cut by its length)
-      Head,     // the headers of the part whose boundary is at boundaryPos
-      Picture,  // the end of the picture at imageStart
-      Ended,    // the stream has ended
-  };
+    // What the reader looks for next.
+    enum class Stage {
+        Boundary, // the next part's boundary, from searchPos (after a picture cut by its length)
+        Head,     // the headers of the part whose boundary is at boundaryPos
+        Picture,  // the end of the picture at imageStart
+        Ended,    // the stream has ended
+    };
 
-  bool ReadMore();
-  void DropConsumed();
-  // The delimiter lying whole in [searchPos, to), or -1; searchPos then moves to where one cut
-  // by `to` would begin.
-  int64_t SearchDelimiter(uint32_t to);
-  bool FindPictureStart();
-  bool FindBoundary();
-  bool ReadPartHead();
-  bool FindBodyPicture(uint32_t limit);
-  bool FindPictureEnd(uint32_t& end);
-  bool CutAtBoundary(uint32_t at, uint32_t& end);
-  bool CutAtStreamEnd(uint32_t& end);
+    // Reads what has arrived, after making room; false at the end of the stream.
+    bool ReadMore();
+    // Drops the bytes before what the current stage still needs; offsets move with the rest.
+    void DropConsumed();
+    // The delimiter lying whole in [searchPos, to), or -1; searchPos then moves to where one cut
+    // by `to` would begin.
+    int64_t SearchDelimiter(uint32_t to);
+    bool FindPictureStart();
+    bool FindBoundary();
+    bool ReadPartHead();
+    bool FindBodyPicture();
+    bool FindPictureEnd(uint32_t& end);
+    bool CutAtBoundary(uint32_t at, uint32_t& end);
+    bool CutAtStreamEnd(uint32_t& end);
 
-  class RequestSource final : public ByteSource {
+    class RequestSource final : public ByteSource {
     public:
         HINTERNET request = nullptr;
         bool Read(void* buffer, uint32_t count, uint32_t* read) override {
@@ -92,4 +96,5 @@ private:
     uint32_t bodyStart = 0;                // the byte after the part's blank line
     uint32_t imageStart = 0;               // the picture's first byte
     std::optional<uint32_t> contentLength; // of the current part, while it is believed
+    uint32_t lastLength = 0;               // the last Content-Length that proved right; 0 after a wrong one
 };

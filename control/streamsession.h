@@ -52,7 +52,7 @@ public:
     // Has the window's thread call OnPictureArrived soon; safe from any thread.
     virtual void PostPictureArrived() = 0;
 
-  protected:
+protected:
     ~SessionHost() = default;
 };
 

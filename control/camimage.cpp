@@ -534,6 +534,15 @@ void CCamImage::OnDraw(QPainter& painter, const QRect& client) {
     }
     if (!IsWindow()) return;
     picture.Draw(painter, client, stretch != 0);
+    // While the picture covers the whole window, the host's background under it is not painted
+    // before each picture. When it stops covering it, the next paint shows the background again.
+    const bool covers = picture.HasBitmap() && (stretch != 0 || (picture.BitmapWidth() >= client.width() &&
+                                                                 picture.BitmapHeight() >= client.height()));
+    if (covers != window->testAttribute(Qt::WA_OpaquePaintEvent)) {
+        window->setAttribute(Qt::WA_OpaquePaintEvent, covers);
+        if (!covers)
+            window->update();
+    }
 }
 
 void CCamImage::SendCameraCommand(const QPoint& tap, const QSize& client) {

@@ -504,23 +504,24 @@ TEST_F(ControlTest, DispatchReachesEveryMemberByItsIdentifier) {
 }
 
 TEST_F(ControlTest, TheStreamFormatsOfOtherServersAreShown) {
-    camsim::Faults boundaryFirst;
-    boundaryFirst.boundaryFirst = true;
-    camsim::Faults undeclared;
-    undeclared.boundary = "ffmpeg";
-    undeclared.boundaryInType = false;
-    undeclared.chunked = true;
-    camsim::Faults lineFeeds;
-    lineFeeds.lfLineEnds = true;
-    lineFeeds.partContentLength = false;
-    camsim::Faults longHeads;
-    longHeads.partHeaderBytes = 6000;
-    longHeads.boundary = "--frame";
+    const auto format = [](const char* boundary, bool first, bool declared, bool lf, bool length,
+                           int headerBytes) {
+        camsim::Faults faults;
+        faults.boundary = boundary;
+        faults.boundaryFirst = first;
+        faults.boundaryInType = declared;
+        faults.chunked = !declared; // as ffmpeg sends it
+        faults.lfLineEnds = lf;
+        faults.partContentLength = length;
+        faults.partHeaderBytes = headerBytes;
+        return faults;
+    };
     const std::pair<const char*, camsim::Faults> formats[] = {
-        {"boundary first", boundaryFirst},
-        {"boundary declared nowhere", undeclared},
-        {"LF line ends, no Content-Length", lineFeeds},
-        {"6000 bytes of header lines", longHeads},
+        {"boundary first", format("myboundary", true, true, false, true, 0)},
+        {"boundary declared nowhere", format("ffmpeg", false, false, false, true, 0)},
+        {"LF line ends, no Content-Length", format("myboundary", false, true, true, false, 0)},
+        {"declared as --frame, 6000 bytes of header lines",
+         format("--frame", false, true, false, true, 6000)},
     };
     InProcessCamsim camera(FastCamera());
     MakeControl();
@@ -557,6 +558,10 @@ TEST_F(ControlTest, APictureIsShownAndItsSizeToldBeforeTheNextArrives) {
 }
 
 TEST_F(ControlTest, LargePicturesAreShown) {
+    StreamTimings patient = StreamTimings::Current(); // a 10 MB picture takes a while under a sanitizer
+    patient.pictureCheckMs = 5000;
+    patient.pictureTimeoutMs = 9999;
+    StreamTimings::SetForTest(patient);
     camsim::CameraConfig large = FastCamera();
     large.faults.pictureSize = 10 * 1000 * 1000; // a 640x480 picture and zeros up to 10 MB
     camsim::CameraConfig ultraHd;

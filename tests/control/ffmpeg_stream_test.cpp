@@ -19,14 +19,15 @@ class FfmpegStreamTest : public ControlTest, public ::testing::WithParamInterfac
 };
 
 // The mean difference per channel between the window's top-left 640x480 and a picture.
-double MeanDifference(const QImage& shown, const QByteArray& rgb) {
+double MeanDifference(const QImage& shown, const std::string& rgb) {
     if (shown.width() < 640 || shown.height() < 480 || rgb.size() != 640 * 480 * 3)
         return 255;
     double sum = 0;
     for (int y = 0; y < 480; ++y) {
         for (int x = 0; x < 640; ++x) {
             const QRgb pixel = shown.pixel(x, y);
-            const auto* expected = reinterpret_cast<const uint8_t*>(rgb.constData()) + (y * 640 + x) * 3;
+            const auto* expected =
+                reinterpret_cast<const uint8_t*>(rgb.data()) + static_cast<size_t>(y * 640 + x) * 3;
             sum += std::abs(qRed(pixel) - expected[0]) + std::abs(qGreen(pixel) - expected[1]) +
                    std::abs(qBlue(pixel) - expected[2]);
         }
@@ -35,9 +36,9 @@ double MeanDifference(const QImage& shown, const QByteArray& rgb) {
 }
 
 TEST_P(FfmpegStreamTest, StreamsAreShownWithTheirSize) {
-    FfmpegServer server(Rate(),
-                        CameraBoundary() ? QStringList{"-boundary_tag", "myboundary"} : QStringList());
-    ASSERT_TRUE(server.Listening()) << server.Error().toStdString();
+    const std::vector<std::string> cameraBoundary = {"-boundary_tag", "myboundary"};
+    FfmpegServer server(Rate(), CameraBoundary() ? cameraBoundary : std::vector<std::string>());
+    ASSERT_TRUE(server.Listening()) << server.Error();
     MakeControl();
     ASSERT_EQ(PutUrl(server.Url()), S_OK);
     ASSERT_TRUE(events->WaitFor("OnSize 640 480", 10000)) << events->Texts().join(", ").toStdString();

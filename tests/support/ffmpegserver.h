@@ -9,35 +9,36 @@
 //   ... open server.Url() ...
 //
 // The port is one the kernel just gave out; if ffmpeg finds it taken after all, another is tried.
-// The destructor ends ffmpeg.
+// ffmpeg is started with posix_spawn, which keeps the thread sanitizer's view of this process
+// whole. The destructor ends ffmpeg.
 
-#include <QProcess>
-#include <QString>
-#include <QStringList>
+#include <sys/types.h>
 
-#include <memory>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class FfmpegServer {
   public:
-    FfmpegServer(int picturesPerSecond, const QStringList& muxerOptions = {});
+    explicit FfmpegServer(int picturesPerSecond, const std::vector<std::string>& muxerOptions = {});
     ~FfmpegServer();
     FfmpegServer(const FfmpegServer&) = delete;
     FfmpegServer& operator=(const FfmpegServer&) = delete;
 
     // True once ffmpeg listens for its client.
     bool Listening() const { return listening; }
-    QString Error() const { return error; }
+    const std::string& Error() const { return error; }
     std::string Url() const;
 
     // ffmpeg's test picture at time 0, as 640x480 red-green-blue bytes (empty when ffmpeg fails).
-    static QByteArray FirstPicture();
+    static std::string FirstPicture();
 
   private:
-    bool StartOn(uint16_t port, const QStringList& arguments);
+    bool StartOn(uint16_t port, const std::vector<std::string>& arguments);
+    void End();
 
-    std::unique_ptr<QProcess> process;
+    pid_t pid = -1;
     uint16_t port = 0;
     bool listening = false;
-    QString error;
+    std::string error;
 };

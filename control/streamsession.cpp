@@ -267,9 +267,7 @@ uint32_t StreamSession::RepaintPeriod() const {
 
 void StreamSession::StartTimers() {
     if (stopping || !HasRequest()) return;
-    if (const uint32_t periodMs = RepaintPeriod()) {
-        WithHost([periodMs](SessionHost& h) { h.SetWindowTimer(kRepaintTimer, periodMs); });
-    }
+    // The repaint timer runs only when a new picture has to wait for its turn.
     const uint32_t check = StreamTimings::Current().pictureCheckMs;
     WithHost([check](SessionHost& h) { h.SetWindowTimer(kPictureTimeoutTimer, check); });
     timersRunning = true;
@@ -278,6 +276,7 @@ void StreamSession::StartTimers() {
 
 void StreamSession::StopTimers() {
     if (timersRunning.exchange(false)) {
+        repaintDeferred = false;
         WithHost([](SessionHost& h) {
             h.KillWindowTimer(kRepaintTimer);
             h.KillWindowTimer(kPictureTimeoutTimer);
@@ -348,18 +347,25 @@ bool StreamSession::SendRequest(int& status) {
 }
 
 void StreamSession::RepaintForNewPicture(bool timerTick) {
+    if (timerTick) {
+        repaintDeferred = false;
+        WithHost([](SessionHost& h) { h.KillWindowTimer(kRepaintTimer); });
+    }
     const uint32_t period = RepaintPeriod();
     if (period == 0 || !pictureWaiting || repaintPending)
         return;
     const uint32_t now = GetTickCount();
-    if (!timerTick && now - lastRepaintRequest < period)
-        return; // the next tick draws it
+    const uint32_t since = now - lastRepaintRequest;
+    if (!timerTick && since < period && timersRunning) {
+        if (!repaintDeferred) {
+            repaintDeferred = true; // drawn once a whole period has passed since the last repaint
+            WithHost([wait = period - since](SessionHost& h) { h.SetWindowTimer(kRepaintTimer, wait); });
+        }
+        return;
+    }
     repaintPending = true;
     lastRepaintRequest = now;
     WithHost([](SessionHost& h) { h.RequestRepaint(); });
-    if (!timerTick && timersRunning) {
-        WithHost([period](SessionHost& h) { h.SetWindowTimer(kRepaintTimer, period); });
-    }
 }
 
 void StreamSession::OnPictureArrived() {

@@ -114,8 +114,8 @@ private:
     // stops, or the display wait has passed. Read thread.
     void WaitForNewSize(const uint8_t* bytes, uint32_t n, uint64_t number);
     // A repaint for a picture that waits, unless one is pending. A picture that arrives is drawn
-    // at once when the last such repaint is a whole repaint period old, else at the next tick of
-    // the repaint timer, which then restarts so that repaints stay a period apart. UI thread.
+    // at once when the last repaint is a whole repaint period old; else the repaint timer is set
+    // to draw it when the period is over (once: its tick kills it). UI thread.
     void RepaintForNewPicture(bool timerTick);
     // The repaint timer's period for the FPS property; 0 when it does not run.
     uint32_t RepaintPeriod() const;
@@ -156,6 +156,7 @@ private:
     std::atomic<bool> frameArrived{false};
     std::atomic<bool> pictureWaiting{false}; // incoming holds a picture not yet taken
     std::atomic<bool> arrivalPosted{false};  // an OnPictureArrived call is on its way
+    std::atomic<bool> repaintDeferred{false}; // the repaint timer is set for a waiting picture
     std::atomic<bool> imageReady{false};
     std::atomic<uint32_t> pictureSize{0}; // width in the high half, height in the low half
     std::atomic<float> fps{25.0f};

@@ -363,6 +363,19 @@ TEST_F(ControlTest, FpsZeroLeavesDrawingToOtherRepaints) {
     EXPECT_EQ(PicturesDrawn(), drawn + 1);
 }
 
+TEST_F(ControlTest, PicturesAreDrawnAsTheyArriveButNoFasterThanFps) {
+    InProcessCamsim camera(FastCamera());
+    MakeControl();
+    ASSERT_EQ(control->put_FPS(10.0f), S_OK);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return PicturesRead() >= 200 && elapsed.elapsed() >= 500; }));
+    const int64_t drawn = PicturesDrawn();
+    EXPECT_GE(drawn, 2);
+    EXPECT_LE(drawn, elapsed.elapsed() / 100 + 2) << "a repaint at most every 100 ms";
+}
+
 TEST_F(ControlTest, TapsSendTheCentreCommandThroughTheRotation) {
     camsim::CameraConfig config;
     config.ptz = true;

@@ -47,7 +47,7 @@ public:
     // Timers of the control's window; safe from any thread.
     virtual void SetWindowTimer(int id, uint32_t periodMs) = 0;
     virtual void KillWindowTimer(int id) = 0;
-    // Invalidates the control's window (UI thread).
+    // Repaints the control's window now, if it is shown (UI thread, outside a paint).
     virtual void RequestRepaint() = 0;
     // Has the window's thread call OnPictureArrived soon; safe from any thread.
     virtual void PostPictureArrived() = 0;

@@ -3,7 +3,9 @@
 #include <QStringDecoder>
 
 QString DecodeCameraText(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A decoder that keeps its state holds back a character cut off at the end, waiting for its
+    // other bytes. None follow: those last bytes are dropped, and the text before them counts.
+    QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;

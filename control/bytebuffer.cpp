@@ -35,6 +35,15 @@ void ByteBuffer::SetSize(uint32_t n) {
     if (data) Recompute();
 }
 
+void ByteBuffer::Discard(uint32_t n) {
+    if (n == 0)
+        return;
+    const uint32_t kept = n < size ? size - n : 0;
+    if (kept > 0)
+        std::memmove(data, data + n, kept);
+    SetSize(kept);
+}
+
 void ByteBuffer::Recompute() {
     data[size] = 0;
     end = data + size;

@@ -16,6 +16,8 @@ public:
     // The bytes just written at End() now count as held.
     void Advance(uint32_t n);
     void SetSize(uint32_t n);
+    // Drops the first n bytes (all when n is larger); the rest moves down to the start.
+    void Discard(uint32_t n);
 
     uint8_t* Data() const { return data; }
     uint8_t* End() const { return end; }

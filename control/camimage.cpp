@@ -547,7 +547,16 @@ void CCamImage::KillWindowTimer(int id) {
 }
 
 void CCamImage::RequestRepaint() {
-    if (window) window->update();
+    // At once rather than through a posted update: a new picture is drawn one trip through the
+    // event loop sooner, and for less.
+    if (window) window->repaint();
+}
+
+void CCamImage::PostPictureArrived() {
+    // The timers live on the window's thread as long as the control; a call queued for them is
+    // dropped with them.
+    QMetaObject::invokeMethod(
+        timers.get(), [this] { session->OnPictureArrived(); }, Qt::QueuedConnection);
 }
 
 void CCamImage::OnTimer(int id) {
@@ -556,19 +565,20 @@ void CCamImage::OnTimer(int id) {
 
 void CCamImage::PreparePicture() {
     work.Clear();
-    session->TakeFrame(work);
-    if (work.Size() < 100) return; // no new picture: the last one is drawn again
+    if (!session->TakeFrame(work))
+        return; // no new picture: the last one is drawn again
     // Stretched over a window smaller than the picture, it is decoded no larger than needed.
     const QSize drawn = scaledDecoding && stretch && window ? window->size() : QSize();
-    if (!picture.Convert(work.Data(), work.Size(), rotate, drawn)) {
+    const bool converted = work.Size() >= 100 && picture.Convert(work.Data(), work.Size(), rotate, drawn);
+    if (converted) {
+        undecodedPictures = 0;
+        shownJpeg.Swap(work);
+        ++picturesDrawn;
+    } else {
         ++undecodedPictures;
-        return;
     }
-    undecodedPictures = 0;
-    shownJpeg.Swap(work);
-    ++picturesDrawn;
     // OnSize carries the camera picture's own size, whatever it was decoded at.
-    session->SetPictureReady(picture.PictureWidth(), picture.PictureHeight());
+    session->PictureConverted(converted, picture.PictureWidth(), picture.PictureHeight());
 }
 
 void CCamImage::OnDraw(QPainter& painter, const QRect& client) {
@@ -586,6 +596,15 @@ void CCamImage::OnDraw(QPainter& painter, const QRect& client) {
     }
     if (!IsWindow()) return;
     picture.Draw(painter, client, stretch != 0);
+    // While the picture covers the whole window, the host's background under it is not painted
+    // before each picture. When it stops covering it, the next paint shows the background again.
+    const bool covers = picture.HasBitmap() && (stretch != 0 || (picture.BitmapWidth() >= client.width() &&
+                                                                 picture.BitmapHeight() >= client.height()));
+    if (covers != window->testAttribute(Qt::WA_OpaquePaintEvent)) {
+        window->setAttribute(Qt::WA_OpaquePaintEvent, covers);
+        if (!covers)
+            window->update();
+    }
 }
 
 void CCamImage::SendCameraCommand(const QPoint& tap, const QSize& client) {

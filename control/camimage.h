@@ -114,6 +114,7 @@ private:
     void SetWindowTimer(int id, uint32_t periodMs) override;
     void KillWindowTimer(int id) override;
     void RequestRepaint() override;
+    void PostPictureArrived() override;
 
     std::atomic<ULONG> refCount{1};
     ConnectionPoint events;

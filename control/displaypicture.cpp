@@ -6,11 +6,15 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -85,6 +89,49 @@ void TurnFourColumns(const uint8_t* const* rows, int count, int x, uint8_t* out,
         TurnColumn(rows + k, count - k, x + j, to[j] + static_cast<size_t>(k) * 3);
 }
 #endif
+
+// A row of blue-green-red pixels as 0xFFRRGGBB words. In a little-endian machine's memory both
+// keep blue, green and red in this order, so a pixel only gains its alpha byte.
+static_assert(std::endian::native == std::endian::little);
+
+void BlueGreenRedToRgb32Plain(const uint8_t* bgr, QRgb* out, int width) {
+    int x = 0;
+    for (; x + 4 <= width; x += 4, bgr += 12, out += 4) {
+        uint32_t w[3];
+        std::memcpy(w, bgr, sizeof w);
+        out[0] = 0xFF000000u | (w[0] & 0xFFFFFFu);
+        out[1] = 0xFF000000u | (w[0] >> 24) | ((w[1] & 0xFFFFu) << 8);
+        out[2] = 0xFF000000u | (w[1] >> 16) | ((w[2] & 0xFFu) << 16);
+        out[3] = 0xFF000000u | (w[2] >> 8);
+    }
+    for (; x < width; ++x, bgr += 3)
+        *out++ = 0xFF000000u | (bgr[2] << 16) | (bgr[1] << 8) | bgr[0];
+}
+
+#if defined(__x86_64__)
+// Four pixels a step with one byte shuffle. Each step reads 16 bytes for 12, so it stops while
+// the row still holds them.
+__attribute__((target("ssse3"))) void BlueGreenRedToRgb32Ssse3(const uint8_t* bgr, QRgb* out, int width) {
+    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    int x = 0;
+    for (; x + 6 <= width; x += 4, bgr += 12, out += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgr));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                         _mm_or_si128(_mm_shuffle_epi8(pixels, spread), alpha));
+    }
+    BlueGreenRedToRgb32Plain(bgr, out, width - x);
+}
+#endif
+
+void BlueGreenRedToRgb32(const uint8_t* bgr, QRgb* out, int width) {
+#if defined(__x86_64__)
+    static const bool shuffles = __builtin_cpu_supports("ssse3");
+    if (shuffles)
+        return BlueGreenRedToRgb32Ssse3(bgr, out, width);
+#endif
+    BlueGreenRedToRgb32Plain(bgr, out, width);
+}
 
 } // namespace
 
@@ -185,21 +232,8 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
     biHeight = target.quarterTurn ? decodedWidth : decodedHeight;
     bits.swap(spare);
     bitmapRotate = rotate;
-    windowFormatMade = false;
+    shownRotate = -1; // the new bitmap is turned into the shown picture when it is drawn
     return true;
-}
-
-void DisplayPicture::MakeWindowFormat(bool upsideDown, bool sideways) {
-    windowFormat.resize(static_cast<size_t>(biWidth) * biHeight * 4);
-    const int stride = RowBytes(biWidth);
-    for (int y = 0; y < biHeight; ++y) {
-        const uint8_t* in = bits.data() + static_cast<size_t>(upsideDown ? biHeight - 1 - y : y) * stride;
-        auto* out = reinterpret_cast<uint32_t*>(windowFormat.data()) + static_cast<size_t>(y) * biWidth;
-        for (int x = 0; x < biWidth; ++x, in += 3) {
-            out[sideways ? biWidth - 1 - x : x] = 0xFF000000u | in[0] | in[1] << 8 | in[2] << 16;
-        }
-    }
-    windowFormatMade = true;
 }
 
 void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch) {
@@ -207,28 +241,62 @@ void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch) 
         return;
     const QRect target =
         stretch ? QRect(0, 0, client.width(), client.height()) : QRect(0, 0, biWidth, biHeight);
-    // The bitmap's first row is its bottom row; a source mirrored vertically (rotate 90) cancels
-    // that out, one mirrored horizontally (180) turns it half round.
-    const bool upsideDown = bitmapRotate != 90;
-    const bool sideways = bitmapRotate == 180;
     // Drawn much smaller than it is, the picture is sampled straight from the bitmap, mirrored
     // on the way: a large picture then costs no second bitmap. Otherwise it is made once, as it
-    // appears, in the format windows are drawn in, which draws many times faster than converting
-    // and mirroring each pixel while drawing.
+    // appears, in the format of the window's surface, which draws many times faster than
+    // converting and mirroring each pixel while drawing.
     const bool sampled = stretch && 2LL * target.width() * target.height() < 1LL * biWidth * biHeight;
     if (sampled) {
-        PictureBytes().swap(windowFormat);
-        windowFormatMade = false;
+        shown = QImage();
+        shownBytes = PictureBytes();
+        shownRotate = -1;
+        // The bitmap's first row is its bottom row; a source mirrored vertically (rotate 90)
+        // cancels that out, one mirrored horizontally (180) turns it half round.
+        const bool upsideDown = bitmapRotate != 90;
+        const bool leftRight = bitmapRotate == 180;
         const QImage memory(bits.data(), biWidth, biHeight, RowBytes(biWidth), QImage::Format_BGR888);
         painter.save();
-        painter.translate(sideways ? target.right() + 1 : 0, upsideDown ? target.bottom() + 1 : 0);
-        painter.scale(sideways ? -1 : 1, upsideDown ? -1 : 1);
+        painter.translate(leftRight ? target.right() + 1 : 0, upsideDown ? target.bottom() + 1 : 0);
+        painter.scale(leftRight ? -1 : 1, upsideDown ? -1 : 1);
         painter.drawImage(QRect(0, 0, target.width(), target.height()), memory);
         painter.restore();
         return;
     }
-    if (!windowFormatMade)
-        MakeWindowFormat(upsideDown, sideways);
-    const QImage shown(windowFormat.data(), biWidth, biHeight, biWidth * 4, QImage::Format_RGB32);
-    painter.drawImage(target, shown);
+    if (MakeShown())
+        painter.drawImage(target, shown);
+}
+
+bool DisplayPicture::MakeShown() {
+    const int rotate = bitmapRotate;
+    if (shownRotate == rotate)
+        return true;
+    const size_t shownStride = static_cast<size_t>(biWidth) * sizeof(QRgb);
+    if (shown.width() != biWidth || shown.height() != biHeight) {
+        // Its memory is picture memory, like the bitmaps', and used again while the size stays.
+        shown = QImage();
+        try {
+            shownBytes.resize(shownStride * static_cast<size_t>(biHeight));
+        } catch (const std::bad_alloc&) {
+            shownBytes = PictureBytes();
+            return false; // nothing drawn; the next paint tries again
+        }
+        shown = QImage(shownBytes.data(), biWidth, biHeight, static_cast<qsizetype>(shownStride),
+                       QImage::Format_RGB32);
+    }
+    // The bitmap's first row is its bottom row; a source mirrored vertically (rotate 90)
+    // cancels that out, one mirrored horizontally (180) turns it half round. The mirroring is
+    // done here, in the one pass that turns the bitmap into the format of the window's surface,
+    // so that drawing it converts nothing and no mirrored copy is made.
+    const bool upsideDown = rotate != 90;
+    const bool leftRight = rotate == 180;
+    const size_t stride = static_cast<size_t>(RowBytes(biWidth));
+    for (int y = 0; y < biHeight; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(shownBytes.data() + shownStride * static_cast<size_t>(y));
+        BlueGreenRedToRgb32(bits.data() + stride * static_cast<size_t>(upsideDown ? biHeight - 1 - y : y),
+                            row, biWidth);
+        if (leftRight)
+            std::reverse(row, row + biWidth);
+    }
+    shownRotate = rotate;
+    return true;
 }

@@ -2,9 +2,14 @@
 // The picture the control shows: the newest decoded JPEG turned into a 24-bit bottom-up bitmap
 // (blue, green, red; rows padded to 4 bytes) in the requested rotation, and drawn at its size or
 // stretched, mirrored as the rotation needs. Painting thread only.
+//
+// Memory: the bitmap shown, the next one made beside it, and the shown picture in the window
+// surface's 32-bit format (made once per picture); all picture memory, used again while the
+// size stays.
 
 #include "control/picturememory.h"
 
+#include <QImage>
 #include <QRect>
 
 #include <cstdint>
@@ -14,6 +19,11 @@ class QPainter;
 
 class DisplayPicture {
   public:
+    DisplayPicture() = default;
+    // Not copied: the shown picture's image refers to this object's memory.
+    DisplayPicture(const DisplayPicture&) = delete;
+    DisplayPicture& operator=(const DisplayPicture&) = delete;
+
     // Converts one JPEG. False when it gives no picture; the previous one then stays. With a
     // drawn size (as it appears on screen, after the rotation), the picture is decoded at the
     // smallest scale that still covers it.
@@ -58,8 +68,8 @@ class DisplayPicture {
     static uint8_t* Row(void* context, int y);
     // Turns the strip's rows [start, end) into their bitmap columns.
     void TurnStrip(const DecodeTarget& target, int start, int end);
-    // The bitmap as it appears on screen, in the windows' own format (four bytes a pixel).
-    void MakeWindowFormat(bool upsideDown, bool sideways);
+    // Makes `shown` from the bitmap unless it was made from it. False when there is no memory.
+    bool MakeShown();
 
     std::vector<uint8_t> converted; // rows of a picture that is turned a quarter, before the turn
     PictureBytes bits;              // the bitmap
@@ -71,7 +81,9 @@ class DisplayPicture {
     int biWidth = 0;
     int biHeight = 0;
     int bitmapRotate = 0; // the rotation the bitmap was made for
-    // The bitmap as it appears on screen, made once per picture unless the picture is sampled.
-    PictureBytes windowFormat;
-    bool windowFormatMade = false;
+    // The bitmap as it appears on screen, mirrored, in the window surface's format; `shown`
+    // draws from shownBytes (declared first, so that it outlives the image).
+    PictureBytes shownBytes;
+    QImage shown;
+    int shownRotate = -1; // the rotation `shown` was made for; -1 for none
 };

@@ -10,6 +10,7 @@ class FrameBuffer {
 public:
     void Clear() { size = 0; }
     void Append(const uint8_t* bytes, uint32_t n);
+    // Exchanges the pictures and their blocks: a hand-over without a copy.
     void Swap(FrameBuffer& other) {
         block.swap(other.block);
         std::swap(size, other.size);

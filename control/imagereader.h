@@ -1,14 +1,26 @@
 #pragma once
-// Cuts the body of a Motion-JPEG multipart stream into single JPEG pictures. It reads from the
-// stream's open request, finds each picture by its boundary ("--myboundary") and the first
-// 0xFF byte after it, and hands out a pointer and a length per picture. Part headers are not
-// read: a wrong Content-Length does no harm. Read thread only.
+// Cuts the body of a Motion-JPEG multipart stream into single JPEG pictures, and hands out a
+// pointer and a length per picture. Read thread only.
+//
+// The boundary is the one the answer's Content-Type declares; for an answer that declares none,
+// the first line of the body that begins with "--"; else "--myboundary". Each part's header lines
+// are read up to the blank line (CR LF or LF line ends); without a blank line before it, the
+// part's first 0xFF byte starts the picture. When a part declares a Content-Length whose last two
+// bytes are the JPEG end marker, the picture is handed out as soon as they have arrived (once a
+// length proved right, the lengths of pictures of similar size are believed without looking for a
+// boundary inside them); otherwise, or when the next boundary comes first, the picture ends at the
+// next boundary, and a
+// line end before it (CR LF, LF, or CR LF CR LF) is not part of it. A picture that the end of the
+// stream ends is handed out when it ends with the end marker. Every read takes what has arrived.
 
 #include "control/bytebuffer.h"
 
 #include "platform/http/wininet.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 // Where the reader's bytes come from: the stream's request, or anything else that reads.
 class ByteSource {
@@ -22,23 +34,47 @@ protected:
 
 class ImageReader {
 public:
-    static constexpr uint32_t kHeaderWindow = 200;
-    static constexpr uint32_t kInitialPrefSize = 5000;
-    static constexpr uint32_t kPrefSizeMargin = 1000;
-    static constexpr uint32_t kSearchStep = 2000;
-    static constexpr uint32_t kSearchLimit = 400000;
-    static constexpr uint32_t kTrailer = 4;
+    static constexpr uint32_t kHeaderWindow = 200;       // the first boundary lies in the first bytes
+    static constexpr uint32_t kPartHeadLimit = 8 * 1024; // from a boundary to its picture's first byte
+    static constexpr uint32_t kMaxPictureBytes = 32 * 1024 * 1024; // larger pictures end the stream
+    static constexpr uint32_t kInitialSize = 5000;
+    static constexpr uint32_t kReadStep = 64 * 1024; // room offered to each read, at least
+    static constexpr uint32_t kTrailer = 4;          // CR LF CR LF, the longest line end before a boundary
+    static constexpr uint32_t kMinPicture = 4;       // a start and an end marker; shorter parts are skipped
 
-    // True when the first 200 bytes of the stream hold a boundary followed by a picture start.
+    // True when the start of the stream holds a boundary and a picture start after its headers.
+    // The request's Content-Type tells the boundary.
     bool InitStream(HINTERNET request);
-    bool InitStream(ByteSource* source);
+    bool InitStream(ByteSource* source, std::string_view contentType = {});
     // The next whole picture: a pointer into the reader's buffer, valid until the next call.
     bool Read(const uint8_t*& picture, uint32_t& length);
 
+    // "--" and the boundary, as the stream's start decided it.
+    const std::string& Delimiter() const { return delimiter; }
+
 private:
-    bool ReadBytes(uint32_t count);
+    // What the reader looks for next.
+    enum class Stage {
+        Boundary, // the next part's boundary, from searchPos (after a picture cut by its length)
+        Head,     // the headers of the part whose boundary is at boundaryPos
+        Picture,  // the end of the picture at imageStart
+        Ended,    // the stream has ended
+    };
+
+    // Reads what has arrived, after making room; false at the end of the stream.
+    bool ReadMore();
+    // Drops the bytes before what the current stage still needs; offsets move with the rest.
+    void DropConsumed();
+    // The delimiter lying whole in [searchPos, to), or -1; searchPos then moves to where one cut
+    // by `to` would begin.
+    int64_t SearchDelimiter(uint32_t to);
+    bool FindPictureStart();
     bool FindBoundary();
-    bool FindImageStart();
+    bool ReadPartHead();
+    bool FindBodyPicture();
+    bool FindPictureEnd(uint32_t& end);
+    bool CutAtBoundary(uint32_t at, uint32_t& end);
+    bool CutAtStreamEnd(uint32_t& end);
 
     class RequestSource final : public ByteSource {
     public:
@@ -49,12 +85,16 @@ private:
     };
 
     ByteBuffer buffer;
-    uint32_t prefSize = kInitialPrefSize;
     RequestSource requestSource;
     ByteSource* source = nullptr;
-    bool sourceEnded = false; // the source said it has ended: it is not read again
-    uint32_t searchPos = 0;
-    int boundaryPos = -1;
-    uint32_t imageSize = 0;
-    uint32_t imageStart = 0;
+    bool ended = false; // the source has no more bytes: it is not read again (its end is logged once)
+    std::string delimiter = "--myboundary";
+    Stage stage = Stage::Boundary;
+    uint32_t searchPos = 0;                // no delimiter begins before it (in the range searched)
+    uint32_t boundaryLimit = 0;            // Boundary: the delimiter must lie whole before it
+    uint32_t boundaryPos = 0;              // the current part's delimiter
+    uint32_t bodyStart = 0;                // the byte after the part's blank line
+    uint32_t imageStart = 0;               // the picture's first byte
+    std::optional<uint32_t> contentLength; // of the current part, while it is believed
+    uint32_t lastLength = 0;               // the last Content-Length that proved right; 0 after a wrong one
 };

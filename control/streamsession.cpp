@@ -2,6 +2,7 @@
 
 #include "control/cameracommand.h"
 #include "control/imagereader.h"
+#include "control/jpegsize.h"
 #include "control/streamtimings.h"
 
 #include "foundation/log.h"
@@ -19,6 +20,11 @@ constexpr uint32_t kStatusQuery = HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBE
 
 const char16_t* WideOrNull(const QString& text) {
     return text.isEmpty() ? nullptr : reinterpret_cast<const char16_t*>(text.utf16());
+}
+
+// A picture size in one word: the width in the high half, the height in the low half.
+uint32_t PackSize(int width, int height) {
+    return (static_cast<uint32_t>(static_cast<uint16_t>(width)) << 16) | static_cast<uint16_t>(height);
 }
 
 HINTERNET TakeHandle(HINTERNET& handle) {
@@ -107,8 +113,17 @@ bool StreamSession::OpenURL(const QString& url, const QString& user, const QStri
     const uint64_t generation = ++currentGeneration; // a read thread still ending is now stale
     pictureSize = 0;
     announcedWidth = announcedHeight = 0;
+    awaitedSize = 0;
     stopping = false;
     imageReady = false;
+    {
+        // A picture of the last stream that was not drawn is not this stream's.
+        std::lock_guard<std::mutex> guard(frameLock);
+        incoming.Clear();
+        pictureWaiting = false;
+        storedPictures = takenPicture = finishedPicture = 0;
+    }
+    arrivalPosted = false;
 
     bool ok = false;
     HINTERNET newInternet = InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
@@ -212,6 +227,10 @@ void StreamSession::Stop() {
     if (closing)
         InternetCloseHandle(closing); // a blocked read on the read thread fails now
     requestClosed.Set();
+    {
+        std::lock_guard<std::mutex> guard(frameLock); // a read thread waiting for the display wakes
+    }
+    pictureFinished.notify_all();
 
     if (!OnReadThread()) WaitForThread(Take(readThread));
     // A camera command being sent (a tap just before leaving the camera) is let finish; only one
@@ -238,14 +257,17 @@ void StreamSession::Stop() {
     stopping = false;
 }
 
+uint32_t StreamSession::RepaintPeriod() const {
+    const float rate = fps;
+    if (!(rate > 0.0f))
+        return 0;
+    const float period = (1.0f / rate) * 1000.0f;
+    return period < 1.0f ? 1u : period > 3600000.0f ? 3600000u : static_cast<uint32_t>(period);
+}
+
 void StreamSession::StartTimers() {
     if (stopping || !HasRequest()) return;
-    const float rate = fps;
-    if (rate > 0.0f) {
-        const float period = (1.0f / rate) * 1000.0f;
-        const uint32_t periodMs = period < 1.0f ? 1u : period > 3600000.0f ? 3600000u : static_cast<uint32_t>(period);
-        WithHost([periodMs](SessionHost& h) { h.SetWindowTimer(kRepaintTimer, periodMs); });
-    }
+    // The repaint timer runs only when a new picture has to wait for its turn.
     const uint32_t check = StreamTimings::Current().pictureCheckMs;
     WithHost([check](SessionHost& h) { h.SetWindowTimer(kPictureTimeoutTimer, check); });
     timersRunning = true;
@@ -254,6 +276,7 @@ void StreamSession::StartTimers() {
 
 void StreamSession::StopTimers() {
     if (timersRunning.exchange(false)) {
+        repaintDeferred = false;
         WithHost([](SessionHost& h) {
             h.KillWindowTimer(kRepaintTimer);
             h.KillWindowTimer(kPictureTimeoutTimer);
@@ -264,10 +287,7 @@ void StreamSession::StopTimers() {
 void StreamSession::OnTimer(int id) {
     switch (id) {
     case kRepaintTimer:
-        if (!repaintPending) {
-            WithHost([](SessionHost& h) { h.RequestRepaint(); });
-            repaintPending = true;
-        }
+        RepaintForNewPicture(true);
         break;
     case kPictureTimeoutTimer:
         if (frameArrived) {
@@ -326,24 +346,83 @@ bool StreamSession::SendRequest(int& status) {
     return false;
 }
 
-void StreamSession::StoreFrame(const uint8_t* bytes, uint32_t n) {
-    std::lock_guard<std::mutex> guard(frameLock);
-    incoming.Clear();
-    incoming.Append(bytes, n);
+void StreamSession::RepaintForNewPicture(bool timerTick) {
+    if (timerTick) {
+        repaintDeferred = false;
+        WithHost([](SessionHost& h) { h.KillWindowTimer(kRepaintTimer); });
+    }
+    const uint32_t period = RepaintPeriod();
+    if (period == 0 || !pictureWaiting || repaintPending)
+        return;
+    const uint32_t now = GetTickCount();
+    const uint32_t since = now - lastRepaintRequest;
+    if (!timerTick && since < period && timersRunning) {
+        if (!repaintDeferred) {
+            repaintDeferred = true; // drawn once a whole period has passed since the last repaint
+            WithHost([wait = period - since](SessionHost& h) { h.SetWindowTimer(kRepaintTimer, wait); });
+        }
+        return;
+    }
+    repaintPending = true;
+    lastRepaintRequest = now;
+    WithHost([](SessionHost& h) { h.RequestRepaint(); });
+}
+
+void StreamSession::OnPictureArrived() {
+    arrivalPosted = false; // before looking, so that a picture stored meanwhile posts again
+    RepaintForNewPicture(false);
+}
+
+uint64_t StreamSession::StoreFrame(const uint8_t* bytes, uint32_t n) {
+    uint64_t number = 0;
+    {
+        std::lock_guard<std::mutex> guard(frameLock);
+        incoming.Clear();
+        incoming.Append(bytes, n);
+        pictureWaiting = true;
+        number = ++storedPictures;
+    }
+    if (!arrivalPosted.exchange(true))
+        WithHost([](SessionHost& h) { h.PostPictureArrived(); });
+    return number;
 }
 
 bool StreamSession::TakeFrame(FrameBuffer& work) {
     std::lock_guard<std::mutex> guard(frameLock);
     if (incoming.Size() == 0) return false;
-    work.Append(incoming.Data(), incoming.Size());
+    work.Swap(incoming);
     incoming.Clear();
+    pictureWaiting = false;
+    takenPicture = storedPictures;
     stats.AddUsed();
     return true;
 }
 
-void StreamSession::SetPictureReady(int width, int height) {
-    pictureSize = (static_cast<uint32_t>(static_cast<uint16_t>(width)) << 16) | static_cast<uint16_t>(height);
-    imageReady = true;
+void StreamSession::PictureConverted(bool converted, int width, int height) {
+    if (converted) {
+        pictureSize = PackSize(width, height);
+        imageReady = true;
+    }
+    {
+        std::lock_guard<std::mutex> guard(frameLock);
+        finishedPicture = takenPicture;
+    }
+    pictureFinished.notify_all();
+}
+
+void StreamSession::WaitForNewSize(const uint8_t* bytes, uint32_t n, uint64_t number) {
+    int width = 0;
+    int height = 0;
+    // Without repaints (FPS 0) no conversion is coming; the size is told after one that comes.
+    if (RepaintPeriod() == 0 || !ReadJpegSize(bytes, n, width, height))
+        return;
+    const uint32_t size = PackSize(width, height);
+    if (size == PackSize(announcedWidth, announcedHeight) || size == awaitedSize)
+        return;
+    awaitedSize = size; // a picture of that size that does not convert is waited for once
+    std::unique_lock<std::mutex> guard(frameLock);
+    pictureFinished.wait_for(guard, std::chrono::milliseconds(StreamTimings::Current().displayWaitMs),
+                             [&] { return finishedPicture >= number || stopping; });
 }
 
 void StreamSession::ReadThread(uint64_t generation) {
@@ -387,12 +466,14 @@ void StreamSession::ReadThread(uint64_t generation) {
             FireIfCurrent(generation, [](SessionHost& h) { h.FireOnStreamStarted(); });
             first = true;
         }
-        StoreFrame(picture, length);
+        const uint64_t number = StoreFrame(picture, length);
         frameArrived = true;
         ++picturesRead;
         bytesRead += length;
         stats.AddImage(static_cast<int>(length) + 65, static_cast<int>(length));
         stats.Report();
+        if (IsCurrent(generation))
+            WaitForNewSize(picture, length, number);
         const uint32_t size = pictureSize;
         const auto width = static_cast<int16_t>(size >> 16);
         const auto height = static_cast<int16_t>(size & 0xFFFF);

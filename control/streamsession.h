@@ -5,8 +5,13 @@
 // any thread, sends tap-to-centre commands, and reports what happens through its host.
 //
 // Threads and ownership:
-//   - UI thread (the host's): OpenURL, Stop, OnTimer, TakeFrame, SendCameraCommand.
-//   - read thread: one per OpenURL (ReadThread); it fires most events and may call Stop.
+//   - UI thread (the host's): OpenURL, Stop, OnTimer, OnPictureArrived, TakeFrame,
+//     PictureConverted, SendCameraCommand.
+//   - read thread: one per OpenURL (ReadThread); it fires most events and may call Stop. It has
+//     the UI thread told of each picture it stores, so that the picture is drawn without waiting
+//     for the repaint timer's next tick; and when a picture's frame header shows a size not yet
+//     reported, it waits (a bounded time) until the UI thread has converted that picture, so that
+//     OnSize follows the conversion at once.
 //   - command thread: at most one; sends one camera command.
 // The session is shared with its threads (shared_ptr), so a thread that outlives the 5 s wait
 // of Stop never touches freed memory. Calls into the host (events, timers) run without any lock
@@ -42,8 +47,10 @@ public:
     // Timers of the control's window; safe from any thread.
     virtual void SetWindowTimer(int id, uint32_t periodMs) = 0;
     virtual void KillWindowTimer(int id) = 0;
-    // Invalidates the control's window (UI thread).
+    // Repaints the control's window now, if it is shown (UI thread, outside a paint).
     virtual void RequestRepaint() = 0;
+    // Has the window's thread call OnPictureArrived soon; safe from any thread.
+    virtual void PostPictureArrived() = 0;
 
 protected:
     ~SessionHost() = default;
@@ -74,11 +81,15 @@ public:
     void StopTimers();
     void OnTimer(int id);
     void ClearRepaintPending() { repaintPending = false; }
+    // The read thread stored a picture (posted by it through the host). UI thread.
+    void OnPictureArrived();
 
-    // The newest picture, if one arrived since the last call (counted as used). UI thread.
+    // The newest picture, if one arrived since the last call (counted as used), swapped into
+    // work. UI thread.
     bool TakeFrame(FrameBuffer& work);
-    // The display side converted a picture of this size.
-    void SetPictureReady(int width, int height);
+    // The display side is done with the picture it took last: converted (a picture of this size)
+    // or not. UI thread.
+    void PictureConverted(bool converted, int width, int height);
 
     // A tap at (x, y) in a client area of width by height, with the control's rotation and
     // command template. Dropped while the previous command is being sent.
@@ -96,7 +107,18 @@ private:
     template <typename Call>
     void FireIfCurrent(uint64_t generation, Call call);
     bool SendRequest(int& status);
-    void StoreFrame(const uint8_t* bytes, uint32_t n);
+    // Hands a picture to the display side; its number in the stream.
+    uint64_t StoreFrame(const uint8_t* bytes, uint32_t n);
+    // When the picture's frame header shows a size that was neither reported nor waited for,
+    // waits until the display side has converted picture `number` (or a later one), the session
+    // stops, or the display wait has passed. Read thread.
+    void WaitForNewSize(const uint8_t* bytes, uint32_t n, uint64_t number);
+    // A repaint for a picture that waits, unless one is pending. A picture that arrives is drawn
+    // at once when the last repaint is a whole repaint period old; else the repaint timer is set
+    // to draw it when the period is over (once: its tick kills it). UI thread.
+    void RepaintForNewPicture(bool timerTick);
+    // The repaint timer's period for the FPS property; 0 when it does not run.
+    uint32_t RepaintPeriod() const;
     HINTERNET CurrentRequest() const;
     bool OnReadThread() const;
     // A thread with the event it sets when it ends.
@@ -132,16 +154,25 @@ private:
     std::atomic<bool> timersRunning{false};
     std::atomic<bool> repaintPending{false};
     std::atomic<bool> frameArrived{false};
+    std::atomic<bool> pictureWaiting{false}; // incoming holds a picture not yet taken
+    std::atomic<bool> arrivalPosted{false};  // an OnPictureArrived call is on its way
+    std::atomic<bool> repaintDeferred{false}; // the repaint timer is set for a waiting picture
     std::atomic<bool> imageReady{false};
     std::atomic<uint32_t> pictureSize{0}; // width in the high half, height in the low half
     std::atomic<float> fps{25.0f};
+    uint32_t lastRepaintRequest = 0; // UI thread: tick of the last repaint for a new picture
     int16_t announcedWidth = 0;  // read thread (reset before it starts)
     int16_t announcedHeight = 0; // read thread
+    uint32_t awaitedSize = 0;    // read thread: the size last waited for, packed like pictureSize
     bool timeoutRunning = false; // UI thread (timer 2)
     uint32_t timeoutStart = 0;   // UI thread
 
     std::mutex frameLock;
     FrameBuffer incoming; // guarded by frameLock
+    uint64_t storedPictures = 0;  // guarded by frameLock: pictures stored in this stream
+    uint64_t takenPicture = 0;    // guarded by frameLock: the number of the picture taken last
+    uint64_t finishedPicture = 0; // guarded by frameLock: the number of the last one converted or not
+    std::condition_variable pictureFinished; // with frameLock: finishedPicture changed, or a stop
     FrameRateStats stats;
     std::atomic<int64_t> picturesRead{0};
     std::atomic<int64_t> bytesRead{0};

@@ -9,6 +9,7 @@ struct StreamTimings {
     uint32_t stopWaitMs = 5000;           // for the read and command threads to end
     uint32_t pictureCheckMs = 5000;       // timer 2: the picture timeout check
     uint32_t pictureTimeoutMs = 9999;     // a stream without pictures for longer than this stops
+    uint32_t displayWaitMs = 1000;        // for the display to convert a picture of a new size
 
     static const StreamTimings& Current();
     static void SetForTest(const StreamTimings& timings);

@@ -10,6 +10,9 @@
 
 #include <QFile>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -56,6 +59,7 @@ void DiagLog::SetFiles(const char16_t* newLogPath, const char16_t* newBackupPath
     logPath = HostPath(newLogPath);
     backupPath = HostPath(newBackupPath);
     fileLevel = level;
+    rotateAt = kLogRotateSize;
 }
 
 void DiagLog::SetConsoleForTest(std::function<void(std::string_view)> newConsole) {
@@ -71,6 +75,7 @@ void DiagLog::ResetForTest() {
     logPath.clear();
     backupPath.clear();
     lastTick = 0;
+    rotateAt = kLogRotateSize;
 }
 
 void DiagLog::Begin(int level, const char16_t* tag, const char16_t* function) {
@@ -176,26 +181,50 @@ void DiagLog::WriteToFile() {
     const long size = std::ftell(file);
     std::fclose(file);
 
-    if (size > kLogRotateSize || tick < lastTick) {
-        Rotate(stamp);
+    if (size > rotateAt || tick < lastTick) {
+        Rotate(stamp, size);
     }
     lastTick = tick;
 }
 
-void DiagLog::Rotate(const char* stamp) {
-    std::error_code error;
-    std::filesystem::copy_file(logPath, backupPath, std::filesystem::copy_options::overwrite_existing, error);
-    if (error) {
-        return; // truncating now would lose the lines that the backup does not hold
+void DiagLog::Rotate(const char* stamp, long size) {
+    // Truncating the log when the backup does not hold its lines would lose them. Trying again
+    // on every line would copy the whole growing log once per line: the next try waits until
+    // the log has grown by another full rotation size.
+    rotateAt = size + kLogRotateSize;
+    if (!CopyToBackup()) {
+        return;
     }
     FILE* file = std::fopen(logPath.c_str(), "w");
     if (!file) {
         return;
     }
+    rotateAt = kLogRotateSize;
     Console("Coninue log file\n");
     std::fputs(stamp, file);
     std::fputs(kContinued, file);
     std::fclose(file);
+}
+
+bool DiagLog::CopyToBackup() const {
+    // The copy goes to a new file that replaces the backup only when it is whole, so that a copy
+    // that fails (a full disk) leaves the previous backup as it was.
+    std::string temporary = backupPath + ".XXXXXX";
+    const int created = mkstemp(temporary.data());
+    if (created < 0) {
+        return false;
+    }
+    close(created);
+    std::error_code error;
+    std::filesystem::copy_file(logPath, temporary, std::filesystem::copy_options::overwrite_existing, error);
+    if (!error) {
+        std::filesystem::rename(temporary, backupPath, error);
+    }
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+    }
+    return !error;
 }
 
 void StartDiagLog(const char16_t* prefix, const char16_t* function, const QString& versionText) {

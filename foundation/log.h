@@ -70,7 +70,9 @@ private:
     DiagLog();
     void WriteLine(const char* message);
     void WriteToFile();
-    void Rotate(const char* stamp);
+    // Moves the log of the given size into the backup file and starts it afresh.
+    void Rotate(const char* stamp, long size);
+    bool CopyToBackup() const;
     void Console(std::string_view text);
     void End();
 
@@ -85,6 +87,7 @@ private:
     int fileLevel = 0;
     int consoleLevel = 3;
     uint32_t lastTick = 0;
+    long rotateAt = kLogRotateSize; // the size past which the log is rotated
     Context current{};
     std::vector<Context> saved;
     std::function<void(std::string_view)> console;

@@ -1,7 +1,8 @@
 // Cutting a camera's stream into pictures: a simulated camera sends 640x480 pictures as fast
 // as they are read, over loopback, for 10 s; the control's HTTP layer and reader beside ffmpeg's
-// multipart demuxer on the same stream. When the camera's sending is the limit for both, the
-// CPU each reader needed per picture tells them apart.
+// multipart demuxer on the same stream, once with Content-Length in the parts and once without.
+// When the camera's sending is the limit for both, the CPU each reader needed per picture tells
+// them apart.
 //   build/bench/control/multipart_bench [seconds]
 
 #include "control/imagereader.h"
@@ -107,21 +108,21 @@ void Print(const char* name, const Figures& f) {
                 f.pictures / f.cpuSeconds);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+// One stream format: the control's reader and ffmpeg's on the same camera.
+void Compare(const char* format, bool contentLength, int seconds) {
     camsim::CameraConfig config;
     config.fps = 0; // as fast as the client reads
+    config.faults.partContentLength = contentLength;
     camsim::CameraServer server(config);
     std::string error;
     if (!server.Start(0, error)) {
         std::fprintf(stderr, "camsim: %s\n", error.c_str());
-        return 1;
+        return;
     }
     const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/vexo-cgi/mjpg/video.cgi";
     const Figures control = ReadWithControl(url, seconds);
     const Figures ffmpeg = ReadWithFfmpeg(url, seconds);
+    std::printf("parts %s\n", format);
     Print("stream control reader", control);
     Print("ffmpeg -f mpjpeg", ffmpeg);
     if (ffmpeg.pictures > 0) {
@@ -130,5 +131,13 @@ int main(int argc, char** argv) {
                     (control.pictures / control.cpuSeconds) / (ffmpeg.pictures / ffmpeg.cpuSeconds));
     }
     server.Stop();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    Compare("with Content-Length", true, seconds);
+    Compare("without Content-Length", false, seconds);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "platform/fs/filelock.h"
 
+#include "platform/fs/linktarget.h"
 #include "platform/fs/systemerror.h"
 
 #include <QFile>
@@ -29,7 +30,8 @@ void SetFileLockWaitMsForTest(int newWaitMs) {
     waitMs = newWaitMs;
 }
 
-FileLock::FileLock(const QString& filePath) : lockFilePath(filePath + QStringLiteral(".lock")) {}
+FileLock::FileLock(const QString& filePath)
+    : lockFilePath(FinalLinkTarget(filePath) + QStringLiteral(".lock")) {}
 
 FileLock::~FileLock() {
     if (fd >= 0)
@@ -39,8 +41,17 @@ FileLock::~FileLock() {
 bool FileLock::Lock(QString& reason) {
     if (fd >= 0)
         return true;
-    const int opened =
-        ::open(QFile::encodeName(lockFilePath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    heldByAnother = false;
+    const QByteArray path = QFile::encodeName(lockFilePath);
+    int opened = ::open(path.constData(), O_RDWR | O_CLOEXEC);
+    if (opened < 0 && errno == ENOENT) {
+        opened = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (opened < 0) {
+            reason = QStringLiteral("the lock file '%1' cannot be created (%2)")
+                         .arg(lockFilePath, SystemErrorText(errno));
+            return false;
+        }
+    }
     if (opened < 0) {
         reason = QStringLiteral("the lock file '%1' cannot be opened (%2)")
                      .arg(lockFilePath, SystemErrorText(errno));
@@ -64,7 +75,8 @@ bool FileLock::Lock(QString& reason) {
         std::this_thread::sleep_for(kRetryInterval);
     }
     ::close(opened);
-    reason = QStringLiteral("another program is changing it and still held '%1' after %2 s")
+    heldByAnother = true;
+    reason = QStringLiteral("another program is changing it and still holds '%1' after %2 s")
                  .arg(lockFilePath, QString::number(GetFileLockWaitMs() / 1000.0));
     return false;
 }

@@ -1,5 +1,6 @@
 #include "platform/fs/filereplacement.h"
 
+#include "platform/fs/linktarget.h"
 #include "platform/fs/systemerror.h"
 
 #include <QFile>
@@ -12,7 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 
-FileReplacement::FileReplacement(const QString& filePath) : filePath(filePath) {}
+FileReplacement::FileReplacement(const QString& filePath) : filePath(FinalLinkTarget(filePath)) {}
 
 FileReplacement::~FileReplacement() {
     Discard();
@@ -45,6 +46,9 @@ bool FileReplacement::Create(QString& reason) {
             return Fail(QStringLiteral("opening it for writing"), EISDIR, reason);
         if (::access(target.constData(), W_OK) != 0)
             return Fail(QStringLiteral("opening it for writing"), errno, reason);
+    } else if (errno != ENOENT) {
+        // A chain of links without end, say: renaming over its last link would break it.
+        return Fail(QStringLiteral("opening it for writing"), errno, reason);
     }
     // mkostemp makes the file with mode 0600: the settings hold camera passwords.
     QByteArray name = target + ".XXXXXX";

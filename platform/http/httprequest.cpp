@@ -156,6 +156,17 @@ bool HttpRequest::QueryStatus(uint32_t& answer) {
     return true;
 }
 
+bool HttpRequest::QueryContentType(std::string& value) {
+    std::lock_guard<std::mutex> guard(operation);
+    if (!headComplete)
+        return Failed(ERROR_HTTP_HEADER_NOT_FOUND);
+    const char* type = nullptr;
+    if (curl_easy_getinfo(easy, CURLINFO_CONTENT_TYPE, &type) != CURLE_OK || type == nullptr)
+        return Failed(ERROR_HTTP_HEADER_NOT_FOUND);
+    value = type;
+    return true;
+}
+
 bool HttpRequest::QueryDataAvailable(uint32_t& available) {
     std::lock_guard<std::mutex> guard(operation);
     if (!StartedOrFail())

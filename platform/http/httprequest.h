@@ -6,8 +6,8 @@
 // Body bytes that arrive before they are asked for wait in `body`; past kReadAheadLimit the
 // transfer is paused, so a slow reader holds back the server instead of filling memory.
 //
-// Threads: Send, QueryStatus, QueryDataAvailable and Read run one at a time under `operation`;
-// the thread that holds it owns every field marked so, and is the only one touching the curl
+// Threads: Send, QueryStatus, QueryContentType, QueryDataAvailable and Read run one at a time under
+// `operation`; the thread that holds it owns every field marked so, and is the only one touching the curl
 // handles. Cancel may come from any thread at any time: it only sets `cancelled` and wakes the
 // multi handle's poll (curl_multi_wakeup is made for that), so a blocked call returns at once.
 // The destructor runs when the last user has let go, so no other thread is left.
@@ -36,6 +36,8 @@ class HttpRequest : public InternetHandle {
     // Each returns false and sets the thread's last error on failure.
     bool Send(const std::string& extraHeaders);
     bool QueryStatus(uint32_t& status);
+    // The answer's Content-Type value, as libcurl kept it.
+    bool QueryContentType(std::string& value);
     bool QueryDataAvailable(uint32_t& available);
     bool Read(char* buffer, uint32_t size, uint32_t& read);
     // How long QueryDataAvailable and Read wait for body bytes before they fail with

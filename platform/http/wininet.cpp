@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr uint32_t kZeroTerminated = 0xFFFFFFFFu;
 
 bool Failed(uint32_t error) {
@@ -106,15 +105,36 @@ bool HttpSendRequestW(HINTERNET handle, const char16_t* headers, uint32_t header
     return request->Send(extra);
 }
 
+namespace {
+
+bool QueryContentType(HttpRequest& request, void* buffer, uint32_t* bufferLength) {
+    std::string value;
+    if (!request.QueryContentType(value))
+        return false;
+    const std::u16string text = ToUtf16(value);
+    const auto bytes = static_cast<uint32_t>(text.size() * sizeof(char16_t));
+    if (*bufferLength < bytes + sizeof(char16_t)) {
+        *bufferLength = bytes + sizeof(char16_t);
+        return Failed(ERROR_INSUFFICIENT_BUFFER);
+    }
+    std::memcpy(buffer, text.c_str(), bytes + sizeof(char16_t));
+    *bufferLength = bytes;
+    return true;
+}
+
+} // namespace
+
 bool HttpQueryInfoW(HINTERNET handle, uint32_t infoLevel, void* buffer, uint32_t* bufferLength,
                     uint32_t* /*index*/) {
     std::shared_ptr<HttpRequest> request = FindRequest(handle);
     if (!request)
         return false;
-    if (infoLevel != (HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER) || buffer == nullptr ||
-        bufferLength == nullptr) {
+    if (buffer == nullptr || bufferLength == nullptr)
         return Failed(ERROR_INVALID_PARAMETER);
-    }
+    if (infoLevel == HTTP_QUERY_CONTENT_TYPE)
+        return QueryContentType(*request, buffer, bufferLength);
+    if (infoLevel != (HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER))
+        return Failed(ERROR_INVALID_PARAMETER);
     if (*bufferLength < sizeof(uint32_t)) {
         *bufferLength = sizeof(uint32_t);
         return Failed(ERROR_INSUFFICIENT_BUFFER);

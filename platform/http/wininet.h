@@ -41,11 +41,13 @@ inline constexpr uint32_t kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_N
 
 inline constexpr uint32_t INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
 
+inline constexpr uint32_t HTTP_QUERY_CONTENT_TYPE = 1;
 inline constexpr uint32_t HTTP_QUERY_STATUS_CODE = 19;
 inline constexpr uint32_t HTTP_QUERY_FLAG_NUMBER = 0x20000000u;
 
 inline constexpr uint32_t ERROR_INVALID_HANDLE = 6;
 inline constexpr uint32_t ERROR_INVALID_PARAMETER = 87;
+inline constexpr uint32_t ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr uint32_t ERROR_INTERNET_TIMEOUT = 12002;
 inline constexpr uint32_t ERROR_INTERNET_INVALID_URL = 12005;
 inline constexpr uint32_t ERROR_INTERNET_UNRECOGNIZED_SCHEME = 12006;
@@ -62,7 +64,8 @@ inline constexpr uint32_t ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
 // What the failures mean here:
 //   ERROR_INVALID_HANDLE                   the handle is not open (never was, or already closed)
 //   ERROR_INVALID_PARAMETER                a missing argument, a verb other than GET, a request body,
-//                                          an info level other than the numeric status code
+//                                          an info level other than the numeric status code or the
+//                                          Content-Type
 //   ERROR_INTERNET_INVALID_URL             a URL or object that does not parse
 //   ERROR_INTERNET_UNRECOGNIZED_SCHEME     a URL without a scheme, or not http/https
 //   ERROR_INTERNET_TIMEOUT                 no body byte arrived within the receive timeout
@@ -75,7 +78,8 @@ inline constexpr uint32_t ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
 //   ERROR_INTERNET_CONNECTION_RESET        the connection broke while sending or receiving
 //   ERROR_HTTP_INVALID_SERVER_RESPONSE     the server closed without an answer, or answered garbage
 //   ERROR_INTERNET_SECURITY_CHANNEL_ERROR  TLS failed
-//   ERROR_HTTP_HEADER_NOT_FOUND            no response has arrived to query
+//   ERROR_HTTP_HEADER_NOT_FOUND            no response has arrived to query, or it lacks the header
+//   ERROR_INSUFFICIENT_BUFFER              the buffer cannot hold the queried text
 
 // Connecting (name resolution included) gives up after this long with
 // ERROR_INTERNET_CANNOT_CONNECT; nothing else in a request has a time limit of its own unless the
@@ -124,6 +128,10 @@ bool HttpSendRequestW(HINTERNET request, const char16_t* headers, uint32_t heade
                       const void* optional, uint32_t optionalLength);
 
 // HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER writes the status as a 32-bit number.
+// HTTP_QUERY_CONTENT_TYPE writes the answer's Content-Type value as a zero-terminated UTF-16
+// text; *bufferLength is in bytes, and on success the text's bytes without the terminator. Too
+// small a buffer fails with ERROR_INSUFFICIENT_BUFFER and *bufferLength set to what it needs; an
+// answer without the header fails with ERROR_HTTP_HEADER_NOT_FOUND.
 bool HttpQueryInfoW(HINTERNET request, uint32_t infoLevel, void* buffer, uint32_t* bufferLength,
                     uint32_t* index);
 

@@ -65,6 +65,18 @@ TEST(ParameterAnswerTest, TextInEitherEncodingKeepsTheCamerasOwnName) {
               QString::fromUtf8("Hazél"));
     EXPECT_EQ(ParseParameterAnswer("root.Brand.ProdShortName=VEXO Haz\xC3\xA9l\n").model,
               QString::fromUtf8("Hazél"));
+    // An answer cut off inside a character of two, three or four bytes: the UTF-8 before it
+    // stays UTF-8, and the bytes of the unfinished character are dropped.
+    for (const QByteArray& cut : {QByteArray("\xC3"), QByteArray("\xE2\x82"), QByteArray("\xF0\x9F\x98")}) {
+        const ParameterAnswer answer = ParseParameterAnswer("root.Brand.ProdShortName=VEXO S\xC3\xBC"
+                                                            "d\nroot.Properties.Image.Resolution=4" +
+                                                            cut);
+        EXPECT_EQ(answer.model, QString::fromUtf8("Süd")) << cut.toHex().constData();
+        EXPECT_EQ(answer.resolutionList, "default,4") << cut.toHex().constData();
+    }
+    // Single-byte text keeps its last byte, wherever the answer ends.
+    EXPECT_EQ(ParseParameterAnswer("root.Brand.ProdShortName=VEXO Haz\xE9l\nX=\xC3").model,
+              QString::fromUtf8("Hazél"));
 }
 
 TEST(ParameterAnswerTest, AnAnswerIsCompleteWithAllFiveLines) {

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
 #include <cstring>
 
 void ControlTest::SetUp() {
@@ -26,13 +27,17 @@ void ControlTest::SetUp() {
 }
 
 void ControlTest::TearDown() {
+    ReleaseControl();
+    StreamTimings::SetForTest(StreamTimings());
+}
+
+void ControlTest::ReleaseControl() {
     if (control) {
         host.DetachControl();
         control->Release(); // stops the stream and waits for its threads
         control = nullptr;
     }
     events.reset();
-    StreamTimings::SetForTest(StreamTimings());
 }
 
 void ControlTest::MakeControl(bool embed) {
@@ -358,6 +363,19 @@ TEST_F(ControlTest, FpsZeroLeavesDrawingToOtherRepaints) {
     EXPECT_EQ(PicturesDrawn(), drawn + 1);
 }
 
+TEST_F(ControlTest, PicturesAreDrawnAsTheyArriveButNoFasterThanFps) {
+    InProcessCamsim camera(FastCamera());
+    MakeControl();
+    ASSERT_EQ(control->put_FPS(10.0f), S_OK);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return PicturesRead() >= 200 && elapsed.elapsed() >= 500; }));
+    const int64_t drawn = PicturesDrawn();
+    EXPECT_GE(drawn, 2);
+    EXPECT_LE(drawn, elapsed.elapsed() / 100 + 2) << "a repaint at most every 100 ms";
+}
+
 TEST_F(ControlTest, TapsSendTheCentreCommandThroughTheRotation) {
     camsim::CameraConfig config;
     config.ptz = true;
@@ -574,6 +592,84 @@ TEST_F(ControlTest, ThePictureShownIsKeptAsSentAndUndecodablePicturesAreCounted)
         control->get_UndecodedPictures(&undecoded);
         return undecoded == 0 && PicturesDrawn() > shownAfter;
     }));
+}
+
+TEST_F(ControlTest, TheStreamFormatsOfOtherServersAreShown) {
+    const auto format = [](const char* boundary, bool first, bool declared, bool lf, bool length,
+                           int headerBytes) {
+        camsim::Faults faults;
+        faults.boundary = boundary;
+        faults.boundaryFirst = first;
+        faults.boundaryInType = declared;
+        faults.chunked = !declared; // as ffmpeg sends it
+        faults.lfLineEnds = lf;
+        faults.partContentLength = length;
+        faults.partHeaderBytes = headerBytes;
+        return faults;
+    };
+    const std::pair<const char*, camsim::Faults> formats[] = {
+        {"boundary first", format("myboundary", true, true, false, true, 0)},
+        {"boundary declared nowhere", format("ffmpeg", false, false, false, true, 0)},
+        {"LF line ends, no Content-Length", format("myboundary", false, true, true, false, 0)},
+        {"declared as --frame, 6000 bytes of header lines",
+         format("--frame", false, true, false, true, 6000)},
+    };
+    InProcessCamsim camera(FastCamera());
+    MakeControl();
+    for (const auto& [name, faults] : formats) {
+        SCOPED_TRACE(name);
+        events->Clear();
+        camera.Server().QueueFaults(faults);
+        ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+        ASSERT_TRUE(events->WaitFor("OnSize 640 480")) << events->Texts().join(", ").toStdString();
+        const int64_t drawn = PicturesDrawn();
+        EXPECT_TRUE(PumpUntil([&] { return PicturesDrawn() >= drawn + 3; }));
+    }
+}
+
+TEST_F(ControlTest, APictureIsShownAndItsSizeToldBeforeTheNextArrives) {
+    for (const bool boundaryFirst : {true, false}) {
+        SCOPED_TRACE(boundaryFirst ? "boundary first, with Content-Length"
+                                   : "next boundary at once, no Content-Length");
+        camsim::CameraConfig config;
+        config.fps = 0.2; // the second picture 5 s after the first
+        config.faults.boundaryFirst = boundaryFirst;
+        config.faults.partContentLength = boundaryFirst;
+        InProcessCamsim camera(config);
+        std::atomic<int> sent{0};
+        camera.Server().SetPictureSentListener([&sent](long long) { ++sent; });
+        MakeControl();
+        ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+        ASSERT_TRUE(events->WaitFor("OnSize 640 480", 4000));
+        EXPECT_EQ(sent, 1);
+        EXPECT_EQ(PicturesDrawn(), 1);
+        EXPECT_EQ(events->Texts(), QStringList({"OnStreamStarted 0 0", "OnSize 640 480"}));
+        ReleaseControl();
+    }
+}
+
+TEST_F(ControlTest, LargePicturesAreShown) {
+    StreamTimings patient = StreamTimings::Current(); // a 10 MB picture takes a while under a sanitizer
+    patient.pictureCheckMs = 5000;
+    patient.pictureTimeoutMs = 9999;
+    StreamTimings::SetForTest(patient);
+    camsim::CameraConfig large = FastCamera();
+    large.faults.pictureSize = 10 * 1000 * 1000; // a 640x480 picture and zeros up to 10 MB
+    camsim::CameraConfig ultraHd;
+    ultraHd.fps = 2;
+    ultraHd.width = 3840;
+    ultraHd.height = 2160;
+    const std::pair<camsim::CameraConfig, QString> cameras[] = {{large, "OnSize 640 480"},
+                                                                {ultraHd, "OnSize 3840 2160"}};
+    for (const auto& [config, size] : cameras) {
+        SCOPED_TRACE(size.toStdString());
+        InProcessCamsim camera(config);
+        MakeControl();
+        ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+        ASSERT_TRUE(events->WaitFor(size, 20000)) << events->Texts().join(", ").toStdString();
+        EXPECT_TRUE(PumpUntil([&] { return PicturesDrawn() >= 2; }, 20000));
+        ReleaseControl();
+    }
 }
 
 } // namespace

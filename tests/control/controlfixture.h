@@ -21,6 +21,8 @@ protected:
 
     // Creates the control; embedded in the window unless told otherwise.
     void MakeControl(bool embed = true);
+    // Releases the control (which stops its stream) and its event recorder.
+    void ReleaseControl();
     HRESULT PutUrl(const std::string& url);
     HRESULT PutText(HRESULT (ICamImage::*setter)(BSTR), const QString& text);
     int64_t PicturesRead();

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/lasterror.h"
 #include "platform/kernel/tick.h"
+#include "tests/support/filesystemfaults.h"
 #include "tests/support/temporarydataroot.h"
 
 #include <QDir>
@@ -146,6 +147,36 @@ TEST_F(LogTest, ARotationThatCannotCopyKeepsTheLog) {
     EXPECT_TRUE(log.contains(":T:first  \n"));
     EXPECT_TRUE(log.endsWith(":T:second  \n"));
     EXPECT_FALSE(log.contains("Continued"));
+}
+
+TEST_F(LogTest, ARotationThatFailsKeepsTheBackupAndWaitsForAnotherFullSize) {
+    const QByteArray old(400001, 'o');
+    CreateLogFile(old);
+    root.WriteFile("windows/ZelPPCLog2.log", "previous\n");
+    DiagLog::Instance().SetFiles(kLogFile, kLogBackupFile, 3);
+    {
+        FileSizeLimit full(1000); // the line and the copy both stop at the full disk
+        LogTrace(u"", "lost");
+    }
+    EXPECT_EQ(root.ReadFile("windows/ZelPPCLog2.log"), "previous\n");
+    EXPECT_EQ(root.ReadFile("windows/ZelPPCLog.log"), old);
+    EXPECT_EQ(QDir(root.File("windows")).entryList(QDir::Files),
+              QStringList({"ZelPPCLog.log", "ZelPPCLog2.log"}));
+
+    // With room again the next line does not copy the whole log once more...
+    LogTrace(u"", "first");
+    EXPECT_EQ(root.ReadFile("windows/ZelPPCLog2.log"), "previous\n");
+    EXPECT_TRUE(LogFile().endsWith(":T:first  \n"));
+    // ...until the log has grown by another 400,000 bytes.
+    QFile log(root.File("windows/ZelPPCLog.log"));
+    ASSERT_TRUE(log.open(QIODevice::Append));
+    log.write(QByteArray(400000, 'p'));
+    log.close();
+    LogTrace(u"", "second");
+    const QByteArray backup = root.ReadFile("windows/ZelPPCLog2.log");
+    EXPECT_TRUE(backup.startsWith(old));
+    EXPECT_TRUE(backup.endsWith(":T:second  \n"));
+    EXPECT_TRUE(LogFile().contains("Continued ..."));
 }
 
 TEST_F(LogTest, PasswordsInUrlsAreMaskedInEveryLine) {

@@ -147,6 +147,40 @@ TEST(HttpRequestTest, UpToFiveRedirectionsAreFollowed) {
     EXPECT_EQ(records.back().target, "/hop5/"); // the sixth was asked for, its target never
 }
 
+// The answer's Content-Type as HttpQueryInfoW gives it, or the error.
+std::u16string ContentType(HINTERNET request, uint32_t bufferBytes, uint32_t& bytes) {
+    std::u16string text(bufferBytes / 2, u'?');
+    bytes = bufferBytes;
+    SetLastError(0);
+    if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_TYPE, text.data(), &bytes, nullptr))
+        return u"error";
+    return text.substr(0, bytes / 2);
+}
+
+TEST(HttpRequestTest, ContentTypeIsTheAnswersOrAMissingHeader) {
+    InProcessCamsim camera;
+    Faults undeclared = Ending(1);
+    undeclared.boundaryInType = false;
+    camera.Server().QueueFaults(Ending(1));
+    camera.Server().QueueFaults(undeclared);
+    const std::u16string declared = u"multipart/x-mixed-replace; boundary=myboundary";
+    uint32_t bytes = 0;
+    OpenedRequest stream(camera.Port(), kStream);
+    EXPECT_EQ(ContentType(stream.request.Get(), 200, bytes), u"error") << "nothing sent yet";
+    EXPECT_EQ(GetLastError(), ERROR_HTTP_HEADER_NOT_FOUND);
+    ASSERT_TRUE(stream.Send());
+    EXPECT_EQ(ContentType(stream.request.Get(), 200, bytes), declared);
+    EXPECT_EQ(bytes, declared.size() * 2);
+    EXPECT_EQ(ContentType(stream.request.Get(), declared.size() * 2, bytes), u"error")
+        << "no room for the zero";
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(bytes, declared.size() * 2 + 2);
+
+    OpenedRequest other(camera.Port(), kStream);
+    ASSERT_TRUE(other.Send());
+    EXPECT_EQ(ContentType(other.request.Get(), 200, bytes), u"application/octet-stream");
+}
+
 TEST(HttpRequestTest, NoListenerMeansCannotConnectAtOnce) {
     OpenedRequest opened(UnusedLoopbackPort(), kStream);
     SetLastError(0);

@@ -203,7 +203,7 @@ TEST_F(SettingsStoreTest, ASaveWaitsForAnotherWriterOnlySoLong) {
         ASSERT_TRUE(otherWriter.Lock(reason)) << reason.toStdString();
         EXPECT_FALSE(SaveSettings());
         EXPECT_NE(console.find(":E:ZelPPCApp::SaveSettings - '" + root.File("ZelSettings.arc").toStdString() +
-                               "' not written: another program is changing it and still held"),
+                               "' not written: another program is changing it and still holds"),
                   std::string::npos)
             << console;
         EXPECT_EQ(root.ReadFile("ZelSettings.arc"), before);
@@ -213,6 +213,29 @@ TEST_F(SettingsStoreTest, ASaveWaitsForAnotherWriterOnlySoLong) {
     Node saved;
     ASSERT_EQ(LoadArchiveFile(saved, root.File("ZelSettings.arc")).status, LoadStatus::Loaded);
     EXPECT_EQ(saved.GetValue("/View/Rotation").GetInt(), 90);
+}
+
+TEST_F(SettingsStoreTest, ASettingsFileThatIsALinkIsWrittenThroughIt) {
+    // A link to a link, written relative to its folder, to a file in another folder.
+    root.WriteFile("real/t.arc", Golden("initial-settings.arc"));
+    ASSERT_TRUE(QFile::link("real/t.arc", root.File("middle.arc")));
+    ASSERT_TRUE(QFile::link("middle.arc", root.File("ZelSettings.arc")));
+    LoadSettings();
+    Settings().SetValue("/View/Rotation", Data(90));
+    ASSERT_TRUE(SaveSettings());
+    EXPECT_EQ(QFileInfo(root.File("ZelSettings.arc")).symLinkTarget(), root.File("middle.arc"));
+    Node saved;
+    ASSERT_EQ(LoadArchiveFile(saved, root.File("real/t.arc")).status, LoadStatus::Loaded);
+    EXPECT_EQ(saved.GetValue("/View/Rotation").GetInt(), 90);
+    EXPECT_EQ(QDir(root.File("real")).entryList(QDir::Files), QStringList({"t.arc", "t.arc.lock"}));
+
+    // A writer of the file under its own name holds the lock that a save through the link takes.
+    SetFileLockWaitMsForTest(200);
+    FileLock otherWriter(root.File("real/t.arc"));
+    QString reason;
+    ASSERT_TRUE(otherWriter.Lock(reason)) << reason.toStdString();
+    EXPECT_FALSE(SaveSettings());
+    SetFileLockWaitMsForTest(FileLock::kWaitMs);
 }
 
 } // namespace

@@ -61,6 +61,19 @@ void NginxServer::AddFile(const std::string& target, const QByteArray& bytes) {
 }
 
 bool NginxServer::Start() {
+    // Another program may take the free port before nginx binds it: then nginx ends at once,
+    // saying so, and starts again on another port.
+    constexpr int kAttempts = 5;
+    for (int attempt = 1;; ++attempt) {
+        if (StartOnFreePort())
+            return true;
+        const bool collided = process < 0 && error.find("Address already in use") != std::string::npos;
+        if (!collided || attempt == kAttempts)
+            return false;
+    }
+}
+
+bool NginxServer::StartOnFreePort() {
     port = FreeLoopbackPort();
     const QString root = folder.path();
     // One process in the foreground, running as whoever runs the tests, writing only below root.
@@ -83,6 +96,9 @@ bool NginxServer::Start() {
         error = "cannot write the nginx configuration";
         return false;
     }
+    const QString pidFile = root + QStringLiteral("/nginx.pid");
+    QFile::remove(root + QStringLiteral("/error.log"));
+    QFile::remove(pidFile);
     const std::string prefix = QFile::encodeName(root).toStdString();
     const std::string errorLog = prefix + "/error.log";
     const std::string configFile = prefix + "/nginx.conf";
@@ -96,7 +112,11 @@ bool NginxServer::Start() {
         error = "nginx cannot be started";
         return false;
     }
-    const bool listening = WaitUntil([this] { return !IsRunning() || RawConnection(port).IsConnected(); });
+    // nginx writes its pid file once it has bound its port: before, a connection could reach
+    // the program that took the port.
+    const bool listening = WaitUntil([this, &pidFile] {
+        return !IsRunning() || (QFile::exists(pidFile) && RawConnection(port).IsConnected());
+    });
     if (!listening || !IsRunning()) {
         QFile log(root + QStringLiteral("/error.log"));
         log.open(QIODevice::ReadOnly);

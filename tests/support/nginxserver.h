@@ -25,11 +25,13 @@ class NginxServer {
     // A file served (as text/plain, with its length) at the target path.
     void AddFile(const std::string& target, const QByteArray& bytes);
     // Starts nginx and waits until it accepts connections; false, with Error, when it does not.
+    // A port that another program took meanwhile is given up for another.
     bool Start();
     uint16_t Port() const { return port; }
     const std::string& Error() const { return error; }
 
   private:
+    bool StartOnFreePort();
     bool IsRunning();
 
     QTemporaryDir folder;

@@ -83,6 +83,10 @@ void CameraServer::SetCommandListener(std::function<void(const std::string&)> li
     commandListener = std::move(listener);
 }
 
+void CameraServer::SetPictureSentListener(std::function<void(long long)> listener) {
+    pictureSentListener = std::move(listener);
+}
+
 Faults CameraServer::TakeFaults(const std::string& path) {
     std::lock_guard<std::mutex> guard(faultLock);
     for (auto it = queuedFaults.begin(); it != queuedFaults.end(); ++it) {
@@ -187,7 +191,7 @@ bool CameraServer::Stream(Socket& socket, const RequestHead& request, const Faul
                                    TenThousandths(position.crossX), TenThousandths(position.crossY), grey});
     };
     const auto recorder = [this, record](std::string_view bytes) { requests.AppendBody(record, bytes); };
-    StreamWriter(socket, faults, config.fps, scene, recorder).Run();
+    StreamWriter(socket, faults, config.fps, scene, recorder, pictureSentListener).Run();
     return false;
 }
 

@@ -13,7 +13,7 @@
 //
 // Threads: the configuration is fixed at construction and read by every connection thread; the
 // fault queue is guarded by faultLock; the request log, the PTZ positions and the picture cache
-// guard themselves. The command listener is set before Start and called on connection threads.
+// guard themselves. The listeners are set before Start and called on connection threads.
 
 #include "tools/camsim/authenticator.h"
 #include "tools/camsim/cameraconfig.h"
@@ -55,6 +55,9 @@ class CameraServer {
 
     // Told the target of every PTZ command carried out. Set before Start.
     void SetCommandListener(std::function<void(const std::string&)> listener);
+    // Told the number of each stream picture (counted from 0 in each stream) right after its last
+    // byte went out. Set before Start.
+    void SetPictureSentListener(std::function<void(long long number)> listener);
 
   private:
     struct QueuedFaults {
@@ -78,6 +81,7 @@ class CameraServer {
     PtzControl ptz;
     RequestLog requests;
     std::function<void(const std::string&)> commandListener;
+    std::function<void(long long)> pictureSentListener;
 
     std::mutex faultLock;
     std::deque<QueuedFaults> queuedFaults; // guarded by faultLock

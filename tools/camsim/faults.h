@@ -36,6 +36,15 @@ struct Faults {
     // The stream format of other servers.
     int trailerBytes = 4; // after each picture: 4 (CRLF CRLF) or 2 (CRLF)
     bool chunked = false; // chunked transfer coding instead of a body that ends when the connection closes
+    std::string boundary = "myboundary"; // each part's boundary line is "--" and this
+    bool boundaryFirst = false; // each part goes out as boundary, headers, picture and one line end, and
+                                // nothing more until the next picture; else the next part's boundary
+                                // line follows each picture at once
+    bool boundaryInType =
+        true; // the answer declares the boundary; else Content-Type: application/octet-stream
+    bool partContentLength = true; // each part carries a Content-Length header
+    bool lfLineEnds = false;       // LF instead of CR LF in the body (boundary lines, headers, trailers)
+    int partHeaderBytes = 0;       // extra header lines of this many bytes in all, in each part
 };
 
 } // namespace camsim

@@ -87,6 +87,18 @@ bool SetSize(Options& options, std::string_view text) {
     return true;
 }
 
+// A boundary of 1 to 70 characters that a Content-Type parameter carries unquoted.
+bool SetBoundary(Options& options, std::string_view text) {
+    if (text.empty() || text.size() > 70)
+        return false;
+    for (const char c : text) {
+        if (c <= ' ' || c > '~' || c == '"' || c == ';' || c == ',')
+            return false;
+    }
+    options.camera.faults.boundary = std::string(text);
+    return true;
+}
+
 constexpr int kMaxCount = 1000000000;
 
 const std::vector<Option>& AllOptions() {
@@ -111,7 +123,8 @@ const std::vector<Option>& AllOptions() {
          Switch([](Options& o) { o.camera.ptz = true; })},
         {"--no-param-query", nullptr, "param.cgi answers 404 (identification by FTP greeting only)",
          Switch([](Options& o) { o.camera.parameterQuery = false; })},
-        {"--size", "WxH", "picture size when the request names none (default 640x480)", SetSize},
+        {"--size", "WxH", "picture size when the request names none, each side up to 4096 (default 640x480)",
+         SetSize},
         {"--fps", "F|max", "pictures per second, 1..1000, or max: as fast as the client reads (default 25)",
          SetFps},
         {"--auth", "none|basic|digest", "access check (default none)", SetAuth},
@@ -136,6 +149,20 @@ const std::vector<Option>& AllOptions() {
          }},
         {"--chunked", nullptr, "chunked transfer coding instead of a close-delimited stream",
          Switch([](Options& o) { o.camera.faults.chunked = true; })},
+        {"--boundary", "NAME", "the parts' boundary (default myboundary)", SetBoundary},
+        {"--boundary-first", nullptr,
+         "each part is boundary, headers, picture and one line end, and nothing follows until the next "
+         "picture (default: the next boundary line follows each picture at once)",
+         Switch([](Options& o) { o.camera.faults.boundaryFirst = true; })},
+        {"--no-boundary-in-type", nullptr,
+         "answer Content-Type: application/octet-stream, declaring no boundary",
+         Switch([](Options& o) { o.camera.faults.boundaryInType = false; })},
+        {"--no-content-length", nullptr, "parts carry no Content-Length header",
+         Switch([](Options& o) { o.camera.faults.partContentLength = false; })},
+        {"--lf", nullptr, "LF line ends in the parts instead of CR LF",
+         Switch([](Options& o) { o.camera.faults.lfLineEnds = true; })},
+        {"--part-header-bytes", "N", "N bytes of extra header lines in each part",
+         Number(0, 1000000, [](Options& o, int v) { o.camera.faults.partHeaderBytes = v; })},
         {"--close-after", "N", "fault: close the stream after N pictures",
          Number(0, kMaxCount, [](Options& o, int v) { o.camera.faults.closeAfter = v; })},
         {"--close-mid-picture", "N", "fault: after N pictures, close in the middle of the next one",

@@ -5,7 +5,7 @@
 
 namespace camsim {
 
-inline constexpr int kMaxPictureSide = 2048;
+inline constexpr int kMaxPictureSide = 4096; // a 4K or 5-megapixel camera's pictures fit
 
 struct PictureSize {
     int width = 0;

@@ -7,8 +7,10 @@ namespace camsim {
 
 namespace {
 
-constexpr std::string_view kBoundaryLine = "--myboundary\r\n";
 constexpr std::string_view kJunk = "camsim junk before the first part\r\n";
+// Extra header lines are at most this long, line end included, unless a shorter one would be
+// too short to be a header line.
+constexpr size_t kPaddingLine = 100;
 
 std::string ChunkSizeLine(size_t size) {
     char line[24];
@@ -16,26 +18,58 @@ std::string ChunkSizeLine(size_t size) {
     return line;
 }
 
+std::string LineEnd(const Faults& faults) {
+    return faults.lfLineEnds ? "\n" : "\r\n";
+}
+
+// Header lines of exactly `bytes` bytes in all (or one line of the least length a line has).
+std::string PaddingLines(size_t bytes, const std::string& lineEnd) {
+    const std::string name = "X-Camsim-Padding: ";
+    const size_t shortest = name.size() + 1 + lineEnd.size();
+    std::string lines;
+    for (size_t left = bytes == 0 ? 0 : std::max(bytes, shortest); left > 0;) {
+        size_t length = std::min(left, kPaddingLine);
+        if (left - length > 0 && left - length < shortest)
+            length = left; // the rest would be too short for a line of its own
+        lines += name + std::string(length - name.size() - lineEnd.size(), 'x') + lineEnd;
+        left -= length;
+    }
+    return lines;
+}
+
 } // namespace
 
 StreamWriter::StreamWriter(Socket& socket, const Faults& faults, double fps, SceneSource scene,
-                           BodyRecorder recorder)
-    : socket(socket), faults(faults), fps(fps), scene(std::move(scene)), recorder(std::move(recorder)) {}
+                           BodyRecorder recorder, PictureSent sent)
+    : socket(socket), faults(faults), fps(fps), scene(std::move(scene)), recorder(std::move(recorder)),
+      sent(std::move(sent)) {}
+
+std::string StreamWriter::BoundaryLine(const Faults& faults) {
+    return "--" + faults.boundary + LineEnd(faults);
+}
 
 std::string StreamWriter::PartHeader(size_t pictureBytes, const Faults& faults) {
+    const std::string lineEnd = LineEnd(faults);
+    const std::string boundaryLine = BoundaryLine(faults);
     const std::string length =
         std::to_string(faults.contentLength >= 0 ? static_cast<size_t>(faults.contentLength) : pictureBytes);
-    const std::string natural =
-        std::string(kBoundaryLine) + "Content-Type: image/jpeg\r\nContent-Length: " + length + "\r\n\r\n";
-    const size_t padding =
-        faults.headerLength > static_cast<int>(natural.size()) ? faults.headerLength - natural.size() : 0;
-    return std::string(kBoundaryLine) + "Content-Type:" + std::string(1 + padding, ' ') +
-           "image/jpeg\r\nContent-Length: " + length + "\r\n\r\n";
+    const std::string lengthLine = faults.partContentLength ? "Content-Length: " + length + lineEnd : "";
+    const std::string rest = "image/jpeg" + lineEnd + lengthLine +
+                             PaddingLines(static_cast<size_t>(faults.partHeaderBytes), lineEnd) + lineEnd;
+    const size_t natural = boundaryLine.size() + std::string_view("Content-Type: ").size() + rest.size();
+    const size_t padding = faults.headerLength > static_cast<int>(natural)
+                               ? static_cast<size_t>(faults.headerLength) - natural
+                               : 0;
+    return boundaryLine + "Content-Type:" + std::string(1 + padding, ' ') + rest;
 }
 
 void StreamWriter::Run() {
+    const std::string type = faults.boundaryInType ? "multipart/x-mixed-replace; boundary=" + faults.boundary
+                                                   : std::string("application/octet-stream");
     std::string head = "HTTP/1.1 200 OK\r\n"
-                       "Content-Type: multipart/x-mixed-replace; boundary=myboundary\r\n"
+                       "Content-Type: " +
+                       type +
+                       "\r\n"
                        "Cache-Control: no-cache\r\n"
                        "Pragma: no-cache\r\n";
     head += faults.chunked ? "Transfer-Encoding: chunked\r\n" : "Connection: close\r\n";
@@ -50,17 +84,25 @@ void StreamWriter::Run() {
         if (!SendBody(junk))
             return;
     }
-    const std::string_view trailer = std::string_view("\r\n\r\n").substr(0, faults.trailerBytes == 2 ? 2 : 4);
+    const std::string lineEnd = LineEnd(faults);
+    const std::string boundaryLine = BoundaryLine(faults);
+    const std::string trailer =
+        faults.boundaryFirst || faults.trailerBytes == 2 ? lineEnd : lineEnd + lineEnd;
+    // Each piece sent: the part's boundary line first, or the next part's last.
+    const std::string before = faults.boundaryFirst ? boundaryLine : std::string();
+    const std::string after = faults.boundaryFirst ? std::string() : boundaryLine;
+    if (!faults.boundaryFirst && !SendBody(boundaryLine))
+        return;
     nextPicture = std::chrono::steady_clock::now();
     std::string part;
     for (long long number = 0;; ++number) {
         if (number == faults.closeAfter) {
-            if (SendBody(kBoundaryLine))
+            if (SendBody(before))
                 EndBody();
             return;
         }
         if (number == faults.stallAfter) {
-            if (SendBody(kBoundaryLine))
+            if (SendBody(before))
                 socket.WaitUntilGone();
             return;
         }
@@ -68,20 +110,28 @@ void StreamWriter::Run() {
         const std::string& encoded = cycle->Picture(number);
         const std::string shaped = NeedsShaping() ? Shape(encoded) : std::string();
         const std::string& picture = NeedsShaping() ? shaped : encoded;
-        const std::string header = PartHeader(picture.size(), faults);
+        const std::string headers = PartHeader(picture.size(), faults).substr(boundaryLine.size());
         if (number == faults.closeMidPicture) {
-            SendBody(header + picture.substr(0, picture.size() / 2));
+            SendBody(before + headers + picture.substr(0, picture.size() / 2));
             return;
         }
-        part.assign(header);
+        part.assign(before);
+        part.append(headers);
         part.append(picture);
         part.append(trailer);
-        if (!SendBody(part) || !WaitForNextPicture())
+        part.append(after);
+        if (!SendBody(part))
+            return;
+        if (sent)
+            sent(number);
+        if (!WaitForNextPicture())
             return;
     }
 }
 
 bool StreamWriter::SendBody(std::string_view bytes) {
+    if (bytes.empty())
+        return true;
     const bool sent = faults.chunked ? socket.Send(ChunkSizeLine(bytes.size()) + std::string(bytes) + "\r\n")
                                      : socket.Send(bytes);
     if (sent)

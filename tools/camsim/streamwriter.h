@@ -5,11 +5,14 @@
 //   Content-Type: multipart/x-mixed-replace; boundary=myboundary
 //   ...
 //
-//   --myboundary CRLF Content-Type: image/jpeg CRLF Content-Length: N CRLF CRLF <N bytes> CRLF CRLF
-//   --myboundary CRLF ...
+//   --myboundary CRLF
+//   Content-Type: image/jpeg CRLF Content-Length: N CRLF CRLF <N bytes> CRLF CRLF --myboundary CRLF
+//   Content-Type: image/jpeg CRLF ...
 //
-// shaped by a set of faults. Runs on the connection's thread until a fault ends the stream, the
-// client goes away or the server stops.
+// each picture with the next part's boundary line in one piece, shaped by a set of faults (which
+// also give the formats of other servers: another boundary, the boundary line first in each
+// piece, LF line ends, no Content-Length, more header lines). Runs on the connection's thread
+// until a fault ends the stream, the client goes away or the server stops.
 
 #include "tools/camsim/faults.h"
 #include "tools/camsim/framecache.h"
@@ -29,12 +32,17 @@ class StreamWriter {
     using SceneSource = std::function<std::shared_ptr<FrameCycle>()>;
     // Told every body byte sent, after chunk framing is taken off.
     using BodyRecorder = std::function<void(std::string_view)>;
+    // Told the number of each picture whose last byte has gone out.
+    using PictureSent = std::function<void(long long number)>;
 
-    StreamWriter(Socket& socket, const Faults& faults, double fps, SceneSource scene, BodyRecorder recorder);
+    StreamWriter(Socket& socket, const Faults& faults, double fps, SceneSource scene, BodyRecorder recorder,
+                 PictureSent sent = PictureSent());
     void Run();
 
     // The part headers of a picture of that many bytes, from the boundary to the blank line.
     static std::string PartHeader(size_t pictureBytes, const Faults& faults);
+    // "--", the boundary and a line end.
+    static std::string BoundaryLine(const Faults& faults);
 
   private:
     bool SendBody(std::string_view bytes);
@@ -48,6 +56,7 @@ class StreamWriter {
     const double fps;
     const SceneSource scene;
     const BodyRecorder recorder;
+    const PictureSent sent;
     std::chrono::steady_clock::time_point nextPicture;
 };
 

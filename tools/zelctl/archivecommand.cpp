@@ -80,7 +80,9 @@ int WhileLocked(const QString& file, const std::function<int()>& change) {
     FileLock lock(file);
     QString reason;
     if (!lock.Lock(reason)) {
-        return Fail(QStringLiteral("%1: cannot be changed now: %2").arg(file, reason));
+        const QString message = lock.HeldByAnother() ? QStringLiteral("%1: cannot be changed now: %2")
+                                                     : QStringLiteral("%1: cannot be changed: %2");
+        return Fail(message.arg(file, reason));
     }
     return change();
 }

@@ -49,6 +49,30 @@ TEST(CamsimOptionsTest, OptionsSetTheCameraItsGreetingAndItsFaults) {
     EXPECT_EQ(options.camera.faults.width, 321);
 }
 
+TEST(CamsimOptionsTest, StreamFormatsOfOtherServers) {
+    Options options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--boundary", "frame", "--boundary-first", "--no-boundary-in-type",
+                       "--no-content-length", "--lf", "--part-header-bytes", "9000", "--size", "3840x2160"},
+                      options, error))
+        << error;
+    const camsim::Faults& faults = options.camera.faults;
+    EXPECT_EQ(faults.boundary, "frame");
+    EXPECT_TRUE(faults.boundaryFirst);
+    EXPECT_FALSE(faults.boundaryInType);
+    EXPECT_FALSE(faults.partContentLength);
+    EXPECT_TRUE(faults.lfLineEnds);
+    EXPECT_EQ(faults.partHeaderBytes, 9000);
+    EXPECT_EQ(options.camera.width, 3840);
+    EXPECT_EQ(options.camera.height, 2160);
+    Options defaults;
+    EXPECT_TRUE(Parse({}, defaults, error));
+    EXPECT_EQ(defaults.camera.faults.boundary, "myboundary");
+    EXPECT_TRUE(defaults.camera.faults.boundaryInType && defaults.camera.faults.partContentLength);
+    EXPECT_FALSE(Parse({"--boundary", "two words"}, options, error));
+    EXPECT_EQ(error, "--boundary: 'two words' is not NAME");
+}
+
 TEST(CamsimOptionsTest, BadCommandLinesAreRefusedWithTheReason) {
     const struct {
         std::vector<const char*> words;
@@ -80,8 +104,9 @@ TEST(CamsimDemoTest, DemoSetHasDistinctPortsModelsAndTheCasesTheViewerNeeds) {
     bool ptz = false, sources = false, password = false, greetingOnly = false;
     for (const camsim::DemoCamera& camera : cameras) {
         EXPECT_TRUE(ports.insert(camera.port).second);
-        if (camera.ftpPort != 0)
+        if (camera.ftpPort != 0) {
             EXPECT_TRUE(ports.insert(camera.ftpPort).second);
+        }
         models.insert(camera.config.model);
         ptz |= camera.config.ptz;
         sources |= camera.config.sources > 1;

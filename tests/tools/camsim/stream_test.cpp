@@ -181,4 +181,45 @@ TEST(CamsimStreamTest, FrameRateSpacesThePictures) {
     EXPECT_GE(elapsed, std::chrono::milliseconds(250)); // five gaps of 50 ms at the least
 }
 
+TEST(CamsimStreamTest, OtherServersFormatsAreOptions) {
+    InProcessCamsim camera(FastCamera());
+    Faults faults;
+    faults.boundary = "frame";
+    faults.boundaryInType = false;
+    faults.boundaryFirst = true;
+    faults.lfLineEnds = true;
+    faults.partContentLength = false;
+    faults.partHeaderBytes = 150;
+    const RawAnswer answer = SplitAnswer(StreamAnswer(camera, kStream, faults));
+    EXPECT_NE(answer.head.find("Content-Type: application/octet-stream\r\n"), std::string::npos);
+    const std::string head = "--frame\nContent-Type: image/jpeg\n";
+    ASSERT_EQ(answer.body.rfind(head, 0), 0u);
+    const size_t blank = answer.body.find("\n\n");
+    ASSERT_NE(blank, std::string::npos);
+    const std::string padding = answer.body.substr(head.size(), blank + 1 - head.size());
+    EXPECT_EQ(padding.size(), 150u);
+    EXPECT_EQ(padding.rfind("X-Camsim-Padding: ", 0), 0u);
+    const size_t next = answer.body.find("--frame\n", 1);
+    ASSERT_NE(next, std::string::npos);
+    const std::string picture = answer.body.substr(blank + 2, next - 1 - (blank + 2));
+    EXPECT_EQ(answer.body.substr(next - 3, 3), "\xFF\xD9\n") << "one line end after the picture";
+    EXPECT_TRUE(DecodeJpeg(picture).ok);
+}
+
+TEST(CamsimStreamTest, BoundaryFirstSendsNothingAfterAPictureUntilTheNextOne) {
+    camsim::CameraConfig config;
+    config.fps = 0.5; // two seconds between pictures
+    for (const bool boundaryFirst : {true, false}) {
+        config.faults.boundaryFirst = boundaryFirst;
+        InProcessCamsim camera(config);
+        RawConnection connection(camera.Port());
+        connection.SendGet(kStream);
+        const std::string end = boundaryFirst ? "\xFF\xD9\r\n" : "\xFF\xD9\r\n\r\n--myboundary\r\n";
+        const std::string& received = connection.ReadUntil(end);
+        ASSERT_GE(received.size(), end.size());
+        EXPECT_EQ(received.substr(received.size() - end.size()), end);
+        EXPECT_TRUE(connection.StaysSilent(300)) << boundaryFirst;
+    }
+}
+
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -185,6 +186,23 @@ TEST_F(ZelctlArchiveTest, TenSetsAtOnceLeaveTenValues) {
         EXPECT_EQ(node.GetValue(QStringLiteral("/Parallel/Key%1").arg(i)).GetText(), QString::number(i)) << i;
     }
     EXPECT_EQ(node.GetValue("/CameraCollection/Office/Door/Model").GetText(), "Cedar");
+}
+
+TEST_F(ZelctlArchiveTest, AFileNamedThroughALinkIsChangedAndTheLinkStays) {
+    ASSERT_TRUE(QFile::link("c.arc", root.File("link.arc")));
+    ASSERT_EQ(Zelctl({"set", root.File("link.arc"), "/View/X", "1"}).status, 0);
+    EXPECT_TRUE(QFileInfo(root.File("link.arc")).isSymLink());
+    EXPECT_EQ(Zelctl({"get", file, "/View/X"}).out, "1\n");
+    EXPECT_TRUE(QFile::exists(file + ".lock"));
+    EXPECT_FALSE(QFile::exists(root.File("link.arc.lock")));
+}
+
+TEST_F(ZelctlArchiveTest, ALockFileThatCannotBeCreatedIsNoOtherWriterAtWork) {
+    ASSERT_TRUE(QFile::link("gone/c.arc.lock", file + ".lock"));
+    const Outcome run = Zelctl({"set", file, "/View/X", "2"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "zelctl: " + file + ": cannot be changed: the lock file '" + file +
+                           ".lock' cannot be created (No such file or directory)\n");
 }
 
 TEST_F(ZelctlArchiveTest, WhatSetWritesGetReadsAtAnyDepth) {

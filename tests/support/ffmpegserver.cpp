@@ -1,5 +1,7 @@
 #include "tests/support/ffmpegserver.h"
 
+#include "tests/support/freeport.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -28,19 +30,6 @@ constexpr auto kPictureWait = std::chrono::seconds(20);
 
 std::string TestSource(int rate) {
     return "testsrc2=size=640x480:rate=" + std::to_string(rate);
-}
-
-// A loopback port that was free a moment ago.
-uint16_t FreshPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    const bool ok = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-    close(fd);
-    return ok ? ntohs(address.sin_port) : 0;
 }
 
 // Whether a socket listens on 127.0.0.1:port, as the kernel lists it (a test connection would
@@ -81,7 +70,7 @@ pid_t Spawn(const std::vector<std::string>& arguments, int out, int err) {
 
 FfmpegServer::FfmpegServer(int picturesPerSecond, const std::vector<std::string>& muxerOptions) {
     for (int attempt = 0; attempt < kAttempts && !listening; ++attempt) {
-        const uint16_t candidate = FreshPort();
+        const uint16_t candidate = FreeLoopbackPort();
         if (candidate == 0)
             continue;
         std::vector<std::string> arguments = {

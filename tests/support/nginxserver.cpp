@@ -1,6 +1,7 @@
 #include "tests/support/nginxserver.h"
 
 #include "tests/support/camsimfixture.h"
+#include "tests/support/freeport.h"
 #include "tests/support/rawconnection.h"
 
 #include <QDir>
@@ -15,19 +16,6 @@
 #include <csignal>
 
 namespace {
-
-// A loopback port that was free a moment ago: nginx cannot be asked to choose one itself.
-uint16_t FreeLoopbackPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 bool WriteAll(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -10,9 +10,6 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -31,20 +28,7 @@ void TurnColumn(const uint8_t* const* rows, int count, int x, uint8_t* out) {
         std::memcpy(out, rows[k] + column, 3);
 }
 
-#if defined(__SSE2__)
-// Four pixels of four bytes as twelve bytes of three, followed by four zero bytes.
-inline __m128i Pack(__m128i four) {
-    // In each half, the first pixel's three bytes and the second's after them: six bytes.
-    const __m128i first = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
-    const __m128i second =
-        _mm_set_epi32(0x0000FFFF, static_cast<int>(0xFF000000), 0x0000FFFF, static_cast<int>(0xFF000000));
-    const __m128i pairs =
-        _mm_or_si128(_mm_and_si128(four, first), _mm_and_si128(_mm_srli_epi64(four, 8), second));
-    const __m128i lowSix = _mm_set_epi32(0, 0, 0x0000FFFF, -1);
-    const __m128i nextSix = _mm_set_epi32(0, -1, static_cast<int>(0xFFFF0000), 0);
-    return _mm_or_si128(_mm_and_si128(pairs, lowSix), _mm_and_si128(_mm_srli_si128(pairs, 2), nextSix));
-}
-
+#if defined(__x86_64__)
 // The pixels k to k + 3 of four columns: the rows of the block turned, one register a column.
 struct Block {
     __m128i column[4];
@@ -64,8 +48,17 @@ inline Block TurnBlock(const uint8_t* const* rows, int k, size_t at) {
 }
 
 // Columns x to x + 3 of count strip rows into four bitmap rows: sixteen pixels of a column
-// (48 bytes) at a time as three whole 16-byte stores, the rest one pixel at a time.
-void TurnFourColumns(const uint8_t* const* rows, int count, int x, uint8_t* out, int outStride) {
+// (48 bytes) at a time as three whole 16-byte stores, each made of two blocks' bytes shuffled
+// into place; the rest one pixel at a time.
+__attribute__((target("ssse3"))) void TurnFourColumns(const uint8_t* const* rows, int count, int x,
+                                                      uint8_t* out, int outStride) {
+    // Which bytes of the blocks k..k+3, k+4..k+7, ... make the first, second and third 16 bytes.
+    const __m128i first0 = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m128i first1 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 1, 2, 4);
+    const __m128i second1 = _mm_setr_epi8(5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i second2 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9);
+    const __m128i third2 = _mm_setr_epi8(10, 12, 13, 14, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i third3 = _mm_setr_epi8(-1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14);
     uint8_t* const to[4] = {out, out + outStride, out + 2 * outStride, out + 3 * outStride};
     const size_t at = static_cast<size_t>(x) * kStripPixelBytes;
     int k = 0;
@@ -75,14 +68,13 @@ void TurnFourColumns(const uint8_t* const* rows, int count, int x, uint8_t* out,
         const Block b2 = TurnBlock(rows, k + 8, at);
         const Block b3 = TurnBlock(rows, k + 12, at);
         for (int j = 0; j < 4; ++j) {
-            const __m128i p0 = Pack(b0.column[j]);
-            const __m128i p1 = Pack(b1.column[j]);
-            const __m128i p2 = Pack(b2.column[j]);
-            const __m128i p3 = Pack(b3.column[j]);
             auto* run = reinterpret_cast<__m128i*>(to[j] + static_cast<size_t>(k) * 3);
-            _mm_storeu_si128(run, _mm_or_si128(p0, _mm_slli_si128(p1, 12)));
-            _mm_storeu_si128(run + 1, _mm_or_si128(_mm_srli_si128(p1, 4), _mm_slli_si128(p2, 8)));
-            _mm_storeu_si128(run + 2, _mm_or_si128(_mm_srli_si128(p2, 8), _mm_slli_si128(p3, 4)));
+            _mm_storeu_si128(run, _mm_or_si128(_mm_shuffle_epi8(b0.column[j], first0),
+                                               _mm_shuffle_epi8(b1.column[j], first1)));
+            _mm_storeu_si128(run + 1, _mm_or_si128(_mm_shuffle_epi8(b1.column[j], second1),
+                                                   _mm_shuffle_epi8(b2.column[j], second2)));
+            _mm_storeu_si128(run + 2, _mm_or_si128(_mm_shuffle_epi8(b2.column[j], third2),
+                                                   _mm_shuffle_epi8(b3.column[j], third3)));
         }
     }
     for (int j = 0; j < 4; ++j)
@@ -190,9 +182,10 @@ void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
     }
     uint8_t* out = spare.data() + static_cast<size_t>(t.height - 1 - (first + count - 1)) * 3;
     int x = 0;
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+    static const bool shuffles = __builtin_cpu_supports("ssse3");
     const int runBytes = count * 3;
-    for (; x + 4 <= t.width; x += 4) {
+    for (; shuffles && x + 4 <= t.width; x += 4) {
         if (x + kFetchAheadRows + 4 <= t.width) {
             for (int j = kFetchAheadRows; j < kFetchAheadRows + 4; ++j) {
                 const char* run =

@@ -19,7 +19,7 @@ namespace {
 constexpr int kStripPixelBytes = 4; // blue, green, red and a byte of no meaning
 // How many bitmap rows ahead of the ones being written are fetched into the cache: the rows a
 // strip writes are far apart, and each write would otherwise wait for its row to arrive.
-constexpr int kFetchAheadRows = 8;
+constexpr int kFetchAheadRows = 16;
 
 // Copies the pixels of column x of count strip rows, in the order of rows, to one bitmap row.
 void TurnColumn(const uint8_t* const* rows, int count, int x, uint8_t* out) {
@@ -29,57 +29,94 @@ void TurnColumn(const uint8_t* const* rows, int count, int x, uint8_t* out) {
 }
 
 #if defined(__x86_64__)
-// The pixels k to k + 3 of four columns: the rows of the block turned, one register a column.
-struct Block {
-    __m128i column[4];
+// A column's sixteen pixels k to k + 15 come as four registers of four pixels (four bytes each);
+// its 48-byte run in the bitmap row is three 16-byte pieces, piece p made of register p's bytes
+// shuffled by kPieceShuffle[p][0] and register p + 1's by kPieceShuffle[p][1].
+alignas(16) constexpr int8_t kPieceShuffle[3][2][16] = {
+    {{0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1},
+     {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 1, 2, 4}},
+    {{5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, -1, -1, -1, -1},
+     {-1, -1, -1, -1, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9}},
+    {{10, 12, 13, 14, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1},
+     {-1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14}},
 };
 
-inline Block TurnBlock(const uint8_t* const* rows, int k, size_t at) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + at));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 1] + at));
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 2] + at));
-    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 3] + at));
-    const __m128i ab0 = _mm_unpacklo_epi32(a, b);
-    const __m128i ab1 = _mm_unpackhi_epi32(a, b);
-    const __m128i cd0 = _mm_unpacklo_epi32(c, d);
-    const __m128i cd1 = _mm_unpackhi_epi32(c, d);
-    return {{_mm_unpacklo_epi64(ab0, cd0), _mm_unpackhi_epi64(ab0, cd0), _mm_unpacklo_epi64(ab1, cd1),
-             _mm_unpackhi_epi64(ab1, cd1)}};
-}
-
 // Columns x to x + 3 of count strip rows into four bitmap rows: sixteen pixels of a column
-// (48 bytes) at a time as three whole 16-byte stores, each made of two blocks' bytes shuffled
-// into place; the rest one pixel at a time.
+// (48 bytes) at a time, turned in blocks of four rows and written as three whole 16-byte
+// pieces; the rest one pixel at a time.
 __attribute__((target("ssse3"))) void TurnFourColumns(const uint8_t* const* rows, int count, int x,
                                                       uint8_t* out, int outStride) {
-    // Which bytes of the blocks k..k+3, k+4..k+7, ... make the first, second and third 16 bytes.
-    const __m128i first0 = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
-    const __m128i first1 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 1, 2, 4);
-    const __m128i second1 = _mm_setr_epi8(5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m128i second2 = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9);
-    const __m128i third2 = _mm_setr_epi8(10, 12, 13, 14, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m128i third3 = _mm_setr_epi8(-1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14);
-    uint8_t* const to[4] = {out, out + outStride, out + 2 * outStride, out + 3 * outStride};
+    const auto* shuffle = reinterpret_cast<const __m128i*>(kPieceShuffle);
     const size_t at = static_cast<size_t>(x) * kStripPixelBytes;
     int k = 0;
     for (; k + 16 <= count; k += 16) {
-        const Block b0 = TurnBlock(rows, k, at);
-        const Block b1 = TurnBlock(rows, k + 4, at);
-        const Block b2 = TurnBlock(rows, k + 8, at);
-        const Block b3 = TurnBlock(rows, k + 12, at);
+        __m128i column[4][4]; // [block of four rows][column]
+        for (int i = 0; i < 4; ++i) {
+            const uint8_t* const* block = rows + k + 4 * i;
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block[0] + at));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block[1] + at));
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block[2] + at));
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block[3] + at));
+            const __m128i ab0 = _mm_unpacklo_epi32(a, b), ab1 = _mm_unpackhi_epi32(a, b);
+            const __m128i cd0 = _mm_unpacklo_epi32(c, d), cd1 = _mm_unpackhi_epi32(c, d);
+            column[i][0] = _mm_unpacklo_epi64(ab0, cd0);
+            column[i][1] = _mm_unpackhi_epi64(ab0, cd0);
+            column[i][2] = _mm_unpacklo_epi64(ab1, cd1);
+            column[i][3] = _mm_unpackhi_epi64(ab1, cd1);
+        }
         for (int j = 0; j < 4; ++j) {
-            auto* run = reinterpret_cast<__m128i*>(to[j] + static_cast<size_t>(k) * 3);
-            _mm_storeu_si128(run, _mm_or_si128(_mm_shuffle_epi8(b0.column[j], first0),
-                                               _mm_shuffle_epi8(b1.column[j], first1)));
-            _mm_storeu_si128(run + 1, _mm_or_si128(_mm_shuffle_epi8(b1.column[j], second1),
-                                                   _mm_shuffle_epi8(b2.column[j], second2)));
-            _mm_storeu_si128(run + 2, _mm_or_si128(_mm_shuffle_epi8(b2.column[j], third2),
-                                                   _mm_shuffle_epi8(b3.column[j], third3)));
+            auto* run = reinterpret_cast<__m128i*>(out + static_cast<size_t>(j) * outStride + k * 3);
+            for (int p = 0; p < 3; ++p) {
+                _mm_storeu_si128(run + p,
+                                 _mm_or_si128(_mm_shuffle_epi8(column[p][j], shuffle[2 * p]),
+                                              _mm_shuffle_epi8(column[p + 1][j], shuffle[2 * p + 1])));
+            }
         }
     }
     for (int j = 0; j < 4; ++j)
-        TurnColumn(rows + k, count - k, x + j, to[j] + static_cast<size_t>(k) * 3);
+        TurnColumn(rows + k, count - k, x + j, out + static_cast<size_t>(j) * outStride + k * 3);
 }
+
+// The same for columns x to x + 7 with registers twice as wide: each holds the four columns
+// from x in its lower half and the four from x + 4 in its upper half.
+__attribute__((target("avx2"))) void TurnEightColumns(const uint8_t* const* rows, int count, int x,
+                                                      uint8_t* out, int outStride) {
+    __m256i shuffle[6];
+    for (int i = 0; i < 6; ++i)
+        shuffle[i] = _mm256_broadcastsi128_si256(reinterpret_cast<const __m128i*>(kPieceShuffle)[i]);
+    const size_t at = static_cast<size_t>(x) * kStripPixelBytes;
+    int k = 0;
+    for (; k + 16 <= count; k += 16) {
+        __m256i column[4][4]; // [block of four rows][column, and column + 4]
+        for (int i = 0; i < 4; ++i) {
+            const uint8_t* const* block = rows + k + 4 * i;
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block[0] + at));
+            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block[1] + at));
+            const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block[2] + at));
+            const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block[3] + at));
+            const __m256i ab0 = _mm256_unpacklo_epi32(a, b), ab1 = _mm256_unpackhi_epi32(a, b);
+            const __m256i cd0 = _mm256_unpacklo_epi32(c, d), cd1 = _mm256_unpackhi_epi32(c, d);
+            column[i][0] = _mm256_unpacklo_epi64(ab0, cd0);
+            column[i][1] = _mm256_unpackhi_epi64(ab0, cd0);
+            column[i][2] = _mm256_unpacklo_epi64(ab1, cd1);
+            column[i][3] = _mm256_unpackhi_epi64(ab1, cd1);
+        }
+        for (int j = 0; j < 4; ++j) {
+            auto* low = reinterpret_cast<__m128i*>(out + static_cast<size_t>(j) * outStride + k * 3);
+            auto* high = reinterpret_cast<__m128i*>(out + static_cast<size_t>(j + 4) * outStride + k * 3);
+            for (int p = 0; p < 3; ++p) {
+                const __m256i piece =
+                    _mm256_or_si256(_mm256_shuffle_epi8(column[p][j], shuffle[2 * p]),
+                                    _mm256_shuffle_epi8(column[p + 1][j], shuffle[2 * p + 1]));
+                _mm_storeu_si128(low + p, _mm256_castsi256_si128(piece));
+                _mm_storeu_si128(high + p, _mm256_extracti128_si256(piece, 1));
+            }
+        }
+    }
+    for (int j = 0; j < 8; ++j)
+        TurnColumn(rows + k, count - k, x + j, out + static_cast<size_t>(j) * outStride + k * 3);
+}
+
 #endif
 
 // A row of blue-green-red pixels as 0xFFRRGGBB words. In a little-endian machine's memory both
@@ -184,18 +221,24 @@ void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
     int x = 0;
 #if defined(__x86_64__)
     static const bool shuffles = __builtin_cpu_supports("ssse3");
+    static const bool wide = __builtin_cpu_supports("avx2");
     const int runBytes = count * 3;
-    for (; shuffles && x + 4 <= t.width; x += 4) {
-        if (x + kFetchAheadRows + 4 <= t.width) {
-            for (int j = kFetchAheadRows; j < kFetchAheadRows + 4; ++j) {
-                const char* run =
-                    reinterpret_cast<const char*>(out + static_cast<size_t>(x + j) * bitsStride);
-                for (int b = 0; b < runBytes; b += 64)
-                    _mm_prefetch(run + b, _MM_HINT_T0);
-                _mm_prefetch(run + runBytes - 1, _MM_HINT_T0);
-            }
+    const int step = wide ? 8 : 4;
+    for (; shuffles && x + step <= t.width; x += step) {
+        uint8_t* to = out + static_cast<size_t>(x) * bitsStride;
+        // A run is at most 96 bytes, so its first, middle and last bytes lie in every cache
+        // line it touches. (In a function of its own the fetches would be optimised away.)
+        const char* ahead =
+            reinterpret_cast<const char*>(to) + static_cast<size_t>(kFetchAheadRows) * bitsStride;
+        for (int j = x + kFetchAheadRows + step <= t.width ? step : 0; j > 0; --j, ahead += bitsStride) {
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + runBytes / 2);
+            __builtin_prefetch(ahead + runBytes - 1);
         }
-        TurnFourColumns(rows, count, x, out + static_cast<size_t>(x) * bitsStride, bitsStride);
+        if (wide)
+            TurnEightColumns(rows, count, x, to, bitsStride);
+        else
+            TurnFourColumns(rows, count, x, to, bitsStride);
     }
 #endif
     for (; x < t.width; ++x)

@@ -21,6 +21,15 @@ constexpr int kStripPixelBytes = 4; // blue, green, red and a byte of no meaning
 // strip writes are far apart, and each write would otherwise wait for its row to arrive.
 constexpr int kFetchAheadRows = 16;
 
+// Where the strip's first row starts in its memory: a few bytes past a cache line. libjpeg-turbo
+// writes a row that starts on a 16- or 32-byte boundary with stores that bypass the cache, so a
+// strip so placed would have to be read back from memory to be turned, which costs more than
+// the decoding itself; rows that start elsewhere are written into the cache.
+uint8_t* StripStart(uint8_t* memory) {
+    const auto address = reinterpret_cast<uintptr_t>(memory);
+    return memory + ((address + 63) / 64 * 64 - address) + kStripPixelBytes;
+}
+
 // Copies the pixels of column x of count strip rows, in the order of rows, to one bitmap row.
 void TurnColumn(const uint8_t* const* rows, int count, int x, uint8_t* out) {
     const size_t column = static_cast<size_t>(x) * kStripPixelBytes;
@@ -177,7 +186,8 @@ bool DisplayPicture::Prepare(void* context, int width, int height) {
             t->stripStride = (width * kStripPixelBytes + 63) / 64 * 64;
             if (t->stripStride / 64 % 2 == 0)
                 t->stripStride += 64;
-            p.converted.resize(static_cast<size_t>(t->stripStride) * kStripRows);
+            p.converted.resize(static_cast<size_t>(t->stripStride) * kStripRows + 64);
+            t->strip = StripStart(p.converted.data());
             p.spare.resize(static_cast<size_t>(RowBytes(height)) * width);
         } else {
             p.spare.resize(static_cast<size_t>(t->stride) * height);
@@ -199,7 +209,7 @@ uint8_t* DisplayPicture::Row(void* context, int y) {
         p.TurnStrip(*t, t->stripStart, y);
         t->stripStart = y;
     }
-    return p.converted.data() + static_cast<size_t>(y - t->stripStart) * t->stripStride;
+    return t->strip + static_cast<size_t>(y - t->stripStart) * t->stripStride;
 }
 
 void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
@@ -215,7 +225,7 @@ void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
     for (int k = 0; k < count; ++k) {
         const int convertedRow = first + count - 1 - k;
         const int y = t.reverseRows ? t.height - 1 - convertedRow : convertedRow;
-        rows[k] = converted.data() + static_cast<size_t>(y - start) * t.stripStride;
+        rows[k] = t.strip + static_cast<size_t>(y - start) * t.stripStride;
     }
     uint8_t* out = spare.data() + static_cast<size_t>(t.height - 1 - (first + count - 1)) * 3;
     int x = 0;

@@ -60,9 +60,10 @@ class DisplayPicture {
         bool quarterTurn;
         int width = 0;
         int height = 0;
-        int stride = 0;      // of the bitmap's rows, unturned
-        int stripStride = 0; // of the strip's rows
-        int stripStart = 0;  // the decoded row the strip's first row is
+        int stride = 0;           // of the bitmap's rows, unturned
+        int stripStride = 0;      // of the strip's rows
+        uint8_t* strip = nullptr; // its first row
+        int stripStart = 0;       // the decoded row the strip's first row is
     };
     static bool Prepare(void* context, int width, int height);
     static uint8_t* Row(void* context, int y);

@@ -25,6 +25,8 @@ constexpr int kFetchAheadRows = 16;
 // writes a row that starts on a 16- or 32-byte boundary with stores that bypass the cache, so a
 // strip so placed would have to be read back from memory to be turned, which costs more than
 // the decoding itself; rows that start elsewhere are written into the cache.
+// The bytes the strip's memory needs beyond its rows for that: up to a cache line and a pixel.
+constexpr size_t kStripSlack = 64 + kStripPixelBytes;
 uint8_t* StripStart(uint8_t* memory) {
     const auto address = reinterpret_cast<uintptr_t>(memory);
     return memory + ((address + 63) / 64 * 64 - address) + kStripPixelBytes;
@@ -186,7 +188,7 @@ bool DisplayPicture::Prepare(void* context, int width, int height) {
             t->stripStride = (width * kStripPixelBytes + 63) / 64 * 64;
             if (t->stripStride / 64 % 2 == 0)
                 t->stripStride += 64;
-            p.converted.resize(static_cast<size_t>(t->stripStride) * kStripRows + 64);
+            p.converted.resize(static_cast<size_t>(t->stripStride) * kStripRows + kStripSlack);
             t->strip = StripStart(p.converted.data());
             p.spare.resize(static_cast<size_t>(RowBytes(height)) * width);
         } else {

@@ -2,8 +2,8 @@
 // as they are read, over loopback, for 10 s; the control's HTTP layer and reader beside ffmpeg's
 // multipart demuxer on the same stream, once with Content-Length in the parts and once without.
 // When the camera's sending is the limit for both, the CPU each reader needed per picture tells
-// them apart.
-//   build/bench/control/multipart_bench [seconds]
+// them apart. A second argument, "with" or "without", runs one format alone (for a profiler).
+//   build/bench/control/multipart_bench [seconds] [with|without]
 
 #include "control/imagereader.h"
 
@@ -34,13 +34,15 @@ struct Figures {
 double ThreadCpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_THREAD, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // User and system time of a process so far, from /proc.
 double ProcessCpuSeconds(qint64 pid) {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) return 0;
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
     const QString text = QString::fromLatin1(stat.readAll());
     const QStringList fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
     return fields.size() > 12 ? (fields[11].toDouble() + fields[12].toDouble()) / sysconf(_SC_CLK_TCK) : 0;
@@ -56,7 +58,8 @@ Figures ReadWithControl(const std::string& url, int seconds) {
                                             INTERNET_SERVICE_HTTP, 0, 0);
     HINTERNET request = HttpOpenRequestW(connection, nullptr, parts.path.c_str(), nullptr, nullptr, nullptr,
                                          kRequestFlags, 0);
-    if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return figures;
+    if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0))
+        return figures;
     ImageReader reader;
     const auto start = Clock::now();
     const double cpuStart = ThreadCpuSeconds();
@@ -66,7 +69,8 @@ Figures ReadWithControl(const std::string& url, int seconds) {
         while (reader.Read(picture, length)) {
             ++figures.pictures;
             figures.megabytes += length / 1e6;
-            if (Clock::now() - start > std::chrono::seconds(seconds)) break;
+            if (Clock::now() - start > std::chrono::seconds(seconds))
+                break;
         }
     }
     figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -83,9 +87,10 @@ Figures ReadWithFfmpeg(const std::string& url, int seconds) {
     // it runs for the wall-clock time and is then asked to stop, which it does with its summary.
     QProcess ffmpeg;
     const auto start = Clock::now();
-    ffmpeg.start("ffmpeg", {"-hide_banner", "-stats", "-stats_period", "0.5", "-loglevel", "info", "-f", "mpjpeg",
-                            "-i", QString::fromStdString(url), "-c", "copy", "-f", "null", "-"});
-    if (!ffmpeg.waitForStarted(5000)) return figures;
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-stats", "-stats_period", "0.5", "-loglevel", "info", "-f",
+                            "mpjpeg", "-i", QString::fromStdString(url), "-c", "copy", "-f", "null", "-"});
+    if (!ffmpeg.waitForStarted(5000))
+        return figures;
     ffmpeg.waitForFinished(seconds * 1000);
     figures.cpuSeconds = ProcessCpuSeconds(ffmpeg.processId());
     ffmpeg.terminate();
@@ -95,7 +100,8 @@ Figures ReadWithFfmpeg(const std::string& url, int seconds) {
     // The final progress line: "frame= 1234 ... size=N/A time=00:00:10.00 ..."; the last frame= counts.
     const auto frames = QRegularExpression("frame=\\s*(\\d+)").globalMatch(log);
     QRegularExpressionMatch last;
-    for (auto it = frames; it.hasNext();) last = it.next();
+    for (auto it = frames; it.hasNext();)
+        last = it.next();
     figures.pictures = last.hasMatch() ? last.captured(1).toLongLong() : 0;
     const auto video = QRegularExpression("video:(\\d+)[kK]i?B").match(log);
     figures.megabytes = video.hasMatch() ? video.captured(1).toDouble() * 1024 / 1e6 : 0;
@@ -103,7 +109,8 @@ Figures ReadWithFfmpeg(const std::string& url, int seconds) {
 }
 
 void Print(const char* name, const Figures& f) {
-    std::printf("%-22s %8lld pictures in %5.2f s: %8.1f pictures/s, %7.1f MB/s; %5.2f s of CPU, %8.0f pictures per CPU second\n",
+    std::printf("%-22s %8lld pictures in %5.2f s: %8.1f pictures/s, %7.1f MB/s; %5.2f s of CPU, %8.0f "
+                "pictures per CPU second\n",
                 name, f.pictures, f.seconds, f.pictures / f.seconds, f.megabytes / f.seconds, f.cpuSeconds,
                 f.pictures / f.cpuSeconds);
 }
@@ -126,7 +133,8 @@ void Compare(const char* format, bool contentLength, int seconds) {
     Print("stream control reader", control);
     Print("ffmpeg -f mpjpeg", ffmpeg);
     if (ffmpeg.pictures > 0) {
-        std::printf("ratio (pictures/s)     %.2f\n", (control.pictures / control.seconds) / (ffmpeg.pictures / ffmpeg.seconds));
+        std::printf("ratio (pictures/s)     %.2f\n",
+                    (control.pictures / control.seconds) / (ffmpeg.pictures / ffmpeg.seconds));
         std::printf("ratio (pictures per CPU second) %.2f\n",
                     (control.pictures / control.cpuSeconds) / (ffmpeg.pictures / ffmpeg.cpuSeconds));
     }
@@ -137,7 +145,10 @@ void Compare(const char* format, bool contentLength, int seconds) {
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
-    Compare("with Content-Length", true, seconds);
-    Compare("without Content-Length", false, seconds);
+    const std::string only = argc > 2 ? argv[2] : "";
+    if (only != "without")
+        Compare("with Content-Length", true, seconds);
+    if (only != "with")
+        Compare("without Content-Length", false, seconds);
     return 0;
 }

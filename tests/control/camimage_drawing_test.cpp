@@ -87,6 +87,9 @@ TEST_F(DrawingTest, GreyAndOddWidthPicturesAreDrawnWithoutShear) {
 }
 
 TEST_F(DrawingTest, CutPicturesShowAndCorruptOnesKeepTheLastPicture) {
+    StreamTimings timings = StreamTimings::Current();
+    timings.pictureTimeoutMs = 5000; // ten undecodable pictures in a row are read, not timed out
+    StreamTimings::SetForTest(timings);
     camsim::CameraConfig config;
     InProcessCamsim camera(config);
     MakeControl();

@@ -2,7 +2,8 @@
 // as they are read, over loopback, for 10 s; the control's HTTP layer and reader beside ffmpeg's
 // multipart demuxer on the same stream, once with Content-Length in the parts and once without.
 // When the camera's sending is the limit for both, the CPU each reader needed per picture tells
-// them apart. A second argument, "with" or "without", runs one format alone (for a profiler).
+// them apart. A third line, a bare socket that only receives, shows the floor under any reader's
+// CPU per picture on this machine. A second argument, "with" or "without", runs one format alone (for a profiler).
 //   build/bench/control/multipart_bench [seconds] [with|without]
 
 #include "control/imagereader.h"
@@ -13,12 +14,16 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -81,6 +86,42 @@ Figures ReadWithControl(const std::string& url, int seconds) {
     return figures;
 }
 
+// The floor under any reader: the same request on a bare socket, and recv() into one buffer
+// until the time is up, with no parsing and no copy beyond the kernel's. Its pictures are the
+// bytes received over the bytes per picture the control's reader saw (part headers, some 0.5 %
+// of a part, are counted as picture bytes).
+Figures ReadBareSocket(int port, const std::string& path, int seconds, double bytesPerPicture) {
+    Figures figures;
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const std::string request = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        send(fd, request.data(), request.size(), 0) != static_cast<ssize_t>(request.size())) {
+        if (fd >= 0)
+            close(fd);
+        return figures;
+    }
+    std::vector<char> buffer(64 * 1024); // as large as the control's libcurl receive buffer
+    long long bytes = 0;
+    const auto start = Clock::now();
+    const double cpuStart = ThreadCpuSeconds();
+    while (Clock::now() - start < std::chrono::seconds(seconds)) {
+        const ssize_t got = recv(fd, buffer.data(), buffer.size(), 0);
+        if (got <= 0)
+            break;
+        bytes += got;
+    }
+    figures.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    figures.cpuSeconds = ThreadCpuSeconds() - cpuStart;
+    close(fd);
+    figures.megabytes = bytes / 1e6;
+    figures.pictures = bytesPerPicture > 0 ? static_cast<long long>(bytes / bytesPerPicture) : 0;
+    return figures;
+}
+
 Figures ReadWithFfmpeg(const std::string& url, int seconds) {
     Figures figures;
     // The stream has no timestamps, so ffmpeg's own time limit would count pictures, not seconds:
@@ -126,12 +167,19 @@ void Compare(const char* format, bool contentLength, int seconds) {
         std::fprintf(stderr, "camsim: %s\n", error.c_str());
         return;
     }
-    const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/vexo-cgi/mjpg/video.cgi";
+    const std::string path = "/vexo-cgi/mjpg/video.cgi";
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + path;
     const Figures control = ReadWithControl(url, seconds);
     const Figures ffmpeg = ReadWithFfmpeg(url, seconds);
+    const Figures bare = ReadBareSocket(server.Port(), path, seconds,
+                                        control.pictures > 0 ? control.megabytes * 1e6 / control.pictures : 0);
     std::printf("parts %s\n", format);
     Print("stream control reader", control);
     Print("ffmpeg -f mpjpeg", ffmpeg);
+    Print("bare recv(), no parsing", bare);
+    if (ffmpeg.pictures > 0 && bare.pictures > 0)
+        std::printf("floor: bare recv() / ffmpeg, pictures per CPU second %.2f\n",
+                    (bare.pictures / bare.cpuSeconds) / (ffmpeg.pictures / ffmpeg.cpuSeconds));
     if (ffmpeg.pictures > 0) {
         std::printf("ratio (pictures/s)     %.2f\n",
                     (control.pictures / control.seconds) / (ffmpeg.pictures / ffmpeg.seconds));

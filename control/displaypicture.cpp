@@ -192,6 +192,8 @@ bool DisplayPicture::Prepare(void* context, int width, int height) {
             t->strip = StripStart(p.converted.data());
             p.spare.resize(static_cast<size_t>(RowBytes(height)) * width);
         } else {
+            if (t->asDrawn)
+                t->stride = width * static_cast<int>(sizeof(QRgb));
             p.spare.resize(static_cast<size_t>(t->stride) * height);
         }
     } catch (const std::bad_alloc&) {
@@ -258,7 +260,10 @@ void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
 }
 
 bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSize drawn) {
-    DecodeTarget target{this, rotate == 0 || rotate == 270, rotate == 90 || rotate == 270};
+    // Unturned, the decoded rows are the picture as drawn; libjpeg-turbo fills the fourth byte
+    // of each pixel with 0xFF, which makes them the window surface's 32-bit words.
+    const bool asDrawn = rotate == 0;
+    DecodeTarget target{this, rotate == 270, rotate == 90 || rotate == 270, asDrawn};
     DecodeScale scale;
     if (drawn.isValid()) {
         // The cover size in the decoder's orientation.
@@ -266,7 +271,8 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
         scale.coverHeight = target.quarterTurn ? drawn.width() : drawn.height();
     }
     // The shown bitmap stays untouched until the new one is whole.
-    const PixelOrder order = target.quarterTurn ? PixelOrder::BlueGreenRedPadded : PixelOrder::BlueGreenRed;
+    const PixelOrder order =
+        target.quarterTurn || asDrawn ? PixelOrder::BlueGreenRedPadded : PixelOrder::BlueGreenRed;
     if (!DecodeJpegRows(jpeg, length, order, &target, &Prepare, &Row, &scale))
         return false;
     if (target.quarterTurn)
@@ -280,7 +286,12 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
     biHeight = target.quarterTurn ? decodedWidth : decodedHeight;
     bits.swap(spare);
     bitmapRotate = rotate;
+    bitsAsDrawn = asDrawn;
     shownRotate = -1; // the new bitmap is turned into the shown picture when it is drawn
+    if (asDrawn) {
+        shown = QImage(); // nothing made from an earlier bitmap is drawn again
+        shownBytes = PictureBytes();
+    }
     return true;
 }
 
@@ -293,6 +304,12 @@ void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch) 
     // on the way: a large picture then costs no second bitmap. Otherwise it is made once, as it
     // appears, in the format of the window's surface, which draws many times faster than
     // converting and mirroring each pixel while drawing.
+    if (bitsAsDrawn) {
+        const QImage asDrawn(bits.data(), biWidth, biHeight, static_cast<qsizetype>(biWidth) * sizeof(QRgb),
+                             QImage::Format_RGB32);
+        painter.drawImage(target, asDrawn);
+        return;
+    }
     const bool sampled = stretch && 2LL * target.width() * target.height() < 1LL * biWidth * biHeight;
     if (sampled) {
         shown = QImage();

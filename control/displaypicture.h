@@ -1,11 +1,13 @@
 #pragma once
 // The picture the control shows: the newest decoded JPEG turned into a 24-bit bottom-up bitmap
 // (blue, green, red; rows padded to 4 bytes) in the requested rotation, and drawn at its size or
-// stretched, mirrored as the rotation needs. Painting thread only.
+// stretched, mirrored as the rotation needs. An unturned picture (rotate 0), which needs no
+// mirroring, is decoded straight into the window surface's 32-bit format instead, top row
+// first, and drawn from there. Painting thread only.
 //
-// Memory: the bitmap shown, the next one made beside it, and the shown picture in the window
-// surface's 32-bit format (made once per picture); all picture memory, used again while the
-// size stays.
+// Memory: the bitmap shown, the next one made beside it, and for a turned picture the shown
+// picture in the window surface's 32-bit format (made once per picture); all picture memory,
+// used again while the size stays.
 
 #include "control/picturememory.h"
 
@@ -38,8 +40,10 @@ class DisplayPicture {
     // The bitmap's size: the decoded size, exchanged for a quarter turn.
     int BitmapWidth() const { return biWidth; }
     int BitmapHeight() const { return biHeight; }
-    // The bitmap's pixel memory, bottom row first.
+    // The bitmap's pixel memory: bottom row first, or for a picture kept as drawn (rotate 0)
+    // top row first, in 32-bit words 0xFFRRGGBB.
     const PictureBytes& Bits() const { return bits; }
+    bool BitsAsDrawn() const { return bitsAsDrawn; }
 
     // Copies the bitmap to the painter at (0, 0): stretched over client when stretch is
     // non-zero, else at its own size; mirrored for a picture converted for rotate 90
@@ -58,6 +62,7 @@ class DisplayPicture {
         DisplayPicture* picture;
         bool reverseRows;
         bool quarterTurn;
+        bool asDrawn; // rows of 32-bit words, top row first
         int width = 0;
         int height = 0;
         int stride = 0;           // of the bitmap's rows, unturned
@@ -82,6 +87,7 @@ class DisplayPicture {
     int biWidth = 0;
     int biHeight = 0;
     int bitmapRotate = 0; // the rotation the bitmap was made for
+    bool bitsAsDrawn = false; // the bitmap is in the window surface's format, as drawn
     // The bitmap as it appears on screen, mirrored, in the window surface's format; `shown`
     // draws from shownBytes (declared first, so that it outlives the image).
     PictureBytes shownBytes;

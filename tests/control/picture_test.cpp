@@ -276,6 +276,38 @@ TEST(DisplayPictureTest, QuarterTurnsExchangeTheBitmapSizeButNotThePictureSize) 
     EXPECT_TRUE(display.HasBitmap());
 }
 
+TEST(DisplayPictureTest, AnUnturnedPictureIsKeptOpaqueAsDrawnAndTurnedOnesStillDrawRight) {
+    const std::string square = PatternJpeg(96, 96);
+    DisplayPicture display;
+    const auto convert = [&](int rotate) {
+        return display.Convert(reinterpret_cast<const uint8_t*>(square.data()), square.size(), rotate);
+    };
+    const auto draw = [&] {
+        QImage target(96, 96, QImage::Format_ARGB32_Premultiplied);
+        target.fill(Qt::transparent);
+        QPainter painter(&target);
+        display.Draw(painter, target.rect(), false);
+        return target;
+    };
+    ASSERT_TRUE(convert(0));
+    ASSERT_TRUE(display.BitsAsDrawn());
+    const auto* words = reinterpret_cast<const QRgb*>(display.Bits().data());
+    EXPECT_TRUE(std::all_of(words, words + 96 * 96, [](QRgb word) { return qAlpha(word) == 255; }));
+    const QImage unturned = draw();
+    EXPECT_TRUE(Near(unturned.pixel(2, 2), TestPattern::kTopLeft));
+    EXPECT_EQ(qAlpha(unturned.pixel(95, 95)), 255); // a transparent window shows no hole
+
+    // Same size turned and back: nothing made for one bitmap is drawn for another.
+    ASSERT_TRUE(convert(90));
+    EXPECT_FALSE(display.BitsAsDrawn());
+    const QImage turned = draw();
+    EXPECT_NE(turned, unturned);
+    ASSERT_TRUE(convert(0));
+    EXPECT_EQ(draw(), unturned);
+    ASSERT_TRUE(convert(90));
+    EXPECT_EQ(draw(), turned);
+}
+
 TEST(DecodeScaleTest, TheSmallestScaleThatStillCoversTheDrawnSize) {
     EXPECT_EQ(ChooseScaleDenominator(640, 480, 160, 120), 4);
     EXPECT_EQ(ChooseScaleDenominator(640, 480, 161, 120), 2);

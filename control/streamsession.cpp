@@ -355,16 +355,16 @@ void StreamSession::RepaintForNewPicture(bool timerTick) {
     if (period == 0 || !pictureWaiting || repaintPending)
         return;
     const uint32_t now = GetTickCount();
-    const uint32_t since = now - lastRepaintRequest;
-    if (!timerTick && since < period && timersRunning) {
+    const uint32_t wait = pacer.Wait(now, period);
+    if (!timerTick && wait > 0 && timersRunning) {
         if (!repaintDeferred) {
-            repaintDeferred = true; // drawn once a whole period has passed since the last repaint
-            WithHost([wait = period - since](SessionHost& h) { h.SetWindowTimer(kRepaintTimer, wait); });
+            repaintDeferred = true; // drawn when its turn comes
+            WithHost([wait](SessionHost& h) { h.SetWindowTimer(kRepaintTimer, wait); });
         }
         return;
     }
     repaintPending = true;
-    lastRepaintRequest = now;
+    pacer.Painted(now, period);
     WithHost([](SessionHost& h) { h.RequestRepaint(); });
 }
 

@@ -21,6 +21,7 @@
 
 #include "control/framebuffer.h"
 #include "control/frameratestats.h"
+#include "control/repaintpacer.h"
 
 #include "platform/http/wininet.h"
 #include "platform/kernel/event.h"
@@ -160,7 +161,7 @@ private:
     std::atomic<bool> imageReady{false};
     std::atomic<uint32_t> pictureSize{0}; // width in the high half, height in the low half
     std::atomic<float> fps{25.0f};
-    uint32_t lastRepaintRequest = 0; // UI thread: tick of the last repaint for a new picture
+    RepaintPacer pacer; // UI thread: when a new picture may be painted
     int16_t announcedWidth = 0;  // read thread (reset before it starts)
     int16_t announcedHeight = 0; // read thread
     uint32_t awaitedSize = 0;    // read thread: the size last waited for, packed like pictureSize

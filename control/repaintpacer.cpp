@@ -12,8 +12,7 @@ int64_t Between(uint32_t from, uint32_t to) {
 uint32_t RepaintPacer::Wait(uint32_t now, uint32_t period) const {
     if (!started)
         return 0;
-    const int64_t early = period / 4;
-    const int64_t left = Between(now, turn) + period - early; // until the next turn, less the slack
+    const int64_t left = Between(now, turn) + period; // until the next turn
     // A wait is never longer than a period (ticks that wrapped past the comparable range).
     return left <= 0 ? 0 : left > period ? period : static_cast<uint32_t>(left);
 }

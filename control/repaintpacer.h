@@ -1,13 +1,12 @@
 #pragma once
 // When a new picture may be painted, given the repaint period that FPS sets. A picture is
-// painted as soon as it arrives unless that would paint faster than the period allows, and then
-// when its turn comes.
+// painted as soon as it arrives unless its turn has not come, and then when it comes.
 //
 // Turns are kept on a schedule, one period apart, rather than counted from the last paint:
-// a camera sending at the rate FPS asks for arrives a little early or late at random, and a
-// picture a little early would otherwise wait a whole period, every time, from then on. A
-// picture may be painted up to a quarter of a period before its turn; the next turn is then one
-// period after that turn, so paints never come faster than the period on average. A paint long
+// a camera sending at the rate FPS asks for sends each picture a little early or late at
+// random, and a picture a little early would otherwise wait a whole period, every time, from
+// then on. On the schedule it waits only until its turn. A paint late for its turn does not
+// move the next turn, so paints never come faster than the period on average; a paint long
 // after its turn starts the schedule again from itself, so a pause earns no burst.
 //
 // Ticks are GetTickCount milliseconds, compared with wrap-around. UI thread only.

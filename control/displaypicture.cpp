@@ -260,10 +260,11 @@ void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
 }
 
 bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSize drawn) {
-    // Unturned, the decoded rows are the picture as drawn; libjpeg-turbo fills the fourth byte
-    // of each pixel with 0xFF, which makes them the window surface's 32-bit words.
-    const bool asDrawn = rotate == 0;
-    DecodeTarget target{this, rotate == 270, rotate == 90 || rotate == 270, asDrawn};
+    // Unturned or turned half round, the decoded rows are the picture as drawn (for the half turn
+    // bottom row first, each row then mirrored); libjpeg-turbo fills the fourth byte of each
+    // pixel with 0xFF, which makes them the window surface's 32-bit words.
+    const bool asDrawn = rotate == 0 || rotate == 180;
+    DecodeTarget target{this, rotate == 270 || rotate == 180, rotate == 90 || rotate == 270, asDrawn};
     DecodeScale scale;
     if (drawn.isValid()) {
         // The cover size in the decoder's orientation.
@@ -277,6 +278,12 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
         return false;
     if (target.quarterTurn)
         TurnStrip(target, target.stripStart, target.height);
+    if (rotate == 180) {
+        for (int y = 0; y < target.height; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(spare.data() + static_cast<size_t>(y) * target.stride);
+            std::reverse(row, row + target.width);
+        }
+    }
 
     pictureWidth = scale.pictureWidth;
     pictureHeight = scale.pictureHeight;

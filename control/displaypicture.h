@@ -1,9 +1,9 @@
 #pragma once
 // The picture the control shows: the newest decoded JPEG turned into a 24-bit bottom-up bitmap
 // (blue, green, red; rows padded to 4 bytes) in the requested rotation, and drawn at its size or
-// stretched, mirrored as the rotation needs. An unturned picture (rotate 0), which needs no
-// mirroring, is decoded straight into the window surface's 32-bit format instead, top row
-// first, and drawn from there. Painting thread only.
+// stretched, mirrored as the rotation needs. A picture not turned a quarter (rotate 0 and 180)
+// is decoded straight into the window surface's 32-bit format instead, as it appears on screen,
+// and drawn from there. Painting thread only.
 //
 // Memory: the bitmap shown, the next one made beside it, and for a turned picture the shown
 // picture in the window surface's 32-bit format (made once per picture); all picture memory,
@@ -40,8 +40,8 @@ class DisplayPicture {
     // The bitmap's size: the decoded size, exchanged for a quarter turn.
     int BitmapWidth() const { return biWidth; }
     int BitmapHeight() const { return biHeight; }
-    // The bitmap's pixel memory: bottom row first, or for a picture kept as drawn (rotate 0)
-    // top row first, in 32-bit words 0xFFRRGGBB.
+    // The bitmap's pixel memory: bottom row first, or for a picture kept as drawn (rotate 0 and
+    // 180) as it appears, top row first, in 32-bit words 0xFFRRGGBB.
     const PictureBytes& Bits() const { return bits; }
     bool BitsAsDrawn() const { return bitsAsDrawn; }
 
@@ -62,7 +62,7 @@ class DisplayPicture {
         DisplayPicture* picture;
         bool reverseRows;
         bool quarterTurn;
-        bool asDrawn; // rows of 32-bit words, top row first
+        bool asDrawn; // rows of 32-bit words as they appear, top row first
         int width = 0;
         int height = 0;
         int stride = 0;           // of the bitmap's rows, unturned

@@ -164,6 +164,21 @@ __attribute__((target("ssse3"))) void BlueGreenRedToRgb32Ssse3(const uint8_t* bg
 }
 #endif
 
+// Reverses the order of a row's pixels, four from each end at a time.
+void MirrorRow(QRgb* row, int width) {
+    QRgb* left = row;
+    QRgb* right = row + width;
+#if defined(__x86_64__)
+    for (; right - left >= 8; left += 4, right -= 4) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(left));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(right - 4));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(left), _mm_shuffle_epi32(b, 0x1B));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(right - 4), _mm_shuffle_epi32(a, 0x1B));
+    }
+#endif
+    std::reverse(left, right);
+}
+
 void BlueGreenRedToRgb32(const uint8_t* bgr, QRgb* out, int width) {
 #if defined(__x86_64__)
     static const bool shuffles = __builtin_cpu_supports("ssse3");
@@ -174,6 +189,16 @@ void BlueGreenRedToRgb32(const uint8_t* bgr, QRgb* out, int width) {
 }
 
 } // namespace
+
+int DisplayPicture::AsDrawnStride(int width) {
+    return (width * static_cast<int>(sizeof(QRgb)) + 31) / 32 * 32;
+}
+
+QImage DisplayPicture::AsDrawn() const {
+    if (!bitsAsDrawn || bits.empty())
+        return QImage();
+    return QImage(bits.data() + kAsDrawnOffset, biWidth, biHeight, AsDrawnStride(biWidth), QImage::Format_RGB32);
+}
 
 bool DisplayPicture::Prepare(void* context, int width, int height) {
     auto* t = static_cast<DecodeTarget*>(context);
@@ -193,8 +218,8 @@ bool DisplayPicture::Prepare(void* context, int width, int height) {
             p.spare.resize(static_cast<size_t>(RowBytes(height)) * width);
         } else {
             if (t->asDrawn)
-                t->stride = width * static_cast<int>(sizeof(QRgb));
-            p.spare.resize(static_cast<size_t>(t->stride) * height);
+                t->stride = AsDrawnStride(width);
+            p.spare.resize(static_cast<size_t>(t->stride) * height + (t->asDrawn ? kAsDrawnOffset : 0));
         }
     } catch (const std::bad_alloc&) {
         return false; // no memory for it: no picture, the shown one stays
@@ -206,14 +231,26 @@ uint8_t* DisplayPicture::Row(void* context, int y) {
     auto* t = static_cast<DecodeTarget*>(context);
     DisplayPicture& p = *t->picture;
     if (!t->quarterTurn) {
-        const int row = t->reverseRows ? t->height - 1 - y : y;
-        return p.spare.data() + static_cast<size_t>(row) * t->stride;
+        p.MirrorRowsBefore(*t, y); // while they are still in the cache
+        return p.spare.data() + (t->asDrawn ? kAsDrawnOffset : 0) + static_cast<size_t>(RowOf(*t, y)) * t->stride;
     }
     if (y - t->stripStart == kStripRows) {
         p.TurnStrip(*t, t->stripStart, y);
         t->stripStart = y;
     }
     return t->strip + static_cast<size_t>(y - t->stripStart) * t->stripStride;
+}
+
+int DisplayPicture::RowOf(const DecodeTarget& t, int y) {
+    return t.reverseRows ? t.height - 1 - y : y;
+}
+
+void DisplayPicture::MirrorRowsBefore(DecodeTarget& t, int y) {
+    for (; t.mirrorRows && t.mirrored < y; ++t.mirrored) {
+        auto* row = reinterpret_cast<QRgb*>(spare.data() + kAsDrawnOffset +
+                                            static_cast<size_t>(RowOf(t, t.mirrored)) * t.stride);
+        MirrorRow(row, t.width);
+    }
 }
 
 void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
@@ -264,7 +301,7 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
     // bottom row first, each row then mirrored); libjpeg-turbo fills the fourth byte of each
     // pixel with 0xFF, which makes them the window surface's 32-bit words.
     const bool asDrawn = rotate == 0 || rotate == 180;
-    DecodeTarget target{this, rotate == 270 || rotate == 180, rotate == 90 || rotate == 270, asDrawn};
+    DecodeTarget target{this, rotate == 270 || rotate == 180, rotate == 90 || rotate == 270, asDrawn, rotate == 180};
     DecodeScale scale;
     if (drawn.isValid()) {
         // The cover size in the decoder's orientation.
@@ -278,12 +315,7 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
         return false;
     if (target.quarterTurn)
         TurnStrip(target, target.stripStart, target.height);
-    if (rotate == 180) {
-        for (int y = 0; y < target.height; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(spare.data() + static_cast<size_t>(y) * target.stride);
-            std::reverse(row, row + target.width);
-        }
-    }
+    MirrorRowsBefore(target, target.height);
 
     pictureWidth = scale.pictureWidth;
     pictureHeight = scale.pictureHeight;
@@ -312,9 +344,7 @@ void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch) 
     // appears, in the format of the window's surface, which draws many times faster than
     // converting and mirroring each pixel while drawing.
     if (bitsAsDrawn) {
-        const QImage asDrawn(bits.data(), biWidth, biHeight, static_cast<qsizetype>(biWidth) * sizeof(QRgb),
-                             QImage::Format_RGB32);
-        painter.drawImage(target, asDrawn);
+        painter.drawImage(target, AsDrawn());
         return;
     }
     const bool sampled = stretch && 2LL * target.width() * target.height() < 1LL * biWidth * biHeight;

@@ -40,10 +40,12 @@ class DisplayPicture {
     // The bitmap's size: the decoded size, exchanged for a quarter turn.
     int BitmapWidth() const { return biWidth; }
     int BitmapHeight() const { return biHeight; }
-    // The bitmap's pixel memory: bottom row first, or for a picture kept as drawn (rotate 0 and
-    // 180) as it appears, top row first, in 32-bit words 0xFFRRGGBB.
+    // The bitmap's pixel memory, bottom row first; for a picture kept as drawn (rotate 0 and
+    // 180), its memory in the form AsDrawn describes.
     const PictureBytes& Bits() const { return bits; }
-    bool BitsAsDrawn() const { return bitsAsDrawn; }
+    // A picture kept as drawn, as an image of its memory (rows as they appear, 32-bit words
+    // 0xFFRRGGBB); null for any other.
+    QImage AsDrawn() const;
 
     // Copies the bitmap to the painter at (0, 0): stretched over client when stretch is
     // non-zero, else at its own size; mirrored for a picture converted for rotate 90
@@ -54,6 +56,10 @@ class DisplayPicture {
 
   private:
     static constexpr int kStripRows = 32;
+    // Rows of a picture kept as drawn start this far past a 32-byte boundary: libjpeg-turbo
+    // writes rows that start on one past the cache, and they are read again at once.
+    static constexpr size_t kAsDrawnOffset = 4;
+    static int AsDrawnStride(int width);
 
     // Where the decoder puts its rows: blue-green-red, padded, bottom-up for 0 and 270. For a
     // quarter turn the rows, four bytes a pixel, go through a strip of kStripRows rows that is
@@ -62,7 +68,9 @@ class DisplayPicture {
         DisplayPicture* picture;
         bool reverseRows;
         bool quarterTurn;
-        bool asDrawn; // rows of 32-bit words as they appear, top row first
+        bool asDrawn;    // rows of 32-bit words as they appear, top row first
+        bool mirrorRows; // of a picture kept as drawn: each row is mirrored once written
+        int mirrored = 0; // decoded rows mirrored so far
         int width = 0;
         int height = 0;
         int stride = 0;           // of the bitmap's rows, unturned
@@ -72,6 +80,10 @@ class DisplayPicture {
     };
     static bool Prepare(void* context, int width, int height);
     static uint8_t* Row(void* context, int y);
+    // The row of the memory that decoded row y goes to, for a picture not turned a quarter.
+    static int RowOf(const DecodeTarget& target, int y);
+    // Mirrors the decoded rows before y that are not yet, when the target asks for it.
+    void MirrorRowsBefore(DecodeTarget& target, int y);
     // Turns the strip's rows [start, end) into their bitmap columns.
     void TurnStrip(const DecodeTarget& target, int start, int end);
     // Makes `shown` from the bitmap unless it was made from it. False when there is no memory.

@@ -276,7 +276,7 @@ TEST(DisplayPictureTest, QuarterTurnsExchangeTheBitmapSizeButNotThePictureSize) 
     EXPECT_TRUE(display.HasBitmap());
 }
 
-TEST(DisplayPictureTest, AnUnturnedPictureIsKeptOpaqueAsDrawnAndTurnedOnesStillDrawRight) {
+TEST(DisplayPictureTest, PicturesKeptAsDrawnAreOpaqueAndTurnedOnesStillDrawRight) {
     const std::string square = PatternJpeg(96, 96);
     DisplayPicture display;
     const auto convert = [&](int rotate) {
@@ -289,17 +289,22 @@ TEST(DisplayPictureTest, AnUnturnedPictureIsKeptOpaqueAsDrawnAndTurnedOnesStillD
         display.Draw(painter, target.rect(), false);
         return target;
     };
-    ASSERT_TRUE(convert(0));
-    ASSERT_TRUE(display.BitsAsDrawn());
-    const auto* words = reinterpret_cast<const QRgb*>(display.Bits().data());
-    EXPECT_TRUE(std::all_of(words, words + 96 * 96, [](QRgb word) { return qAlpha(word) == 255; }));
+    for (int rotate : {180, 0}) {
+        ASSERT_TRUE(convert(rotate));
+        const QImage asDrawn = display.AsDrawn();
+        ASSERT_EQ(asDrawn.size(), QSize(96, 96));
+        for (int y = 0; y < 96; ++y) {
+            const auto* words = reinterpret_cast<const QRgb*>(asDrawn.constScanLine(y));
+            ASSERT_TRUE(std::all_of(words, words + 96, [](QRgb word) { return qAlpha(word) == 255; })) << y;
+        }
+    }
     const QImage unturned = draw();
     EXPECT_TRUE(Near(unturned.pixel(2, 2), TestPattern::kTopLeft));
     EXPECT_EQ(qAlpha(unturned.pixel(95, 95)), 255); // a transparent window shows no hole
 
     // Same size turned and back: nothing made for one bitmap is drawn for another.
     ASSERT_TRUE(convert(90));
-    EXPECT_FALSE(display.BitsAsDrawn());
+    EXPECT_TRUE(display.AsDrawn().isNull());
     const QImage turned = draw();
     EXPECT_NE(turned, unturned);
     ASSERT_TRUE(convert(0));

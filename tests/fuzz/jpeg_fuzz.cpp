@@ -16,7 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         }
     }
+    // Each way of keeping a picture: as drawn (0, and 180 with its rows mirrored) and turned.
+    static constexpr int kRotations[] = {0, 90, 180, 270};
     DisplayPicture display;
-    display.Convert(data, size, size % 2 ? 90 : 0);
+    display.Convert(data, size, kRotations[size % 4]);
     return 0;
 }

@@ -339,14 +339,14 @@ void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch) 
         return;
     const QRect target =
         stretch ? QRect(0, 0, client.width(), client.height()) : QRect(0, 0, biWidth, biHeight);
+    if (bitsAsDrawn) { // already as it appears, in the window surface's format
+        painter.drawImage(target, AsDrawn());
+        return;
+    }
     // Drawn much smaller than it is, the picture is sampled straight from the bitmap, mirrored
     // on the way: a large picture then costs no second bitmap. Otherwise it is made once, as it
     // appears, in the format of the window's surface, which draws many times faster than
     // converting and mirroring each pixel while drawing.
-    if (bitsAsDrawn) {
-        painter.drawImage(target, AsDrawn());
-        return;
-    }
     const bool sampled = stretch && 2LL * target.width() * target.height() < 1LL * biWidth * biHeight;
     if (sampled) {
         shown = QImage();

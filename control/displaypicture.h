@@ -61,9 +61,10 @@ class DisplayPicture {
     static constexpr size_t kAsDrawnOffset = 4;
     static int AsDrawnStride(int width);
 
-    // Where the decoder puts its rows: blue-green-red, padded, bottom-up for 0 and 270. For a
-    // quarter turn the rows, four bytes a pixel, go through a strip of kStripRows rows that is
-    // turned into the bitmap each time it is full, while it is still in the cache.
+    // Where the decoder puts its rows: for a picture kept as drawn (0, 180) four bytes a pixel,
+    // bottom-up for 180; otherwise blue-green-red, padded, bottom-up for 270. For a quarter
+    // turn the rows, four bytes a pixel, go through a strip of kStripRows rows that is turned
+    // into the bitmap each time it is full, while it is still in the cache.
     struct DecodeTarget {
         DisplayPicture* picture;
         bool reverseRows;

@@ -2,8 +2,10 @@
 // as they are read, over loopback, for 10 s; the control's HTTP layer and reader beside ffmpeg's
 // multipart demuxer on the same stream, once with Content-Length in the parts and once without.
 // When the camera's sending is the limit for both, the CPU each reader needed per picture tells
-// them apart. A third line, a bare socket that only receives, shows the floor under any reader's
-// CPU per picture on this machine. A second argument, "with" or "without", runs one format alone (for a profiler).
+// them apart. A third line, a bare socket that only receives, each piece as it arrives, shows the
+// floor under the CPU per picture of a reader that wakes for every piece (the control's reader
+// takes a flood in batches instead). A second argument, "with" or "without", runs one format
+// alone (for a profiler).
 //   build/bench/control/multipart_bench [seconds] [with|without]
 
 #include "control/imagereader.h"
@@ -86,8 +88,8 @@ Figures ReadWithControl(const std::string& url, int seconds) {
     return figures;
 }
 
-// The floor under any reader: the same request on a bare socket, and recv() into one buffer
-// until the time is up, with no parsing and no copy beyond the kernel's. Its pictures are the
+// The floor under a reader that wakes for every piece: the same request on a bare socket, and
+// recv() into one buffer until the time is up, with no parsing and no copy beyond the kernel's. Its pictures are the
 // bytes received over the bytes per picture the control's reader saw (part headers, some 0.5 %
 // of a part, are counted as picture bytes).
 Figures ReadBareSocket(int port, const std::string& path, int seconds, double bytesPerPicture) {
@@ -104,7 +106,7 @@ Figures ReadBareSocket(int port, const std::string& path, int seconds, double by
             close(fd);
         return figures;
     }
-    std::vector<char> buffer(64 * 1024); // as large as the control's libcurl receive buffer
+    std::vector<char> buffer(64 * 1024);
     long long bytes = 0;
     const auto start = Clock::now();
     const double cpuStart = ThreadCpuSeconds();

@@ -5,8 +5,8 @@
 #include "platform/kernel/lasterror.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <string_view>
 
@@ -15,8 +15,9 @@ namespace {
 // How long one poll may sleep. Cancel wakes it at once, and libcurl shortens it for its own
 // timers, so this only bounds a wake-up that was somehow missed.
 constexpr int kPollMs = 1000;
-// libcurl's receive buffer: large reads keep a fast stream cheap.
-constexpr long kReceiveBufferSize = 64 * 1024;
+// libcurl's receive buffer: large reads keep a fast stream cheap, and one read takes in a whole
+// batch of a stream that pours in.
+constexpr long kReceiveBufferSize = ReceiveBatching::kBatchBytes;
 
 bool StartsWith(std::string_view text, std::string_view start) {
     return text.size() >= start.size() &&
@@ -123,6 +124,7 @@ bool HttpRequest::Send(const std::string& extraHeaders) {
     status = 0;
     body.clear();
     bodyStart = 0;
+    batching = ReceiveBatching(); // a transfer taken off the multi handle unfinished closed its socket
 
     curl_slist_free_all(headers);
     headers = curl_slist_append(nullptr, "Pragma: no-cache");
@@ -243,10 +245,38 @@ template <typename Ready> bool HttpRequest::Pump(Ready ready, bool receiving) {
                 return Failed(ERROR_INTERNET_TIMEOUT);
             pollMs = static_cast<int>(std::min<int64_t>(pollMs, left.count()));
         }
-        if (curl_multi_poll(multi, nullptr, 0, pollMs, nullptr) != CURLM_OK) {
+        curl_socket_t socket = CURL_SOCKET_BAD;
+        if (receiving && batching.Flooding())
+            socket = batching.Raised() != CURL_SOCKET_BAD ? batching.Raised() : ReadingSocket();
+        int ready = 0;
+        const CURLMcode polled =
+            curl_multi_poll(multi, nullptr, 0, batching.BeforeWait(socket, pollMs), &ready);
+        batching.AfterWait(ready > 0);
+        if (polled != CURLM_OK)
             return Failed(ERROR_INTERNET_CONNECTION_RESET);
-        }
     }
+}
+
+curl_socket_t HttpRequest::ReadingSocket() {
+    fd_set reading;
+    fd_set writing;
+    fd_set failing;
+    FD_ZERO(&reading);
+    FD_ZERO(&writing);
+    FD_ZERO(&failing);
+    int highest = -1;
+    if (curl_multi_fdset(multi, &reading, &writing, &failing, &highest) != CURLM_OK || highest < 0)
+        return CURL_SOCKET_BAD;
+    // One transfer, one socket; anything else (a resolver, a second connection) is left alone.
+    curl_socket_t found = CURL_SOCKET_BAD;
+    for (int fd = 0; fd <= highest; ++fd) {
+        if (!FD_ISSET(fd, &reading))
+            continue;
+        if (found != CURL_SOCKET_BAD)
+            return CURL_SOCKET_BAD;
+        found = fd;
+    }
+    return found;
 }
 
 void HttpRequest::TakeFinishedTransfer() {
@@ -255,6 +285,9 @@ void HttpRequest::TakeFinishedTransfer() {
         if (message->msg != CURLMSG_DONE || message->easy_handle != easy)
             continue;
         finished = true;
+        curl_socket_t kept = CURL_SOCKET_BAD;
+        curl_easy_getinfo(easy, CURLINFO_ACTIVESOCKET, &kept);
+        batching.Ended(kept);
         result = message->data.result;
         if (result == CURLE_OK && !headComplete)
             HeadArrived();
@@ -327,5 +360,6 @@ size_t HttpRequest::OnBody(char* data, size_t size, size_t count, void* self) {
         request->bodyStart = 0;
     }
     body.insert(body.end(), data, data + length);
+    request->batching.Arrived(length, ReceiveBatching::Clock::now());
     return length;
 }

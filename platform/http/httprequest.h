@@ -14,6 +14,7 @@
 
 #include "platform/http/httpconnection.h"
 #include "platform/http/internethandle.h"
+#include "platform/http/receivebatching.h"
 
 #include <curl/curl.h>
 
@@ -58,6 +59,8 @@ class HttpRequest : public InternetHandle {
     // cancelled, when libcurl fails, or (receiving) when the receive timeout passes first.
     template <typename Ready> bool Pump(Ready ready, bool receiving = false);
     void TakeFinishedTransfer();
+    // The socket libcurl waits to read from, when there is exactly one.
+    curl_socket_t ReadingSocket();
     bool StartedOrFail();
     void ResumeWhenRoom();
     size_t Buffered() const { return body.size() - bodyStart; }
@@ -80,4 +83,5 @@ class HttpRequest : public InternetHandle {
     long status = 0;               // of the final answer; under operation
     std::vector<char> body;        // read-ahead bytes from bodyStart on; under operation
     size_t bodyStart = 0;          // under operation
+    ReceiveBatching batching;      // under operation
 };

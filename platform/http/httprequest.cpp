@@ -268,6 +268,7 @@ curl_socket_t HttpRequest::ReadingSocket() {
     if (curl_multi_fdset(multi, &reading, &writing, &failing, &highest) != CURLM_OK || highest < 0)
         return CURL_SOCKET_BAD;
     // One transfer, one socket; anything else (a resolver, a second connection) is left alone.
+    // libcurl leaves out a socket numbered past FD_SETSIZE, and such a stream is read as it comes.
     curl_socket_t found = CURL_SOCKET_BAD;
     for (int fd = 0; fd <= highest; ++fd) {
         if (!FD_ISSET(fd, &reading))

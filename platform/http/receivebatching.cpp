@@ -29,19 +29,20 @@ int ReceiveBatching::BeforeWait(curl_socket_t socket, int waitMs) {
 }
 
 void ReceiveBatching::AfterWait(bool socketReady) {
-    if (socketReady || raisedOn == CURL_SOCKET_BAD)
-        return;
-    flood = false;
-    windowBytes = 0;
-    Stop();
+    if (!socketReady && raisedOn != CURL_SOCKET_BAD)
+        EndFlood();
 }
 
 void ReceiveBatching::Ended(curl_socket_t kept) {
     if (kept != raisedOn)
         raisedOn = CURL_SOCKET_BAD; // closed: its number may already be another socket's
-    Stop();
+    EndFlood();
+}
+
+void ReceiveBatching::EndFlood() {
     flood = false;
     windowBytes = 0;
+    Stop();
 }
 
 void ReceiveBatching::Stop() {

@@ -46,6 +46,7 @@ class ReceiveBatching {
     curl_socket_t Raised() const { return raisedOn; }
 
   private:
+    void EndFlood();
     void Stop();
     static bool SetMark(curl_socket_t socket, int bytes);
 

@@ -6,7 +6,7 @@
 // All calls come from the host's UI thread; events fire on the thread where the situation
 // arises (mostly the session's read thread).
 
-#include "control/camimageinterface.h"
+#include "control/interface/camimageinterface.h"
 #include "control/displaypicture.h"
 #include "control/framebuffer.h"
 #include "control/streamsession.h"

@@ -2,7 +2,7 @@
 // registration data written to and removed from the registration store.
 
 #include "control/camimage.h"
-#include "control/camimageinterface.h"
+#include "control/interface/camimageinterface.h"
 
 #include "foundation/log.h"
 #include "foundation/text.h"

@@ -1,12 +1,12 @@
 #include "bench/app/benchsupport.h"
 
-#include "app/cameraview.h"
-#include "app/containerview.h"
-#include "app/mainframe.h"
-#include "app/zelppcapp.h"
+#include "app/shell/cameraview.h"
+#include "app/shell/containerview.h"
+#include "app/shell/mainframe.h"
+#include "app/shell/zelppcapp.h"
 
 #include "collection/collectiontree.h"
-#include "control/camimageinterface.h"
+#include "control/interface/camimageinterface.h"
 #include "platform/com/runtime.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modal.h"

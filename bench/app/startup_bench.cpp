@@ -11,9 +11,9 @@
 
 #include "bench/app/benchsupport.h"
 
-#include "app/containerview.h"
-#include "app/mainframe.h"
-#include "app/zelppcapp.h"
+#include "app/shell/containerview.h"
+#include "app/shell/mainframe.h"
+#include "app/shell/zelppcapp.h"
 
 #include "collection/collectiontree.h"
 #include "platform/com/runtime.h"

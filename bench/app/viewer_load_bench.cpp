@@ -9,12 +9,12 @@
 
 #include "bench/app/benchsupport.h"
 
-#include "app/cameraview.h"
-#include "app/mainframe.h"
-#include "app/resource.h"
+#include "app/shell/cameraview.h"
+#include "app/shell/mainframe.h"
+#include "app/resources/resource.h"
 
 #include "collection/collectiontree.h"
-#include "control/camimageinterface.h"
+#include "control/interface/camimageinterface.h"
 #include "settings/settingsstore.h"
 
 #include <cstdio>

@@ -9,7 +9,7 @@
 //   build/bench/control/latency_bench [seconds per case]
 
 #include "control/camimage.h"
-#include "control/camimageinterface.h"
+#include "control/interface/camimageinterface.h"
 #include "platform/com/dispatchsink.h"
 #include "platform/ui/controlhost.h"
 

@@ -1,6 +1,6 @@
 #include "tests/control/eventrecorder.h"
 
-#include "control/camimageinterface.h"
+#include "control/interface/camimageinterface.h"
 #include "platform/com/dispatchsink.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // The control as a loadable module: registration data, creation by class identifier through
 // the component runtime, and the unload check.
 
-#include "control/camimageinterface.h"
+#include "control/interface/camimageinterface.h"
 
 #include "platform/com/registrystore.h"
 #include "platform/com/runtime.h"

@@ -2,7 +2,7 @@
 
 #include "tools/zelctl/console.h"
 
-#include "control/camimageinterface.h"
+#include "control/interface/camimageinterface.h"
 #include "platform/com/dispatchsink.h"
 #include "platform/com/runtime.h"
 #include "platform/ui/controlhost.h"

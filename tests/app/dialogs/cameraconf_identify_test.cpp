@@ -3,11 +3,11 @@
 // the manual type dialog, a camera that refuses at once, and one that wants a password. The
 // waits are shortened; the progress dialog still steps on its own timer.
 
-#include "app/cameraconf.h"
-#include "app/cameraconfgeneral.h"
-#include "app/cameraconfimage.h"
-#include "app/manualcameratypedlg.h"
-#include "app/progressdlg.h"
+#include "app/dialogs/cameraconf.h"
+#include "app/dialogs/cameraconfgeneral.h"
+#include "app/dialogs/cameraconfimage.h"
+#include "app/dialogs/manualcameratypedlg.h"
+#include "app/dialogs/progressdlg.h"
 
 #include "cameratype/identification.h"
 #include "tests/app/dialogs/dialogfixture.h"

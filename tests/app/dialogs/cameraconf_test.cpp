@@ -2,9 +2,9 @@
 // messages and focus, writing back on OK only, moving through the folder page, and the image
 // page's choices.
 
-#include "app/cameraconf.h"
-#include "app/cameraconfgeneral.h"
-#include "app/cameraconfimage.h"
+#include "app/dialogs/cameraconf.h"
+#include "app/dialogs/cameraconfgeneral.h"
+#include "app/dialogs/cameraconfimage.h"
 
 #include "collection/camera.h"
 #include "collection/collectiontree.h"

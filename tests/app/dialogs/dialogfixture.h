@@ -2,8 +2,8 @@
 // Fresh settings, defaults and camera type trees for each test, the viewer's string table,
 // message boxes and modal dialogs answered by the test, and the log lines collected.
 
-#include "app/controlids.h"
-#include "app/strings.h"
+#include "app/dialogs/controlids.h"
+#include "app/resources/strings.h"
 
 #include "cameratype/lookupthread.h"
 #include "foundation/log.h"

@@ -1,10 +1,10 @@
 // The live view site sheet, the camera switch dialog with its member picker and display time,
 // and the folder dialog with its move check, driven like a user.
 
-#include "app/cameraconf.h"
-#include "app/cameraswitchconf.h"
-#include "app/folderconf.h"
-#include "app/livesiteconf.h"
+#include "app/dialogs/cameraconf.h"
+#include "app/dialogs/cameraswitchconf.h"
+#include "app/dialogs/folderconf.h"
+#include "app/dialogs/livesiteconf.h"
 
 #include "collection/collectiontree.h"
 #include "collection/validation.h"

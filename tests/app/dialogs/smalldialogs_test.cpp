@@ -1,10 +1,10 @@
 // The progress dialog's steps and time limit, the authorisation dialog's checks, the manual
 // camera type dialog's choices and the About box.
 
-#include "app/aboutdlg.h"
-#include "app/authorizationdlg.h"
-#include "app/manualcameratypedlg.h"
-#include "app/progressdlg.h"
+#include "app/dialogs/aboutdlg.h"
+#include "app/dialogs/authorizationdlg.h"
+#include "app/dialogs/manualcameratypedlg.h"
+#include "app/dialogs/progressdlg.h"
 
 #include "collection/validation.h"
 #include "foundation/text.h"

@@ -2,10 +2,10 @@
 
 #include "tests/app/shell/viewerfixture.h"
 
-#include "app/gridview.h"
-#include "app/helpwindow.h"
-#include "app/resource.h"
-#include "app/startoptions.h"
+#include "app/shell/gridview.h"
+#include "app/shell/helpwindow.h"
+#include "app/resources/resource.h"
+#include "app/shell/startoptions.h"
 #include "platform/com/runtime.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modal.h"

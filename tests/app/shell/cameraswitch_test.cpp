@@ -4,7 +4,7 @@
 
 #include "tests/app/shell/viewerfixture.h"
 
-#include "app/resource.h"
+#include "app/resources/resource.h"
 #include "platform/ui/messagebox.h"
 #include "settings/settingsstore.h"
 

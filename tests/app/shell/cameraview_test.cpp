@@ -3,8 +3,8 @@
 
 #include "tests/app/shell/viewerfixture.h"
 
-#include "app/resource.h"
-#include "control/camimageinterface.h"
+#include "app/resources/resource.h"
+#include "control/interface/camimageinterface.h"
 #include "platform/ui/controlhost.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modal.h"

@@ -3,7 +3,7 @@
 
 #include "tests/app/shell/viewerfixture.h"
 
-#include "app/resource.h"
+#include "app/resources/resource.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modal.h"
 #include "settings/settingsstore.h"

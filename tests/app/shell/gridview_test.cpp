@@ -4,10 +4,10 @@
 
 #include "tests/app/shell/viewerfixture.h"
 
-#include "app/griditems.h"
-#include "app/gridview.h"
-#include "app/resource.h"
-#include "control/camimageinterface.h"
+#include "app/shell/griditems.h"
+#include "app/shell/gridview.h"
+#include "app/resources/resource.h"
+#include "control/interface/camimageinterface.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modal.h"
 #include "settings/settingsstore.h"

@@ -3,10 +3,10 @@
 // control loaded from the build, message boxes and modal dialogs answered by the test, and the
 // log lines kept for checks of what happened in which order.
 
-#include "app/cameraview.h"
-#include "app/containerview.h"
-#include "app/mainframe.h"
-#include "app/zelppcapp.h"
+#include "app/shell/cameraview.h"
+#include "app/shell/containerview.h"
+#include "app/shell/mainframe.h"
+#include "app/shell/zelppcapp.h"
 
 #include "collection/collectiontree.h"
 #include "platform/ui/controlhost.h"

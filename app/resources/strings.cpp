@@ -1,0 +1,98 @@
+#include "app/resources/strings.h"
+
+#include "app/resources/resource.h"
+
+#include "foundation/text.h"
+
+namespace {
+
+const StringResource kStrings[] = {
+    {Str::Tools, u"Tools"},
+    {Str::SocketsFailed, u"Windows sockets initialization failed."},
+    {Str::CameraProperties, u"Camera Properties"},
+    {Str::LiveSiteProperties, u"Live View Site Properties"},
+    {Str::StatusUnauthorized, u"Unauthorized"},
+    {Str::StatusManualSet, u"Manual set"},
+    {Str::StatusCheckFailed, u"Check failed"},
+    {Str::StatusOk, u"OK"},
+    {Str::Unknown, u"Unknown"},
+    {Str::CameraName, u"Camera"},
+    {Str::FolderName, u"Folder"},
+    {Str::CameraSwitchName, u"Camera Switch"},
+    {Str::LiveSiteName, u"Live View Site"},
+    {Str::Default, u"Default"},
+    {Str::RetrievingCameraType, u"Retrieving camera type at the network address '%ADDRESS%'"},
+    {Str::ConnectingTo, u"Connecting to %s"},
+    {Str::ConfirmDelete, u"Are you sure you want to delete '%s'?"},
+    {Str::CannotConnectAddress,
+     u"Could not connect to the camera '%s' at the network address '%s'. The camera may be unavailable."},
+    {Str::CannotConnectUrl,
+     u"Could not connect to the camera '%s' using URL '%s'. The camera may be unavailable. "},
+    {Str::SwitchListEmpty, u"The Camera Switch list is empty. To add cameras to the list, tap Properties."},
+    {Str::ControlMissing,
+     u"The Camera Control could not be accessed. The application needs to be reinstalled."},
+    {Str::NoNetwork, u"This computer does not seem to have a valid network connection."},
+    {Str::StreamNotFoundUrl, u"Image stream not found for camera '%s' using URL '%s'"},
+    {Str::StreamNotFoundAddress, u"Image stream not found for camera '%s' at the network address '%s'. The "
+                                 u"camera firmware version is not "
+                                 u"supported."},
+    {Str::StreamNotDisplayed, u"The image stream could not be displayed. The image data may be corrupt, or "
+                              u"the resolution may be set too "
+                              u"high. Change the image resolution in the camera's properties. To change the "
+                              u"image compression, please adjust "
+                              u"this setting in the camera."},
+    {Str::SettingsDamagedKept, u"The settings file '%s' could not be read. The damaged file was kept as "
+                               u"'%s'. Lumenfold started with the "
+                               u"initial camera collection."},
+    {Str::SettingsDamagedNotMoved,
+     u"The settings file '%s' could not be read, and the damaged file could not be moved aside. Lumenfold "
+     u"started "
+     u"with the initial camera collection and will not save its settings over that file."},
+    {Str::Connecting, u"Connecting"},
+    {Str::NoPictureFor, u"No picture for %s s"},
+    {Str::PicturesNotDecoded, u"The camera's pictures cannot be decoded"},
+    {Str::PictureSaved, u"Picture saved to %s"},
+    {Str::NoPictureToSave, u"There is no picture to save yet."},
+    {Str::PictureNotSaved, u"The picture could not be saved to '%s': %s"},
+    {Str::GridEmpty, u"There are no cameras in '%s'."},
+    {Str::GridPageTitle, u"%s (page %s of %s)"},
+    {Str::NoItemAtPath, u"zelppc: there is no camera, live view site, camera switch or folder at '%s'"},
+    {Str::CommandLineHelp,
+     u"Usage: zelppc [--open PATH [--grid]] [--fullscreen]\n"
+     u"A live viewer for network cameras that serve Motion-JPEG over HTTP.\n"
+     u"\n"
+     u"  --open PATH    start in the camera view of the item at PATH, a settings path such as\n"
+     u"                 \"/CameraCollection/Demo Cameras/Alder\"; a folder opens as a grid\n"
+     u"  --grid         show the item at PATH as a grid: every camera and live view site in a\n"
+     u"                 folder and its sub-folders, or the members of a camera switch\n"
+     u"  --fullscreen   start in full screen (F11 switches it on and off, Escape leaves it)\n"
+     u"  --help         show this text\n"
+     u"  --version      show the version\n"},
+    {Str::UnknownOption, u"zelppc: unknown option '%s' (zelppc --help lists the options)"},
+    {Str::OptionNeedsPath, u"zelppc: --open needs the settings path of an item"},
+    {Str::GridNeedsOpen, u"zelppc: --grid needs --open PATH"},
+    {Str::FolderNotCreated, u"the folder cannot be created"},
+    {Str::TooltipOpen, u"Open"},
+    {Str::TooltipProperties, u"Properties"},
+    {Str::TooltipCameras, u"Cameras Management"},
+    {Str::TooltipFullScreen, u"Toggle full screen mode"},
+    {Str::TooltipViewAsGrid, u"View as Grid"},
+    {Str::GridOpenItem, u"Open\tEnter"},
+    {Str::GridCamerasItem, u"Cameras\tEscape"},
+    {Str::MenuView, u"View"},
+    {Str::MenuCamera, u"Camera"},
+    {Str::ViewAsGridItem, u"View as Grid\tShift+Enter"},
+    {Str::FullScreenItem, u"Full Screen\tF11"},
+    {Str::SavePictureItem, u"Save Picture\tCtrl+S"},
+    {Str::NextPageItem, u"Next Page\tPage Down"},
+    {Str::PreviousPageItem, u"Previous Page\tPage Up"},
+    {Str::AppTitle, u"Lumenfold"},
+    {Str::NeedsPassword, u"This device requires a valid user name and password."},
+    {Str::PlatformName, u"Pocket PC"},
+};
+
+} // namespace
+
+void RegisterViewerStrings() {
+    RegisterStringTable(kStrings, sizeof(kStrings) / sizeof(kStrings[0]));
+}

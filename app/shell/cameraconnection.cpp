@@ -1,0 +1,229 @@
+#include "app/shell/cameraconnection.h"
+
+#include "app/dialogs/authorizationdlg.h"
+#include "app/shell/cameraeventsink.h"
+#include "app/resources/resource.h"
+#include "app/shell/statusoverlay.h"
+#include "app/shell/zelppcapp.h"
+
+#include "collection/camera.h"
+#include "control/interface/camimageinterface.h"
+#include "foundation/log.h"
+#include "foundation/text.h"
+#include "platform/com/runtime.h"
+#include "platform/kernel/tick.h"
+#include "platform/ui/controlhost.h"
+#include "platform/ui/messagebox.h"
+#include "platform/ui/windowtimers.h"
+#include "settings/settingsstore.h"
+
+namespace {
+
+constexpr int kWatchTimer = 1;
+constexpr uint32_t kWatchPeriodMs = 1000;
+
+// Texts go to the control as counted strings that live for the call; a null text as none.
+void PutText(ICamImage* control, HRESULT (ICamImage::*setter)(BSTR), const QString& text) {
+    BSTR value = text.isNull() ? nullptr
+                               : SysAllocStringLen(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                   static_cast<uint32_t>(text.size()));
+    (control->*setter)(value);
+    SysFreeString(value);
+}
+
+} // namespace
+
+CameraConnection::CameraConnection(QWidget* ownerWindow, const char16_t* logFunction)
+    : owner(ownerWindow), hostWindow(new ControlHost(ownerWindow)),
+      timers(new WindowTimers([this](int) { CheckPictures(); }, ownerWindow)) {
+    hostWindow->setObjectName(QStringLiteral("CameraView"));
+    hostWindow->setWindowTitle(QStringLiteral("CameraView"));
+    // Shown once a stream has started: until then it has nothing to show, and a visible one
+    // would say that a stream is running.
+    hostWindow->hide();
+    overlay = new StatusOverlay(ownerWindow, hostWindow);
+    const HRESULT result = CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage,
+                                            reinterpret_cast<void**>(&control));
+    if (FAILED(result)) {
+        const QString text =
+            QString::asprintf("myCameraImage.CoCreateInstance(CLSID_CamImage) returned error code 0x%X",
+                              static_cast<uint32_t>(result));
+        LogError(logFunction, "%S", Wide(text));
+        MessageBox(ownerWindow, text, LoadResText(Str::AppTitle), MB_OK);
+        control = nullptr;
+        return;
+    }
+    if (FAILED(hostWindow->AttachControl(control))) {
+        LogError(logFunction, "Could not attach Camera Control to window");
+        return;
+    }
+    eventSink = std::make_unique<CameraEventSink>(ownerWindow);
+    if (!eventSink->Connect(control)) {
+        LogError(logFunction, "Could not connect to the Camera Control's events");
+        return;
+    }
+    LogState(logFunction, "Camera Control instance created");
+    created = true;
+}
+
+CameraConnection::~CameraConnection() {
+    timers->KillTimer(kWatchTimer);
+    if (control)
+        control->StopDownload(); // no event of the control comes after this
+    eventSink.reset();
+    delete timers;
+    delete overlay;
+    hostWindow->DetachControl();
+    delete hostWindow;
+    SafeRelease(control);
+}
+
+// ---- the stream
+
+void CameraConnection::Prepare(const Camera& camera, int rotation, bool stretch, const QString& ptzUrl) {
+    cameraName = camera.name;
+    control->put_Rotate(static_cast<int16_t>(rotation));
+    control->put_Stretch(stretch ? 1 : 0);
+    PutText(control, &ICamImage::put_Username, camera.userName);
+    PutText(control, &ICamImage::put_Password, camera.password);
+    PutText(control, &ICamImage::put_PTZ_URL, ptzUrl);
+}
+
+void CameraConnection::Open(const QString& url) {
+    StreamEnded();
+    PutText(control, &ICamImage::put_URL, url.isEmpty() ? QString() : url);
+}
+
+void CameraConnection::Reconnect() {
+    StreamEnded();
+    control->StartDownload();
+}
+
+void CameraConnection::Disconnect() {
+    StreamEnded();
+    control->StopDownload();
+}
+
+void CameraConnection::SetCredentials(const QString& user, const QString& password) {
+    PutText(control, &ICamImage::put_Username, user);
+    PutText(control, &ICamImage::put_Password, password);
+}
+
+// ---- the words over the picture
+
+void CameraConnection::StreamStarted() {
+    watching = true;
+    control->get_PicturesShown(&lastShown);
+    lastPictureTick = GetTickCount();
+    timers->SetTimer(kWatchTimer, kWatchPeriodMs);
+}
+
+void CameraConnection::StreamEnded() {
+    if (!watching && watchStatus.isEmpty())
+        return;
+    watching = false;
+    timers->KillTimer(kWatchTimer);
+    watchStatus.clear();
+    ShowStatus();
+}
+
+void CameraConnection::SetStatus(const QString& text) {
+    status = text;
+    ShowStatus();
+}
+
+QString CameraConnection::ShownStatus() const {
+    return overlay->Text();
+}
+
+void CameraConnection::ShowStatus() {
+    overlay->SetText(watchStatus.isEmpty() ? status : watchStatus);
+}
+
+void CameraConnection::CheckPictures() {
+    if (!watching)
+        return;
+    int32_t shown = lastShown;
+    int32_t undecoded = 0;
+    control->get_PicturesShown(&shown);
+    control->get_UndecodedPictures(&undecoded);
+    const uint32_t now = GetTickCount();
+    if (shown != lastShown) {
+        lastShown = shown;
+        lastPictureTick = now;
+    }
+    QString words;
+    if (undecoded >= kUndecodedInARow) {
+        words = LoadResText(Str::PicturesNotDecoded);
+    } else if (now - lastPictureTick >= kStallMs) {
+        words = FormatText(LoadResText(Str::NoPictureFor),
+                           {IntToText(static_cast<int>((now - lastPictureTick) / 1000))});
+    }
+    if (watchStatus.isEmpty() && !words.isEmpty()) {
+        LogWarning(u"CameraConnection::CheckPictures", "'%S': %S", Wide(cameraName), Wide(words));
+    }
+    watchStatus = words;
+    ShowStatus();
+}
+
+QByteArray CameraConnection::Picture() const {
+    BSTR jpeg = nullptr;
+    if (!control || FAILED(control->get_Picture(&jpeg)) || !jpeg)
+        return QByteArray();
+    const QByteArray bytes(reinterpret_cast<const char*>(jpeg),
+                           static_cast<qsizetype>(SysStringByteLen(jpeg)));
+    SysFreeString(jpeg);
+    return bytes;
+}
+
+// ---- failures
+
+bool CameraConnection::AskForCredentials(QWidget* parent, Camera& camera, const QString& itemPath,
+                                         const char16_t* logFunction) {
+    AuthorizationDlg dialog(parent);
+    dialog.userName = camera.userName;
+    dialog.password = camera.password;
+    if (dialog.DoModal() != IDOK)
+        return false;
+    if (!dialog.userName.isEmpty()) {
+        LogTrace(logFunction, "Using Password");
+        SetCredentials(dialog.userName, dialog.password);
+    }
+    if (dialog.save) {
+        LogTrace(logFunction, "Saving Password");
+        camera.userName = dialog.userName;
+        camera.password = dialog.password;
+        const Node item = Settings().GetNode(itemPath);
+        item.SetValue("UserName", Data(camera.userName));
+        item.SetValue("Password", Data(camera.password));
+        if (ZelPPCApp* app = ZelPPCApp::Instance())
+            app->SaveSettings();
+    }
+    return true;
+}
+
+int CameraConnection::EffectiveRotation(const Camera& camera, int viewRotation) {
+    if (!camera.rotation.isEmpty())
+        return (camera.rotation.toInt() + viewRotation) % 360;
+    return viewRotation;
+}
+
+QString CameraConnection::FailureText(int status, const Camera& camera, const char16_t* logFunction) {
+    const bool site = camera.type == QLatin1String("LiveSite");
+    switch (status) {
+    case 404:
+        LogTrace(logFunction, "Page not found");
+        return site ? FormatText(LoadResText(Str::StreamNotFoundUrl), {camera.name, camera.GetURL()})
+                    : FormatText(LoadResText(Str::StreamNotFoundAddress), {camera.name, camera.address});
+    case 4:
+        LogTrace(logFunction, "Network error");
+        return LoadResText(Str::NoNetwork);
+    case 5:
+        LogTrace(logFunction, "Image parse error");
+        return LoadResText(Str::StreamNotDisplayed);
+    default:
+        LogTrace(logFunction, "Unkown error");
+        return site ? FormatText(LoadResText(Str::CannotConnectUrl), {camera.name, camera.GetURL()})
+                    : FormatText(LoadResText(Str::CannotConnectAddress), {camera.name, camera.address});
+    }
+}

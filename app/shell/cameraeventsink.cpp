@@ -1,0 +1,48 @@
+#include "app/shell/cameraeventsink.h"
+
+#include "app/resources/resource.h"
+
+#include "control/interface/camimageinterface.h"
+#include "platform/com/dispatchsink.h"
+#include "platform/ui/messages.h"
+
+#include <QPointer>
+
+namespace {
+
+int MessageOf(DISPID member) {
+    switch (member) {
+    case CamImageEventDispid::OnSize: return Message::PictureSize;
+    case CamImageEventDispid::OnStreamStarted: return Message::StreamStarted;
+    case CamImageEventDispid::OnConnectionFailed: return Message::ConnectionFailed;
+    case CamImageEventDispid::OnConnectionBroken: return Message::ConnectionBroken;
+    case CamImageEventDispid::OnStreamStopped: return Message::StreamStopped;
+    default: return 0;
+    }
+}
+
+} // namespace
+
+CameraEventSink::CameraEventSink(QObject* view) {
+    // Posting is safe from any thread, and a message to a view that is gone is dropped.
+    sink = DispatchSink::Create(DIID_ICamImageEvents, [view](DISPID member, const DISPPARAMS& parameters) {
+        const int message = MessageOf(member);
+        if (!message) return;
+        const auto first = static_cast<int16_t>(DispatchSink::Argument(parameters, 0));
+        const auto second = static_cast<int16_t>(DispatchSink::Argument(parameters, 1));
+        PostMessage(view, WM_USER + message, first, second);
+    });
+}
+
+CameraEventSink::~CameraEventSink() {
+    sink->Disconnect();
+    sink->Release();
+}
+
+bool CameraEventSink::Connect(IUnknown* control) {
+    return sink->Connect(control);
+}
+
+void CameraEventSink::Disconnect() {
+    sink->Disconnect();
+}

@@ -1,0 +1,632 @@
+#include "app/shell/cameraview.h"
+
+#include "app/shell/cameraconnection.h"
+#include "app/shell/commandbar.h"
+#include "app/shell/picturefile.h"
+#include "app/resources/resource.h"
+#include "app/shell/zelppcapp.h"
+
+#include "control/interface/camimageinterface.h"
+#include "foundation/log.h"
+#include "foundation/text.h"
+#include "platform/kernel/tick.h"
+#include "platform/ui/controlhost.h"
+#include "platform/ui/inputpanel.h"
+#include "platform/ui/messagebox.h"
+#include "platform/ui/waitcursor.h"
+#include "platform/ui/windowtimers.h"
+#include "settings/settingsstore.h"
+
+#include <QDateTime>
+#include <QKeyEvent>
+
+#include <mutex>
+#include <system_error>
+
+// The request of the PTZ command in flight, shared by the view and the command thread.
+struct CommandRequest {
+    std::mutex lock;
+    HINTERNET request = nullptr; // guarded by lock
+
+    // Closes the request unless the other side did; exactly once.
+    void Close() {
+        HINTERNET taken;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            taken = request;
+            request = nullptr;
+        }
+        if (taken) InternetCloseHandle(taken);
+    }
+};
+
+namespace {
+
+constexpr uint32_t kWatchdogMs = 5000;
+constexpr uint32_t kSwitchTickMs = 100;
+constexpr uint32_t kCommandWaitMs = 5000;
+constexpr int kZoomStep = 2500;
+constexpr char16_t kAgent[] = u"ZelPPC";
+constexpr char16_t kFailed[] = u"CameraView::OnConnectionFailed";
+
+const char16_t* WideOrNull(const QString& text) {
+    return text.isEmpty() ? nullptr : reinterpret_cast<const char16_t*>(text.utf16());
+}
+
+void SetHelpAnchor(const QString& anchor) {
+    if (ZelPPCApp* app = ZelPPCApp::Instance()) app->SetHelpAnchor(anchor);
+}
+
+} // namespace
+
+CameraView::CameraView(QWidget* parent, ViewFrame& viewFrame)
+    : View(parent), frame(viewFrame), viewSettings(Settings().GetNode("/View")),
+      timers(new WindowTimers([this](int id) { OnTimer(id); }, this)) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Qt::black);
+    setPalette(background);
+    stream = std::make_unique<CameraConnection>(this, u"CameraView::OnCreate");
+    controlCreated = stream->Created();
+}
+
+CameraView::~CameraView() {
+    CloseCommandConnection();
+    stream.reset(); // stops the stream: no event of the control comes after this
+}
+
+ControlHost* CameraView::HostWindow() const {
+    return stream->HostWindow();
+}
+
+ICamImage* CameraView::Control() const {
+    return stream->Control();
+}
+
+QString CameraView::StatusText() const {
+    return stream->ShownStatus();
+}
+
+void CameraView::SetItem(const QString& path) {
+    itemPath = path;
+    streamStarted = false;
+}
+
+// ---- small helpers
+
+void CameraView::SetTitle(const QString& newTitle) {
+    title = newTitle;
+    timers->KillTimer(kNoticeTimer);
+    frame.MainWindow()->setWindowTitle(title);
+}
+
+void CameraView::ShowNotice(const QString& notice) {
+    frame.MainWindow()->setWindowTitle(notice);
+    timers->SetTimer(kNoticeTimer, kNoticeMs);
+}
+
+void CameraView::ShowWaitCursor() {
+    waitCursor.reset();
+    waitCursor = std::make_unique<WaitCursor>();
+}
+
+void CameraView::RemoveWaitCursor() {
+    waitCursor.reset();
+}
+
+int CameraView::EffectiveRotation() const {
+    return CameraConnection::EffectiveRotation(camera, viewRotation);
+}
+
+bool CameraView::HasPtz() const {
+    QStringList values;
+    return cameraTypes.GetValueList(camera.model, camera.firmware, QStringLiteral("PTZ"), values) &&
+           !values.isEmpty() && values.front() == QLatin1String("true");
+}
+
+QString CameraView::SourcePrefix() const {
+    if (camera.cameraNumber == QLatin1String("default")) return QString();
+    return QStringLiteral("camera=") + camera.cameraNumber + QLatin1Char('&');
+}
+
+bool CameraView::IsSwitchTimerRunning() const {
+    return switchTimer;
+}
+
+// ---- connecting
+
+void CameraView::ConnectCamera() {
+    timers->KillTimer(kWatchdogTimer);
+    HostWindow()->hide();
+    imageWidth = imageHeight = 0;
+    currentName = camera.name;
+    const bool ptz = HasPtz();
+    stream->Prepare(camera, EffectiveRotation(), !actualSize,
+                    ptz ? QStringLiteral("/vexo-cgi/com/ptz.cgi?") + SourcePrefix() +
+                              QStringLiteral("imagewidth=%d&imageheight=%d&center=%d,%d")
+                        : QString());
+    if (ptz && OpenCommandConnection()) SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on"));
+    connected = true;
+    ShowWaitCursor();
+    SetTitle(FormatText(LoadResText(Str::ConnectingTo), {currentName}));
+    const QString url = camera.GetURL();
+    LogState(u"CameraView::ConnectCamera", "Connect to '%S' '%S'", Wide(camera.name), Wide(url));
+    stream->Open(url);
+    if (autoSwitch) StartSwitchTimer();
+}
+
+void CameraView::ReconnectCamera() {
+    timers->KillTimer(kWatchdogTimer);
+    SetTitle(FormatText(LoadResText(Str::ConnectingTo), {currentName}));
+    LogTrace(u"CameraView::ReconnectCamera", "Reconnect to '%S' '%S'", Wide(camera.name), Wide(camera.GetURL()));
+    connected = true;
+    ShowWaitCursor();
+    stream->Reconnect();
+    if (HasPtz()) OpenCommandConnection();
+}
+
+void CameraView::DisconnectCamera() {
+    LogTrace(u"CameraView::DisconnectCamera", "Disconnect from '%S'", Wide(camera.name));
+    connected = false;
+    stream->Disconnect();
+    CloseCommandConnection();
+}
+
+// ---- activation and timers
+
+void CameraView::OnActivateView(bool activate, View* activated, View* deactivated) {
+    LogTrace(u"CameraView::OnActivateView", "active %d, Active 0x%08x, Deactive 0x%08x", activate ? 1 : 0,
+             static_cast<unsigned>(reinterpret_cast<uintptr_t>(activated)),
+             static_cast<unsigned>(reinterpret_cast<uintptr_t>(deactivated)));
+    shouldSwitch = false;
+    if (!controlCreated) return;
+    if (activate) {
+        SetHelpAnchor(QStringLiteral("view"));
+        setFocus();
+        if (!connected && streamStarted) {
+            HostWindow()->hide();
+            PostMessage(this, WM_USER + Message::Reconnect);
+        } else {
+            timers->SetTimer(kWatchdogTimer, kWatchdogMs);
+        }
+        return;
+    }
+    RemoveWaitCursor();
+    timers->KillTimer(kWatchdogTimer);
+    StopSwitchTimer(); // also while a switch was between two members
+    if (connected) {
+        HostWindow()->hide();
+        connected = false;
+        DisconnectCamera();
+        CloseCommandConnection();
+    }
+    SetTitle(LoadResText(Str::AppTitle));
+}
+
+void CameraView::OnTimer(int id) {
+    if (id == kWatchdogTimer) {
+        timers->KillTimer(kWatchdogTimer);
+        if (!connected) PostMessage(this, WM_USER + Message::Reconnect);
+        return;
+    }
+    if (id == kSwitchTimer) {
+        const uint32_t now = GetTickCount();
+        if (now - lastSwitchTick < static_cast<uint32_t>(displayTime) * 1000u) return;
+        PostCommand(this, Command::ViewNextCamera);
+        lastSwitchTick = now;
+        return;
+    }
+    if (id == kNoticeTimer) SetTitle(title);
+}
+
+void CameraView::StartSwitchTimer() {
+    if (displayTime <= 0) return;
+    timers->SetTimer(kSwitchTimer, kSwitchTickMs);
+    switchTimer = true;
+    lastSwitchTick = GetTickCount();
+}
+
+void CameraView::StopSwitchTimer() {
+    if (!switchTimer) return;
+    timers->KillTimer(kSwitchTimer);
+    switchTimer = false;
+}
+
+// ---- the control's events
+
+void CameraView::OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) {
+    switch (static_cast<int>(message) - WM_USER) {
+    case Message::ConnectionFailed: OnConnectionFailed(static_cast<int>(wParam), static_cast<int>(lParam)); break;
+    case Message::ConnectionBroken: OnConnectionBroken(static_cast<int>(wParam), static_cast<int>(lParam)); break;
+    case Message::StreamStarted: OnStreamStarted(); break;
+    case Message::StreamStopped: OnStreamStopped(); break;
+    case Message::PictureSize: Relayout(static_cast<int>(wParam), static_cast<int>(lParam)); break;
+    case Message::CameraStopped: OnCameraStoped(); break;
+    case Message::StartCamera: OnStartCamera(); break;
+    case Message::Reconnect:
+        ReconnectCamera();
+        if (autoSwitch) StartSwitchTimer();
+        break;
+    default: break;
+    }
+}
+
+void CameraView::OnStreamStarted() {
+    LogTrace(u"CameraView::OnStreamStarted", "Stream Started on '%S'", Wide(camera.name));
+    timers->KillTimer(kWatchdogTimer);
+    SetTitle(currentName);
+    RemoveWaitCursor();
+    HostWindow()->setGeometry(0, 0, 1, 1); // its real size comes with the picture size
+    HostWindow()->show();
+    streamStarted = true;
+    lastSwitchTick = GetTickCount();
+    stream->StreamStarted();
+}
+
+void CameraView::Relayout(int width, int height) {
+    imageWidth = width;
+    imageHeight = height;
+    LogTrace(u"CameraView::OnSize", "width: %d, hight: %d", width, height);
+    const int clientWidth = this->width();
+    const int clientHeight = this->height();
+    if (clientWidth <= 0 || clientHeight <= 0 || width <= 0 || height <= 0) return;
+    const int rotation = EffectiveRotation();
+    const bool turned = rotation == 90 || rotation == 270;
+    const int shownWidth = turned ? height : width;
+    const int shownHeight = turned ? width : height;
+    int w;
+    int h;
+    if (actualSize) {
+        w = std::min(clientWidth, shownWidth);
+        h = std::min(clientHeight, shownHeight);
+    } else {
+        const float aspect = static_cast<float>(shownWidth) / static_cast<float>(shownHeight);
+        if (static_cast<float>(shownWidth) / clientWidth > static_cast<float>(shownHeight) / clientHeight) {
+            w = clientWidth;
+            h = static_cast<int16_t>(static_cast<int>(clientWidth * (1.0 / aspect)));
+        } else {
+            h = clientHeight;
+            w = static_cast<int16_t>(static_cast<int>(clientHeight * aspect));
+        }
+    }
+    HostWindow()->setGeometry(0, 0, w, h);
+    HostWindow()->repaint();
+}
+
+void CameraView::resizeEvent(QResizeEvent* event) {
+    View::resizeEvent(event);
+    if (imageWidth > 0 && HostWindow()->isVisible()) Relayout(imageWidth, imageHeight);
+}
+
+void CameraView::OnConnectionBroken(int status, int second) {
+    timers->KillTimer(kWatchdogTimer);
+    RemoveWaitCursor();
+    if (connected) {
+        LogError(u"CameraView::OnConnectionBroken", "OnConnectionBroken on '%S', %d, %d", Wide(camera.name), status,
+                 second);
+        ShowWaitCursor();
+        DisconnectCamera();
+        PostMessage(this, WM_USER + Message::Reconnect);
+    } else {
+        LogTrace(u"CameraView::OnConnectionBroken", "OnConnectionBroken on '%S'", Wide(camera.name));
+    }
+    SetHelpAnchor(QStringLiteral("view"));
+}
+
+void CameraView::OnStreamStopped() {
+    timers->KillTimer(kWatchdogTimer);
+    connected = false;
+    PostMessage(this, WM_USER + Message::CameraStopped);
+}
+
+void CameraView::OnConnectionFailed(int status, int second) {
+    timers->KillTimer(kWatchdogTimer);
+    RemoveWaitCursor();
+    if (!connected) {
+        LogTrace(u"CameraView::OnConnectionFailed", "ConnectionFailed On '%S', %d, %d", Wide(camera.name), status,
+                 second);
+    } else {
+        LogWarning(u"CameraView::OnConnectionFailed", "ConnectionFailed On '%S', %d, %d", Wide(camera.name), status,
+                   second);
+        SetHelpAnchor(QString());
+        StopSwitchTimer();
+        connected = false;
+        streamStarted = false;
+        stream->StreamEnded();
+        if (status == 401) {
+            LogTrace(kFailed, "Authentication error");
+            // Into the item shown: for a camera switch, the member that asked.
+            if (stream->AskForCredentials(this, camera, currentItemPath, kFailed)) {
+                PostMessage(this, WM_USER + Message::Reconnect);
+            } else {
+                PostCommand(frame.MainWindow(), Command::ViewCameras);
+            }
+            SetHelpAnchor(QStringLiteral("view"));
+            SHSipPreference(this, SIP_FORCEDOWN);
+        } else {
+            const QString text = CameraConnection::FailureText(status, camera, kFailed);
+            MessageBox(this, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+            PostCommand(frame.MainWindow(), Command::ViewCameras);
+        }
+    }
+    PostMessage(this, WM_USER + Message::CameraStopped);
+    SetHelpAnchor(QStringLiteral("view"));
+}
+
+// ---- items and camera switches
+
+void CameraView::OnStartCamera() {
+    LogTrace(u"CameraView::OnStartCamera", "begin");
+    viewRotation = viewSettings.GetValue("Rotation").GetInt();
+    actualSize = viewSettings.GetValue("ActualSize").GetBool();
+    const Node item = Settings().GetNode(itemPath);
+    if (!item.GetValue("Type").Equals("CameraSwitch")) {
+        isSwitch = false;
+        autoSwitch = false;
+        camera.Load(item);
+        currentItemPath = itemPath;
+        AdjustMenu();
+        ConnectCamera();
+        return;
+    }
+    isSwitch = true;
+    autoSwitch = viewSettings.GetValue("AutoSwitch").GetBool();
+    switchMembers = item.GetNode("Cameras");
+    CheckCamerasList();
+    memberIterator = switchMembers.GetFirstChild(switchMembers.GetPath());
+    displayTime = item.GetValue("DisplayTime").GetInt();
+    if (memberIterator.IsFinished()) {
+        MessageBox(this, LoadResText(Str::SwitchListEmpty), LoadResText(Str::AppTitle), MB_OK);
+        PostCommand(frame.MainWindow(), Command::ViewCameras);
+        return;
+    }
+    ReadCurrentMember();
+    if (autoSwitch) StartSwitchTimer();
+    AdjustMenu();
+    ConnectCamera();
+}
+
+bool CameraView::ReadCurrentMember() {
+    QString name;
+    Data value;
+    if (!memberIterator.Current(name, value)) return false;
+    currentItemPath = value.GetText();
+    camera.Load(Settings().GetNode(currentItemPath));
+    return true;
+}
+
+void CameraView::CheckCamerasList() {
+    LogTrace(u"CameraView::CheckCamerasList", "begin");
+    // Collected first: the list is not changed while it is walked.
+    QStringList gone;
+    ChildIterator it = switchMembers.GetFirstChild(switchMembers.GetPath());
+    QString name;
+    Data value;
+    while (switchMembers.GetNextChild(it, name, value)) {
+        if (!Settings().Exists(value.GetText())) {
+            LogTrace(u"CameraView::CheckCamerasList", "Removing '%S' = '%S' from Camera Switch list", Wide(name),
+                     Wide(value.GetText()));
+            gone.append(name);
+        }
+    }
+    for (const QString& member : gone) switchMembers.Delete(Path::Join(switchMembers.GetPath(), Path(member)));
+}
+
+void CameraView::AdjustMenu() {
+    CommandBar& bar = frame.Bar();
+    if (bar.CurrentSet() != ResourceSet::CameraView) return;
+    if (isSwitch) {
+        bar.SetChecked(Command::ViewAutoSwitch, autoSwitch);
+    } else {
+        bar.RemoveCommand(Command::ViewNextCamera);
+        bar.RemoveCommand(Command::ViewPreviousCamera);
+        bar.RemoveCommand(Command::ViewAutoSwitch);
+        if (!HasPtz()) {
+            bar.RemoveCommand(Command::ZoomIn);
+            bar.RemoveCommand(Command::ZoomOut);
+        }
+    }
+    bar.SetChecked(Command::ViewActualSize, actualSize);
+    bar.SetChecked(Command::ViewFitToWindow, !actualSize);
+}
+
+void CameraView::OnViewNextCamera() {
+    if (!isSwitch) return;
+    LogTrace(u"", "CameraView::OnViewNextCamera - camera");
+    connected = false;
+    shouldSwitch = true;
+    QString name;
+    Data value;
+    switchMembers.GetNextChild(memberIterator, name, value);
+    if (memberIterator.IsFinished()) memberIterator = switchMembers.GetFirstChild(switchMembers.GetPath());
+    HostWindow()->hide();
+    DisconnectCamera();
+}
+
+void CameraView::OnViewPreviousCamera() {
+    if (!isSwitch) return;
+    LogTrace(u"", "CameraView::OnViewPreviousCamera - camera");
+    connected = false;
+    shouldSwitch = true;
+    QString name;
+    Data value;
+    switchMembers.GetPrevChild(memberIterator, name, value);
+    if (memberIterator.IsFinished()) memberIterator = switchMembers.GetLastChild(switchMembers.GetPath());
+    HostWindow()->hide();
+    DisconnectCamera();
+}
+
+void CameraView::OnCameraStoped() {
+    LogTrace(u"CameraView::OnCameraStoped", "begin");
+    if (shouldSwitch) {
+        shouldSwitch = false;
+        connected = true;
+        ReadCurrentMember();
+        ConnectCamera();
+        if (autoSwitch) lastSwitchTick = GetTickCount();
+    }
+    LogTrace(u"CameraView::OnCameraStoped", "end");
+}
+
+void CameraView::OnToggleAutoSwitch() {
+    autoSwitch = !autoSwitch;
+    if (autoSwitch) {
+        StartSwitchTimer();
+    } else {
+        StopSwitchTimer();
+    }
+    frame.Bar().SetChecked(Command::ViewAutoSwitch, autoSwitch);
+    viewSettings.SetValue("AutoSwitch", Data(autoSwitch));
+}
+
+// ---- display and PTZ commands
+
+void CameraView::OnRotate() {
+    viewRotation = (viewSettings.GetValue("Rotation").GetInt() + 90) % 360;
+    viewSettings.SetValue("Rotation", Data(viewRotation));
+    Control()->put_Rotate(static_cast<int16_t>(EffectiveRotation()));
+    Relayout(imageWidth, imageHeight);
+}
+
+void CameraView::OnShowActualSize(bool actual) {
+    actualSize = actual;
+    viewSettings.SetValue("ActualSize", Data(actualSize));
+    Control()->put_Stretch(actualSize ? 0 : 1);
+    Relayout(imageWidth, imageHeight);
+    frame.Bar().SetChecked(Command::ViewActualSize, actualSize);
+    frame.Bar().SetChecked(Command::ViewFitToWindow, !actualSize);
+}
+
+void CameraView::OnZoom(bool in) {
+    if (!HasPtz()) return;
+    SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?%1rzoom=%2%3")
+                    .arg(SourcePrefix(), in ? QString() : QStringLiteral("-"), QString::number(kZoomStep)));
+}
+
+bool CameraView::OnCommand(int id) {
+    if (!controlCreated && id != Command::Action) return false;
+    switch (id) {
+    case Command::Action:
+    case Command::Back:
+        PostCommand(frame.MainWindow(), Command::ViewCameras);
+        return true;
+    case Command::SavePicture: SavePicture(); return true;
+    case Command::ViewNextCamera: OnViewNextCamera(); return true;
+    case Command::ViewPreviousCamera: OnViewPreviousCamera(); return true;
+    case Command::ViewAutoSwitch: OnToggleAutoSwitch(); return true;
+    case Command::ZoomIn: OnZoom(true); return true;
+    case Command::ZoomOut: OnZoom(false); return true;
+    case Command::ViewRotate: OnRotate(); return true;
+    case Command::ViewActualSize: OnShowActualSize(true); return true;
+    case Command::ViewFitToWindow: OnShowActualSize(false); return true;
+    default: return false;
+    }
+}
+
+void CameraView::keyPressEvent(QKeyEvent* event) {
+    LogTrace(u"", "CameraView::OnKeyDown char %0x, rep %d, flags %0x", static_cast<unsigned>(event->key()),
+             event->isAutoRepeat() ? 2 : 1, static_cast<unsigned>(event->nativeScanCode()));
+    int base;
+    switch (event->key()) {
+    case Qt::Key_Right: base = 0; break;
+    case Qt::Key_Down: base = 1; break;
+    case Qt::Key_Left: base = 2; break;
+    case Qt::Key_Up: base = 3; break;
+    default:
+        View::keyPressEvent(event);
+        return;
+    }
+    static const int kCommands[4] = {Command::ViewNextCamera, Command::ZoomOut, Command::ViewPreviousCamera,
+                                     Command::ZoomIn};
+    const int index = (base - viewRotation / 90 + 4) % 4;
+    PostCommand(frame.MainWindow(), kCommands[index]);
+}
+
+// ---- the picture kept
+
+QString CameraView::SavePicture() {
+    const QByteArray jpeg = stream->Picture();
+    if (jpeg.isEmpty()) {
+        MessageBox(this, LoadResText(Str::NoPictureToSave), LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+        return QString();
+    }
+    QString path;
+    QString error;
+    if (!SavePictureFile(jpeg, currentName, QDateTime::currentDateTime(), path, error)) {
+        LogError(u"CameraView::SavePicture", "Could not save '%S': %S", Wide(path), Wide(error));
+        MessageBox(this, FormatText(LoadResText(Str::PictureNotSaved), {path, error}), LoadResText(Str::AppTitle),
+                   MB_OK | MB_ICONEXCLAMATION);
+        return QString();
+    }
+    LogTrace(u"CameraView::SavePicture", "Saved '%S'", Wide(path));
+    ShowNotice(FormatText(LoadResText(Str::PictureSaved), {path}));
+    return path;
+}
+
+// ---- the PTZ command connection
+
+bool CameraView::OpenCommandConnection() {
+    CloseCommandConnection();
+    internetHandle = InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!internetHandle) {
+        LogError(u"CameraView::OpenCommandConnection", "InternetOpen failed");
+        return false;
+    }
+    httpConnection = InternetConnectW(internetHandle, reinterpret_cast<const char16_t*>(camera.address.utf16()),
+                                      static_cast<uint16_t>(camera.port), WideOrNull(camera.userName),
+                                      WideOrNull(camera.password), INTERNET_SERVICE_HTTP, 0, 0);
+    if (!httpConnection) {
+        LogError(u"CameraView::OpenCommandConnection", "InternetConnect failed");
+        InternetCloseHandle(internetHandle);
+        internetHandle = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool CameraView::SendCommand(const QString& path) {
+    if (!httpConnection) return false;
+    if (commandThread.joinable() && !commandDone->IsSet()) return false; // one command at a time
+    HINTERNET opened = HttpOpenRequestW(httpConnection, nullptr, reinterpret_cast<const char16_t*>(path.utf16()),
+                                        nullptr, nullptr, nullptr, kRequestFlags, 0);
+    if (!opened) {
+        LogError(u"CameraView::SendCommand", "HttpOpenRequest failed");
+        return false;
+    }
+    if (commandThread.joinable()) commandThread.join(); // it has ended
+    auto request = std::make_shared<CommandRequest>();
+    request->request = opened;
+    auto done = std::make_shared<ManualResetEvent>(false);
+    try {
+        commandThread = std::thread([request, opened, done] {
+            HttpSendRequestW(opened, nullptr, 0, nullptr, 0); // the answer is not read
+            request->Close();
+            done->Set();
+        });
+    } catch (const std::system_error&) {
+        LogError(u"CameraView::SendCommand", "Failed to start the command thread");
+        request->Close();
+        return false;
+    }
+    commandRequest = request;
+    commandDone = done;
+    return true;
+}
+
+void CameraView::CloseCommandConnection() {
+    if (commandRequest) commandRequest->Close(); // a send that hangs ends now
+    commandRequest.reset();
+    if (commandThread.joinable()) {
+        if (commandDone->Wait(kCommandWaitMs)) {
+            commandThread.join();
+        } else {
+            LogWarning(u"CameraView::CloseCommandConnection", "Wait timeout");
+            commandThread.detach(); // it holds only its request and its event
+        }
+    }
+    if (httpConnection) InternetCloseHandle(httpConnection);
+    if (internetHandle) InternetCloseHandle(internetHandle);
+    httpConnection = nullptr;
+    internetHandle = nullptr;
+}

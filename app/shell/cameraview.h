@@ -1,0 +1,146 @@
+#pragma once
+// The camera view: shows the live picture of one collection item at a time — a camera, a live
+// view site, or the current member of a camera switch — through the stream control, which it
+// creates once and keeps (CameraConnection). It sizes the picture, shows the camera's name in
+// the title, reconnects after a lost connection, asks for credentials when the camera wants
+// them, explains other failures and returns to the collection (or the grid it was opened from);
+// it cycles camera switches, sends PTZ zoom and focus commands on a short-lived command thread,
+// and saves the picture shown.
+//
+// Threads: everything runs on the UI thread except the command thread, which touches only the
+// request handle it was given and its done event. The control's events arrive as posted
+// messages (CameraEventSink).
+
+#include "app/shell/view.h"
+
+#include "cameratype/cameratypelookup.h"
+#include "platform/com/comtypes.h"
+#include "collection/camera.h"
+#include "platform/http/wininet.h"
+#include "platform/kernel/event.h"
+#include "settings/node.h"
+
+#include <QString>
+
+#include <memory>
+#include <thread>
+
+class CameraConnection;
+class ControlHost;
+class ICamImage;
+class WaitCursor;
+class WindowTimers;
+
+class CameraView : public View {
+public:
+    static constexpr int kSwitchTimer = 1;
+    static constexpr int kWatchdogTimer = 2;
+    static constexpr int kNoticeTimer = 3;
+    static constexpr uint32_t kNoticeMs = 3000;
+
+    CameraView(QWidget* parent, ViewFrame& frame);
+    ~CameraView() override;
+
+    // The open-camera request: the item to show next.
+    void SetItem(const QString& path);
+    bool ControlCreated() const { return controlCreated; }
+
+    bool OnCommand(int id) override;
+    void OnActivateView(bool activate, View* activated, View* deactivated) override;
+
+    void ConnectCamera();
+    void ReconnectCamera();
+    void DisconnectCamera();
+    // Sizes the host window for a picture of that size (the last one reported when 0, 0).
+    void Relayout(int width, int height);
+    // The "View" popup for the item shown: check marks, and no switch or zoom items where they
+    // do not apply.
+    void AdjustMenu();
+
+    // What the view shows, for tests and the title.
+    const Camera& CurrentCamera() const { return camera; }
+    ControlHost* HostWindow() const;
+    ICamImage* Control() const;
+    // The words over the picture ("No picture for 4 s"); empty when none.
+    QString StatusText() const;
+    bool IsConnected() const { return connected; }
+    bool IsSwitchTimerRunning() const;
+    int EffectiveRotation() const;
+
+    // The PTZ test and the source prefix of the camera shown.
+    bool HasPtz() const;
+    QString SourcePrefix() const;
+    // Sends one command over the command connection; false when it is not sent.
+    bool SendCommand(const QString& path);
+    // Saves the picture shown, as the camera sent it, under the pictures folder; the title says
+    // where for a while. The file's path, or empty when nothing was saved (the reason was shown).
+    QString SavePicture();
+
+protected:
+    void OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateControl();
+    void OnTimer(int id);
+    void OnStartCamera();
+    void OnCameraStoped();
+    void OnStreamStarted();
+    void OnConnectionBroken(int status, int second);
+    void OnConnectionFailed(int status, int second);
+    void OnStreamStopped();
+    void OnViewNextCamera();
+    void OnViewPreviousCamera();
+    void OnToggleAutoSwitch();
+    void OnZoom(bool in);
+    void OnRotate();
+    void OnShowActualSize(bool actual);
+    void StartSwitchTimer();
+    void StopSwitchTimer();
+    void CheckCamerasList();
+    bool ReadCurrentMember();
+    void ShowWaitCursor();
+    void RemoveWaitCursor();
+    void SetTitle(const QString& title);
+    // A title for kNoticeMs, then the view's own title again.
+    void ShowNotice(const QString& notice);
+    bool OpenCommandConnection();
+    void CloseCommandConnection();
+
+    ViewFrame& frame;
+    QString title; // the view's own title, under any notice
+    bool streamStarted = false;
+    QString itemPath;
+    QString currentItemPath; // the item shown: itemPath, or the member of a camera switch
+    Camera camera;
+    std::unique_ptr<WaitCursor> waitCursor;
+    bool connected = false;
+    QString currentName;
+    int imageWidth = 0;
+    int imageHeight = 0;
+    bool switchTimer = false;
+    int displayTime = 0;
+    bool autoSwitch = false;
+    bool actualSize = false;
+    int viewRotation = 0;
+    ChildIterator memberIterator;
+    bool shouldSwitch = false;
+    bool isSwitch = false;
+    uint32_t lastSwitchTick = 0;
+    Node switchMembers;
+    Node viewSettings;
+    CameraTypeLookup cameraTypes;
+    std::unique_ptr<CameraConnection> stream; // the control and its connection
+    bool controlCreated = false;
+    WindowTimers* timers;
+
+    // The PTZ command connection. The request of the command in flight is shared with the
+    // command thread (guarded by commandLock, closed exactly once by whoever takes it), so that
+    // closing the connection also ends a send that hangs.
+    HINTERNET internetHandle = nullptr;
+    HINTERNET httpConnection = nullptr;
+    std::shared_ptr<struct CommandRequest> commandRequest;
+    std::thread commandThread;
+    std::shared_ptr<ManualResetEvent> commandDone;
+};

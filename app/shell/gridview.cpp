@@ -1,0 +1,267 @@
+#include "app/shell/gridview.h"
+
+#include "app/shell/griditems.h"
+#include "app/resources/resource.h"
+#include "app/shell/zelppcapp.h"
+
+#include "foundation/log.h"
+#include "foundation/text.h"
+#include "settings/settingsstore.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+GridView::GridView(QWidget* parent, ViewFrame& viewFrame) : View(parent), frame(viewFrame) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, Qt::black);
+    setPalette(background);
+}
+
+GridView::~GridView() {
+    ClearTiles();
+}
+
+void GridView::SetItem(const QString& path) {
+    itemPath = path;
+    page = 0;
+    selected = 0;
+}
+
+void GridView::SetScaledDecoding(bool on) {
+    scaledDecoding = on;
+    for (GridTile* tile : tiles)
+        tile->SetScaledDecoding(on);
+}
+
+int GridView::PageCount() const {
+    return std::max(1, static_cast<int>((items.size() + kTilesPerPage - 1) / kTilesPerPage));
+}
+
+QSize GridView::GridSize() const {
+    const int count = static_cast<int>(tiles.size());
+    if (count == 0)
+        return QSize(0, 0);
+    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    return QSize(columns, (count + columns - 1) / columns);
+}
+
+// ---- activation and building
+
+void GridView::OnActivateView(bool activate, View* activated, View* deactivated) {
+    LogTrace(u"GridView::OnActivateView", "active %d, Active 0x%08x, Deactive 0x%08x", activate ? 1 : 0,
+             static_cast<unsigned>(reinterpret_cast<uintptr_t>(activated)),
+             static_cast<unsigned>(reinterpret_cast<uintptr_t>(deactivated)));
+    active = activate;
+    if (activate) {
+        if (ZelPPCApp* app = ZelPPCApp::Instance())
+            app->SetHelpAnchor(QStringLiteral("view"));
+        setFocus();
+        PostMessage(this, WM_USER + Message::StartGrid); // after the frame has finished the change
+        return;
+    }
+    ClearTiles();
+    frame.MainWindow()->setWindowTitle(LoadResText(Str::AppTitle));
+}
+
+void GridView::OnMessage(uint32_t message, intptr_t, intptr_t) {
+    switch (static_cast<int>(message) - WM_USER) {
+    case Message::StartGrid:
+        Build();
+        break;
+    case Message::NextPrompt:
+        PromptNext();
+        break;
+    default:
+        break;
+    }
+}
+
+void GridView::Build() {
+    if (!active)
+        return; // left again before it was built
+    items = GridItems(itemPath);
+    itemName = Settings().GetValue(Path::Join(Path(itemPath), "Name")).GetText();
+    LogTrace(u"GridView::Build", "'%S': %d items", Wide(itemPath), static_cast<int>(items.size()));
+    page = std::clamp(page, 0, PageCount() - 1);
+    ShowPage();
+}
+
+void GridView::ShowPage() {
+    ClearTiles();
+    const int first = page * kTilesPerPage;
+    const int last = std::min(static_cast<int>(items.size()), first + kTilesPerPage);
+    for (int i = first; i < last; ++i) {
+        auto* tile = new GridTile(this, items[i], *this);
+        tiles.push_back(tile);
+    }
+    LayoutTiles();
+    for (GridTile* tile : tiles) {
+        tile->show();
+        tile->Start(scaledDecoding);
+    }
+    Select(std::clamp(selected, 0, std::max(0, static_cast<int>(tiles.size()) - 1)));
+    UpdateTitle();
+    update();
+}
+
+void GridView::ClearTiles() {
+    waitingForCredentials.clear();
+    for (GridTile* tile : tiles)
+        delete tile; // each stops its stream
+    tiles.clear();
+}
+
+void GridView::UpdateTitle() {
+    const QString title = PageCount() > 1
+                              ? FormatText(LoadResText(Str::GridPageTitle),
+                                           {itemName, IntToText(page + 1), IntToText(PageCount())})
+                              : itemName;
+    frame.MainWindow()->setWindowTitle(title);
+}
+
+void GridView::LayoutTiles() {
+    const QSize grid = GridSize();
+    if (grid.isEmpty())
+        return;
+    for (int i = 0; i < static_cast<int>(tiles.size()); ++i) {
+        const int column = i % grid.width();
+        const int row = i / grid.width();
+        // Edges computed from the whole size, so that the tiles meet without gaps.
+        const int left = width() * column / grid.width();
+        const int top = height() * row / grid.height();
+        const int right = width() * (column + 1) / grid.width();
+        const int bottom = height() * (row + 1) / grid.height();
+        tiles[i]->setGeometry(left, top, right - left, bottom - top);
+    }
+}
+
+void GridView::resizeEvent(QResizeEvent* event) {
+    View::resizeEvent(event);
+    LayoutTiles();
+}
+
+void GridView::paintEvent(QPaintEvent* event) {
+    View::paintEvent(event);
+    if (!tiles.empty() || itemPath.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setPen(Qt::white);
+    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                     FormatText(LoadResText(Str::GridEmpty), {itemName}));
+}
+
+// ---- choosing and opening tiles
+
+void GridView::Select(int index) {
+    if (tiles.empty())
+        return;
+    selected = std::clamp(index, 0, static_cast<int>(tiles.size()) - 1);
+    for (int i = 0; i < static_cast<int>(tiles.size()); ++i)
+        tiles[i]->SetSelected(i == selected);
+}
+
+void GridView::OpenSelected() {
+    if (selected < 0 || selected >= static_cast<int>(tiles.size()))
+        return;
+    const QString path = tiles[selected]->ItemPath();
+    LogTrace(u"GridView::OpenSelected", "'%S'", Wide(path));
+    frame.OpenCamera(path);
+}
+
+void GridView::TurnPage(int step) {
+    const int next = std::clamp(page + step, 0, PageCount() - 1);
+    if (next == page)
+        return;
+    page = next;
+    selected = 0;
+    ShowPage();
+}
+
+bool GridView::OnCommand(int id) {
+    switch (id) {
+    case Command::Open:
+    case Command::Action:
+        OpenSelected();
+        return true;
+    case Command::Back:
+        PostCommand(frame.MainWindow(), Command::ViewCameras);
+        return true;
+    case Command::NextPage:
+        TurnPage(1);
+        return true;
+    case Command::PreviousPage:
+        TurnPage(-1);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+    const int columns = std::max(1, GridSize().width());
+    switch (event->key()) {
+    case Qt::Key_Left:
+        Select(selected - 1);
+        break;
+    case Qt::Key_Right:
+        Select(selected + 1);
+        break;
+    case Qt::Key_Up:
+        Select(selected - columns);
+        break;
+    case Qt::Key_Down:
+        Select(selected + columns);
+        break;
+    case Qt::Key_PageDown:
+        TurnPage(1);
+        break;
+    case Qt::Key_PageUp:
+        TurnPage(-1);
+        break;
+    default:
+        View::keyPressEvent(event);
+        return;
+    }
+}
+
+void GridView::OnTileClicked(GridTile* tile) {
+    const auto found = std::find(tiles.begin(), tiles.end(), tile);
+    if (found != tiles.end())
+        Select(static_cast<int>(found - tiles.begin()));
+    setFocus();
+}
+
+void GridView::OnTileOpened(GridTile* tile) {
+    OnTileClicked(tile);
+    OpenSelected();
+}
+
+// ---- one password prompt at a time
+
+void GridView::OnTileWantsCredentials(GridTile* tile) {
+    waitingForCredentials.emplace_back(tile);
+    if (!prompting)
+        PostMessage(this, WM_USER + Message::NextPrompt);
+}
+
+void GridView::PromptNext() {
+    if (prompting)
+        return;
+    while (!waitingForCredentials.empty()) {
+        QPointer<GridTile> tile = waitingForCredentials.front();
+        waitingForCredentials.pop_front();
+        if (!tile)
+            continue;
+        prompting = true;
+        tile->AskForCredentials(); // the other tiles go on while the dialog waits
+        prompting = false;
+        break;
+    }
+    if (!waitingForCredentials.empty())
+        PostMessage(this, WM_USER + Message::NextPrompt);
+}

@@ -1,0 +1,49 @@
+// The viewer.
+
+#include "app/resources/resource.h"
+#include "app/shell/startoptions.h"
+#include "app/resources/strings.h"
+#include "app/shell/zelppcapp.h"
+
+#include "foundation/text.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+namespace {
+
+// --help and --version need no display: they are answered before the window system is asked.
+bool AnswerWithoutWindows(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (arguments.contains(QStringLiteral("--help"))) {
+        std::fputs(qPrintable(LoadResText(Str::CommandLineHelp)), stdout);
+        return true;
+    }
+    if (arguments.contains(QStringLiteral("--version"))) {
+        std::printf("zelppc %s\n", qPrintable(GetVersionText()));
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    RegisterViewerStrings();
+    if (AnswerWithoutWindows(argc, argv)) return 0;
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Lumenfold"));
+    // The window system's own options are gone from the arguments by now.
+    StartOptions options;
+    QString error;
+    if (!ParseStartOptions(QApplication::arguments().mid(1), options, error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    ZelPPCApp app;
+    if (!app.InitInstance(options)) return app.FailedStartCode();
+    application.exec();
+    return app.ExitInstance();
+}

@@ -1,0 +1,240 @@
+#include "app/shell/mainframe.h"
+
+#include "app/dialogs/aboutdlg.h"
+#include "app/shell/cameraview.h"
+#include "app/shell/containerview.h"
+#include "app/shell/gridview.h"
+#include "app/shell/helpwindow.h"
+#include "app/resources/resource.h"
+#include "app/shell/zelppcapp.h"
+
+#include "foundation/log.h"
+#include "foundation/text.h"
+#include "platform/ui/messages.h"
+#include "settings/settingsstore.h"
+
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenuBar>
+#include <QScreen>
+#include <QShortcut>
+#include <QStackedWidget>
+
+namespace {
+
+constexpr int kMinimumSide = 160; // a kept window size smaller than this is not restored
+
+} // namespace
+
+MainFrame::MainFrame(ZelPPCApp& application)
+    : app(application), bar(this, [this](int command) { OnCommand(command); }), views(new QStackedWidget(this)),
+      cameraReturnSet(ResourceSet::CollectionView) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(LoadResText(Str::AppTitle));
+    resize(480, 640);
+    setCentralWidget(views);
+
+    collectionView = new ContainerView(this);
+    cameraView = new CameraView(this, *this);
+    gridView = new GridView(this, *this);
+    views->addWidget(collectionView);
+    views->addWidget(cameraView);
+    views->addWidget(gridView);
+    views->setCurrentWidget(collectionView);
+    activeView = collectionView;
+
+    // The Action key (Enter) of every view, and Help.
+    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        AddShortcut(QKeySequence(key), Command::Action);
+        AddShortcut(QKeySequence(Qt::SHIFT | key), Command::ViewAsGrid);
+    }
+    AddShortcut(QKeySequence::HelpContents, Command::Help);
+    AddShortcut(QKeySequence(Qt::Key_F11), Command::FullScreen);
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), Command::SavePicture);
+    // Escape leaves full screen first, then goes back.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (fullScreen) {
+            SetFullScreen(false);
+        } else {
+            OnCommand(Command::Back);
+        }
+    });
+
+    bar.Build(ResourceSet::CollectionView);
+    RestorePlacement();
+}
+
+MainFrame::~MainFrame() = default;
+
+void MainFrame::AddShortcut(const QKeySequence& keys, int command) {
+    auto* shortcut = new QShortcut(keys, this);
+    connect(shortcut, &QShortcut::activated, this, [this, command] { OnCommand(command); });
+}
+
+void MainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!updated) {
+        updated = true;
+        activeView->OnActivateView(true, activeView, nullptr);
+        // After the window is on screen, as the platform updates a view when the frame first shows it.
+        QMetaObject::invokeMethod(this, [this] { collectionView->OnUpdate(); }, Qt::QueuedConnection);
+    }
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    SavePlacement();
+    // The help window goes with the viewer, which ends when its last window has closed.
+    HelpWindow::Close();
+    QMainWindow::closeEvent(event);
+}
+
+View* MainFrame::ViewOfSet(int resourceSet) const {
+    switch (resourceSet) {
+    case ResourceSet::CameraView: return cameraView;
+    case ResourceSet::GridView: return gridView;
+    default: return collectionView;
+    }
+}
+
+void MainFrame::OnViewChange(int resourceSet) {
+    View* next = ViewOfSet(resourceSet);
+    View* previous = activeView;
+    if (next == previous) return;
+    bar.Build(resourceSet);
+    bar.SetChecked(Command::FullScreen, fullScreen);
+    views->setCurrentWidget(next);
+    activeView = next;
+    ShowBars();
+    previous->OnActivateView(false, next, previous);
+    next->OnActivateView(true, next, previous);
+}
+
+void MainFrame::OnViewCameras() {
+    if (activeView == cameraView && cameraReturnSet == ResourceSet::GridView) {
+        cameraReturnSet = ResourceSet::CollectionView;
+        OnViewChange(ResourceSet::GridView);
+        return;
+    }
+    OnViewChange(ResourceSet::CollectionView);
+}
+
+void MainFrame::OnViewCameraView() {
+    LogTrace(u"MainFrame::OnViewCameraView", "show the camera view");
+    OnViewChange(ResourceSet::CameraView);
+    PostMessage(cameraView, WM_USER + Message::StartCamera);
+}
+
+void MainFrame::OnViewGrid() {
+    LogTrace(u"MainFrame::OnViewGrid", "show the grid");
+    OnViewChange(ResourceSet::GridView);
+}
+
+void MainFrame::OpenCamera(const QString& itemPath) {
+    cameraReturnSet = activeView == gridView ? ResourceSet::GridView : ResourceSet::CollectionView;
+    cameraView->SetItem(itemPath);
+    PostMessage(this, WM_USER + Message::ViewCameraView);
+}
+
+void MainFrame::OpenGrid(const QString& itemPath) {
+    gridView->SetItem(itemPath);
+    PostMessage(this, WM_USER + Message::ViewGrid);
+}
+
+void MainFrame::ResetCommandBar() {
+    bar.Reset();
+}
+
+void MainFrame::RebuildCommandBar() {
+    bar.Build(bar.CurrentSet());
+    bar.SetChecked(Command::FullScreen, fullScreen);
+    if (activeView == cameraView) cameraView->AdjustMenu();
+}
+
+bool MainFrame::OnCommand(int command) {
+    if (activeView && activeView->OnCommand(command)) return true;
+    switch (command) {
+    case Command::ViewCameras:
+        OnViewCameras();
+        return true;
+    case Command::FullScreen:
+        SetFullScreen(!fullScreen);
+        return true;
+    case Command::AboutLumenfold: {
+        AboutDlg about(this);
+        about.DoModal();
+        return true;
+    }
+    default:
+        return app.OnCommand(command);
+    }
+}
+
+bool MainFrame::event(QEvent* event) {
+    if (event->type() == WindowMessageEvent::kType) {
+        const auto* message = static_cast<const WindowMessageEvent*>(event);
+        if (message->message == WM_COMMAND) {
+            OnCommand(static_cast<int>(message->wParam));
+        } else if (message->message == WM_USER + Message::ViewCameraView) {
+            OnViewCameraView();
+        } else if (message->message == WM_USER + Message::ViewGrid) {
+            OnViewGrid();
+        }
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+// ---- full screen and the window's place
+
+void MainFrame::SetFullScreen(bool on) {
+    LogTrace(u"MainFrame::SetFullScreen", "full screen %d", on ? 1 : 0);
+    if (on && !fullScreen && !normalPlacement.isValid()) normalPlacement = NormalGeometry();
+    fullScreen = on;
+    // Without a window manager (a wall display's own X server) nobody else makes it fill the
+    // screen; set before the state, which a new geometry would clear.
+    const Qt::WindowStates state = windowState();
+    if (on && screen()) setGeometry(screen()->geometry());
+    setWindowState(on ? state | Qt::WindowFullScreen : state & ~Qt::WindowFullScreen);
+    // Not every window system gives a window that started in full screen its place back.
+    if (!on && normalPlacement.isValid() && !(windowState() & Qt::WindowMaximized)) setGeometry(normalPlacement);
+    if (!on) normalPlacement = QRect();
+    bar.SetChecked(Command::FullScreen, on);
+    ShowBars();
+}
+
+QRect MainFrame::NormalGeometry() const {
+    if (fullScreen && normalPlacement.isValid()) return normalPlacement;
+    return normalGeometry().isEmpty() ? geometry() : normalGeometry();
+}
+
+void MainFrame::ShowBars() {
+    const bool hidden = fullScreen && activeView != collectionView;
+    menuBar()->setVisible(!hidden);
+    bar.SetVisible(!hidden);
+}
+
+void MainFrame::SavePlacement() {
+    const QRect normal = NormalGeometry();
+    const Node view = Settings().GetNode("/View");
+    view.SetValue("WindowX", Data(normal.x()));
+    view.SetValue("WindowY", Data(normal.y()));
+    view.SetValue("WindowWidth", Data(normal.width()));
+    view.SetValue("WindowHeight", Data(normal.height()));
+    view.SetValue("FullScreen", Data(fullScreen));
+}
+
+void MainFrame::RestorePlacement() {
+    const Node view = Settings().GetNode("/View");
+    const QRect placed(view.GetValue("WindowX").GetInt(), view.GetValue("WindowY").GetInt(),
+                       view.GetValue("WindowWidth").GetInt(), view.GetValue("WindowHeight").GetInt());
+    if (placed.width() >= kMinimumSide && placed.height() >= kMinimumSide) {
+        // A place on a screen that is no longer there keeps only its size.
+        if (QGuiApplication::screenAt(placed.center())) {
+            setGeometry(placed);
+        } else {
+            resize(placed.size());
+        }
+    }
+    if (view.GetValue("FullScreen").GetBool()) SetFullScreen(true);
+}

@@ -1,0 +1,80 @@
+#pragma once
+// The main window: three views in one place, of which one is shown and active at a time — the
+// collection view (the start view), the camera view and the grid view — and the command bar of
+// the active view's resource set. Commands go to the active view first, then to the frame,
+// then to the application object. In full screen the window fills the screen and the camera
+// view and the grid show without menu and toolbar; the window's place and full-screen state are
+// kept in "/View" of the settings.
+
+#include "app/shell/commandbar.h"
+#include "app/shell/view.h"
+
+#include <QMainWindow>
+
+class CameraView;
+class ContainerView;
+class GridView;
+class QStackedWidget;
+class ZelPPCApp;
+
+class MainFrame : public QMainWindow, public ViewFrame {
+public:
+    explicit MainFrame(ZelPPCApp& app);
+    ~MainFrame() override;
+
+    // Makes the view of resource set 130 (collection), 128 (camera) or 131 (grid) the active one.
+    void OnViewChange(int resourceSet);
+    // Back from the camera view: to the grid it was opened from, else to the collection.
+    void OnViewCameras();
+    void OnViewCameraView();
+    void OnViewGrid();
+
+    // ViewFrame. The camera view comes back to the view that opened it.
+    CommandBar& Bar() override { return bar; }
+    QWidget* MainWindow() override { return this; }
+    void OpenCamera(const QString& itemPath) override;
+    void OpenGrid(const QString& itemPath) override;
+
+    // Around property sheets: the bar is emptied, then built again for the current set.
+    void ResetCommandBar();
+    void RebuildCommandBar();
+
+    // Routes a command: active view, frame, application. True when someone handled it.
+    bool OnCommand(int command);
+
+    void SetFullScreen(bool on);
+    bool IsFullScreen() const { return fullScreen; }
+    // Keeps the window's size, position and full-screen state in the settings.
+    void SavePlacement();
+
+    ContainerView* CollectionView() const { return collectionView; }
+    CameraView* CameraViewWindow() const { return cameraView; }
+    GridView* Grid() const { return gridView; }
+    View* ActiveView() const { return activeView; }
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    View* ViewOfSet(int resourceSet) const;
+    void AddShortcut(const QKeySequence& keys, int command);
+    void RestorePlacement();
+    // The window's place when it is neither in full screen nor maximized.
+    QRect NormalGeometry() const;
+    // The menu and toolbar: hidden in full screen, but for the collection view.
+    void ShowBars();
+
+    ZelPPCApp& app;
+    CommandBar bar;
+    QStackedWidget* views;
+    ContainerView* collectionView;
+    CameraView* cameraView;
+    GridView* gridView;
+    View* activeView = nullptr;
+    int cameraReturnSet; // where the camera view goes back to
+    bool updated = false;
+    bool fullScreen = false;
+    QRect normalPlacement; // while in full screen (and from the settings until then)
+};

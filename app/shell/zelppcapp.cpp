@@ -1,0 +1,151 @@
+#include "app/shell/zelppcapp.h"
+
+#include "app/dialogs/aboutdlg.h"
+#include "app/shell/cameraview.h"
+#include "app/shell/helpwindow.h"
+#include "app/shell/maindoc.h"
+#include "app/shell/mainframe.h"
+#include "app/resources/resource.h"
+#include "app/resources/strings.h"
+
+#include "collection/itemtype.h"
+#include "foundation/log.h"
+#include "foundation/text.h"
+#include "foundation/thread.h"
+#include "platform/com/runtime.h"
+#include "platform/fs/dataroot.h"
+#include "platform/ui/messagebox.h"
+#include "settings/settingsstore.h"
+
+#include <QApplication>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+ZelPPCApp* instance = nullptr;
+
+void ThreadMessageBox(const QString& text) {
+    MessageBox(nullptr, text, LoadResText(Str::AppTitle), MB_OK);
+}
+
+} // namespace
+
+ZelPPCApp::ZelPPCApp() {
+    instance = this;
+}
+
+ZelPPCApp::~ZelPPCApp() {
+    delete frame;
+    if (instance == this) instance = nullptr;
+}
+
+ZelPPCApp* ZelPPCApp::Instance() {
+    return instance;
+}
+
+bool ZelPPCApp::InitInstance(const StartOptions& options) {
+    RegisterViewerStrings();
+    // The log first, so that a damaged settings file is reported in the log file too.
+    StartDiagLog(u"ZelPPC", u"ZelPPCApp::InitInstance", GetVersionText());
+    const LoadResult settings = ::LoadSettings();
+    if (!CheckStartItem(options)) return false;
+
+    // Sockets: a peer that closes while a command is being written must not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
+    Thread::SetMessageBox(&ThreadMessageBox);
+    SetHelpViewer(&HelpWindow::Show);
+    QApplication::setWindowIcon(ApplicationIcon());
+
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (com != S_OK && com != S_FALSE) {
+        MessageBox(nullptr, QStringLiteral("COM could not be not initialized"), LoadResText(Str::AppTitle),
+                   MB_OK | MB_ICONSTOP);
+        return false;
+    }
+
+    document = std::make_unique<MainDoc>();
+    document->OnOpenDocument(QString::fromUtf16(kStartDocument));
+    frame = new MainFrame(*this);
+    QObject::connect(frame, &QObject::destroyed, [this] { frame = nullptr; });
+    if (options.fullScreen) frame->SetFullScreen(true);
+    frame->show();
+    frame->repaint();
+    if (settings.status == LoadStatus::Damaged) {
+        // Once the main window is on screen, with the window as the box's owner.
+        QMetaObject::invokeMethod(
+            frame, [this, settings] { TellDamagedSettings(settings); }, Qt::QueuedConnection);
+    }
+    OpenStartItem(options);
+    return true;
+}
+
+void ZelPPCApp::TellDamagedSettings(const LoadResult& settings) {
+    const QString file = DevicePath(QString::fromUtf16(kSettingsFile));
+    const QString text = settings.keptAs.isEmpty()
+                             ? FormatText(LoadResText(Str::SettingsDamagedNotMoved), {file})
+                             : FormatText(LoadResText(Str::SettingsDamagedKept), {file, settings.keptAs});
+    MessageBox(frame, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool ZelPPCApp::CheckStartItem(const StartOptions& options) {
+    if (options.openPath.isEmpty() || GetItemType(Path(options.openPath)) != ItemType::None) return true;
+    const QString text = FormatText(LoadResText(Str::NoItemAtPath), {options.openPath});
+    LogError(u"ZelPPCApp::InitInstance", "%S", Wide(text));
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    failedStartCode = 2;
+    return false;
+}
+
+void ZelPPCApp::OpenStartItem(const StartOptions& options) {
+    // Without the stream control the collection view explains and closes the viewer.
+    if (options.openPath.isEmpty() || !frame->CameraViewWindow()->ControlCreated()) return;
+    const ItemType type = GetItemType(Path(options.openPath));
+    LogTrace(u"ZelPPCApp::InitInstance", "Open '%S'%S", Wide(options.openPath), options.grid ? u" as a grid" : u"");
+    Settings().SetValue("/Collection/SelectedPath", Data(options.openPath));
+    if (options.grid || type == ItemType::Folder) {
+        frame->OpenGrid(options.openPath);
+    } else {
+        frame->OpenCamera(options.openPath);
+    }
+}
+
+int ZelPPCApp::ExitInstance() {
+    LogInfo(u"ZelPPCApp::ExitInstance", "Exit");
+    if (frame) frame->SavePlacement();
+    delete frame; // when the window closed on its own, it is gone already (its place is kept)
+    CoUninitialize();
+    SaveSettings();
+    return 0;
+}
+
+void ZelPPCApp::SaveSettings() {
+    ::SaveSettings();
+}
+
+bool ZelPPCApp::OnCommand(int command) {
+    switch (command) {
+    case Command::AppAbout:
+        OnAppAbout();
+        return true;
+    case Command::Help:
+        OnHelp();
+        return true;
+    case Command::AppExit:
+        if (frame) frame->close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ZelPPCApp::OnHelp() {
+    if (helpAnchor.isEmpty()) return;
+    ShowHelp(QStringLiteral("zelppc.htm"), helpAnchor);
+}
+
+void ZelPPCApp::OnAppAbout() {
+    AboutDlg about(frame);
+    about.DoModal();
+}

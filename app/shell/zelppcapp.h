@@ -1,0 +1,56 @@
+#pragma once
+// The viewer's application object: starts the process in a fixed order (settings, log, sockets,
+// component runtime, the main frame with its two views), keeps the current help anchor, and at
+// exit logs, shuts the runtime down and saves the settings.
+
+#include "app/shell/startoptions.h"
+
+#include <QString>
+
+#include <memory>
+
+class MainDoc;
+struct LoadResult;
+class MainFrame;
+
+class ZelPPCApp {
+public:
+    ZelPPCApp();
+    ~ZelPPCApp();
+    ZelPPCApp(const ZelPPCApp&) = delete;
+    ZelPPCApp& operator=(const ZelPPCApp&) = delete;
+
+    // The one application object of the process, or none.
+    static ZelPPCApp* Instance();
+
+    // False when the viewer cannot start (the reason was shown, or for a start item that is not
+    // there, written to standard error). With a start item, the viewer starts in its camera
+    // view or grid.
+    bool InitInstance(const StartOptions& options = StartOptions());
+    // The exit code after InitInstance failed: 2 for a start item that is not there, else 1.
+    int FailedStartCode() const { return failedStartCode; }
+    // After the main window has closed; the exit code.
+    int ExitInstance();
+
+    void SaveSettings();
+    void SetHelpAnchor(const QString& anchor) { helpAnchor = anchor; }
+    QString HelpAnchor() const { return helpAnchor; }
+
+    // Commands the application object handles; true when handled.
+    bool OnCommand(int command);
+    void OnHelp();
+    void OnAppAbout();
+
+    MainFrame* Frame() const { return frame; }
+
+private:
+    // Tells the user that the settings file could not be read and where it went.
+    void TellDamagedSettings(const LoadResult& settings);
+    bool CheckStartItem(const StartOptions& options);
+    void OpenStartItem(const StartOptions& options);
+
+    QString helpAnchor;
+    int failedStartCode = 1;
+    std::unique_ptr<MainDoc> document;
+    MainFrame* frame = nullptr; // deleted when the main window closes
+};

@@ -41,7 +41,6 @@ StreamSession::~StreamSession() {
     // Threads hold the session while they run, so the only thread objects left here belong to
     // threads that have ended (or end right after releasing the session).
     if (readThread.thread.joinable()) readThread.thread.detach();
-    if (commandThread.thread.joinable()) commandThread.thread.detach();
 }
 
 StreamSession::OwnedThread StreamSession::Take(OwnedThread& thread) {
@@ -139,6 +138,8 @@ bool StreamSession::OpenURL(const QString& url, const QString& user, const QStri
             newConnection = InternetConnectW(newInternet, parts.host.c_str(), parts.port, WideOrNull(user),
                                              WideOrNull(password), INTERNET_SERVICE_HTTP, 0, 0);
             LogTrace(u"CCamImage::OpenConnection", "OpenConnection end");
+            if (newConnection)
+                commands.Open(kAgent, QString::fromStdU16String(parts.host), parts.port, user, password);
         }
         if (newConnection) {
             const uint32_t flags = kRequestFlags | (parts.scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
@@ -189,14 +190,12 @@ bool StreamSession::OpenURL(const QString& url, const QString& user, const QStri
     return true;
 }
 
-void StreamSession::WaitForThread(OwnedThread owned, const std::function<void()>& cutOff) {
+void StreamSession::WaitForThread(OwnedThread owned) {
     if (!owned.thread.joinable()) return;
     if (owned.done->Wait(StreamTimings::Current().stopWaitMs)) {
         owned.thread.join();
     } else {
         LogWarning(u"CCamImage::Stop", "Wait timeout");
-        if (cutOff)
-            cutOff();
         owned.thread.detach(); // it holds the session and ends on its own
     }
 }
@@ -235,15 +234,11 @@ void StreamSession::Stop() {
     if (!OnReadThread()) WaitForThread(Take(readThread));
     // A camera command being sent (a tap just before leaving the camera) is let finish; only one
     // that is still being sent when the wait is over is cut off.
-    WaitForThread(Take(commandThread), [this] {
-        HINTERNET command;
-        {
-            std::lock_guard<std::mutex> guard(handleLock);
-            command = TakeHandle(commandRequest);
-        }
-        if (command)
-            InternetCloseHandle(command); // its send fails at once
-    });
+    if (!commands.Wait(StreamTimings::Current().stopWaitMs)) {
+        LogWarning(u"CCamImage::Stop", "Wait timeout");
+        commands.Cancel(); // its send fails at once
+    }
+    commands.Close();
     HINTERNET oldConnection;
     HINTERNET oldInternet;
     {
@@ -508,35 +503,7 @@ void StreamSession::SendCameraCommand(int x, int y, int width, int height, int r
                    Wide(ptzTemplate));
         return;
     }
-    std::lock_guard<std::mutex> threads(threadLock);
-    if (commandThread.thread.joinable() && !commandThread.done->IsSet()) return; // one command at a time
-    HINTERNET opened = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(handleLock);
-        if (!connection) return;
-        opened = HttpOpenRequestW(connection, nullptr, reinterpret_cast<const char16_t*>(command.utf16()), nullptr,
-                                  nullptr, nullptr, kRequestFlags, 0);
-        commandRequest = opened;
-    }
-    if (commandThread.thread.joinable()) commandThread.thread.join(); // it has ended
-    if (!opened) return;
-    auto done = std::make_shared<ManualResetEvent>(false);
-    auto self = shared_from_this();
-    try {
-        commandThread.thread = std::thread([self, opened, done] {
-            HttpSendRequestW(opened, nullptr, 0, nullptr, 0); // the answer is not read
-            HINTERNET mine = nullptr;
-            {
-                std::lock_guard<std::mutex> guard(self->handleLock);
-                if (self->commandRequest == opened) mine = TakeHandle(self->commandRequest);
-            }
-            if (mine) InternetCloseHandle(mine); // unless Stop closed it to end the send
-            done->Set();
-        });
-        commandThread.done = done;
-    } catch (const std::system_error&) {
+    // Dropped while the previous command is being sent, or when the stream has no connection.
+    if (commands.Send(command) == CommandSender::SendResult::ThreadFailed)
         LogError(u"CCamImage::SendCameraCommand", "Failed to start the command thread");
-        std::lock_guard<std::mutex> guard(handleLock);
-        if (commandRequest == opened) InternetCloseHandle(TakeHandle(commandRequest));
-    }
 }

@@ -12,7 +12,7 @@
 //     for the repaint timer's next tick; and when a picture's frame header shows a size not yet
 //     reported, it waits (a bounded time) until the UI thread has converted that picture, so that
 //     OnSize follows the conversion at once.
-//   - command thread: at most one; sends one camera command.
+//   - command thread: at most one, the CommandSender's; sends one camera command.
 // The session is shared with its threads (shared_ptr), so a thread that outlives the 5 s wait
 // of Stop never touches freed memory. Calls into the host (events, timers) run without any lock
 // held: a host whose event sink hands the event to its UI thread and waits for it cannot
@@ -23,6 +23,7 @@
 #include "control/frameratestats.h"
 #include "control/repaintpacer.h"
 
+#include "platform/http/commandsender.h"
 #include "platform/http/wininet.h"
 #include "platform/kernel/event.h"
 
@@ -31,7 +32,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -127,9 +127,8 @@ private:
         std::thread thread;
         std::shared_ptr<ManualResetEvent> done;
     };
-    // Waits a bounded time for the thread, then joins it, or runs cutOff and gives it up. No
-    // lock may be held.
-    static void WaitForThread(OwnedThread thread, const std::function<void()>& cutOff = {});
+    // Waits a bounded time for the thread, then joins it or gives it up. No lock may be held.
+    static void WaitForThread(OwnedThread thread);
     OwnedThread Take(OwnedThread& thread);
     template <typename Call>
     void WithHost(Call call);
@@ -143,11 +142,9 @@ private:
     HINTERNET internet = nullptr;   // guarded by handleLock
     HINTERNET connection = nullptr; // guarded by handleLock
     HINTERNET request = nullptr;    // guarded by handleLock
-    HINTERNET commandRequest = nullptr; // guarded by handleLock; the command thread's request
 
     std::mutex threadLock;     // the thread objects below; never held while waiting
     OwnedThread readThread;    // created by OpenURL, joined by Stop
-    OwnedThread commandThread; // created by SendCameraCommand, joined by the next one or Stop
     std::atomic<std::thread::id> readThreadId{};
     std::atomic<uint64_t> currentGeneration{0};
 
@@ -177,5 +174,6 @@ private:
     FrameRateStats stats;
     std::atomic<int64_t> picturesRead{0};
     std::atomic<int64_t> bytesRead{0};
+    CommandSender commands; // opened with the stream's connection, closed by Stop
     ManualResetEvent requestClosed{true}; // set when the stream request is closed (ends retry waits)
 };

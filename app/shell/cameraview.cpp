@@ -9,7 +9,6 @@
 #include "control/interface/camimageinterface.h"
 #include "foundation/log.h"
 #include "foundation/text.h"
-#include "platform/kernel/tick.h"
 #include "platform/ui/controlhost.h"
 #include "platform/ui/inputpanel.h"
 #include "platform/ui/messagebox.h"
@@ -20,38 +19,13 @@
 #include <QDateTime>
 #include <QKeyEvent>
 
-#include <mutex>
-#include <system_error>
-
-// The request of the PTZ command in flight, shared by the view and the command thread.
-struct CommandRequest {
-    std::mutex lock;
-    HINTERNET request = nullptr; // guarded by lock
-
-    // Closes the request unless the other side did; exactly once.
-    void Close() {
-        HINTERNET taken;
-        {
-            std::lock_guard<std::mutex> guard(lock);
-            taken = request;
-            request = nullptr;
-        }
-        if (taken) InternetCloseHandle(taken);
-    }
-};
-
 namespace {
 
 constexpr uint32_t kWatchdogMs = 5000;
-constexpr uint32_t kSwitchTickMs = 100;
 constexpr uint32_t kCommandWaitMs = 5000;
 constexpr int kZoomStep = 2500;
 constexpr char16_t kAgent[] = u"ZelPPC";
 constexpr char16_t kFailed[] = u"CameraView::OnConnectionFailed";
-
-const char16_t* WideOrNull(const QString& text) {
-    return text.isEmpty() ? nullptr : reinterpret_cast<const char16_t*>(text.utf16());
-}
 
 void SetHelpAnchor(const QString& anchor) {
     if (ZelPPCApp* app = ZelPPCApp::Instance()) app->SetHelpAnchor(anchor);
@@ -60,7 +34,7 @@ void SetHelpAnchor(const QString& anchor) {
 } // namespace
 
 CameraView::CameraView(QWidget* parent, ViewFrame& viewFrame)
-    : View(parent), frame(viewFrame), viewSettings(Settings().GetNode("/View")),
+    : View(parent), frame(viewFrame), cycle(this), viewSettings(Settings().GetNode("/View")),
       timers(new WindowTimers([this](int id) { OnTimer(id); }, this)) {
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
@@ -131,7 +105,7 @@ QString CameraView::SourcePrefix() const {
 }
 
 bool CameraView::IsSwitchTimerRunning() const {
-    return switchTimer;
+    return cycle.IsTimerRunning();
 }
 
 // ---- connecting
@@ -153,7 +127,7 @@ void CameraView::ConnectCamera() {
     const QString url = camera.GetURL();
     LogState(u"CameraView::ConnectCamera", "Connect to '%S' '%S'", Wide(camera.name), Wide(url));
     stream->Open(url);
-    if (autoSwitch) StartSwitchTimer();
+    cycle.StartTimer();
 }
 
 void CameraView::ReconnectCamera() {
@@ -194,12 +168,10 @@ void CameraView::OnActivateView(bool activate, View* activated, View* deactivate
     }
     RemoveWaitCursor();
     timers->KillTimer(kWatchdogTimer);
-    StopSwitchTimer(); // also while a switch was between two members
+    cycle.StopTimer(); // also while a switch was between two members
     if (connected) {
         HostWindow()->hide();
-        connected = false;
         DisconnectCamera();
-        CloseCommandConnection();
     }
     SetTitle(LoadResText(Str::AppTitle));
 }
@@ -210,27 +182,7 @@ void CameraView::OnTimer(int id) {
         if (!connected) PostMessage(this, WM_USER + Message::Reconnect);
         return;
     }
-    if (id == kSwitchTimer) {
-        const uint32_t now = GetTickCount();
-        if (now - lastSwitchTick < static_cast<uint32_t>(displayTime) * 1000u) return;
-        PostCommand(this, Command::ViewNextCamera);
-        lastSwitchTick = now;
-        return;
-    }
     if (id == kNoticeTimer) SetTitle(title);
-}
-
-void CameraView::StartSwitchTimer() {
-    if (displayTime <= 0) return;
-    timers->SetTimer(kSwitchTimer, kSwitchTickMs);
-    switchTimer = true;
-    lastSwitchTick = GetTickCount();
-}
-
-void CameraView::StopSwitchTimer() {
-    if (!switchTimer) return;
-    timers->KillTimer(kSwitchTimer);
-    switchTimer = false;
 }
 
 // ---- the control's events
@@ -246,7 +198,7 @@ void CameraView::OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) {
     case Message::StartCamera: OnStartCamera(); break;
     case Message::Reconnect:
         ReconnectCamera();
-        if (autoSwitch) StartSwitchTimer();
+        cycle.StartTimer();
         break;
     default: break;
     }
@@ -260,7 +212,7 @@ void CameraView::OnStreamStarted() {
     HostWindow()->setGeometry(0, 0, 1, 1); // its real size comes with the picture size
     HostWindow()->show();
     streamStarted = true;
-    lastSwitchTick = GetTickCount();
+    cycle.RestartDisplayTime();
     stream->StreamStarted();
 }
 
@@ -330,7 +282,7 @@ void CameraView::OnConnectionFailed(int status, int second) {
         LogWarning(u"CameraView::OnConnectionFailed", "ConnectionFailed On '%S', %d, %d", Wide(camera.name), status,
                    second);
         SetHelpAnchor(QString());
-        StopSwitchTimer();
+        cycle.StopTimer();
         connected = false;
         streamStarted = false;
         stream->StreamEnded();
@@ -342,7 +294,6 @@ void CameraView::OnConnectionFailed(int status, int second) {
             } else {
                 PostCommand(frame.MainWindow(), Command::ViewCameras);
             }
-            SetHelpAnchor(QStringLiteral("view"));
             SHSipPreference(this, SIP_FORCEDOWN);
         } else {
             const QString text = CameraConnection::FailureText(status, camera, kFailed);
@@ -362,62 +313,34 @@ void CameraView::OnStartCamera() {
     actualSize = viewSettings.GetValue("ActualSize").GetBool();
     const Node item = Settings().GetNode(itemPath);
     if (!item.GetValue("Type").Equals("CameraSwitch")) {
-        isSwitch = false;
-        autoSwitch = false;
+        cycle.Clear();
         camera.Load(item);
         currentItemPath = itemPath;
         AdjustMenu();
         ConnectCamera();
         return;
     }
-    isSwitch = true;
-    autoSwitch = viewSettings.GetValue("AutoSwitch").GetBool();
-    switchMembers = item.GetNode("Cameras");
-    CheckCamerasList();
-    memberIterator = switchMembers.GetFirstChild(switchMembers.GetPath());
-    displayTime = item.GetValue("DisplayTime").GetInt();
-    if (memberIterator.IsFinished()) {
+    if (!cycle.Load(item, viewSettings.GetValue("AutoSwitch").GetBool())) {
         MessageBox(this, LoadResText(Str::SwitchListEmpty), LoadResText(Str::AppTitle), MB_OK);
         PostCommand(frame.MainWindow(), Command::ViewCameras);
         return;
     }
     ReadCurrentMember();
-    if (autoSwitch) StartSwitchTimer();
+    cycle.StartTimer();
     AdjustMenu();
     ConnectCamera();
 }
 
-bool CameraView::ReadCurrentMember() {
-    QString name;
-    Data value;
-    if (!memberIterator.Current(name, value)) return false;
-    currentItemPath = value.GetText();
+void CameraView::ReadCurrentMember() {
+    if (!cycle.CurrentMember(currentItemPath)) return;
     camera.Load(Settings().GetNode(currentItemPath));
-    return true;
-}
-
-void CameraView::CheckCamerasList() {
-    LogTrace(u"CameraView::CheckCamerasList", "begin");
-    // Collected first: the list is not changed while it is walked.
-    QStringList gone;
-    ChildIterator it = switchMembers.GetFirstChild(switchMembers.GetPath());
-    QString name;
-    Data value;
-    while (switchMembers.GetNextChild(it, name, value)) {
-        if (!Settings().Exists(value.GetText())) {
-            LogTrace(u"CameraView::CheckCamerasList", "Removing '%S' = '%S' from Camera Switch list", Wide(name),
-                     Wide(value.GetText()));
-            gone.append(name);
-        }
-    }
-    for (const QString& member : gone) switchMembers.Delete(Path::Join(switchMembers.GetPath(), Path(member)));
 }
 
 void CameraView::AdjustMenu() {
     CommandBar& bar = frame.Bar();
     if (bar.CurrentSet() != ResourceSet::CameraView) return;
-    if (isSwitch) {
-        bar.SetChecked(Command::ViewAutoSwitch, autoSwitch);
+    if (cycle.IsSwitch()) {
+        bar.SetChecked(Command::ViewAutoSwitch, cycle.AutoSwitch());
     } else {
         bar.RemoveCommand(Command::ViewNextCamera);
         bar.RemoveCommand(Command::ViewPreviousCamera);
@@ -431,28 +354,12 @@ void CameraView::AdjustMenu() {
     bar.SetChecked(Command::ViewFitToWindow, !actualSize);
 }
 
-void CameraView::OnViewNextCamera() {
-    if (!isSwitch) return;
-    LogTrace(u"", "CameraView::OnViewNextCamera - camera");
+void CameraView::OnStepCamera(bool forward) {
+    if (!cycle.IsSwitch()) return;
+    LogTrace(u"", forward ? "CameraView::OnViewNextCamera - camera" : "CameraView::OnViewPreviousCamera - camera");
     connected = false;
     shouldSwitch = true;
-    QString name;
-    Data value;
-    switchMembers.GetNextChild(memberIterator, name, value);
-    if (memberIterator.IsFinished()) memberIterator = switchMembers.GetFirstChild(switchMembers.GetPath());
-    HostWindow()->hide();
-    DisconnectCamera();
-}
-
-void CameraView::OnViewPreviousCamera() {
-    if (!isSwitch) return;
-    LogTrace(u"", "CameraView::OnViewPreviousCamera - camera");
-    connected = false;
-    shouldSwitch = true;
-    QString name;
-    Data value;
-    switchMembers.GetPrevChild(memberIterator, name, value);
-    if (memberIterator.IsFinished()) memberIterator = switchMembers.GetLastChild(switchMembers.GetPath());
+    cycle.Step(forward);
     HostWindow()->hide();
     DisconnectCamera();
 }
@@ -464,18 +371,13 @@ void CameraView::OnCameraStoped() {
         connected = true;
         ReadCurrentMember();
         ConnectCamera();
-        if (autoSwitch) lastSwitchTick = GetTickCount();
+        cycle.RestartDisplayTime();
     }
     LogTrace(u"CameraView::OnCameraStoped", "end");
 }
 
 void CameraView::OnToggleAutoSwitch() {
-    autoSwitch = !autoSwitch;
-    if (autoSwitch) {
-        StartSwitchTimer();
-    } else {
-        StopSwitchTimer();
-    }
+    const bool autoSwitch = cycle.ToggleAutoSwitch();
     frame.Bar().SetChecked(Command::ViewAutoSwitch, autoSwitch);
     viewSettings.SetValue("AutoSwitch", Data(autoSwitch));
 }
@@ -512,8 +414,8 @@ bool CameraView::OnCommand(int id) {
         PostCommand(frame.MainWindow(), Command::ViewCameras);
         return true;
     case Command::SavePicture: SavePicture(); return true;
-    case Command::ViewNextCamera: OnViewNextCamera(); return true;
-    case Command::ViewPreviousCamera: OnViewPreviousCamera(); return true;
+    case Command::ViewNextCamera: OnStepCamera(true); return true;
+    case Command::ViewPreviousCamera: OnStepCamera(false); return true;
     case Command::ViewAutoSwitch: OnToggleAutoSwitch(); return true;
     case Command::ZoomIn: OnZoom(true); return true;
     case Command::ZoomOut: OnZoom(false); return true;
@@ -568,65 +470,34 @@ QString CameraView::SavePicture() {
 
 bool CameraView::OpenCommandConnection() {
     CloseCommandConnection();
-    internetHandle = InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (!internetHandle) {
+    switch (commands.Open(kAgent, camera.address, static_cast<uint16_t>(camera.port), camera.userName,
+                          camera.password)) {
+    case CommandSender::OpenResult::Opened: return true;
+    case CommandSender::OpenResult::NoInternet:
         LogError(u"CameraView::OpenCommandConnection", "InternetOpen failed");
         return false;
-    }
-    httpConnection = InternetConnectW(internetHandle, reinterpret_cast<const char16_t*>(camera.address.utf16()),
-                                      static_cast<uint16_t>(camera.port), WideOrNull(camera.userName),
-                                      WideOrNull(camera.password), INTERNET_SERVICE_HTTP, 0, 0);
-    if (!httpConnection) {
+    case CommandSender::OpenResult::NoConnection:
         LogError(u"CameraView::OpenCommandConnection", "InternetConnect failed");
-        InternetCloseHandle(internetHandle);
-        internetHandle = nullptr;
         return false;
     }
-    return true;
+    return false;
 }
 
 bool CameraView::SendCommand(const QString& path) {
-    if (!httpConnection) return false;
-    if (commandThread.joinable() && !commandDone->IsSet()) return false; // one command at a time
-    HINTERNET opened = HttpOpenRequestW(httpConnection, nullptr, reinterpret_cast<const char16_t*>(path.utf16()),
-                                        nullptr, nullptr, nullptr, kRequestFlags, 0);
-    if (!opened) {
-        LogError(u"CameraView::SendCommand", "HttpOpenRequest failed");
-        return false;
-    }
-    if (commandThread.joinable()) commandThread.join(); // it has ended
-    auto request = std::make_shared<CommandRequest>();
-    request->request = opened;
-    auto done = std::make_shared<ManualResetEvent>(false);
-    try {
-        commandThread = std::thread([request, opened, done] {
-            HttpSendRequestW(opened, nullptr, 0, nullptr, 0); // the answer is not read
-            request->Close();
-            done->Set();
-        });
-    } catch (const std::system_error&) {
+    switch (commands.Send(path)) {
+    case CommandSender::SendResult::Sent: return true;
+    case CommandSender::SendResult::RequestFailed: LogError(u"CameraView::SendCommand", "HttpOpenRequest failed"); break;
+    case CommandSender::SendResult::ThreadFailed:
         LogError(u"CameraView::SendCommand", "Failed to start the command thread");
-        request->Close();
-        return false;
+        break;
+    case CommandSender::SendResult::NotOpen:
+    case CommandSender::SendResult::Busy: break; // one command at a time
     }
-    commandRequest = request;
-    commandDone = done;
-    return true;
+    return false;
 }
 
 void CameraView::CloseCommandConnection() {
-    if (commandRequest) commandRequest->Close(); // a send that hangs ends now
-    commandRequest.reset();
-    if (commandThread.joinable()) {
-        if (commandDone->Wait(kCommandWaitMs)) {
-            commandThread.join();
-        } else {
-            LogWarning(u"CameraView::CloseCommandConnection", "Wait timeout");
-            commandThread.detach(); // it holds only its request and its event
-        }
-    }
-    if (httpConnection) InternetCloseHandle(httpConnection);
-    if (internetHandle) InternetCloseHandle(internetHandle);
-    httpConnection = nullptr;
-    internetHandle = nullptr;
+    commands.Cancel(); // a send that hangs ends now
+    if (!commands.Wait(kCommandWaitMs)) LogWarning(u"CameraView::CloseCommandConnection", "Wait timeout");
+    commands.Close();
 }

@@ -4,26 +4,23 @@
 // creates once and keeps (CameraConnection). It sizes the picture, shows the camera's name in
 // the title, reconnects after a lost connection, asks for credentials when the camera wants
 // them, explains other failures and returns to the collection (or the grid it was opened from);
-// it cycles camera switches, sends PTZ zoom and focus commands on a short-lived command thread,
-// and saves the picture shown.
+// it steps through camera switches (CameraSwitchCycle), sends PTZ zoom and focus commands
+// (CommandSender), and saves the picture shown.
 //
-// Threads: everything runs on the UI thread except the command thread, which touches only the
-// request handle it was given and its done event. The control's events arrive as posted
-// messages (CameraEventSink).
+// Threads: everything runs on the UI thread. The control's events arrive as posted messages
+// (CameraEventSink).
 
+#include "app/shell/cameraswitchcycle.h"
 #include "app/shell/view.h"
 
 #include "cameratype/cameratypelookup.h"
-#include "platform/com/comtypes.h"
 #include "collection/camera.h"
-#include "platform/http/wininet.h"
-#include "platform/kernel/event.h"
+#include "platform/http/commandsender.h"
 #include "settings/node.h"
 
 #include <QString>
 
 #include <memory>
-#include <thread>
 
 class CameraConnection;
 class ControlHost;
@@ -33,7 +30,6 @@ class WindowTimers;
 
 class CameraView : public View {
 public:
-    static constexpr int kSwitchTimer = 1;
     static constexpr int kWatchdogTimer = 2;
     static constexpr int kNoticeTimer = 3;
     static constexpr uint32_t kNoticeMs = 3000;
@@ -70,7 +66,7 @@ public:
     // The PTZ test and the source prefix of the camera shown.
     bool HasPtz() const;
     QString SourcePrefix() const;
-    // Sends one command over the command connection; false when it is not sent.
+    // Sends one command to the camera shown; false when it is not sent.
     bool SendCommand(const QString& path);
     // Saves the picture shown, as the camera sent it, under the pictures folder; the title says
     // where for a while. The file's path, or empty when nothing was saved (the reason was shown).
@@ -90,16 +86,12 @@ private:
     void OnConnectionBroken(int status, int second);
     void OnConnectionFailed(int status, int second);
     void OnStreamStopped();
-    void OnViewNextCamera();
-    void OnViewPreviousCamera();
+    void OnStepCamera(bool forward);
     void OnToggleAutoSwitch();
     void OnZoom(bool in);
     void OnRotate();
     void OnShowActualSize(bool actual);
-    void StartSwitchTimer();
-    void StopSwitchTimer();
-    void CheckCamerasList();
-    bool ReadCurrentMember();
+    void ReadCurrentMember();
     void ShowWaitCursor();
     void RemoveWaitCursor();
     void SetTitle(const QString& title);
@@ -119,28 +111,14 @@ private:
     QString currentName;
     int imageWidth = 0;
     int imageHeight = 0;
-    bool switchTimer = false;
-    int displayTime = 0;
-    bool autoSwitch = false;
     bool actualSize = false;
     int viewRotation = 0;
-    ChildIterator memberIterator;
     bool shouldSwitch = false;
-    bool isSwitch = false;
-    uint32_t lastSwitchTick = 0;
-    Node switchMembers;
+    CameraSwitchCycle cycle;
     Node viewSettings;
     CameraTypeLookup cameraTypes;
     std::unique_ptr<CameraConnection> stream; // the control and its connection
     bool controlCreated = false;
     WindowTimers* timers;
-
-    // The PTZ command connection. The request of the command in flight is shared with the
-    // command thread (guarded by commandLock, closed exactly once by whoever takes it), so that
-    // closing the connection also ends a send that hangs.
-    HINTERNET internetHandle = nullptr;
-    HINTERNET httpConnection = nullptr;
-    std::shared_ptr<struct CommandRequest> commandRequest;
-    std::thread commandThread;
-    std::shared_ptr<ManualResetEvent> commandDone;
+    CommandSender commands; // PTZ zoom and focus, open while a PTZ camera is shown
 };

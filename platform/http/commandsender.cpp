@@ -1,0 +1,134 @@
+#include "platform/http/commandsender.h"
+
+#include "platform/kernel/event.h"
+
+#include <system_error>
+#include <utility>
+
+// The request of a command, shared by the sender and the command thread; closed exactly once,
+// by whoever takes it first, so that closing it from outside also ends a send that hangs.
+struct CommandSender::Flight {
+    std::mutex lock;
+    HINTERNET request = nullptr; // guarded by lock
+    ManualResetEvent done{false};
+
+    void Close() {
+        HINTERNET taken;
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            taken = std::exchange(request, nullptr);
+        }
+        if (taken) InternetCloseHandle(taken);
+    }
+};
+
+namespace {
+
+const char16_t* WideOrNull(const QString& text) {
+    return text.isEmpty() ? nullptr : reinterpret_cast<const char16_t*>(text.utf16());
+}
+
+} // namespace
+
+CommandSender::~CommandSender() {
+    Cancel();
+    Close();
+}
+
+CommandSender::OpenResult CommandSender::Open(const char16_t* agent, const QString& host, uint16_t port,
+                                              const QString& user, const QString& password) {
+    Close();
+    HINTERNET newInternet = InternetOpenW(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!newInternet) return OpenResult::NoInternet;
+    HINTERNET newConnection =
+        InternetConnectW(newInternet, reinterpret_cast<const char16_t*>(host.utf16()), port, WideOrNull(user),
+                         WideOrNull(password), INTERNET_SERVICE_HTTP, 0, 0);
+    if (!newConnection) {
+        InternetCloseHandle(newInternet);
+        return OpenResult::NoConnection;
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    internet = newInternet;
+    connection = newConnection;
+    return OpenResult::Opened;
+}
+
+bool CommandSender::IsOpen() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return connection != nullptr;
+}
+
+CommandSender::SendResult CommandSender::Send(const QString& path) {
+    HINTERNET target;
+    std::thread ended;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        target = connection;
+        if (!target) return SendResult::NotOpen;
+        if (thread.joinable() && !flight->done.IsSet()) return SendResult::Busy;
+        ended = std::move(thread);
+    }
+    if (ended.joinable()) ended.join(); // it has ended
+    // A connection closed meanwhile is a handle that is no longer open: the request fails.
+    HINTERNET opened = HttpOpenRequestW(target, nullptr, reinterpret_cast<const char16_t*>(path.utf16()), nullptr,
+                                        nullptr, nullptr, kRequestFlags, 0);
+    if (!opened) return SendResult::RequestFailed;
+    auto sent = std::make_shared<Flight>();
+    sent->request = opened;
+    std::thread started;
+    try {
+        started = std::thread([sent, opened] {
+            HttpSendRequestW(opened, nullptr, 0, nullptr, 0); // the answer is not read
+            sent->Close();
+            sent->done.Set();
+        });
+    } catch (const std::system_error&) {
+        sent->Close();
+        return SendResult::ThreadFailed;
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    thread = std::move(started);
+    flight = std::move(sent);
+    return SendResult::Sent;
+}
+
+void CommandSender::Cancel() {
+    std::shared_ptr<Flight> current;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        current = flight;
+    }
+    if (current) current->Close();
+}
+
+bool CommandSender::Wait(uint32_t timeoutMs) {
+    std::thread running;
+    std::shared_ptr<Flight> current;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        running = std::move(thread);
+        current = flight;
+    }
+    if (!running.joinable()) return true;
+    if (current->done.Wait(timeoutMs)) {
+        running.join();
+        return true;
+    }
+    running.detach(); // it holds only its request and its event
+    return false;
+}
+
+void CommandSender::Close() {
+    std::thread running;
+    HINTERNET oldConnection;
+    HINTERNET oldInternet;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        running = std::move(thread);
+        oldConnection = std::exchange(connection, nullptr);
+        oldInternet = std::exchange(internet, nullptr);
+    }
+    if (running.joinable()) running.detach();
+    if (oldConnection) InternetCloseHandle(oldConnection);
+    if (oldInternet) InternetCloseHandle(oldInternet);
+}

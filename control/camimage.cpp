@@ -3,11 +3,14 @@
 #include "control/camimagewindow.h"
 
 #include "foundation/log.h"
+#include "platform/com/bstring.h"
 #include "platform/kernel/tick.h"
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -15,14 +18,6 @@ std::atomic<int> liveObjects{0};
 std::atomic<uint32_t> lastPaintYield{0}; // module-wide, like the paint's yield
 
 constexpr uint32_t kPersistVersion = 0x0100;
-
-QString FromBstr(BSTR text) {
-    return text ? QString::fromUtf16(text, SysStringLen(text)) : QString();
-}
-
-BSTR ToBstr(const QString& text) {
-    return SysAllocStringLen(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<uint32_t>(text.size()));
-}
 
 // ---- the persisted property set: a version, the extent, then each property as a typed value.
 
@@ -148,12 +143,12 @@ ULONG CCamImage::Release() {
 
 HRESULT CCamImage::get_URL(BSTR* value) {
     if (!value) return E_POINTER;
-    *value = ToBstr(url);
+    *value = BString(url).Detach();
     return S_OK;
 }
 
 HRESULT CCamImage::put_URL(BSTR value) {
-    const QString newUrl = FromBstr(value);
+    const QString newUrl = BString::ToQString(value);
     LogTrace(u"CCamImage::put_URL", "Url %S", Wide(newUrl));
     if (value && newUrl.isEmpty()) return E_FAIL;
     url = newUrl;
@@ -216,19 +211,19 @@ HRESULT CCamImage::put_Rotate(int16_t value) {
 
 HRESULT CCamImage::get_Username(BSTR* value) {
     if (!value) return E_POINTER;
-    *value = ToBstr(username);
+    *value = BString(username).Detach();
     return S_OK;
 }
 
 HRESULT CCamImage::put_Username(BSTR value) {
     LogTrace(u"", "CCamImage::put_Username ****");
-    username = FromBstr(value);
+    username = BString::ToQString(value);
     return S_OK;
 }
 
 HRESULT CCamImage::put_Password(BSTR value) {
     LogTrace(u"", "CCamImage::put_Password ****");
-    password = FromBstr(value);
+    password = BString::ToQString(value);
     return S_OK;
 }
 
@@ -240,20 +235,18 @@ HRESULT CCamImage::StopDownload() {
 
 HRESULT CCamImage::StartDownload() {
     LogTrace(u"", "CCamImage::StartDownload");
-    BSTR current = url.isEmpty() ? nullptr : ToBstr(url); // never set: a missing string
-    const HRESULT result = put_URL(current);
-    SysFreeString(current);
-    return result;
+    if (url.isEmpty()) return put_URL(nullptr); // never set: a missing string
+    return put_URL(BString(url).Get());
 }
 
 HRESULT CCamImage::get_PTZ_URL(BSTR* value) {
     if (!value) return E_POINTER;
-    *value = ToBstr(ptzUrl);
+    *value = BString(ptzUrl).Detach();
     return S_OK;
 }
 
 HRESULT CCamImage::put_PTZ_URL(BSTR value) {
-    const QString newTemplate = FromBstr(value);
+    const QString newTemplate = BString::ToQString(value);
     LogTrace(u"CCamImage::put_PTZ_URL", "Ptz Url %S", Wide(newTemplate));
     if (value && newTemplate.isEmpty()) return E_FAIL;
     ptzUrl = newTemplate; // a missing string clears it: taps then send nothing
@@ -293,6 +286,95 @@ HRESULT CCamImage::get_UndecodedPictures(int32_t* value) {
     return S_OK;
 }
 
+// ---- dispatch
+
+namespace {
+
+// Where a variant holds a value of each type that the control's properties have.
+template <typename T, T VARIANT::*member>
+struct VariantField {
+    using Type = T;
+    static constexpr T VARIANT::*field = member;
+};
+template <VARTYPE type>
+struct VariantValue;
+template <>
+struct VariantValue<VT_BSTR> : VariantField<BSTR, &VARIANT::bstrVal> {};
+template <>
+struct VariantValue<VT_R4> : VariantField<float, &VARIANT::fltVal> {};
+template <>
+struct VariantValue<VT_I4> : VariantField<int32_t, &VARIANT::lVal> {};
+template <>
+struct VariantValue<VT_I2> : VariantField<int16_t, &VARIANT::iVal> {};
+
+// A getter or setter of the variant type's value: one of another type does not compile.
+template <VARTYPE type>
+using Getter = HRESULT (CCamImage::*)(typename VariantValue<type>::Type*);
+template <VARTYPE type>
+using Setter = HRESULT (CCamImage::*)(typename VariantValue<type>::Type);
+
+// How Invoke reaches a member: the variant type of its value and what reads, writes or (for a
+// method) calls it; null where the member cannot be reached that way.
+struct DispatchAccess {
+    VARTYPE type = VT_EMPTY;
+    HRESULT (*get)(CCamImage&, VARIANT&) = nullptr;
+    HRESULT (*put)(CCamImage&, const VARIANT&) = nullptr;
+    HRESULT (*call)(CCamImage&) = nullptr;
+};
+
+template <VARTYPE type, Getter<type> getter, Setter<type> setter>
+constexpr DispatchAccess Property() {
+    DispatchAccess access;
+    access.type = type;
+    if constexpr (getter != nullptr) {
+        access.get = [](CCamImage& control, VARIANT& result) {
+            return (control.*getter)(&(result.*VariantValue<type>::field));
+        };
+    }
+    if constexpr (setter != nullptr) {
+        access.put = [](CCamImage& control, const VARIANT& argument) {
+            return (control.*setter)(argument.*VariantValue<type>::field);
+        };
+    }
+    return access;
+}
+
+template <HRESULT (CCamImage::*method)()>
+constexpr DispatchAccess Method() {
+    DispatchAccess access;
+    access.call = [](CCamImage& control) { return (control.*method)(); };
+    return access;
+}
+
+struct DispatchMember {
+    DISPID id;
+    DispatchAccess access;
+};
+
+// The members of ICamImage that Invoke reaches. A row is a dispatch identifier (CamImageDispid)
+// with either a Property: the variant type of its value, its getter and its setter (nullptr for
+// one that cannot be read or written), or a Method, which is called whatever the flags. Adding a
+// property to the control is its get_/put_ pair in ICamImage and CCamImage, its identifier, and
+// one row here.
+constexpr DispatchMember kDispatchMembers[] = {
+    {CamImageDispid::URL, Property<VT_BSTR, &CCamImage::get_URL, &CCamImage::put_URL>()},
+    {CamImageDispid::FPS, Property<VT_R4, &CCamImage::get_FPS, &CCamImage::put_FPS>()},
+    {CamImageDispid::Stretch, Property<VT_I4, &CCamImage::get_Stretch, &CCamImage::put_Stretch>()},
+    {CamImageDispid::Rotate, Property<VT_I2, &CCamImage::get_Rotate, &CCamImage::put_Rotate>()},
+    {CamImageDispid::Username, Property<VT_BSTR, &CCamImage::get_Username, &CCamImage::put_Username>()},
+    {CamImageDispid::Password, Property<VT_BSTR, nullptr, &CCamImage::put_Password>()}, // never read back
+    {CamImageDispid::StopDownload, Method<&CCamImage::StopDownload>()},
+    {CamImageDispid::StartDownload, Method<&CCamImage::StartDownload>()},
+    {CamImageDispid::PTZ_URL, Property<VT_BSTR, &CCamImage::get_PTZ_URL, &CCamImage::put_PTZ_URL>()},
+    {CamImageDispid::ScaledDecoding,
+     Property<VT_I4, &CCamImage::get_ScaledDecoding, &CCamImage::put_ScaledDecoding>()},
+    {CamImageDispid::Picture, Property<VT_BSTR, &CCamImage::get_Picture, nullptr>()},
+    {CamImageDispid::PicturesShown, Property<VT_I4, &CCamImage::get_PicturesShown, nullptr>()},
+    {CamImageDispid::UndecodedPictures, Property<VT_I4, &CCamImage::get_UndecodedPictures, nullptr>()},
+};
+
+} // namespace
+
 HRESULT CCamImage::Invoke(DISPID member, REFIID, LCID, uint16_t flags, DISPPARAMS* parameters, VARIANT* result, void*,
                           uint32_t*) {
     const bool put = flags & DISPATCH_PROPERTYPUT;
@@ -300,80 +382,17 @@ HRESULT CCamImage::Invoke(DISPID member, REFIID, LCID, uint16_t flags, DISPPARAM
     const VARIANT* argument = parameters && parameters->cArgs > 0 ? &parameters->rgvarg[0] : nullptr;
     if (put && !argument) return DISP_E_BADPARAMCOUNT;
     if (get && !result) return E_POINTER;
-    auto putText = [&](HRESULT (CCamImage::*setter)(BSTR)) {
-        return argument->vt == VT_BSTR ? (this->*setter)(argument->bstrVal) : DISP_E_TYPEMISMATCH;
-    };
-    auto getText = [&](HRESULT (CCamImage::*getter)(BSTR*)) {
+    const auto row = std::find_if(std::begin(kDispatchMembers), std::end(kDispatchMembers),
+                                  [member](const DispatchMember& candidate) { return candidate.id == member; });
+    if (row == std::end(kDispatchMembers)) return DISP_E_MEMBERNOTFOUND;
+    const DispatchAccess& access = row->access;
+    if (access.call) return access.call(*this);
+    // Asked to write and read at once, a property that can be written is written.
+    if (put && access.put) return argument->vt == access.type ? access.put(*this, *argument) : DISP_E_TYPEMISMATCH;
+    if (get && access.get) {
         VariantInit(result);
-        result->vt = VT_BSTR;
-        return (this->*getter)(&result->bstrVal);
-    };
-    switch (member) {
-    case CamImageDispid::URL:
-        if (put) return putText(&CCamImage::put_URL);
-        if (get) return getText(&CCamImage::get_URL);
-        break;
-    case CamImageDispid::Username:
-        if (put) return putText(&CCamImage::put_Username);
-        if (get) return getText(&CCamImage::get_Username);
-        break;
-    case CamImageDispid::Password:
-        if (put) return putText(&CCamImage::put_Password);
-        break;
-    case CamImageDispid::PTZ_URL:
-        if (put) return putText(&CCamImage::put_PTZ_URL);
-        if (get) return getText(&CCamImage::get_PTZ_URL);
-        break;
-    case CamImageDispid::FPS:
-        if (put) return argument->vt == VT_R4 ? put_FPS(argument->fltVal) : DISP_E_TYPEMISMATCH;
-        if (get) {
-            VariantInit(result);
-            result->vt = VT_R4;
-            return get_FPS(&result->fltVal);
-        }
-        break;
-    case CamImageDispid::Stretch:
-        if (put) return argument->vt == VT_I4 ? put_Stretch(argument->lVal) : DISP_E_TYPEMISMATCH;
-        if (get) {
-            VariantInit(result);
-            result->vt = VT_I4;
-            return get_Stretch(&result->lVal);
-        }
-        break;
-    case CamImageDispid::Rotate:
-        if (put) return argument->vt == VT_I2 ? put_Rotate(argument->iVal) : DISP_E_TYPEMISMATCH;
-        if (get) {
-            VariantInit(result);
-            result->vt = VT_I2;
-            return get_Rotate(&result->iVal);
-        }
-        break;
-    case CamImageDispid::ScaledDecoding:
-        if (put) return argument->vt == VT_I4 ? put_ScaledDecoding(argument->lVal) : DISP_E_TYPEMISMATCH;
-        if (get) {
-            VariantInit(result);
-            result->vt = VT_I4;
-            return get_ScaledDecoding(&result->lVal);
-        }
-        break;
-    case CamImageDispid::Picture:
-        if (get) return getText(&CCamImage::get_Picture);
-        break;
-    case CamImageDispid::PicturesShown:
-    case CamImageDispid::UndecodedPictures:
-        if (get) {
-            VariantInit(result);
-            result->vt = VT_I4;
-            return member == CamImageDispid::PicturesShown ? get_PicturesShown(&result->lVal)
-                                                           : get_UndecodedPictures(&result->lVal);
-        }
-        break;
-    case CamImageDispid::StopDownload:
-        return StopDownload();
-    case CamImageDispid::StartDownload:
-        return StartDownload();
-    default:
-        break;
+        result->vt = access.type;
+        return access.get(*this, *result);
     }
     return DISP_E_MEMBERNOTFOUND;
 }
@@ -459,19 +478,11 @@ HRESULT CCamImage::Load(IStream* stream) {
                     ReadText(stream, savedPtz);
     if (!ok) return STG_E_READFAULT; // nothing is applied from a damaged stream
     SetExtent(cx, cy);
-    if (!savedUrl.isEmpty()) {
-        BSTR text = ToBstr(savedUrl);
-        put_URL(text);
-        SysFreeString(text);
-    }
+    if (!savedUrl.isEmpty()) put_URL(BString(savedUrl).Get());
     put_FPS(savedFps);
     put_Stretch(savedStretch);
     put_Rotate(savedRotate);
-    if (!savedPtz.isEmpty()) {
-        BSTR text = ToBstr(savedPtz);
-        put_PTZ_URL(text);
-        SysFreeString(text);
-    }
+    if (!savedPtz.isEmpty()) put_PTZ_URL(BString(savedPtz).Get());
     dirty = false;
     return S_OK;
 }
@@ -479,9 +490,7 @@ HRESULT CCamImage::Load(IStream* stream) {
 // ---- embedding
 
 HRESULT CCamImage::SetClientSite(IUnknown* site) {
-    if (site) site->AddRef();
-    SafeRelease(clientSite);
-    clientSite = site;
+    clientSite = ComPtr<IUnknown>::Share(site);
     return S_OK;
 }
 
@@ -501,7 +510,7 @@ HRESULT CCamImage::Close() {
         window->DetachControl();
         delete window.data();
     }
-    SafeRelease(clientSite);
+    clientSite.Reset();
     return S_OK;
 }
 

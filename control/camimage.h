@@ -11,6 +11,7 @@
 #include "control/framebuffer.h"
 #include "control/streamsession.h"
 
+#include "platform/com/comptr.h"
 #include "platform/com/connectionpoint.h"
 #include "platform/ui/windowtimers.h"
 
@@ -121,7 +122,7 @@ private:
     std::shared_ptr<StreamSession> session;
     QPointer<CamImageWindow> window; // UI thread
     std::unique_ptr<WindowTimers> timers; // the window's timers; lives as long as the control
-    IUnknown* clientSite = nullptr;
+    ComPtr<IUnknown> clientSite;
 
     // Properties (UI thread).
     QString url;

@@ -6,6 +6,7 @@
 
 #include "foundation/log.h"
 #include "foundation/text.h"
+#include "platform/com/comptr.h"
 #include "platform/com/registrystore.h"
 #include "platform/com/runtime.h"
 
@@ -40,10 +41,8 @@ public:
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        CCamImage* control = CCamImage::Create();
-        const HRESULT result = control->QueryInterface(iid, object);
-        control->Release();
-        return result;
+        const ComPtr<CCamImage> control(CCamImage::Create());
+        return control->QueryInterface(iid, object);
     }
 
     HRESULT LockServer(bool lock) override {

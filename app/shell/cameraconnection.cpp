@@ -10,6 +10,7 @@
 #include "control/interface/camimageinterface.h"
 #include "foundation/log.h"
 #include "foundation/text.h"
+#include "platform/com/bstring.h"
 #include "platform/com/runtime.h"
 #include "platform/kernel/tick.h"
 #include "platform/ui/controlhost.h"
@@ -23,12 +24,9 @@ constexpr int kWatchTimer = 1;
 constexpr uint32_t kWatchPeriodMs = 1000;
 
 // Texts go to the control as counted strings that live for the call; a null text as none.
-void PutText(ICamImage* control, HRESULT (ICamImage::*setter)(BSTR), const QString& text) {
-    BSTR value = text.isNull() ? nullptr
-                               : SysAllocStringLen(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                   static_cast<uint32_t>(text.size()));
-    (control->*setter)(value);
-    SysFreeString(value);
+void PutText(const ComPtr<ICamImage>& control, HRESULT (ICamImage::*setter)(BSTR), const QString& text) {
+    const BString value = text.isNull() ? BString() : BString(text);
+    (control.Get()->*setter)(value.Get());
 }
 
 } // namespace
@@ -43,22 +41,21 @@ CameraConnection::CameraConnection(QWidget* ownerWindow, const char16_t* logFunc
     hostWindow->hide();
     overlay = new StatusOverlay(ownerWindow, hostWindow);
     const HRESULT result = CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage,
-                                            reinterpret_cast<void**>(&control));
+                                            control.ReceiveVoid());
     if (FAILED(result)) {
         const QString text =
             QString::asprintf("myCameraImage.CoCreateInstance(CLSID_CamImage) returned error code 0x%X",
                               static_cast<uint32_t>(result));
         LogError(logFunction, "%S", Wide(text));
         MessageBox(ownerWindow, text, LoadResText(Str::AppTitle), MB_OK);
-        control = nullptr;
         return;
     }
-    if (FAILED(hostWindow->AttachControl(control))) {
+    if (FAILED(hostWindow->AttachControl(control.Get()))) {
         LogError(logFunction, "Could not attach Camera Control to window");
         return;
     }
     eventSink = std::make_unique<CameraEventSink>(ownerWindow);
-    if (!eventSink->Connect(control)) {
+    if (!eventSink->Connect(control.Get())) {
         LogError(logFunction, "Could not connect to the Camera Control's events");
         return;
     }
@@ -75,7 +72,6 @@ CameraConnection::~CameraConnection() {
     delete overlay;
     hostWindow->DetachControl();
     delete hostWindow;
-    SafeRelease(control);
 }
 
 // ---- the stream
@@ -167,13 +163,10 @@ void CameraConnection::CheckPictures() {
 }
 
 QByteArray CameraConnection::Picture() const {
-    BSTR jpeg = nullptr;
-    if (!control || FAILED(control->get_Picture(&jpeg)) || !jpeg)
+    BString jpeg;
+    if (!control || FAILED(control->get_Picture(jpeg.Receive())))
         return QByteArray();
-    const QByteArray bytes(reinterpret_cast<const char*>(jpeg),
-                           static_cast<qsizetype>(SysStringByteLen(jpeg)));
-    SysFreeString(jpeg);
-    return bytes;
+    return jpeg.ToByteArray();
 }
 
 // ---- failures

@@ -10,6 +10,8 @@
 // UI thread only. The control's events reach the owner as posted messages; no code here runs
 // on the control's threads.
 
+#include "platform/com/comptr.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -39,7 +41,7 @@ class CameraConnection {
 
     // The control was created, embedded and connected to the sink.
     bool Created() const { return created; }
-    ICamImage* Control() const { return control; }
+    ICamImage* Control() const { return control.Get(); }
     ControlHost* HostWindow() const { return hostWindow; }
 
     // Before a stream: the rotation, stretch mode, the camera's credentials and the
@@ -83,7 +85,7 @@ class CameraConnection {
     void ShowStatus();
 
     QWidget* owner;
-    ICamImage* control = nullptr;
+    ComPtr<ICamImage> control;
     std::unique_ptr<CameraEventSink> eventSink;
     ControlHost* hostWindow = nullptr;
     StatusOverlay* overlay = nullptr;

@@ -25,18 +25,18 @@ int MessageOf(DISPID member) {
 
 CameraEventSink::CameraEventSink(QObject* view) {
     // Posting is safe from any thread, and a message to a view that is gone is dropped.
-    sink = DispatchSink::Create(DIID_ICamImageEvents, [view](DISPID member, const DISPPARAMS& parameters) {
+    const auto post = [view](DISPID member, const DISPPARAMS& parameters) {
         const int message = MessageOf(member);
         if (!message) return;
         const auto first = static_cast<int16_t>(DispatchSink::Argument(parameters, 0));
         const auto second = static_cast<int16_t>(DispatchSink::Argument(parameters, 1));
         PostMessage(view, WM_USER + message, first, second);
-    });
+    };
+    sink = ComPtr<DispatchSink>(DispatchSink::Create(DIID_ICamImageEvents, post));
 }
 
 CameraEventSink::~CameraEventSink() {
     sink->Disconnect();
-    sink->Release();
 }
 
 bool CameraEventSink::Connect(IUnknown* control) {

@@ -4,7 +4,7 @@
 // its current handler. Events arrive on the control's threads; nothing here touches the window
 // but the posting.
 
-#include "platform/com/comtypes.h"
+#include "platform/com/comptr.h"
 
 class DispatchSink;
 class QObject;
@@ -20,5 +20,5 @@ public:
     void Disconnect();
 
 private:
-    DispatchSink* sink;
+    ComPtr<DispatchSink> sink;
 };

@@ -7,6 +7,7 @@
 
 #include "collection/collectiontree.h"
 #include "control/interface/camimageinterface.h"
+#include "platform/com/comptr.h"
 #include "platform/com/runtime.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modal.h"
@@ -186,15 +187,11 @@ CollectionTree& Viewer::Tree() {
 }
 
 int64_t Viewer::PicturesDrawn() {
-    ICamImage* control = Camera().Control();
-    if (!control)
-        return -1;
-    ICamImageStatistics* statistics = nullptr;
-    if (FAILED(control->QueryInterface(IID_ICamImageStatistics, reinterpret_cast<void**>(&statistics))))
+    const auto statistics = ComPtr<ICamImageStatistics>::QueryFrom(Camera().Control(), IID_ICamImageStatistics);
+    if (!statistics)
         return -1;
     int64_t read = 0, drawn = 0, bytes = 0;
     statistics->GetStatistics(&read, &drawn, &bytes);
-    statistics->Release();
     return drawn;
 }
 

@@ -15,6 +15,7 @@
 
 #include "collection/collectiontree.h"
 #include "control/interface/camimageinterface.h"
+#include "platform/com/comptr.h"
 #include "settings/settingsstore.h"
 
 #include <cstdio>
@@ -30,12 +31,8 @@ struct Counters {
 
 Counters Statistics(CameraView& view) {
     Counters counters;
-    ICamImageStatistics* statistics = nullptr;
-    if (view.Control() && SUCCEEDED(view.Control()->QueryInterface(IID_ICamImageStatistics,
-                                                                   reinterpret_cast<void**>(&statistics)))) {
+    if (const auto statistics = ComPtr<ICamImageStatistics>::QueryFrom(view.Control(), IID_ICamImageStatistics))
         statistics->GetStatistics(&counters.read, &counters.drawn, &counters.bytes);
-        statistics->Release();
-    }
     return counters;
 }
 

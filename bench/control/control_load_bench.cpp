@@ -4,6 +4,8 @@
 //   build/bench/control/control_load_bench [seconds]
 
 #include "control/camimage.h"
+#include "platform/com/bstring.h"
+#include "platform/com/comptr.h"
 #include "platform/ui/controlhost.h"
 
 #include <QApplication>
@@ -50,12 +52,10 @@ int main(int argc, char** argv) {
     ControlHost host;
     host.resize(640, 480);
     host.show();
-    CCamImage* control = CCamImage::Create();
-    host.AttachControl(static_cast<ICamImage*>(control));
+    ComPtr<CCamImage> control(CCamImage::Create());
+    host.AttachControl(static_cast<ICamImage*>(control.Get()));
     control->put_Stretch(1);
-    BSTR text = SysAllocStringLen(reinterpret_cast<const char16_t*>(url.utf16()), static_cast<uint32_t>(url.size()));
-    control->put_URL(text);
-    SysFreeString(text);
+    control->put_URL(BString(url).Get());
 
     QElapsedTimer wall;
     wall.start();
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     std::printf("resident memory at 5 s               %.1f MiB\n", rssAt5);
     std::printf("resident memory at %2d s              %.1f MiB\n", seconds, ResidentMiB());
     host.DetachControl();
-    control->Release();
+    control.Reset();
     camsim.terminate();
     camsim.waitForFinished(3000);
     return 0;

@@ -10,6 +10,8 @@
 
 #include "control/camimage.h"
 #include "control/interface/camimageinterface.h"
+#include "platform/com/bstring.h"
+#include "platform/com/comptr.h"
 #include "platform/com/dispatchsink.h"
 #include "platform/ui/controlhost.h"
 
@@ -92,29 +94,28 @@ Figures Measure(const Case& c, int pictures) {
     ControlHost host;
     host.resize(640, 480);
     host.show();
-    CCamImage* control = CCamImage::Create();
-    host.AttachControl(static_cast<ICamImage*>(control));
+    ComPtr<CCamImage> control(CCamImage::Create());
+    host.AttachControl(static_cast<ICamImage*>(control.Get()));
     std::vector<Clock::time_point> draws;
-    DrawWatch watch(control, draws);
+    DrawWatch watch(control.Get(), draws);
     host.ControlWindow()->installEventFilter(&watch);
     Clock::time_point sizeAt{};
     bool stopped = false;
     std::mutex eventLock;
-    DispatchSink* sink = DispatchSink::Create(DIID_ICamImageEvents, [&](DISPID member, const DISPPARAMS&) {
+    ComPtr<DispatchSink> sink(DispatchSink::Create(DIID_ICamImageEvents, [&](DISPID member, const DISPPARAMS&) {
         std::lock_guard<std::mutex> guard(eventLock);
         if (member == CamImageEventDispid::OnSize && sizeAt == Clock::time_point{})
             sizeAt = Clock::now();
         if (member == CamImageEventDispid::OnStreamStopped)
             stopped = true;
-    });
-    sink->Connect(static_cast<ICamImage*>(control));
+    }));
+    sink->Connect(static_cast<ICamImage*>(control.Get()));
 
     const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/vexo-cgi/mjpg/video.cgi";
     const std::u16string wide(url.begin(), url.end());
-    BSTR text = SysAllocStringLen(wide.data(), static_cast<uint32_t>(wide.size()));
+    const BString text(wide.c_str());
     const Clock::time_point open = Clock::now();
-    control->put_URL(text);
-    SysFreeString(text);
+    control->put_URL(text.Get());
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < (pictures + 5) * 1000) {
@@ -144,9 +145,9 @@ Figures Measure(const Case& c, int pictures) {
     if (!draws.empty())
         figures.openToDraw = Milliseconds(draws[0] - open);
     sink->Disconnect();
-    sink->Release();
+    sink.Reset();
     host.DetachControl();
-    control->Release();
+    control.Reset();
     server.Stop();
     return figures;
 }

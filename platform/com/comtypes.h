@@ -203,12 +203,3 @@ protected:
     ~IOleObject() = default;
 };
 extern const IID IID_IOleObject;
-
-// Releases an interface pointer and clears it.
-template <typename T>
-void SafeRelease(T*& object) {
-    if (object) {
-        object->Release();
-        object = nullptr;
-    }
-}

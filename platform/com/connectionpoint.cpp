@@ -23,55 +23,47 @@ HRESULT ConnectionPoint::GetConnectionInterface(IID* result) {
 
 HRESULT ConnectionPoint::Advise(IUnknown* sink, uint32_t* cookie) {
     if (!sink || !cookie) return E_POINTER;
-    IDispatch* dispatch = nullptr;
-    if (FAILED(sink->QueryInterface(iid, reinterpret_cast<void**>(&dispatch))) &&
-        FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)))) {
-        return E_NOINTERFACE;
-    }
+    ComPtr<IDispatch> dispatch = ComPtr<IDispatch>::QueryFrom(sink, iid);
+    if (!dispatch) dispatch = ComPtr<IDispatch>::QueryFrom(sink, IID_IDispatch);
+    if (!dispatch) return E_NOINTERFACE;
     std::lock_guard<std::mutex> guard(lock);
     *cookie = nextCookie++;
-    sinks.push_back({*cookie, dispatch});
+    sinks.push_back({*cookie, std::move(dispatch)});
     return S_OK;
 }
 
 HRESULT ConnectionPoint::Unadvise(uint32_t cookie) {
-    IDispatch* removed = nullptr;
+    ComPtr<IDispatch> removed; // released outside the lock
     {
         std::lock_guard<std::mutex> guard(lock);
         for (auto it = sinks.begin(); it != sinks.end(); ++it) {
             if (it->cookie == cookie) {
-                removed = it->dispatch;
+                removed = std::move(it->dispatch);
                 sinks.erase(it);
                 break;
             }
         }
     }
-    if (!removed) return CONNECT_E_NOCONNECTION;
-    removed->Release();
-    return S_OK;
+    return removed ? S_OK : CONNECT_E_NOCONNECTION;
 }
 
 void ConnectionPoint::UnadviseAll() {
-    std::vector<Sink> removed;
+    std::vector<Sink> removed; // released outside the lock
     {
         std::lock_guard<std::mutex> guard(lock);
         removed.swap(sinks);
     }
-    for (Sink& sink : removed) sink.dispatch->Release();
 }
 
 void ConnectionPoint::Fire(DISPID member, VARIANT* arguments, uint32_t count) {
-    std::vector<IDispatch*> snapshot;
+    std::vector<ComPtr<IDispatch>> snapshot;
     {
         std::lock_guard<std::mutex> guard(lock);
-        for (const Sink& sink : sinks) {
-            sink.dispatch->AddRef();
-            snapshot.push_back(sink.dispatch);
-        }
+        for (const Sink& sink : sinks) snapshot.push_back(ComPtr<IDispatch>::Share(sink.dispatch.Get()));
     }
     DISPPARAMS parameters{arguments, nullptr, count, 0};
-    for (IDispatch* sink : snapshot) {
+    for (ComPtr<IDispatch>& sink : snapshot) {
         sink->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
-        sink->Release();
+        sink.Reset(); // a sink unadvised meanwhile goes before the next one is called
     }
 }

@@ -3,6 +3,7 @@
 // advised and unadvised on the host's thread while events fire on the control's own threads,
 // so the list is guarded by a lock and events go to a snapshot of it.
 
+#include "platform/com/comptr.h"
 #include "platform/com/comtypes.h"
 
 #include <mutex>
@@ -32,7 +33,7 @@ public:
 private:
     struct Sink {
         uint32_t cookie;
-        IDispatch* dispatch;
+        ComPtr<IDispatch> dispatch;
     };
 
     IUnknown* owner;

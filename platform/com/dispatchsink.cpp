@@ -24,17 +24,12 @@ ULONG DispatchSink::Release() {
 bool DispatchSink::Connect(IUnknown* control) {
     if (point) {
         point->Unadvise(cookie);
-        SafeRelease(point);
+        point.Reset();
     }
-    IConnectionPointContainer* container = nullptr;
-    if (!control || FAILED(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)))) {
-        return false;
-    }
-    const bool found = SUCCEEDED(container->FindConnectionPoint(iid, &point));
-    container->Release();
-    if (!found) return false;
+    const auto container = ComPtr<IConnectionPointContainer>::QueryFrom(control, IID_IConnectionPointContainer);
+    if (!container || FAILED(container->FindConnectionPoint(iid, point.Receive()))) return false;
     if (FAILED(point->Advise(static_cast<IDispatch*>(this), &cookie))) {
-        SafeRelease(point);
+        point.Reset();
         return false;
     }
     return true;
@@ -43,7 +38,7 @@ bool DispatchSink::Connect(IUnknown* control) {
 void DispatchSink::Disconnect() {
     if (point) {
         point->Unadvise(cookie);
-        SafeRelease(point);
+        point.Reset();
         cookie = 0;
     }
     // An event that the control took before the Unadvise may still be on its way; after this,

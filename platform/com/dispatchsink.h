@@ -2,6 +2,7 @@
 // An event sink that hands every event to a function: the host side of a control's connection
 // point. Events arrive on the control's threads, so the function must be safe to call there.
 
+#include "platform/com/comptr.h"
 #include "platform/com/comtypes.h"
 
 #include <atomic>
@@ -38,6 +39,6 @@ private:
     IID iid;
     std::mutex handlerLock;
     Handler handler; // guarded by handlerLock; empty once disconnected
-    IConnectionPoint* point = nullptr;
+    ComPtr<IConnectionPoint> point;
     uint32_t cookie = 0;
 };

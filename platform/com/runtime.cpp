@@ -1,5 +1,6 @@
 #include "platform/com/runtime.h"
 
+#include "platform/com/comptr.h"
 #include "platform/com/registrystore.h"
 
 #include <QCoreApplication>
@@ -90,12 +91,10 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, uint32_t, REFIID iid, 
     if (!object) return E_POINTER;
     *object = nullptr;
     if (initCount == 0) return CO_E_NOTINITIALIZED;
-    IClassFactory* factory = nullptr;
-    const HRESULT found = FindFactory(clsid, &factory);
+    ComPtr<IClassFactory> factory;
+    const HRESULT found = FindFactory(clsid, factory.Receive());
     if (FAILED(found)) return found;
-    const HRESULT created = factory->CreateInstance(outer, iid, object);
-    factory->Release();
-    return created;
+    return factory->CreateInstance(outer, iid, object);
 }
 
 QString StringFromGUID(const GUID& guid) {

@@ -9,12 +9,13 @@ ControlHost::~ControlHost() {
 HRESULT ControlHost::AttachControl(IUnknown* control) {
     if (!control) return E_POINTER;
     DetachControl();
-    if (FAILED(control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&oleObject)))) return E_FAIL;
-    IOleWindow* window = nullptr;
+    oleObject = ComPtr<IOleObject>::QueryFrom(control, IID_IOleObject);
+    if (!oleObject) return E_FAIL;
     HRESULT result = oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, this);
-    if (SUCCEEDED(result)) result = control->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&window));
-    if (SUCCEEDED(result)) result = window->GetWindow(&controlWindow);
-    SafeRelease(window);
+    if (SUCCEEDED(result)) {
+        const auto window = ComPtr<IOleWindow>::QueryFrom(control, IID_IOleWindow);
+        result = window ? window->GetWindow(&controlWindow) : E_NOINTERFACE;
+    }
     if (FAILED(result) || !controlWindow) {
         DetachControl();
         return E_FAIL;
@@ -27,7 +28,7 @@ HRESULT ControlHost::AttachControl(IUnknown* control) {
 void ControlHost::DetachControl() {
     if (oleObject) oleObject->Close();
     controlWindow = nullptr;
-    SafeRelease(oleObject);
+    oleObject.Reset();
 }
 
 void ControlHost::resizeEvent(QResizeEvent* event) {

@@ -2,6 +2,7 @@
 // The window that embeds a control: it activates the control inside itself, so that the
 // control's own window becomes its child and fills it, and shows, hides and moves with it.
 
+#include "platform/com/comptr.h"
 #include "platform/com/comtypes.h"
 
 #include <QWidget>
@@ -21,6 +22,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    IOleObject* oleObject = nullptr;
+    ComPtr<IOleObject> oleObject;
     QWidget* controlWindow = nullptr;
 };

@@ -3,6 +3,8 @@
 
 #include "tests/control/controlfixture.h"
 
+#include "platform/com/bstring.h"
+#include "platform/com/comptr.h"
 #include "platform/com/dispatchsink.h"
 #include "platform/com/memorystream.h"
 #include "tests/support/qtprinters.h"
@@ -49,10 +51,7 @@ void ControlTest::MakeControl(bool embed) {
 }
 
 HRESULT ControlTest::PutText(HRESULT (ICamImage::*setter)(BSTR), const QString& text) {
-    BSTR value = SysAllocStringLen(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<uint32_t>(text.size()));
-    const HRESULT result = (static_cast<ICamImage*>(control)->*setter)(value);
-    SysFreeString(value);
-    return result;
+    return (static_cast<ICamImage*>(control)->*setter)(BString(text).Get());
 }
 
 HRESULT ControlTest::PutUrl(const std::string& url) {
@@ -241,8 +240,8 @@ TEST_F(ControlTest, AHostThatHandlesEventsOnItsUiThreadAndWaitsIsNeverDeadlocked
     MakeControl();
     QStringList handled; // on the UI thread
     qint64 stopTook = -1;
-    DispatchSink* synchronousHost = DispatchSink::Create(DIID_ICamImageEvents, [&](DISPID member,
-                                                                                   const DISPPARAMS&) {
+    ComPtr<DispatchSink> synchronousHost(DispatchSink::Create(DIID_ICamImageEvents, [&](DISPID member,
+                                                                                        const DISPPARAMS&) {
         const auto handle = [&, member] {
             handled.append(QString::number(member));
             if (member == CamImageEventDispid::OnConnectionBroken) {
@@ -254,13 +253,12 @@ TEST_F(ControlTest, AHostThatHandlesEventsOnItsUiThreadAndWaitsIsNeverDeadlocked
         };
         const bool onUi = QThread::currentThread() == qApp->thread();
         QMetaObject::invokeMethod(qApp, handle, onUi ? Qt::DirectConnection : Qt::BlockingQueuedConnection);
-    });
+    }));
     ASSERT_TRUE(synchronousHost->Connect(static_cast<ICamImage*>(control)));
     ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
     const bool stopped =
         PumpUntil([&] { return handled.contains(QString::number(CamImageEventDispid::OnStreamStopped)); });
     synchronousHost->Disconnect();
-    synchronousHost->Release();
     ASSERT_TRUE(stopped);
     // The stop waited its bounded time for the read thread, which waited for it, and went on.
     EXPECT_GE(stopTook, 0);
@@ -321,10 +319,9 @@ TEST_F(ControlTest, ANewUrlStopsTheRunningStreamAndOpensTheNewOne) {
     const int64_t before = PicturesRead();
     EXPECT_EQ(PutUrl(""), E_FAIL);
     EXPECT_TRUE(PumpUntil([&] { return PicturesRead() > before + 3; }));
-    BSTR url = nullptr;
-    control->get_URL(&url);
-    EXPECT_EQ(QString::fromUtf16(url), QString::fromStdString(second.Url(kStream)));
-    SysFreeString(url);
+    BString url;
+    control->get_URL(url.Receive());
+    EXPECT_EQ(url.ToQString(), QString::fromStdString(second.Url(kStream)));
 }
 
 TEST_F(ControlTest, AStreamWithoutPicturesStopsAfterThePictureTimeout) {
@@ -439,8 +436,8 @@ TEST_F(ControlTest, PropertiesAreSavedAndLoadedInTheirOrder) {
     PutText(&ICamImage::put_Username, "root");
     control->SetExtent(1000, 2000);
 
-    MemoryStream* stream = MemoryStream::Create();
-    ASSERT_EQ(control->Save(stream, true), S_OK);
+    const ComPtr<MemoryStream> stream(MemoryStream::Create());
+    ASSERT_EQ(control->Save(stream.Get(), true), S_OK);
     EXPECT_EQ(control->IsDirty(), S_FALSE);
     const std::vector<uint8_t>& bytes = stream->Bytes();
     // version, _cx, _cy, then URL, FPS, Stretch, Rotate and PTZ_URL as typed values
@@ -456,19 +453,16 @@ TEST_F(ControlTest, PropertiesAreSavedAndLoadedInTheirOrder) {
     const qsizetype ptzAt = all.indexOf(QByteArray::fromRawData(reinterpret_cast<const char*>(u"/p?%d"), 10));
     EXPECT_LT(urlAt, ptzAt);
 
-    CCamImage* copy = CCamImage::Create();
+    const ComPtr<CCamImage> copy(CCamImage::Create());
     stream->Rewind();
-    ASSERT_EQ(copy->Load(stream), S_OK);
-    BSTR text = nullptr;
-    copy->get_URL(&text);
-    EXPECT_EQ(QString::fromUtf16(text), "http://cam/vexo-cgi/mjpg/video.cgi");
-    SysFreeString(text);
-    copy->get_PTZ_URL(&text);
-    EXPECT_EQ(QString::fromUtf16(text), "/p?%d");
-    SysFreeString(text);
-    copy->get_Username(&text);
-    EXPECT_EQ(QString::fromUtf16(text), "");
-    SysFreeString(text);
+    ASSERT_EQ(copy->Load(stream.Get()), S_OK);
+    BString text;
+    copy->get_URL(text.Receive());
+    EXPECT_EQ(text.ToQString(), "http://cam/vexo-cgi/mjpg/video.cgi");
+    copy->get_PTZ_URL(text.Receive());
+    EXPECT_EQ(text.ToQString(), "/p?%d");
+    copy->get_Username(text.Receive());
+    EXPECT_EQ(text.ToQString(), "");
     float fps = 0;
     int32_t stretch = 0;
     int16_t rotate = 0;
@@ -480,16 +474,11 @@ TEST_F(ControlTest, PropertiesAreSavedAndLoadedInTheirOrder) {
     EXPECT_EQ(rotate, 270);
 
     // A cut stream applies nothing.
-    MemoryStream* cut = MemoryStream::Create(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 20));
-    CCamImage* other = CCamImage::Create();
-    EXPECT_NE(other->Load(cut), S_OK);
-    other->get_URL(&text);
-    EXPECT_EQ(QString::fromUtf16(text), "");
-    SysFreeString(text);
-    other->Release();
-    cut->Release();
-    copy->Release();
-    stream->Release();
+    const ComPtr<MemoryStream> cut(MemoryStream::Create(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 20)));
+    const ComPtr<CCamImage> other(CCamImage::Create());
+    EXPECT_NE(other->Load(cut.Get()), S_OK);
+    other->get_URL(text.Receive());
+    EXPECT_EQ(text.ToQString(), "");
 }
 
 TEST_F(ControlTest, DispatchReachesEveryMemberByItsIdentifier) {
@@ -514,6 +503,48 @@ TEST_F(ControlTest, DispatchReachesEveryMemberByItsIdentifier) {
     EXPECT_EQ(control->Invoke(CamImageDispid::Rotate, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
               DISP_E_TYPEMISMATCH);
     EXPECT_EQ(control->Invoke(42, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(ControlTest, DispatchAnswersEachKindOfCallByWhatTheMemberCanDo) {
+    MakeControl(false);
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_I2;
+    DISPPARAMS one{&value, nullptr, 1, 0};
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    constexpr uint16_t kPutGet = DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYGET;
+    const struct {
+        const char* call;
+        DISPID member;
+        uint16_t flags;
+        DISPPARAMS* parameters;
+        bool withResult;
+        HRESULT answer;
+        VARTYPE resultType; // VT_EMPTY: nothing read
+    } cases[] = {
+        {"put without a value", CamImageDispid::Rotate, DISPATCH_PROPERTYPUT, &none, true, DISP_E_BADPARAMCOUNT, VT_EMPTY},
+        {"put without parameters", 42, DISPATCH_PROPERTYPUT, nullptr, false, DISP_E_BADPARAMCOUNT, VT_EMPTY},
+        {"get without a result", CamImageDispid::Rotate, DISPATCH_PROPERTYGET, &none, false, E_POINTER, VT_EMPTY},
+        {"get of a string", CamImageDispid::URL, DISPATCH_PROPERTYGET, &none, true, S_OK, VT_BSTR},
+        {"get of a float", CamImageDispid::FPS, DISPATCH_PROPERTYGET, &none, true, S_OK, VT_R4},
+        {"put of a counter", CamImageDispid::PicturesShown, DISPATCH_PROPERTYPUT, &one, true, DISP_E_MEMBERNOTFOUND,
+         VT_EMPTY},
+        {"put and get of a counter", CamImageDispid::PicturesShown, kPutGet, &one, true, S_OK, VT_I4},
+        {"put and get of a property", CamImageDispid::Rotate, kPutGet, &one, true, S_OK, VT_EMPTY},
+        {"a property as a method", CamImageDispid::Rotate, DISPATCH_METHOD, &none, true, DISP_E_MEMBERNOTFOUND,
+         VT_EMPTY},
+        {"a method as a get", CamImageDispid::StopDownload, DISPATCH_PROPERTYGET, &none, true, S_OK, VT_EMPTY},
+    };
+    for (const auto& c : cases) {
+        VARIANT result;
+        VariantInit(&result);
+        EXPECT_EQ(control->Invoke(c.member, IID_NULL, 0, c.flags, c.parameters, c.withResult ? &result : nullptr,
+                                  nullptr, nullptr),
+                  c.answer)
+            << c.call;
+        EXPECT_EQ(result.vt, c.resultType) << c.call;
+        VariantClear(&result);
+    }
 }
 
 TEST_F(ControlTest, ScaledDecodingDecodesNoLargerThanThePictureIsDrawn) {
@@ -564,9 +595,9 @@ TEST_F(ControlTest, ThePictureShownIsKeptAsSentAndUndecodablePicturesAreCounted)
     int32_t shown = 0;
     control->get_PicturesShown(&shown);
     EXPECT_GE(shown, 1);
-    ASSERT_EQ(control->get_Picture(&jpeg), S_OK);
-    const std::string bytes(reinterpret_cast<const char*>(jpeg), SysStringByteLen(jpeg));
-    SysFreeString(jpeg);
+    BString picture;
+    ASSERT_EQ(control->get_Picture(picture.Receive()), S_OK);
+    const std::string bytes = picture.ToByteArray().toStdString();
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xD8");
     EXPECT_EQ(bytes.substr(bytes.size() - 2), "\xFF\xD9");
     EXPECT_NE(camera.Server().Requests().All().at(0).body.find(bytes), std::string::npos);
@@ -582,10 +613,8 @@ TEST_F(ControlTest, ThePictureShownIsKeptAsSentAndUndecodablePicturesAreCounted)
     }));
     int32_t shownAfter = 0;
     control->get_PicturesShown(&shownAfter);
-    control->get_Picture(&jpeg);
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(jpeg), SysStringByteLen(jpeg)).toStdString(), bytes)
-        << "the last good picture stays";
-    SysFreeString(jpeg);
+    control->get_Picture(picture.Receive());
+    EXPECT_EQ(picture.ToByteArray().toStdString(), bytes) << "the last good picture stays";
 
     ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK); // one good picture and the count is 0 again
     ASSERT_TRUE(PumpUntil([&] {

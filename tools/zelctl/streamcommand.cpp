@@ -3,6 +3,8 @@
 #include "tools/zelctl/console.h"
 
 #include "control/interface/camimageinterface.h"
+#include "platform/com/bstring.h"
+#include "platform/com/comptr.h"
 #include "platform/com/dispatchsink.h"
 #include "platform/com/runtime.h"
 #include "platform/ui/controlhost.h"
@@ -75,14 +77,8 @@ std::optional<StreamOptions> Parse(const QStringList& arguments) {
     return options;
 }
 
-BSTR Bstr(const QString& text) {
-    return SysAllocStringLen(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<uint32_t>(text.size()));
-}
-
 void PutText(ICamImage* control, HRESULT (ICamImage::*setter)(BSTR), const QString& text) {
-    BSTR value = Bstr(text);
-    (control->*setter)(value);
-    SysFreeString(value);
+    (control->*setter)(BString(text).Get());
 }
 
 // Prints events as lines, from whichever thread fires them, and notes how the stream went. A
@@ -152,9 +148,8 @@ int RunStreamCommand(const QStringList& arguments) {
     QApplication application(argc, argv);
 
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    ICamImage* control = nullptr;
-    const HRESULT created =
-        CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage, reinterpret_cast<void**>(&control));
+    ComPtr<ICamImage> control;
+    const HRESULT created = CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage, control.ReceiveVoid());
     if (FAILED(created)) {
         CoUninitialize();
         return Fail(QStringLiteral("the stream control cannot be created (0x%1)").arg(static_cast<uint32_t>(created), 8, 16, QLatin1Char('0')));
@@ -162,25 +157,25 @@ int RunStreamCommand(const QStringList& arguments) {
     ControlHost host;
     host.resize(640, 480);
     host.show();
-    if (FAILED(host.AttachControl(control))) {
-        control->Release();
+    if (FAILED(host.AttachControl(control.Get()))) {
+        control.Reset();
         CoUninitialize();
         return Fail(QStringLiteral("the stream control has no window"));
     }
 
     EventPrinter printer;
-    printer.restart = [control] { control->StartDownload(); };
+    printer.restart = [camera = control.Get()] { camera->StartDownload(); };
     printer.restarting = options->reconnect;
-    DispatchSink* sink = DispatchSink::Create(
-        DIID_ICamImageEvents, [&printer](DISPID member, const DISPPARAMS& p) { printer.OnEvent(member, p); });
-    sink->Connect(control);
+    ComPtr<DispatchSink> sink(DispatchSink::Create(
+        DIID_ICamImageEvents, [&printer](DISPID member, const DISPPARAMS& p) { printer.OnEvent(member, p); }));
+    sink->Connect(control.Get());
 
     control->put_FPS(options->fps);
     control->put_Rotate(static_cast<int16_t>(options->rotate));
     control->put_Stretch(options->stretch ? 1 : 0);
-    PutText(control, &ICamImage::put_Username, options->user);
-    PutText(control, &ICamImage::put_Password, options->password);
-    PutText(control, &ICamImage::put_URL, options->url);
+    PutText(control.Get(), &ICamImage::put_Username, options->user);
+    PutText(control.Get(), &ICamImage::put_Password, options->password);
+    PutText(control.Get(), &ICamImage::put_URL, options->url);
 
     if (!printer.ended) {
         QTimer::singleShot(options->seconds * 1000, &application, &QCoreApplication::quit);
@@ -196,15 +191,13 @@ int RunStreamCommand(const QStringList& arguments) {
     control->StopDownload();
 
     int64_t read = 0, drawn = 0, bytes = 0;
-    ICamImageStatistics* statistics = nullptr;
-    if (SUCCEEDED(control->QueryInterface(IID_ICamImageStatistics, reinterpret_cast<void**>(&statistics)))) {
+    if (const auto statistics = ComPtr<ICamImageStatistics>::QueryFrom(control.Get(), IID_ICamImageStatistics)) {
         statistics->GetStatistics(&read, &drawn, &bytes);
-        statistics->Release();
     }
     sink->Disconnect();
-    sink->Release();
+    sink.Reset();
     host.DetachControl();
-    control->Release();
+    control.Reset();
     CoUninitialize();
 
     PrintLine(

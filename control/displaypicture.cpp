@@ -1,25 +1,14 @@
 #include "control/displaypicture.h"
 
 #include "control/jpegdecoder.h"
+#include "control/picturekernels.h"
 
 #include <QImage>
 #include <QPainter>
 
-#include <algorithm>
-#include <bit>
-#include <cstring>
 #include <new>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
 namespace {
-
-constexpr int kStripPixelBytes = 4; // blue, green, red and a byte of no meaning
-// How many bitmap rows ahead of the ones being written are fetched into the cache: the rows a
-// strip writes are far apart, and each write would otherwise wait for its row to arrive.
-constexpr int kFetchAheadRows = 16;
 
 // Where the strip's first row starts in its memory: a few bytes past a cache line. libjpeg-turbo
 // writes a row that starts on a 16- or 32-byte boundary with stores that bypass the cache, so a
@@ -30,162 +19,6 @@ constexpr size_t kStripSlack = 64 + kStripPixelBytes;
 uint8_t* StripStart(uint8_t* memory) {
     const auto address = reinterpret_cast<uintptr_t>(memory);
     return memory + ((address + 63) / 64 * 64 - address) + kStripPixelBytes;
-}
-
-// Copies the pixels of column x of count strip rows, in the order of rows, to one bitmap row.
-void TurnColumn(const uint8_t* const* rows, int count, int x, uint8_t* out) {
-    const size_t column = static_cast<size_t>(x) * kStripPixelBytes;
-    for (int k = 0; k < count; ++k, out += 3)
-        std::memcpy(out, rows[k] + column, 3);
-}
-
-#if defined(__x86_64__)
-// A column's sixteen pixels k to k + 15 come as four registers of four pixels (four bytes each);
-// its 48-byte run in the bitmap row is three 16-byte pieces, piece p made of register p's bytes
-// shuffled by kPieceShuffle[p][0] and register p + 1's by kPieceShuffle[p][1].
-alignas(16) constexpr int8_t kPieceShuffle[3][2][16] = {
-    {{0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1},
-     {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 1, 2, 4}},
-    {{5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, -1, -1, -1, -1},
-     {-1, -1, -1, -1, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9}},
-    {{10, 12, 13, 14, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1},
-     {-1, -1, -1, -1, 0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14}},
-};
-
-// Columns x to x + 3 of count strip rows into four bitmap rows: sixteen pixels of a column
-// (48 bytes) at a time, turned in blocks of four rows and written as three whole 16-byte
-// pieces; the rest one pixel at a time.
-__attribute__((target("ssse3"))) void TurnFourColumns(const uint8_t* const* rows, int count, int x,
-                                                      uint8_t* out, int outStride) {
-    const auto* shuffle = reinterpret_cast<const __m128i*>(kPieceShuffle);
-    const size_t at = static_cast<size_t>(x) * kStripPixelBytes;
-    int k = 0;
-    for (; k + 16 <= count; k += 16) {
-        __m128i column[4][4]; // [block of four rows][column]
-        for (int i = 0; i < 4; ++i) {
-            const uint8_t* const* block = rows + k + 4 * i;
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block[0] + at));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block[1] + at));
-            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block[2] + at));
-            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block[3] + at));
-            const __m128i ab0 = _mm_unpacklo_epi32(a, b), ab1 = _mm_unpackhi_epi32(a, b);
-            const __m128i cd0 = _mm_unpacklo_epi32(c, d), cd1 = _mm_unpackhi_epi32(c, d);
-            column[i][0] = _mm_unpacklo_epi64(ab0, cd0);
-            column[i][1] = _mm_unpackhi_epi64(ab0, cd0);
-            column[i][2] = _mm_unpacklo_epi64(ab1, cd1);
-            column[i][3] = _mm_unpackhi_epi64(ab1, cd1);
-        }
-        for (int j = 0; j < 4; ++j) {
-            auto* run = reinterpret_cast<__m128i*>(out + static_cast<size_t>(j) * outStride + k * 3);
-            for (int p = 0; p < 3; ++p) {
-                _mm_storeu_si128(run + p,
-                                 _mm_or_si128(_mm_shuffle_epi8(column[p][j], shuffle[2 * p]),
-                                              _mm_shuffle_epi8(column[p + 1][j], shuffle[2 * p + 1])));
-            }
-        }
-    }
-    for (int j = 0; j < 4; ++j)
-        TurnColumn(rows + k, count - k, x + j, out + static_cast<size_t>(j) * outStride + k * 3);
-}
-
-// The same for columns x to x + 7 with registers twice as wide: each holds the four columns
-// from x in its lower half and the four from x + 4 in its upper half.
-__attribute__((target("avx2"))) void TurnEightColumns(const uint8_t* const* rows, int count, int x,
-                                                      uint8_t* out, int outStride) {
-    __m256i shuffle[6];
-    for (int i = 0; i < 6; ++i)
-        shuffle[i] = _mm256_broadcastsi128_si256(reinterpret_cast<const __m128i*>(kPieceShuffle)[i]);
-    const size_t at = static_cast<size_t>(x) * kStripPixelBytes;
-    int k = 0;
-    for (; k + 16 <= count; k += 16) {
-        __m256i column[4][4]; // [block of four rows][column, and column + 4]
-        for (int i = 0; i < 4; ++i) {
-            const uint8_t* const* block = rows + k + 4 * i;
-            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block[0] + at));
-            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block[1] + at));
-            const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block[2] + at));
-            const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block[3] + at));
-            const __m256i ab0 = _mm256_unpacklo_epi32(a, b), ab1 = _mm256_unpackhi_epi32(a, b);
-            const __m256i cd0 = _mm256_unpacklo_epi32(c, d), cd1 = _mm256_unpackhi_epi32(c, d);
-            column[i][0] = _mm256_unpacklo_epi64(ab0, cd0);
-            column[i][1] = _mm256_unpackhi_epi64(ab0, cd0);
-            column[i][2] = _mm256_unpacklo_epi64(ab1, cd1);
-            column[i][3] = _mm256_unpackhi_epi64(ab1, cd1);
-        }
-        for (int j = 0; j < 4; ++j) {
-            auto* low = reinterpret_cast<__m128i*>(out + static_cast<size_t>(j) * outStride + k * 3);
-            auto* high = reinterpret_cast<__m128i*>(out + static_cast<size_t>(j + 4) * outStride + k * 3);
-            for (int p = 0; p < 3; ++p) {
-                const __m256i piece =
-                    _mm256_or_si256(_mm256_shuffle_epi8(column[p][j], shuffle[2 * p]),
-                                    _mm256_shuffle_epi8(column[p + 1][j], shuffle[2 * p + 1]));
-                _mm_storeu_si128(low + p, _mm256_castsi256_si128(piece));
-                _mm_storeu_si128(high + p, _mm256_extracti128_si256(piece, 1));
-            }
-        }
-    }
-    for (int j = 0; j < 8; ++j)
-        TurnColumn(rows + k, count - k, x + j, out + static_cast<size_t>(j) * outStride + k * 3);
-}
-
-#endif
-
-// A row of blue-green-red pixels as 0xFFRRGGBB words. In a little-endian machine's memory both
-// keep blue, green and red in this order, so a pixel only gains its alpha byte.
-static_assert(std::endian::native == std::endian::little);
-
-void BlueGreenRedToRgb32Plain(const uint8_t* bgr, QRgb* out, int width) {
-    int x = 0;
-    for (; x + 4 <= width; x += 4, bgr += 12, out += 4) {
-        uint32_t w[3];
-        std::memcpy(w, bgr, sizeof w);
-        out[0] = 0xFF000000u | (w[0] & 0xFFFFFFu);
-        out[1] = 0xFF000000u | (w[0] >> 24) | ((w[1] & 0xFFFFu) << 8);
-        out[2] = 0xFF000000u | (w[1] >> 16) | ((w[2] & 0xFFu) << 16);
-        out[3] = 0xFF000000u | (w[2] >> 8);
-    }
-    for (; x < width; ++x, bgr += 3)
-        *out++ = 0xFF000000u | (bgr[2] << 16) | (bgr[1] << 8) | bgr[0];
-}
-
-#if defined(__x86_64__)
-// Four pixels a step with one byte shuffle. Each step reads 16 bytes for 12, so it stops while
-// the row still holds them.
-__attribute__((target("ssse3"))) void BlueGreenRedToRgb32Ssse3(const uint8_t* bgr, QRgb* out, int width) {
-    const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
-    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
-    int x = 0;
-    for (; x + 6 <= width; x += 4, bgr += 12, out += 4) {
-        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgr));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
-                         _mm_or_si128(_mm_shuffle_epi8(pixels, spread), alpha));
-    }
-    BlueGreenRedToRgb32Plain(bgr, out, width - x);
-}
-#endif
-
-// Reverses the order of a row's pixels, four from each end at a time.
-void MirrorRow(QRgb* row, int width) {
-    QRgb* left = row;
-    QRgb* right = row + width;
-#if defined(__x86_64__)
-    for (; right - left >= 8; left += 4, right -= 4) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(left));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(right - 4));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(left), _mm_shuffle_epi32(b, 0x1B));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(right - 4), _mm_shuffle_epi32(a, 0x1B));
-    }
-#endif
-    std::reverse(left, right);
-}
-
-void BlueGreenRedToRgb32(const uint8_t* bgr, QRgb* out, int width) {
-#if defined(__x86_64__)
-    static const bool shuffles = __builtin_cpu_supports("ssse3");
-    if (shuffles)
-        return BlueGreenRedToRgb32Ssse3(bgr, out, width);
-#endif
-    BlueGreenRedToRgb32Plain(bgr, out, width);
 }
 
 } // namespace
@@ -269,31 +102,7 @@ void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
         rows[k] = t.strip + static_cast<size_t>(y - start) * t.stripStride;
     }
     uint8_t* out = spare.data() + static_cast<size_t>(t.height - 1 - (first + count - 1)) * 3;
-    int x = 0;
-#if defined(__x86_64__)
-    static const bool shuffles = __builtin_cpu_supports("ssse3");
-    static const bool wide = __builtin_cpu_supports("avx2");
-    const int runBytes = count * 3;
-    const int step = wide ? 8 : 4;
-    for (; shuffles && x + step <= t.width; x += step) {
-        uint8_t* to = out + static_cast<size_t>(x) * bitsStride;
-        // A run is at most 96 bytes, so its first, middle and last bytes lie in every cache
-        // line it touches. (In a function of its own the fetches would be optimised away.)
-        const char* ahead =
-            reinterpret_cast<const char*>(to) + static_cast<size_t>(kFetchAheadRows) * bitsStride;
-        for (int j = x + kFetchAheadRows + step <= t.width ? step : 0; j > 0; --j, ahead += bitsStride) {
-            __builtin_prefetch(ahead);
-            __builtin_prefetch(ahead + runBytes / 2);
-            __builtin_prefetch(ahead + runBytes - 1);
-        }
-        if (wide)
-            TurnEightColumns(rows, count, x, to, bitsStride);
-        else
-            TurnFourColumns(rows, count, x, to, bitsStride);
-    }
-#endif
-    for (; x < t.width; ++x)
-        TurnColumn(rows, count, x, out + static_cast<size_t>(x) * bitsStride);
+    TurnStripRows(rows, count, t.width, out, bitsStride);
 }
 
 bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSize drawn) {
@@ -308,7 +117,8 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
         scale.coverWidth = target.quarterTurn ? drawn.height() : drawn.width();
         scale.coverHeight = target.quarterTurn ? drawn.width() : drawn.height();
     }
-    // The shown bitmap stays untouched until the new one is whole.
+    // The shown bitmap stays untouched until the new one is whole. A quarter turn moves whole
+    // 32-bit pixels; a rotation that is none of the four keeps the decoded rows as the bitmap.
     const PixelOrder order =
         target.quarterTurn || asDrawn ? PixelOrder::BlueGreenRedPadded : PixelOrder::BlueGreenRed;
     if (!DecodeJpegRows(jpeg, length, order, &target, &Prepare, &Row, &scale))
@@ -352,20 +162,23 @@ void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch) 
         shown = QImage();
         shownBytes = PictureBytes();
         shownRotate = -1;
-        // The bitmap's first row is its bottom row; a source mirrored vertically (rotate 90)
-        // cancels that out, one mirrored horizontally (180) turns it half round.
-        const bool upsideDown = bitmapRotate != 90;
-        const bool leftRight = bitmapRotate == 180;
+        const bool upsideDown = BitmapUpsideDown();
         const QImage memory(bits.data(), biWidth, biHeight, RowBytes(biWidth), QImage::Format_BGR888);
         painter.save();
-        painter.translate(leftRight ? target.right() + 1 : 0, upsideDown ? target.bottom() + 1 : 0);
-        painter.scale(leftRight ? -1 : 1, upsideDown ? -1 : 1);
+        painter.translate(0, upsideDown ? target.bottom() + 1 : 0);
+        painter.scale(1, upsideDown ? -1 : 1);
         painter.drawImage(QRect(0, 0, target.width(), target.height()), memory);
         painter.restore();
         return;
     }
     if (MakeShown())
         painter.drawImage(target, shown);
+}
+
+bool DisplayPicture::BitmapUpsideDown() const {
+    // The bitmap's first row is its bottom row; a source mirrored vertically (rotate 90) cancels
+    // that out.
+    return bitmapRotate != 90;
 }
 
 bool DisplayPicture::MakeShown() {
@@ -385,19 +198,14 @@ bool DisplayPicture::MakeShown() {
         shown = QImage(shownBytes.data(), biWidth, biHeight, static_cast<qsizetype>(shownStride),
                        QImage::Format_RGB32);
     }
-    // The bitmap's first row is its bottom row; a source mirrored vertically (rotate 90)
-    // cancels that out, one mirrored horizontally (180) turns it half round. The mirroring is
-    // done here, in the one pass that turns the bitmap into the format of the window's surface,
-    // so that drawing it converts nothing and no mirrored copy is made.
-    const bool upsideDown = rotate != 90;
-    const bool leftRight = rotate == 180;
+    // The mirroring is done here, in the one pass that turns the bitmap into the format of the
+    // window's surface, so that drawing it converts nothing and no mirrored copy is made.
+    const bool upsideDown = BitmapUpsideDown();
     const size_t stride = static_cast<size_t>(RowBytes(biWidth));
     for (int y = 0; y < biHeight; ++y) {
         auto* row = reinterpret_cast<QRgb*>(shownBytes.data() + shownStride * static_cast<size_t>(y));
         BlueGreenRedToRgb32(bits.data() + stride * static_cast<size_t>(upsideDown ? biHeight - 1 - y : y),
                             row, biWidth);
-        if (leftRight)
-            std::reverse(row, row + biWidth);
     }
     shownRotate = rotate;
     return true;

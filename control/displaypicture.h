@@ -3,7 +3,7 @@
 // (blue, green, red; rows padded to 4 bytes) in the requested rotation, and drawn at its size or
 // stretched, mirrored as the rotation needs. A picture not turned a quarter (rotate 0 and 180)
 // is decoded straight into the window surface's 32-bit format instead, as it appears on screen,
-// and drawn from there. Painting thread only.
+// and drawn from there. Painting thread only. The pixel loops are control/picturekernels.h's.
 //
 // Memory: the bitmap shown, the next one made beside it, and for a turned picture the shown
 // picture in the window surface's 32-bit format (made once per picture); all picture memory,
@@ -48,8 +48,9 @@ class DisplayPicture {
     QImage AsDrawn() const;
 
     // Copies the bitmap to the painter at (0, 0): stretched over client when stretch is
-    // non-zero, else at its own size; mirrored for a picture converted for rotate 90
-    // (vertically) or 180 (horizontally). A new rotation applies from the next picture.
+    // non-zero, else at its own size; mirrored vertically for a picture converted for rotate 90
+    // (one converted for 180 is mirrored as it is decoded). A new rotation applies from the next
+    // picture.
     void Draw(QPainter& painter, const QRect& client, bool stretch);
 
     static int RowBytes(int width) { return ((width * 24 + 31) / 32) * 4; }
@@ -62,9 +63,9 @@ class DisplayPicture {
     static int AsDrawnStride(int width);
 
     // Where the decoder puts its rows: for a picture kept as drawn (0, 180) four bytes a pixel,
-    // bottom-up for 180; otherwise blue-green-red, padded, bottom-up for 270. For a quarter
-    // turn the rows, four bytes a pixel, go through a strip of kStripRows rows that is turned
-    // into the bitmap each time it is full, while it is still in the cache.
+    // bottom-up for 180. For a quarter turn the rows, four bytes a pixel, go through a strip of
+    // kStripRows rows that is turned into the bitmap each time it is full, while it is still in
+    // the cache; bottom-up for 270. For any other rotation, blue-green-red rows into the bitmap.
     struct DecodeTarget {
         DisplayPicture* picture;
         bool reverseRows;
@@ -87,6 +88,8 @@ class DisplayPicture {
     void MirrorRowsBefore(DecodeTarget& target, int y);
     // Turns the strip's rows [start, end) into their bitmap columns.
     void TurnStrip(const DecodeTarget& target, int start, int end);
+    // The bitmap is drawn with its first row at the bottom, unless its rotation mirrors it.
+    bool BitmapUpsideDown() const;
     // Makes `shown` from the bitmap unless it was made from it. False when there is no memory.
     bool MakeShown();
 

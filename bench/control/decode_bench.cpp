@@ -3,10 +3,12 @@
 // the scaled decoding of a picture drawn at a half and a quarter of its size. Each round times
 // the bare decode and the conversion one after the other, so that a busy machine slows both
 // alike; the ratio printed is the median of the rounds' ratios. The whole cost of a new picture
-// on screen (decoding, conversion and the drawing into a 32-bit window surface) is printed too.
+// on screen (decoding, conversion and the drawing into a 32-bit window surface) is printed too,
+// and for a quarter turn once on each path of the pixel loops that the processor has.
 //   build/bench/control/decode_bench [rounds]          (default 201)
 
 #include "control/displaypicture.h"
+#include "control/picturekernels.h"
 
 #include <QImage>
 #include <QPainter>
@@ -84,6 +86,8 @@ Figures Compare(const std::string& jpeg, int rotate, QSize drawn, int rounds, QI
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(11, std::atoi(argv[1])) : 201;
+    const PictureKernel chosen = ActivePictureKernel();
+    std::printf("pixel loops: %s\n", PictureKernelName(chosen));
     for (const auto& [width, height] : {std::pair{640, 480}, std::pair{1280, 960}}) {
         const camsim::TestPattern pattern(width, height, camsim::Scene());
         const std::vector<uint8_t> rgb = pattern.Render();
@@ -100,6 +104,14 @@ int main(int argc, char** argv) {
             std::printf("%4dx%-4d rotate %3d: decode, conversion and drawing %7.0f us, ratio to the bare decode "
                         "%.2f\n", width, height, rotate, f.converted, f.ratio);
         }
+        QImage turnedSurface(height, width, QImage::Format_RGB32);
+        for (PictureKernel kernel : AvailablePictureKernels()) {
+            ForcePictureKernel(kernel);
+            const Figures f = Compare(jpeg, 90, QSize(), rounds, &turnedSurface);
+            std::printf("%4dx%-4d rotate  90, %-5s loops: decode, conversion and drawing %7.0f us, ratio to the bare "
+                        "decode %.2f\n", width, height, PictureKernelName(kernel), f.converted, f.ratio);
+        }
+        ForcePictureKernel(chosen);
         for (int denominator : {2, 4}) {
             const QSize drawn(width / denominator, height / denominator);
             const Figures f = Compare(jpeg, 0, drawn, rounds);

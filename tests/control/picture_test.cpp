@@ -4,6 +4,7 @@
 #include "control/decodelimits.h"
 #include "control/displaypicture.h"
 #include "control/jpegdecoder.h"
+#include "control/picturekernels.h"
 
 #include "foundation/log.h"
 #include "tests/support/qtprinters.h"
@@ -21,6 +22,7 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -175,15 +177,39 @@ TEST(DecodeJpegTest, HostilePicturesAreRefusedOrDecodedWithinTheLimits) {
     EXPECT_TRUE(display.HasBitmap());
 }
 
+// The tests of converting and drawing run once on each path of the pixel loops that this
+// processor has; the path chosen before is chosen again after each.
+class ForcedPictureKernel {
+  public:
+    explicit ForcedPictureKernel(PictureKernel kernel) {
+        EXPECT_TRUE(ForcePictureKernel(kernel));
+        EXPECT_EQ(ActivePictureKernel(), kernel);
+    }
+    ~ForcedPictureKernel() { ForcePictureKernel(before); }
+
+  private:
+    const PictureKernel before = ActivePictureKernel();
+};
+
+class DisplayPictureTest : public ::testing::TestWithParam<PictureKernel> {
+    ForcedPictureKernel forced{GetParam()};
+};
+
+std::string KernelName(const ::testing::TestParamInfo<PictureKernel>& info) {
+    return PictureKernelName(info.param);
+}
+
 struct RotationCase {
     int rotate;
     int quarterTurns; // clockwise
 };
 
-class RotationTest : public ::testing::TestWithParam<RotationCase> {};
+class RotationTest : public ::testing::TestWithParam<std::tuple<PictureKernel, RotationCase>> {
+    ForcedPictureKernel forced{std::get<0>(GetParam())};
+};
 
 TEST_P(RotationTest, DrawsTheDecodedPictureTurnedClockwisePixelForPixel) {
-    const RotationCase c = GetParam();
+    const RotationCase c = std::get<1>(GetParam());
     for (int width : {320, 161}) { // an odd width: rows padded in both copies
         SCOPED_TRACE(width);
         const std::string jpeg = PatternJpeg(width, 120);
@@ -218,10 +244,16 @@ TEST_P(RotationTest, DrawsTheDecodedPictureTurnedClockwisePixelForPixel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rotations, RotationTest,
-                         ::testing::Values(RotationCase{0, 0}, RotationCase{90, 1}, RotationCase{180, 2},
-                                           RotationCase{270, 3}));
+                         ::testing::Combine(::testing::ValuesIn(AvailablePictureKernels()),
+                                            ::testing::Values(RotationCase{0, 0}, RotationCase{90, 1},
+                                                              RotationCase{180, 2}, RotationCase{270, 3})),
+                         [](const auto& info) {
+                             return PictureKernelName(std::get<0>(info.param)) + std::string("_rotate") +
+                                    std::to_string(std::get<1>(info.param).rotate);
+                         });
+INSTANTIATE_TEST_SUITE_P(Kernels, DisplayPictureTest, ::testing::ValuesIn(AvailablePictureKernels()), KernelName);
 
-TEST(DisplayPictureTest, QuarterTurnsOfAnySizeArePixelExact) {
+TEST_P(DisplayPictureTest, QuarterTurnsOfAnySizeArePixelExact) {
     // Sizes that leave parts of the turning blocks over: columns, strip rows, and a last strip.
     for (const QSize size : {QSize(99, 77), QSize(13, 53), QSize(640, 33)}) {
         const std::string jpeg = PatternJpeg(size.width(), size.height());
@@ -235,7 +267,7 @@ TEST(DisplayPictureTest, QuarterTurnsOfAnySizeArePixelExact) {
     }
 }
 
-TEST(DisplayPictureTest, EachPictureIsDrawnAsItIsWhicheverWayItWasDrawnBefore) {
+TEST_P(DisplayPictureTest, EachPictureIsDrawnAsItIsWhicheverWayItWasDrawnBefore) {
     const std::string colour = PatternJpeg(160, 120);
     const std::string grey = PatternJpeg(160, 120, true);
     DisplayPicture display;
@@ -261,7 +293,7 @@ TEST(DisplayPictureTest, EachPictureIsDrawnAsItIsWhicheverWayItWasDrawnBefore) {
     EXPECT_TRUE(Near(target.pixel(at), TestPattern::kTopLeft));
 }
 
-TEST(DisplayPictureTest, QuarterTurnsExchangeTheBitmapSizeButNotThePictureSize) {
+TEST_P(DisplayPictureTest, QuarterTurnsExchangeTheBitmapSizeButNotThePictureSize) {
     const std::string jpeg = PatternJpeg(320, 240);
     DisplayPicture display;
     ASSERT_TRUE(display.Convert(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), 90));
@@ -276,7 +308,7 @@ TEST(DisplayPictureTest, QuarterTurnsExchangeTheBitmapSizeButNotThePictureSize) 
     EXPECT_TRUE(display.HasBitmap());
 }
 
-TEST(DisplayPictureTest, PicturesKeptAsDrawnAreOpaqueAndTurnedOnesStillDrawRight) {
+TEST_P(DisplayPictureTest, PicturesKeptAsDrawnAreOpaqueAndTurnedOnesStillDrawRight) {
     const std::string square = PatternJpeg(96, 96);
     DisplayPicture display;
     const auto convert = [&](int rotate) {

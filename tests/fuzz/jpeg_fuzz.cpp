@@ -3,9 +3,11 @@
 #include "control/decodelimits.h"
 #include "control/displaypicture.h"
 #include "control/jpegdecoder.h"
+#include "control/picturekernels.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DecodedPicture picture;
@@ -16,8 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         }
     }
-    // Each way of keeping a picture: as drawn (0, and 180 with its rows mirrored) and turned.
+    // Each way of keeping a picture: as drawn (0, and 180 with its rows mirrored) and turned,
+    // on each path of the pixel loops that the processor has.
     static constexpr int kRotations[] = {0, 90, 180, 270};
+    static const std::vector<PictureKernel> kernels = AvailablePictureKernels();
+    ForcePictureKernel(kernels[size / 4 % kernels.size()]);
     DisplayPicture display;
     display.Convert(data, size, kRotations[size % 4]);
     return 0;

@@ -11,7 +11,10 @@ namespace {
 
 constexpr char kDefaultDelimiter[] = "--myboundary";
 constexpr uint8_t kPictureStart = 0xFF;
+constexpr uint8_t kStartMarker[] = {0xFF, 0xD8};
 constexpr uint8_t kEndMarker[] = {0xFF, 0xD9};
+// Bytes after a picture's end marker that a part's Content-Length may count: line ends or padding.
+constexpr uint32_t kMaxPadding = 16;
 // Room the buffer may take at most: the largest picture with its part head and one read beyond.
 constexpr uint32_t kMaxBuffer =
     ImageReader::kMaxPictureBytes + ImageReader::kPartHeadLimit + 2 * ImageReader::kReadStep;
@@ -43,6 +46,16 @@ uint32_t BeforeLineEnd(const uint8_t* data, uint32_t start, uint32_t end) {
     for (uint32_t i = 0;
          i < ImageReader::kTrailer && end > start && (data[end - 1] == '\n' || data[end - 1] == '\r'); ++i) {
         --end;
+    }
+    return end;
+}
+
+// end moved back over the line ends and padding (zeros, 0xFF) that a Content-Length counts after a picture.
+uint32_t BeforePadding(const uint8_t* data, uint32_t start, uint32_t end) {
+    for (uint32_t i = 0; i < kMaxPadding && end > start; ++i, --end) {
+        const uint8_t last = data[end - 1];
+        if (last != '\n' && last != '\r' && last != 0 && last != 0xFF)
+            break;
     }
     return end;
 }
@@ -194,27 +207,30 @@ bool ImageReader::ReadPartHead() {
         const uint32_t headFrom = boundaryPos + static_cast<uint32_t>(delimiter.size());
         const uint32_t limit = boundaryPos + kPartHeadLimit;
         const uint32_t to = std::min(buffer.Size(), limit);
-        const int64_t firstFF = Find(buffer.Data(), headFrom, to, &kPictureStart, 1);
+        // Header lines may hold any byte, 0xFF too; the picture's bytes, which may hold blank lines,
+        // begin with its start marker.
+        const int64_t start = Find(buffer.Data(), headFrom, to, kStartMarker, 2);
         uint32_t blank = 0;
         uint32_t afterBlank = 0;
-        const bool hasBlank = FindBlankLine(
-            buffer.Data(), headFrom, firstFF >= 0 ? static_cast<uint32_t>(firstFF) : to, blank, afterBlank);
-        if (hasBlank) {
+        if (FindBlankLine(buffer.Data(), headFrom, start >= 0 ? static_cast<uint32_t>(start) : to, blank,
+                          afterBlank)) {
             const std::string_view lines(reinterpret_cast<const char*>(buffer.Data()) + headFrom,
                                          blank - headFrom);
             contentLength = PartContentLength(lines, kMaxPictureBytes);
             bodyStart = afterBlank;
             return FindBodyPicture();
         }
-        if (firstFF >= 0) {
+        if (start >= 0 || to >= limit || ended) {
             // No blank line before the picture: its first 0xFF starts it, and no length is known.
+            const int64_t firstFF = Find(buffer.Data(), headFrom, to, &kPictureStart, 1);
+            if (firstFF < 0)
+                return false;
             contentLength.reset();
             bodyStart = imageStart = searchPos = static_cast<uint32_t>(firstFF);
             stage = Stage::Picture;
             return true;
         }
-        if (to >= limit || !ReadMore())
-            return false;
+        ReadMore(); // at the end of the stream, the next turn decides with what there is
     }
 }
 
@@ -245,25 +261,39 @@ bool ImageReader::FindPictureEnd(uint32_t& end) {
     // Once a length has proven right, the lengths of pictures of similar size are believed
     // without looking for a boundary inside them.
     const bool believed = contentLength && lastLength > 0 && *contentLength <= 2 * lastLength + kReadStep;
+    // The first delimiter inside the declared length that no picture end comes before, from
+    // imageStart: picture bytes (a comment may hold anything), unless the length proves wrong.
+    std::optional<uint32_t> inside;
+    const auto distrustLength = [&] {
+        lastLength = 0;
+        contentLength.reset(); // not where the picture ends: look for the boundary
+        if (inside)
+            searchPos = imageStart + *inside;
+    };
     for (;;) {
         const uint32_t size = buffer.Size();
         const uint32_t searchLimit = imageStart + kMaxPictureBytes + kTrailer + delimiterLength;
         if (contentLength) {
             const uint32_t cut = bodyStart + *contentLength;
-            // A boundary before the declared end means the length is wrong.
+            // A boundary after a picture end before the declared end means the length is wrong.
             const int64_t at = believed ? -1 : SearchDelimiter(std::min(size, cut));
-            if (at >= 0)
+            if (at >= 0 && EndsWithEndMarker(buffer.Data(), imageStart, EndBefore(static_cast<uint32_t>(at))))
                 return CutAtBoundary(static_cast<uint32_t>(at), end);
+            if (at >= 0) {
+                inside = inside.value_or(static_cast<uint32_t>(at) - imageStart);
+                searchPos = static_cast<uint32_t>(at) + 1;
+                continue;
+            }
             if (size >= cut) {
-                if (EndsWithEndMarker(buffer.Data(), imageStart, cut)) {
+                const uint32_t pictureEnd = BeforePadding(buffer.Data(), imageStart, cut);
+                if (EndsWithEndMarker(buffer.Data(), imageStart, pictureEnd)) {
                     lastLength = *contentLength;
-                    end = cut;
+                    end = pictureEnd;
                     searchPos = cut;
                     stage = Stage::Boundary;
                     return true;
                 }
-                lastLength = 0;
-                contentLength.reset(); // not where the picture ends: look for the boundary
+                distrustLength();
                 continue;
             }
         } else {
@@ -273,18 +303,25 @@ bool ImageReader::FindPictureEnd(uint32_t& end) {
             if (size >= searchLimit)
                 return false;
         }
-        if (!ReadMore())
-            return CutAtStreamEnd(end);
+        if (!ReadMore()) {
+            if (!contentLength || !inside)
+                return CutAtStreamEnd(end);
+            distrustLength(); // the stream ended inside the length: the delimiter in it was a boundary
+        }
     }
 }
 
-bool ImageReader::CutAtBoundary(uint32_t at, uint32_t& end) {
+uint32_t ImageReader::EndBefore(uint32_t at) const {
     const uint8_t* data = buffer.Data();
-    end = at;
+    uint32_t end = at;
     // "----name" for a declared "--name": the delimiter was found two bytes in.
     if (end >= imageStart + 2 && data[end - 2] == '-' && data[end - 1] == '-')
         end -= 2;
-    end = BeforeLineEnd(data, imageStart, end);
+    return BeforeLineEnd(data, imageStart, end);
+}
+
+bool ImageReader::CutAtBoundary(uint32_t at, uint32_t& end) {
+    end = EndBefore(at);
     boundaryPos = at;
     stage = Stage::Head;
     return end - imageStart <= kMaxPictureBytes;

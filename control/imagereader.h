@@ -3,15 +3,17 @@
 // pointer and a length per picture. Read thread only.
 //
 // The boundary is the one the answer's Content-Type declares; for an answer that declares none,
-// the first line of the body that begins with "--"; else "--myboundary". Each part's header lines
-// are read up to the blank line (CR LF or LF line ends); without a blank line before it, the
-// part's first 0xFF byte starts the picture. When a part declares a Content-Length whose last two
-// bytes are the JPEG end marker, the picture is handed out as soon as they have arrived (once a
-// length proved right, the lengths of pictures of similar size are believed without looking for a
-// boundary inside them); otherwise, or when the next boundary comes first, the picture ends at the
-// next boundary, and a
-// line end before it (CR LF, LF, or CR LF CR LF) is not part of it. A picture that the end of the
-// stream ends is handed out when it ends with the end marker. Every read takes what has arrived.
+// the first line of the body that begins with "--"; else "--myboundary". Each part's header lines,
+// which may hold any byte, are read up to the blank line (CR LF or LF line ends) before the
+// picture's start marker; without one, the part's first 0xFF byte starts the picture. When a part
+// declares a Content-Length whose last bytes are the JPEG end marker, or the end marker and up to
+// 16 bytes of line ends or padding (zeros, 0xFF) that the length counts, the picture ends at its end
+// marker and is handed out as soon as the length has arrived. A boundary inside that length counts
+// as the picture's own bytes, unless a picture end comes right before it (once a length proved
+// right, the lengths of pictures of similar size are believed without looking for a boundary inside
+// them). Otherwise, or when the next boundary comes first, the picture ends at the next boundary,
+// and a line end before it (CR LF, LF, or CR LF CR LF) is not part of it. A picture that the end of
+// the stream ends is handed out when it ends with the end marker. Every read takes what has arrived.
 
 #include "control/bytebuffer.h"
 
@@ -24,16 +26,16 @@
 
 // Where the reader's bytes come from: the stream's request, or anything else that reads.
 class ByteSource {
-public:
+  public:
     // Reads up to count bytes; false on failure, *read 0 at the end.
     virtual bool Read(void* buffer, uint32_t count, uint32_t* read) = 0;
 
-protected:
+  protected:
     ~ByteSource() = default;
 };
 
 class ImageReader {
-public:
+  public:
     static constexpr uint32_t kHeaderWindow = 200;       // the first boundary lies in the first bytes
     static constexpr uint32_t kPartHeadLimit = 8 * 1024; // from a boundary to its picture's first byte
     static constexpr uint32_t kMaxPictureBytes = 32 * 1024 * 1024; // larger pictures end the stream
@@ -52,7 +54,7 @@ public:
     // "--" and the boundary, as the stream's start decided it.
     const std::string& Delimiter() const { return delimiter; }
 
-private:
+  private:
     // What the reader looks for next.
     enum class Stage {
         Boundary, // the next part's boundary, from searchPos (after a picture cut by its length)
@@ -73,11 +75,13 @@ private:
     bool ReadPartHead();
     bool FindBodyPicture();
     bool FindPictureEnd(uint32_t& end);
+    // Where the picture ends when the delimiter at `at` ends its part.
+    uint32_t EndBefore(uint32_t at) const;
     bool CutAtBoundary(uint32_t at, uint32_t& end);
     bool CutAtStreamEnd(uint32_t& end);
 
     class RequestSource final : public ByteSource {
-    public:
+      public:
         HINTERNET request = nullptr;
         bool Read(void* buffer, uint32_t count, uint32_t* read) override {
             return InternetReadFile(request, buffer, count, read);

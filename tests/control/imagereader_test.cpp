@@ -15,10 +15,13 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 // Hands out the bytes in pieces of the given sizes (cycled), then the end of the stream.
 class PieceSource final : public ByteSource {
-public:
-    PieceSource(std::string bytes, std::vector<uint32_t> pieces) : bytes(std::move(bytes)), pieces(std::move(pieces)) {}
+  public:
+    PieceSource(std::string bytes, std::vector<uint32_t> pieces)
+        : bytes(std::move(bytes)), pieces(std::move(pieces)) {}
     bool Read(void* buffer, uint32_t count, uint32_t* read) override {
         const uint32_t piece = pieces.empty() ? count : pieces[next++ % pieces.size()];
         const auto n = static_cast<uint32_t>(std::min<size_t>({count, piece, bytes.size() - position}));
@@ -28,7 +31,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::string bytes;
     std::vector<uint32_t> pieces;
     size_t position = 0;
@@ -48,12 +51,14 @@ std::string Part(const std::string& picture, const std::string& headers = "Conte
 
 // A picture in short: its length and the byte that fills it ("3000:a").
 std::string Short(const std::string& picture) {
-    return std::to_string(picture.size()) + ":" + (picture.size() > 2 ? picture.substr(2, 1) : std::string("?"));
+    return std::to_string(picture.size()) + ":" +
+           (picture.size() > 2 ? picture.substr(2, 1) : std::string("?"));
 }
 
 std::vector<std::string> ShortAll(const std::vector<std::string>& pictures) {
     std::vector<std::string> out;
-    for (const std::string& p : pictures) out.push_back(p == "<no stream>" ? p : Short(p));
+    for (const std::string& p : pictures)
+        out.push_back(p == "<no stream>" ? p : Short(p));
     return out;
 }
 
@@ -66,7 +71,8 @@ std::vector<std::string> CutAll(const std::string& stream, std::vector<uint32_t>
         return {"<no stream>"};
     const uint8_t* picture = nullptr;
     uint32_t length = 0;
-    while (reader.Read(picture, length)) pictures.emplace_back(reinterpret_cast<const char*>(picture), length);
+    while (reader.Read(picture, length))
+        pictures.emplace_back(reinterpret_cast<const char*>(picture), length);
     return ShortAll(pictures);
 }
 
@@ -77,23 +83,26 @@ TEST(ImageReaderTest, CutsPicturesWhateverTheReadSizes) {
     const std::string stream = Part(a) + Part(b) + Part(c) + "--myboundary\r\n";
     const std::vector<std::string> expected = ShortAll({a, b, c});
     EXPECT_EQ(CutAll(stream), expected);
-    EXPECT_EQ(CutAll(stream, {1}), expected);        // byte by byte
+    EXPECT_EQ(CutAll(stream, {1}), expected);           // byte by byte
     EXPECT_EQ(CutAll(stream, {7, 13, 4096}), expected); // boundaries split across reads
     EXPECT_EQ(CutAll(stream, {5000}), expected);
 }
 
 TEST(ImageReaderTest, WrongLengthsDoNoHarmAndTwoByteTrailersKeepTheEnd) {
     const std::string a = Picture(2000, 'a');
-    const std::string longHeaders = "Content-Type: image/jpeg\r\nContent-Length: 3\r\nX-Pad: " + std::string(120, ' ') + "\r\n";
+    const std::string longHeaders =
+        "Content-Type: image/jpeg\r\nContent-Length: 3\r\nX-Pad: " + std::string(120, ' ') + "\r\n";
     EXPECT_EQ(CutAll(Part(a, longHeaders) + Part(a) + "--myboundary"), ShortAll({a, a}));
     // Servers that end a part with one CRLF: that line end is not part of the picture either.
-    const std::vector<std::string> cut = CutAll(Part(a, "X: y\r\n", "\r\n") + Part(a, "X: y\r\n", "\r\n") + "--myboundary");
+    const std::vector<std::string> cut =
+        CutAll(Part(a, "X: y\r\n", "\r\n") + Part(a, "X: y\r\n", "\r\n") + "--myboundary");
     ASSERT_EQ(cut.size(), 2u);
     EXPECT_EQ(cut[0], Short(a));
 }
 
 TEST(ImageReaderTest, StreamsThatAreNotPictureStreamsFailAtTheStart) {
-    EXPECT_EQ(CutAll(std::string(300, 'x') + Part(Picture(500, 'a'))), std::vector<std::string>{"<no stream>"});
+    EXPECT_EQ(CutAll(std::string(300, 'x') + Part(Picture(500, 'a'))),
+              std::vector<std::string>{"<no stream>"});
     EXPECT_EQ(CutAll("HTTP error page without any boundary"), std::vector<std::string>{"<no stream>"});
     EXPECT_EQ(CutAll("--myboundary\r\nContent-Type: text/plain\r\n\r\nno picture here"),
               std::vector<std::string>{"<no stream>"});
@@ -210,6 +219,11 @@ TEST(ImageReaderTest, PartHeadersEndAtTheBlankLineOfEitherLineEnd) {
         "X-Short: 1\r\nX-Long: " + std::string(ImageReader::kPartHeadLimit - 200, 'p') + "\r\n";
     EXPECT_EQ(CutEveryWay(FormatStream(pictures, padded)), ShortAll(pictures));
 
+    // A header byte that is no text, 0xFF too, does not start the picture.
+    Format named;
+    named.extraHeaders = "X-Name: Caf\xFF\r\n";
+    EXPECT_EQ(CutEveryWay(FormatStream(pictures, named)), ShortAll(pictures));
+
     // No blank line: the first 0xFF after the boundary starts the picture.
     const std::string bare = "--myboundary\r\nContent-Type: image/jpeg\r\n" + pictures[0] + "\r\n";
     EXPECT_EQ(CutEveryWay(bare + bare + "--myboundary\r\n"), ShortAll({pictures[0], pictures[0]}));
@@ -253,22 +267,38 @@ class GatedSource final : public ByteSource {
 
 TEST(ImageReaderTest, APictureOfTheRightLengthIsHandedOutBeforeTheNextBoundary) {
     const std::string a = Picture(3000, 'a');
-    for (const std::string length : {"true", "", "100"}) {
-        SCOPED_TRACE(length);
+    // A comment segment of the picture may hold anything, the boundary line too.
+    const std::string commented = a.substr(0, 2) + "\xFF\xFE\x00\x12\r\n--myboundary\r\n"s + a.substr(2);
+    const struct {
+        std::string length; // as Format::length, counting the bytes after the picture too
+        std::string picture;
+        std::string after; // bytes after the picture's end marker: line ends or padding
+    } cases[] = {
+        {"true", a, ""},
+        {"", a, ""},
+        {"100", a, ""},
+        {"true", commented, ""},
+        {"true", a, "\r\n"},
+        {"true", a, std::string(9, '\0')},
+        {"true", a, std::string(16, '\xFF')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length + " " + Short(c.picture) + " +" + std::to_string(c.after.size()));
         Format format;
-        format.length = length;
-        const std::string first = FormatPart(a, format); // boundary first: nothing more until the next
-        GatedSource source(first + FormatPart(a, format) + "--myboundary\r\n", first.size());
+        format.length = c.length;
+        const std::string first = FormatPart(c.picture + c.after, format); // nothing more until the next
+        GatedSource source(first + first + "--myboundary\r\n", first.size());
         ImageReader reader;
         ASSERT_TRUE(reader.InitStream(&source));
         const uint8_t* picture = nullptr;
         uint32_t size = 0;
         ASSERT_TRUE(reader.Read(picture, size));
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(picture), size), a);
-        EXPECT_EQ(source.askedBeyond, length != "true")
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(picture), size), c.picture);
+        EXPECT_EQ(source.askedBeyond, c.length != "true")
             << "only a length that ends the picture cuts it at once";
         ASSERT_TRUE(reader.Read(picture, size));
-        EXPECT_EQ(size, a.size());
+        EXPECT_EQ(size, c.picture.size());
+        EXPECT_EQ(CutEveryWay(first + first), ShortAll({c.picture, c.picture})) << "the stream ends after it";
     }
 }
 

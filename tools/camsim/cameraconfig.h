@@ -19,7 +19,8 @@ struct CameraConfig {
     bool parameterQuery = true;                  // param.cgi answers 404 without
     int width = 640;                             // pictures when the request names no resolution
     int height = 480;
-    double fps = 25; // pictures per second; 0: as fast as the client reads
+    double fps = 25;          // pictures per second; 0: as fast as the client reads
+    int maxStreamClients = 0; // streams served at once; one more is answered 503 and closed; 0: no limit
     AuthMode auth = AuthMode::None;
     std::string user;
     std::string password;

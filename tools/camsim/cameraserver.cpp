@@ -184,6 +184,13 @@ bool CameraServer::Stream(Socket& socket, const RequestHead& request, const Faul
     if (faults.width > 0)
         size.width = std::min(faults.width, kMaxPictureSide);
 
+    // A camera that serves so many clients at once turns the next away until one leaves.
+    if (++streamClients > config.maxStreamClients && config.maxStreamClients > 0) {
+        --streamClients;
+        requests.SetStream(record, StreamAnswer::Refused);
+        return Answer(socket, record, 503, "503 Service Unavailable\r\n", false);
+    }
+    requests.SetStream(record, StreamAnswer::Served);
     requests.SetStatus(record, 200);
     const auto scene = [this, size, camera, grey = faults.grey] {
         const PtzPosition position = ptz.Position(camera);
@@ -191,7 +198,10 @@ bool CameraServer::Stream(Socket& socket, const RequestHead& request, const Faul
                                    TenThousandths(position.crossX), TenThousandths(position.crossY), grey});
     };
     const auto recorder = [this, record](std::string_view bytes) { requests.AppendBody(record, bytes); };
-    StreamWriter(socket, faults, config.fps, scene, recorder, pictureSentListener).Run();
+    StreamWriter(socket, faults, config.fps, scene, recorder, pictureSentListener, [this] {
+        return thaws.load();
+    }).Run();
+    --streamClients;
     return false;
 }
 

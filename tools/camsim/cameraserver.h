@@ -7,13 +7,15 @@
 //   GET /vexo-cgi/com/ptz.cgi?...                                           PTZ command (zoom, rzoom, center)
 //
 // Every request is recorded (Requests()); answers other than streams keep the connection open
-// for the next request. A test starts a server on port 0, asks Port(), may queue faults for the
-// next requests, reads the records and the PTZ position, and stops it; Stop (and the
-// destructor) ends every thread of the server before it returns.
+// for the next request. A camera that serves a limited number of streams at once
+// (CameraConfig::maxStreamClients) answers one more with 503 and closes its connection. A test starts a
+// server on port 0, asks Port(), may queue faults for the next requests, reads the records and the PTZ
+// position, and stops it; Stop (and the destructor) ends every thread of the server before it returns.
 //
 // Threads: the configuration is fixed at construction and read by every connection thread; the
-// fault queue is guarded by faultLock; the request log, the PTZ positions and the picture cache
-// guard themselves. The listeners are set before Start and called on connection threads.
+// fault queue is guarded by faultLock; the stream count and the unfreeze count are atomic; the request log,
+// the PTZ positions and the picture cache guard themselves. The listeners are set before Start and called on
+// connection threads.
 
 #include "tools/camsim/authenticator.h"
 #include "tools/camsim/cameraconfig.h"
@@ -22,6 +24,7 @@
 #include "tools/camsim/ptzcontrol.h"
 #include "tools/camsim/requestlog.h"
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -47,6 +50,10 @@ class CameraServer {
     // The next request that passes the access check and whose path begins with pathPrefix (any
     // path when empty) is answered with these faults instead of the configured ones.
     void QueueFaults(const Faults& faults, const std::string& pathPrefix = std::string());
+
+    // Streams begun before this call that repeat a picture (Faults::repeatAfter) send changing
+    // pictures again; streams begun after it freeze as their faults say.
+    void Unfreeze() { ++thaws; }
 
     const RequestLog& Requests() const { return requests; }
     // The targets of the PTZ commands carried out, in order, as received.
@@ -82,6 +89,8 @@ class CameraServer {
     RequestLog requests;
     std::function<void(const std::string&)> commandListener;
     std::function<void(long long)> pictureSentListener;
+    std::atomic<int> streamClients{0}; // streams being served
+    std::atomic<unsigned> thaws{0};    // Unfreeze calls
 
     std::mutex faultLock;
     std::deque<QueuedFaults> queuedFaults; // guarded by faultLock

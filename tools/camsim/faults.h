@@ -33,6 +33,12 @@ struct Faults {
     bool grey = false;      // one-component (grey-scale) pictures
     int width = 0;          // pictures this wide whatever the request asks (for odd widths); 0: as asked
 
+    // A frozen camera: after this many pictures, each picture is the last of them again, byte for
+    // byte, until CameraServer::Unfreeze; 0: the pictures change.
+    int repeatAfter = 0;
+    // After the answer's head, this many body bytes, then nothing (connection kept); -1: the stream.
+    int silentAfterHead = -1;
+
     // The stream format of other servers.
     int trailerBytes = 4; // after each picture: 4 (CRLF CRLF) or 2 (CRLF)
     bool chunked = false; // chunked transfer coding instead of a body that ends when the connection closes
@@ -45,6 +51,14 @@ struct Faults {
     bool partContentLength = true; // each part carries a Content-Length header
     bool lfLineEnds = false;       // LF instead of CR LF in the body (boundary lines, headers, trailers)
     int partHeaderBytes = 0;       // extra header lines of this many bytes in all, in each part
+    // Each part carries a header line with a 0xFF byte in it.
+    bool headerByte = false;
+    // Each picture holds the boundary line in a comment segment, and its Content-Length is right.
+    bool boundaryInPicture = false;
+    // What each part's Content-Length counts after the picture's end marker: nothing, the line end
+    // before the boundary, or 2 to 16 bytes of padding (zeros or 0xFF) that come before it.
+    enum class CountedTrailer { None, LineEnd, Zeros, Ff };
+    CountedTrailer lengthCountsTrailer = CountedTrailer::None;
 };
 
 } // namespace camsim

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <functional>
 #include <string_view>
+#include <utility>
 
 namespace camsim {
 
@@ -17,6 +18,7 @@ struct Option {
     const char* argument; // null for a switch
     const char* help;
     Setter set;
+    const char* byDefault = nullptr; // the argument when the option is last or another option follows
 };
 
 bool ParseNumber(std::string_view text, int min, int max, int& value) {
@@ -99,6 +101,19 @@ bool SetBoundary(Options& options, std::string_view text) {
     return true;
 }
 
+bool SetCountedTrailer(Options& options, std::string_view text) {
+    using Kind = Faults::CountedTrailer;
+    const std::pair<std::string_view, Kind> kinds[] = {
+        {"crlf", Kind::LineEnd}, {"zeros", Kind::Zeros}, {"ff", Kind::Ff}};
+    for (const auto& [name, kind] : kinds) {
+        if (text == name) {
+            options.camera.faults.lengthCountsTrailer = kind;
+            return true;
+        }
+    }
+    return false;
+}
+
 constexpr int kMaxCount = 1000000000;
 
 const std::vector<Option>& AllOptions() {
@@ -127,6 +142,9 @@ const std::vector<Option>& AllOptions() {
          SetSize},
         {"--fps", "F|max", "pictures per second, 1..1000, or max: as fast as the client reads (default 25)",
          SetFps},
+        {"--max-clients", "N",
+         "at most N stream clients at once; one more is answered 503 (default: no limit)",
+         Number(1, 1000, [](Options& o, int v) { o.camera.maxStreamClients = v; })},
         {"--auth", "none|basic|digest", "access check (default none)", SetAuth},
         {"--user", "U", "user name for --auth",
          Text([](Options& o, std::string v) { o.camera.user = std::move(v); })},
@@ -163,6 +181,13 @@ const std::vector<Option>& AllOptions() {
          Switch([](Options& o) { o.camera.faults.lfLineEnds = true; })},
         {"--part-header-bytes", "N", "N bytes of extra header lines in each part",
          Number(0, 1000000, [](Options& o, int v) { o.camera.faults.partHeaderBytes = v; })},
+        {"--header-byte", nullptr, "each part has a header line with a 0xFF byte in it (X-Name: Caf\\xff)",
+         Switch([](Options& o) { o.camera.faults.headerByte = true; })},
+        {"--boundary-in-picture", nullptr, "each picture holds the boundary line in a comment segment",
+         Switch([](Options& o) { o.camera.faults.boundaryInPicture = true; })},
+        {"--length-counts-trailer", "crlf|zeros|ff",
+         "Content-Length counts the line end (crlf, default) or 2..16 padding bytes after the picture",
+         SetCountedTrailer, "crlf"},
         {"--close-after", "N", "fault: close the stream after N pictures",
          Number(0, kMaxCount, [](Options& o, int v) { o.camera.faults.closeAfter = v; })},
         {"--close-mid-picture", "N", "fault: after N pictures, close in the middle of the next one",
@@ -191,6 +216,11 @@ const std::vector<Option>& AllOptions() {
          Switch([](Options& o) { o.camera.faults.grey = true; })},
         {"--width", "N", "fault: pictures N pixels wide whatever the request asks",
          Number(1, kMaxPictureSide, [](Options& o, int v) { o.camera.faults.width = v; })},
+        {"--repeat-after", "N", "fault: after N pictures, the Nth again and again, byte for byte (frozen)",
+         Number(1, kMaxCount, [](Options& o, int v) { o.camera.faults.repeatAfter = v; })},
+        {"--silent-after-head", "BYTES",
+         "fault: the head and BYTES body bytes (0..199, default 0), then nothing (connection kept)",
+         Number(0, 199, [](Options& o, int v) { o.camera.faults.silentAfterHead = v; }), "0"},
     };
     return options;
 }
@@ -211,7 +241,10 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             return false;
         }
         std::string_view value;
-        if (option->argument != nullptr) {
+        const bool omitted = i + 1 >= argc || std::string_view(argv[i + 1]).substr(0, 2) == "--";
+        if (option->byDefault != nullptr && omitted) {
+            value = option->byDefault;
+        } else if (option->argument != nullptr) {
             if (i + 1 >= argc) {
                 error = std::string(option->name) + " needs " + option->argument;
                 return false;
@@ -236,8 +269,10 @@ std::string HelpText() {
                        "access check, FTP greeting, and faults for tests. Stops on Ctrl-C.\n\n";
     for (const Option& option : AllOptions()) {
         std::string left = std::string("  ") + option.name;
-        if (option.argument != nullptr)
-            left += std::string(" ") + option.argument;
+        if (option.argument != nullptr) {
+            const bool optional = option.byDefault != nullptr;
+            left += std::string(optional ? " [" : " ") + option.argument + (optional ? "]" : "");
+        }
         if (left.size() < 30)
             left.resize(30, ' ');
         text += left + " " + option.help + "\n";

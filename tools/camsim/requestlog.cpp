@@ -22,6 +22,12 @@ void RequestLog::SetStatus(size_t index, int status) {
     changed.notify_all();
 }
 
+void RequestLog::SetStream(size_t index, StreamAnswer answer) {
+    std::lock_guard<std::mutex> guard(lock);
+    records[index].stream = answer;
+    changed.notify_all();
+}
+
 void RequestLog::AppendBody(size_t index, std::string_view bytes) {
     std::lock_guard<std::mutex> guard(lock);
     RequestRecord& record = records[index];
@@ -40,6 +46,12 @@ void RequestLog::Finish(size_t index) {
 RequestLog::Records RequestLog::All() const {
     std::lock_guard<std::mutex> guard(lock);
     return records;
+}
+
+size_t RequestLog::CountStreams(StreamAnswer answer) const {
+    std::lock_guard<std::mutex> guard(lock);
+    return static_cast<size_t>(std::count_if(
+        records.begin(), records.end(), [answer](const RequestRecord& r) { return r.stream == answer; }));
 }
 
 bool RequestLog::WaitFor(const std::function<bool(const Records&)>& ready, int timeoutMs) const {

@@ -16,6 +16,13 @@
 
 namespace camsim {
 
+// How a stream request was answered.
+enum class StreamAnswer {
+    None,    // not a stream request, or answered before the stream (401, 400, a status fault)
+    Served,  // the stream
+    Refused, // 503: the camera serves no more streams at once
+};
+
 struct RequestRecord {
     int connection = 0;     // the TCP connection it came on, counted from 1 per server
     std::string target;     // path with query, exactly as received
@@ -24,6 +31,7 @@ struct RequestRecord {
     uint64_t bodyBytes = 0; // body bytes sent so far (after chunk decoding)
     std::string body;       // the first bytes of them, up to the log's body limit
     bool finished = false;  // the answer is complete, or the connection ended
+    StreamAnswer stream = StreamAnswer::None;
 
     std::string Header(std::string_view name) const { return FindHeader(headers, name); }
 };
@@ -38,10 +46,13 @@ class RequestLog {
 
     size_t Add(int connection, const RequestHead& head);
     void SetStatus(size_t index, int status);
+    void SetStream(size_t index, StreamAnswer answer);
     void AppendBody(size_t index, std::string_view bytes);
     void Finish(size_t index);
 
     Records All() const;
+    // The stream requests answered so.
+    size_t CountStreams(StreamAnswer answer) const;
     // True as soon as ready(records) holds, false when it still does not after timeoutMs.
     bool WaitFor(const std::function<bool(const Records&)>& ready, int timeoutMs) const;
     // Waits for the record of that index to be there and finished; false after timeoutMs.

@@ -11,6 +11,8 @@ constexpr std::string_view kJunk = "camsim junk before the first part\r\n";
 // Extra header lines are at most this long, line end included, unless a shorter one would be
 // too short to be a header line.
 constexpr size_t kPaddingLine = 100;
+// The header line of servers that write names in an 8-bit character set.
+constexpr std::string_view kByteHeader = "X-Name: Caf\xFF";
 
 std::string ChunkSizeLine(size_t size) {
     char line[24];
@@ -40,9 +42,9 @@ std::string PaddingLines(size_t bytes, const std::string& lineEnd) {
 } // namespace
 
 StreamWriter::StreamWriter(Socket& socket, const Faults& faults, double fps, SceneSource scene,
-                           BodyRecorder recorder, PictureSent sent)
+                           BodyRecorder recorder, PictureSent sent, ThawCount thaws)
     : socket(socket), faults(faults), fps(fps), scene(std::move(scene)), recorder(std::move(recorder)),
-      sent(std::move(sent)) {}
+      sent(std::move(sent)), thaws(std::move(thaws)) {}
 
 std::string StreamWriter::BoundaryLine(const Faults& faults) {
     return "--" + faults.boundary + LineEnd(faults);
@@ -54,8 +56,10 @@ std::string StreamWriter::PartHeader(size_t pictureBytes, const Faults& faults) 
     const std::string length =
         std::to_string(faults.contentLength >= 0 ? static_cast<size_t>(faults.contentLength) : pictureBytes);
     const std::string lengthLine = faults.partContentLength ? "Content-Length: " + length + lineEnd : "";
+    const std::string byteLine = faults.headerByte ? std::string(kByteHeader) + lineEnd : std::string();
     const std::string rest = "image/jpeg" + lineEnd + lengthLine +
-                             PaddingLines(static_cast<size_t>(faults.partHeaderBytes), lineEnd) + lineEnd;
+                             PaddingLines(static_cast<size_t>(faults.partHeaderBytes), lineEnd) + byteLine +
+                             lineEnd;
     const size_t natural = boundaryLine.size() + std::string_view("Content-Type: ").size() + rest.size();
     const size_t padding = faults.headerLength > static_cast<int>(natural)
                                ? static_cast<size_t>(faults.headerLength) - natural
@@ -91,10 +95,16 @@ void StreamWriter::Run() {
     // Each piece sent: the part's boundary line first, or the next part's last.
     const std::string before = faults.boundaryFirst ? boundaryLine : std::string();
     const std::string after = faults.boundaryFirst ? std::string() : boundaryLine;
+    // A counted line end is the trailer's first.
+    const std::string uncounted = faults.lengthCountsTrailer == Faults::CountedTrailer::LineEnd
+                                      ? trailer.substr(lineEnd.size())
+                                      : trailer;
     if (!faults.boundaryFirst && !SendBody(boundaryLine))
         return;
     nextPicture = std::chrono::steady_clock::now();
+    const unsigned thawsAtStart = thaws ? thaws() : 0;
     std::string part;
+    std::string repeated; // the picture a frozen camera sends again
     for (long long number = 0;; ++number) {
         if (number == faults.closeAfter) {
             if (SendBody(before))
@@ -106,19 +116,32 @@ void StreamWriter::Run() {
                 socket.WaitUntilGone();
             return;
         }
-        const std::shared_ptr<FrameCycle> cycle = scene();
-        const std::string& encoded = cycle->Picture(number);
-        const std::string shaped = NeedsShaping() ? Shape(encoded) : std::string();
-        const std::string& picture = NeedsShaping() ? shaped : encoded;
-        const std::string headers = PartHeader(picture.size(), faults).substr(boundaryLine.size());
+        const bool frozen =
+            faults.repeatAfter > 0 && number >= faults.repeatAfter && (!thaws || thaws() == thawsAtStart);
+        std::shared_ptr<FrameCycle> cycle;
+        std::string shaped;
+        std::string_view picture = repeated;
+        if (!frozen) {
+            cycle = scene();
+            const std::string& encoded = cycle->Picture(number);
+            if (NeedsShaping())
+                shaped = Shape(encoded);
+            picture = NeedsShaping() ? shaped : encoded;
+            if (number + 1 == faults.repeatAfter)
+                repeated = picture;
+        }
+        const std::string counted = CountedTrailer(picture.size());
+        const std::string headers =
+            PartHeader(picture.size() + counted.size(), faults).substr(boundaryLine.size());
         if (number == faults.closeMidPicture) {
-            SendBody(before + headers + picture.substr(0, picture.size() / 2));
+            SendBody(before + headers + std::string(picture.substr(0, picture.size() / 2)));
             return;
         }
         part.assign(before);
         part.append(headers);
         part.append(picture);
-        part.append(trailer);
+        part.append(counted);
+        part.append(uncounted);
         part.append(after);
         if (!SendBody(part))
             return;
@@ -130,13 +153,22 @@ void StreamWriter::Run() {
 }
 
 bool StreamWriter::SendBody(std::string_view bytes) {
-    if (bytes.empty())
-        return true;
-    const bool sent = faults.chunked ? socket.Send(ChunkSizeLine(bytes.size()) + std::string(bytes) + "\r\n")
-                                     : socket.Send(bytes);
-    if (sent)
+    const auto silentAfter = static_cast<uint64_t>(faults.silentAfterHead);
+    const bool last = faults.silentAfterHead >= 0 && bodySent + bytes.size() >= silentAfter;
+    if (last)
+        bytes = bytes.substr(0, silentAfter - bodySent);
+    if (!bytes.empty()) {
+        const bool sent = faults.chunked
+                              ? socket.Send(ChunkSizeLine(bytes.size()) + std::string(bytes) + "\r\n")
+                              : socket.Send(bytes);
+        if (!sent)
+            return false;
         recorder(bytes);
-    return sent;
+        bodySent += bytes.size();
+    }
+    if (last)
+        socket.WaitUntilGone();
+    return !last;
 }
 
 bool StreamWriter::EndBody() {
@@ -144,11 +176,35 @@ bool StreamWriter::EndBody() {
 }
 
 bool StreamWriter::NeedsShaping() const {
-    return faults.corrupt || faults.pictureSize > 0 || faults.truncated;
+    return faults.corrupt || faults.pictureSize > 0 || faults.truncated || faults.boundaryInPicture;
+}
+
+std::string StreamWriter::CountedTrailer(size_t pictureBytes) const {
+    // Padding of 2 to 16 bytes, changing with the picture's length as a server's alignment would.
+    const size_t padding = 2 + pictureBytes % 15;
+    switch (faults.lengthCountsTrailer) {
+    case Faults::CountedTrailer::LineEnd:
+        return LineEnd(faults);
+    case Faults::CountedTrailer::Zeros:
+        return std::string(padding, '\0');
+    case Faults::CountedTrailer::Ff:
+        return std::string(padding, '\xFF');
+    case Faults::CountedTrailer::None:
+        break;
+    }
+    return std::string();
 }
 
 std::string StreamWriter::Shape(const std::string& encoded) const {
     std::string picture = encoded;
+    if (faults.boundaryInPicture) {
+        // A comment segment (FF FE, its length counting itself) right after the start marker.
+        const std::string text = LineEnd(faults) + BoundaryLine(faults);
+        const size_t length = text.size() + 2;
+        const std::string comment = std::string("\xFF\xFE") + static_cast<char>(length >> 8) +
+                                    static_cast<char>(length & 0xFF) + text;
+        picture.insert(std::min<size_t>(2, picture.size()), comment);
+    }
     if (faults.corrupt) {
         // SOF0: FF C0, two length bytes, then the sample precision.
         const size_t frame = picture.find("\xFF\xC0");

@@ -19,6 +19,7 @@
 #include "tools/camsim/socket.h"
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,9 +35,11 @@ class StreamWriter {
     using BodyRecorder = std::function<void(std::string_view)>;
     // Told the number of each picture whose last byte has gone out.
     using PictureSent = std::function<void(long long number)>;
+    // How often the server was told to unfreeze: a frozen stream thaws when the count changes.
+    using ThawCount = std::function<unsigned()>;
 
     StreamWriter(Socket& socket, const Faults& faults, double fps, SceneSource scene, BodyRecorder recorder,
-                 PictureSent sent = PictureSent());
+                 PictureSent sent = PictureSent(), ThawCount thaws = ThawCount());
     void Run();
 
     // The part headers of a picture of that many bytes, from the boundary to the blank line.
@@ -49,6 +52,8 @@ class StreamWriter {
     bool EndBody();
     std::string Shape(const std::string& picture) const;
     bool NeedsShaping() const;
+    // The bytes after a picture that its Content-Length counts.
+    std::string CountedTrailer(size_t pictureBytes) const;
     bool WaitForNextPicture();
 
     Socket& socket;
@@ -57,6 +62,8 @@ class StreamWriter {
     const SceneSource scene;
     const BodyRecorder recorder;
     const PictureSent sent;
+    const ThawCount thaws;
+    uint64_t bodySent = 0; // body bytes sent, before chunk framing
     std::chrono::steady_clock::time_point nextPicture;
 };
 

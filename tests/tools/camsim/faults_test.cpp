@@ -8,11 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 
 namespace {
 
 using camsim::Faults;
 using Clock = std::chrono::steady_clock;
+using namespace std::string_literals;
 
 constexpr char kStream[] = "/vexo-cgi/mjpg/video.cgi";
 
@@ -206,6 +208,86 @@ TEST_F(CamsimFaultTest, QueuedFaultsGoToTheNextMatchingRequestOnly) {
     RawConnection after(camera.Port());
     after.SendGet(kStream);
     EXPECT_EQ(SplitAnswer(after.ReadUntil("\r\n\r\n")).statusLine, "HTTP/1.1 200 OK");
+}
+
+TEST_F(CamsimFaultTest, SilentAfterHeadSendsTheHeadAndThatManyBodyBytes) {
+    Faults faults;
+    faults.silentAfterHead = 150;
+    camera.Server().QueueFaults(faults);
+    RawConnection connection(camera.Port());
+    connection.SendGet(kStream);
+    connection.ReadAtLeast(connection.ReadUntil("\r\n\r\n").find("\r\n\r\n") + 4 + 150);
+    EXPECT_TRUE(connection.StaysSilent(200));
+    EXPECT_EQ(SplitAnswer(connection.Received()).body, SplitAnswer(Answer(Faults())).body.substr(0, 150));
+}
+
+// The bytes of another server's habit, within what the part's Content-Length declares.
+TEST_F(CamsimFaultTest, OtherServersHabitsAreSentAsTheyDeclare) {
+    using Kind = Faults::CountedTrailer;
+    const struct {
+        void (*set)(Faults&);
+        std::string declared; // bytes the first part holds up to the end its Content-Length declares
+    } cases[] = {
+        {[](Faults& f) { f.headerByte = true; }, "X-Name: Caf\xFF\r\n\r\n\xFF\xD8"},
+        {[](Faults& f) { f.boundaryInPicture = true; }, "\xFF\xD8\xFF\xFE\x00\x12\r\n--myboundary\r\n"s},
+        {[](Faults& f) { f.lengthCountsTrailer = Kind::LineEnd; }, "\xFF\xD9\r\n"},
+        {[](Faults& f) { f.lengthCountsTrailer = Kind::Zeros; }, "\xFF\xD9\0\0"s},
+        {[](Faults& f) { f.lengthCountsTrailer = Kind::Ff; }, "\xFF\xD9\xFF\xFF"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.declared);
+        Faults faults;
+        c.set(faults);
+        const std::string body = SplitAnswer(Answer(faults, 3)).body;
+        const size_t length = std::stoul(body.substr(body.find("Content-Length: ") + 16));
+        EXPECT_NE(body.substr(0, body.find("\r\n\r\n") + 4 + length).find(c.declared), std::string::npos);
+    }
+}
+
+TEST(CamsimServerFaultTest, ACameraOfOneClientTurnsAwayTheNextStreamOnly) {
+    camsim::CameraConfig config;
+    config.maxStreamClients = 1;
+    InProcessCamsim camera(config);
+    auto first = std::make_unique<RawConnection>(camera.Port());
+    first->SendGet(kStream);
+    EXPECT_EQ(SplitAnswer(first->ReadUntil("\r\n\r\n")).statusLine, "HTTP/1.1 200 OK");
+    RawConnection second(camera.Port());
+    second.SendGet("/vexo-cgi/view/param.cgi?action=list");
+    EXPECT_EQ(SplitAnswer(second.TakeAnswer()).statusLine, "HTTP/1.1 200 OK") << "not a stream";
+    second.SendGet(kStream);
+    const RawAnswer refused = SplitAnswer(second.ReadUntilClosed());
+    EXPECT_EQ(refused.statusLine + " " + refused.body,
+              "HTTP/1.1 503 Service Unavailable 503 Service Unavailable\r\n");
+    EXPECT_TRUE(second.PeerClosed());
+    first.reset();
+    ASSERT_TRUE(camera.Server().Requests().WaitFinished(0, kCamsimWaitMs));
+    RawConnection third(camera.Port());
+    third.SendGet(kStream);
+    EXPECT_EQ(SplitAnswer(third.ReadUntil("\r\n\r\n")).statusLine, "HTTP/1.1 200 OK");
+    EXPECT_EQ(camera.Server().Requests().CountStreams(camsim::StreamAnswer::Served), 2u);
+    EXPECT_EQ(camera.Server().Requests().CountStreams(camsim::StreamAnswer::Refused), 1u);
+}
+
+TEST(CamsimServerFaultTest, AFrozenCameraRepeatsItsLastPictureUntilUnfrozen) {
+    camsim::CameraConfig config;
+    config.fps = 100;
+    config.faults.repeatAfter = 2;
+    InProcessCamsim camera(config);
+    RawConnection connection(camera.Port());
+    connection.SendGet(kStream);
+    const auto whole = [](const camsim::RequestLog::Records& all) { // the parts sent whole so far
+        std::vector<std::string> parts = SplitAtBoundaries(all.empty() ? std::string() : all[0].body);
+        parts.resize(parts.empty() ? 0 : parts.size() - 1);
+        return parts;
+    };
+    const camsim::RequestLog& log = camera.Server().Requests();
+    ASSERT_TRUE(log.WaitFor([&](const auto& all) { return whole(all).size() >= 5; }, kCamsimWaitMs));
+    const std::vector<std::string> frozen = whole(log.All());
+    EXPECT_NE(frozen[0], frozen[1]);
+    for (size_t i = 2; i < frozen.size(); ++i)
+        EXPECT_EQ(frozen[i], frozen[1]) << i;
+    camera.Server().Unfreeze();
+    EXPECT_TRUE(log.WaitFor([&](const auto& all) { return whole(all).back() != frozen[1]; }, kCamsimWaitMs));
 }
 
 TEST(CamsimServerFaultTest, ServerWideFaultsApplyToEveryRequest) {

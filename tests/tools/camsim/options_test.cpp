@@ -47,6 +47,11 @@ TEST(CamsimOptionsTest, OptionsSetTheCameraItsGreetingAndItsFaults) {
     EXPECT_EQ(options.camera.faults.headerLength, 199);
     EXPECT_TRUE(options.camera.faults.grey);
     EXPECT_EQ(options.camera.faults.width, 321);
+    ASSERT_TRUE(
+        Parse({"--max-clients", "1", "--repeat-after", "5", "--silent-after-head", "--ptz"}, options, error));
+    EXPECT_EQ(options.camera.maxStreamClients, 1);
+    EXPECT_EQ(options.camera.faults.repeatAfter, 5);
+    EXPECT_EQ(options.camera.faults.silentAfterHead, 0) << "the default when another option follows";
 }
 
 TEST(CamsimOptionsTest, StreamFormatsOfOtherServers) {
@@ -63,6 +68,9 @@ TEST(CamsimOptionsTest, StreamFormatsOfOtherServers) {
     EXPECT_FALSE(faults.partContentLength);
     EXPECT_TRUE(faults.lfLineEnds);
     EXPECT_EQ(faults.partHeaderBytes, 9000);
+    ASSERT_TRUE(Parse({"--header-byte", "--boundary-in-picture", "--length-counts-trailer"}, options, error));
+    EXPECT_TRUE(faults.headerByte && faults.boundaryInPicture);
+    EXPECT_EQ(faults.lengthCountsTrailer, camsim::Faults::CountedTrailer::LineEnd) << "the default when last";
     EXPECT_EQ(options.camera.width, 3840);
     EXPECT_EQ(options.camera.height, 2160);
     Options defaults;
@@ -84,6 +92,8 @@ TEST(CamsimOptionsTest, BadCommandLinesAreRefusedWithTheReason) {
         {{"--trailer", "3"}, "--trailer: '3' is not 2|4"},
         {{"--size", "halfsize"}, "--size: 'halfsize' is not WxH"},
         {{"--close-after"}, "--close-after needs N"},
+        {{"--silent-after-head", "200"}, "--silent-after-head: '200' is not BYTES"},
+        {{"--length-counts-trailer", "tabs"}, "--length-counts-trailer: 'tabs' is not crlf|zeros|ff"},
         {{"--bogus"}, "unknown option '--bogus'"},
         {{"--auth", "basic"}, "--auth needs --user"},
     };

@@ -18,9 +18,9 @@ void FrameRateStats::AddImage(int64_t countedBytes, int64_t pictureBytes) {
     ++periodImages;
 }
 
-void FrameRateStats::AddUsed() {
+void FrameRateStats::AddUsed(int count) {
     std::lock_guard<std::mutex> guard(lock);
-    ++usedImages;
+    usedImages += count;
 }
 
 int FrameRateStats::TotalImages() const {

@@ -12,7 +12,7 @@ public:
 
     void Start();
     void AddImage(int64_t countedBytes, int64_t pictureBytes);
-    void AddUsed();
+    void AddUsed(int count = 1);
     // Logs the summary when more than a minute passed since the last one.
     void Report();
 

@@ -8,7 +8,7 @@
 #include <QThread>
 
 EventRecorder::EventRecorder(IUnknown* control) : uiThread(std::this_thread::get_id()) {
-    sink = DispatchSink::Create(DIID_ICamImageEvents, [this](DISPID member, const DISPPARAMS& p) {
+    sink = ComPtr<DispatchSink>(DispatchSink::Create(DIID_ICamImageEvents, [this](DISPID member, const DISPPARAMS& p) {
         switch (member) {
         case CamImageEventDispid::OnSize:
             Record(QString("OnSize %1 %2").arg(DispatchSink::Argument(p, 0)).arg(DispatchSink::Argument(p, 1)));
@@ -28,13 +28,12 @@ EventRecorder::EventRecorder(IUnknown* control) : uiThread(std::this_thread::get
         default:
             Record(QString("unknown %1").arg(member));
         }
-    });
+    }));
     sink->Connect(control);
 }
 
 EventRecorder::~EventRecorder() {
     sink->Disconnect();
-    sink->Release();
 }
 
 void EventRecorder::Record(const QString& text) {

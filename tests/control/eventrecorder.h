@@ -2,6 +2,7 @@
 // Records the events a control fires, as text ("OnSize 640 480"), with whether they arrived on
 // the test's (UI) thread, and waits for them while the UI thread's events keep running.
 
+#include "platform/com/comptr.h"
 #include "platform/com/comtypes.h"
 #include "tests/support/eventloop.h"
 
@@ -37,7 +38,7 @@ private:
     void Record(const QString& text);
 
     std::thread::id uiThread;
-    DispatchSink* sink;
+    ComPtr<DispatchSink> sink;
     mutable std::mutex lock;
     std::vector<RecordedEvent> events; // guarded by lock
 };

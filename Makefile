@@ -7,7 +7,7 @@ CMAKE_ARGS ?=
 
 PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test run install package test-asan test-tsan format clean
+.PHONY: all deps configure build test run install package test-asan test-tsan format format-check clean
 
 all: build
 
@@ -45,6 +45,10 @@ test-tsan:
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails, naming the files, when a source file is not laid out as .clang-format says.
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan

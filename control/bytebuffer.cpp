@@ -14,15 +14,19 @@ ByteBuffer::~ByteBuffer() {
 bool ByteBuffer::Reserve(uint32_t total) {
     if (total > capacity) {
         const uint64_t newCapacity = static_cast<uint64_t>(total) + kGrowthMargin;
-        if (newCapacity >= 0xFFFFFFFFu) return false;
+        if (newCapacity >= 0xFFFFFFFFu)
+            return false;
         auto* block = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(newCapacity) + 1));
-        if (!block) return false;
-        if (size > 0) std::memcpy(block, data, size);
+        if (!block)
+            return false;
+        if (size > 0)
+            std::memcpy(block, data, size);
         std::free(data);
         data = block;
         capacity = static_cast<uint32_t>(newCapacity);
     }
-    if (data) Recompute();
+    if (data)
+        Recompute();
     return data != nullptr;
 }
 
@@ -32,7 +36,8 @@ void ByteBuffer::Advance(uint32_t n) {
 
 void ByteBuffer::SetSize(uint32_t n) {
     size = n <= capacity ? n : capacity;
-    if (data) Recompute();
+    if (data)
+        Recompute();
 }
 
 void ByteBuffer::Discard(uint32_t n) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 class ByteBuffer {
-public:
+  public:
     ByteBuffer() = default;
     ~ByteBuffer();
     ByteBuffer(const ByteBuffer&) = delete;
@@ -25,7 +25,7 @@ public:
     uint32_t Capacity() const { return capacity; }
     uint32_t Free() const { return free; }
 
-private:
+  private:
     void Recompute();
 
     uint8_t* data = nullptr; // capacity + 1 bytes; data[size] is always 0

@@ -2,14 +2,19 @@
 
 TapPosition MapTap(int x, int y, int width, int height, int rotate) {
     switch (rotate) {
-    case 90: return {height, width, y, width - x};
-    case 180: return {width, height, width - x, height - y};
-    case 270: return {height, width, height - y, x};
-    default: return {width, height, x, y};
+    case 90:
+        return {height, width, y, width - x};
+    case 180:
+        return {width, height, width - x, height - y};
+    case 270:
+        return {height, width, height - y, x};
+    default:
+        return {width, height, x, y};
     }
 }
 
-bool FormatCameraCommand(const QString& ptzTemplate, const TapPosition& tap, int maxLength, QString& command) {
+bool FormatCameraCommand(const QString& ptzTemplate, const TapPosition& tap, int maxLength,
+                         QString& command) {
     const int values[4] = {tap.width, tap.height, tap.x, tap.y};
     int used = 0;
     QString out;
@@ -29,7 +34,8 @@ bool FormatCameraCommand(const QString& ptzTemplate, const TapPosition& tap, int
         }
         ++i;
     }
-    if (out.size() > maxLength) return false;
+    if (out.size() > maxLength)
+        return false;
     command = out;
     return true;
 }

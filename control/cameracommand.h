@@ -5,7 +5,7 @@
 #include <QString>
 
 struct TapPosition {
-    int width;  // of the area the camera sees
+    int width; // of the area the camera sees
     int height;
     int x;
     int y;

@@ -31,8 +31,7 @@ bool ReadBytes(IStream* stream, void* bytes, uint32_t size) {
     return stream->Read(bytes, size, &read) == S_OK && read == size;
 }
 
-template <typename T>
-bool WriteValue(IStream* stream, VARTYPE type, T value) {
+template <typename T> bool WriteValue(IStream* stream, VARTYPE type, T value) {
     return WriteBytes(stream, &type, sizeof(type)) && WriteBytes(stream, &value, sizeof(value));
 }
 
@@ -43,25 +42,28 @@ bool WriteText(IStream* stream, const QString& text) {
            (bytes == 0 || WriteBytes(stream, text.utf16(), bytes));
 }
 
-template <typename T>
-bool ReadValue(IStream* stream, VARTYPE expected, T& value) {
+template <typename T> bool ReadValue(IStream* stream, VARTYPE expected, T& value) {
     VARTYPE type = 0;
-    return ReadBytes(stream, &type, sizeof(type)) && type == expected && ReadBytes(stream, &value, sizeof(value));
+    return ReadBytes(stream, &type, sizeof(type)) && type == expected &&
+           ReadBytes(stream, &value, sizeof(value));
 }
 
 bool ReadText(IStream* stream, QString& text) {
     VARTYPE type = 0;
     uint32_t bytes = 0;
-    if (!ReadBytes(stream, &type, sizeof(type)) || type != VT_BSTR || !ReadBytes(stream, &bytes, sizeof(bytes))) {
+    if (!ReadBytes(stream, &type, sizeof(type)) || type != VT_BSTR ||
+        !ReadBytes(stream, &bytes, sizeof(bytes))) {
         return false;
     }
     if (bytes == 0) {
         text.clear();
         return true;
     }
-    if (bytes % 2 != 0 || bytes > 1024 * 1024) return false;
+    if (bytes % 2 != 0 || bytes > 1024 * 1024)
+        return false;
     std::vector<char16_t> chars(bytes / 2);
-    if (!ReadBytes(stream, chars.data(), bytes)) return false;
+    if (!ReadBytes(stream, chars.data(), bytes))
+        return false;
     text = QString::fromUtf16(chars.data(), static_cast<qsizetype>(chars.size() - 1));
     return true;
 }
@@ -108,7 +110,8 @@ CCamImage::~CCamImage() {
 }
 
 HRESULT CCamImage::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
+    if (!object)
+        return E_POINTER;
     if (iid == IID_ICamImage || iid == IID_IDispatch || iid == IID_IUnknown) {
         *object = static_cast<ICamImage*>(this);
     } else if (iid == IID_IConnectionPointContainer) {
@@ -135,14 +138,16 @@ ULONG CCamImage::AddRef() {
 
 ULONG CCamImage::Release() {
     const ULONG left = --refCount;
-    if (left == 0) delete this;
+    if (left == 0)
+        delete this;
     return left;
 }
 
 // ---- properties and methods
 
 HRESULT CCamImage::get_URL(BSTR* value) {
-    if (!value) return E_POINTER;
+    if (!value)
+        return E_POINTER;
     *value = BString(url).Detach();
     return S_OK;
 }
@@ -150,7 +155,8 @@ HRESULT CCamImage::get_URL(BSTR* value) {
 HRESULT CCamImage::put_URL(BSTR value) {
     const QString newUrl = BString::ToQString(value);
     LogTrace(u"CCamImage::put_URL", "Url %S", Wide(newUrl));
-    if (value && newUrl.isEmpty()) return E_FAIL;
+    if (value && newUrl.isEmpty())
+        return E_FAIL;
     url = newUrl;
     dirty = true;
     session->Stop();
@@ -166,7 +172,8 @@ HRESULT CCamImage::put_URL(BSTR value) {
 }
 
 HRESULT CCamImage::get_FPS(float* value) {
-    if (!value) return E_POINTER;
+    if (!value)
+        return E_POINTER;
     *value = fps;
     return S_OK;
 }
@@ -183,7 +190,8 @@ HRESULT CCamImage::put_FPS(float value) {
 }
 
 HRESULT CCamImage::get_Stretch(int32_t* value) {
-    if (!value) return E_POINTER;
+    if (!value)
+        return E_POINTER;
     LogTrace(u"", "CCamImage::get_Stretch app %d (internal %d)", stretch, stretch);
     *value = stretch;
     return S_OK;
@@ -197,7 +205,8 @@ HRESULT CCamImage::put_Stretch(int32_t value) {
 }
 
 HRESULT CCamImage::get_Rotate(int16_t* value) {
-    if (!value) return E_POINTER;
+    if (!value)
+        return E_POINTER;
     *value = rotate;
     return S_OK;
 }
@@ -210,7 +219,8 @@ HRESULT CCamImage::put_Rotate(int16_t value) {
 }
 
 HRESULT CCamImage::get_Username(BSTR* value) {
-    if (!value) return E_POINTER;
+    if (!value)
+        return E_POINTER;
     *value = BString(username).Detach();
     return S_OK;
 }
@@ -235,12 +245,14 @@ HRESULT CCamImage::StopDownload() {
 
 HRESULT CCamImage::StartDownload() {
     LogTrace(u"", "CCamImage::StartDownload");
-    if (url.isEmpty()) return put_URL(nullptr); // never set: a missing string
+    if (url.isEmpty())
+        return put_URL(nullptr); // never set: a missing string
     return put_URL(BString(url).Get());
 }
 
 HRESULT CCamImage::get_PTZ_URL(BSTR* value) {
-    if (!value) return E_POINTER;
+    if (!value)
+        return E_POINTER;
     *value = BString(ptzUrl).Detach();
     return S_OK;
 }
@@ -248,14 +260,16 @@ HRESULT CCamImage::get_PTZ_URL(BSTR* value) {
 HRESULT CCamImage::put_PTZ_URL(BSTR value) {
     const QString newTemplate = BString::ToQString(value);
     LogTrace(u"CCamImage::put_PTZ_URL", "Ptz Url %S", Wide(newTemplate));
-    if (value && newTemplate.isEmpty()) return E_FAIL;
+    if (value && newTemplate.isEmpty())
+        return E_FAIL;
     ptzUrl = newTemplate; // a missing string clears it: taps then send nothing
     dirty = true;
     return S_OK;
 }
 
 HRESULT CCamImage::get_ScaledDecoding(int32_t* value) {
-    if (!value) return E_POINTER;
+    if (!value)
+        return E_POINTER;
     *value = scaledDecoding;
     return S_OK;
 }
@@ -267,7 +281,8 @@ HRESULT CCamImage::put_ScaledDecoding(int32_t value) {
 }
 
 HRESULT CCamImage::get_Picture(BSTR* value) {
-    if (!value) return E_POINTER;
+    if (!value)
+        return E_POINTER;
     *value = shownJpeg.Size() == 0
                  ? nullptr
                  : SysAllocStringByteLen(reinterpret_cast<const char*>(shownJpeg.Data()), shownJpeg.Size());
@@ -275,13 +290,16 @@ HRESULT CCamImage::get_Picture(BSTR* value) {
 }
 
 HRESULT CCamImage::get_PicturesShown(int32_t* value) {
-    if (!value) return E_POINTER;
-    *value = static_cast<int32_t>(picturesDrawn & 0x7FFFFFFF); // a counter: it wraps, it is compared for change
+    if (!value)
+        return E_POINTER;
+    *value =
+        static_cast<int32_t>(picturesDrawn & 0x7FFFFFFF); // a counter: it wraps, it is compared for change
     return S_OK;
 }
 
 HRESULT CCamImage::get_UndecodedPictures(int32_t* value) {
-    if (!value) return E_POINTER;
+    if (!value)
+        return E_POINTER;
     *value = undecodedPictures;
     return S_OK;
 }
@@ -291,27 +309,19 @@ HRESULT CCamImage::get_UndecodedPictures(int32_t* value) {
 namespace {
 
 // Where a variant holds a value of each type that the control's properties have.
-template <typename T, T VARIANT::*member>
-struct VariantField {
+template <typename T, T VARIANT::*member> struct VariantField {
     using Type = T;
     static constexpr T VARIANT::*field = member;
 };
-template <VARTYPE type>
-struct VariantValue;
-template <>
-struct VariantValue<VT_BSTR> : VariantField<BSTR, &VARIANT::bstrVal> {};
-template <>
-struct VariantValue<VT_R4> : VariantField<float, &VARIANT::fltVal> {};
-template <>
-struct VariantValue<VT_I4> : VariantField<int32_t, &VARIANT::lVal> {};
-template <>
-struct VariantValue<VT_I2> : VariantField<int16_t, &VARIANT::iVal> {};
+template <VARTYPE type> struct VariantValue;
+template <> struct VariantValue<VT_BSTR> : VariantField<BSTR, &VARIANT::bstrVal> {};
+template <> struct VariantValue<VT_R4> : VariantField<float, &VARIANT::fltVal> {};
+template <> struct VariantValue<VT_I4> : VariantField<int32_t, &VARIANT::lVal> {};
+template <> struct VariantValue<VT_I2> : VariantField<int16_t, &VARIANT::iVal> {};
 
 // A getter or setter of the variant type's value: one of another type does not compile.
-template <VARTYPE type>
-using Getter = HRESULT (CCamImage::*)(typename VariantValue<type>::Type*);
-template <VARTYPE type>
-using Setter = HRESULT (CCamImage::*)(typename VariantValue<type>::Type);
+template <VARTYPE type> using Getter = HRESULT (CCamImage::*)(typename VariantValue<type>::Type*);
+template <VARTYPE type> using Setter = HRESULT (CCamImage::*)(typename VariantValue<type>::Type);
 
 // How Invoke reaches a member: the variant type of its value and what reads, writes or (for a
 // method) calls it; null where the member cannot be reached that way.
@@ -322,8 +332,7 @@ struct DispatchAccess {
     HRESULT (*call)(CCamImage&) = nullptr;
 };
 
-template <VARTYPE type, Getter<type> getter, Setter<type> setter>
-constexpr DispatchAccess Property() {
+template <VARTYPE type, Getter<type> getter, Setter<type> setter> constexpr DispatchAccess Property() {
     DispatchAccess access;
     access.type = type;
     if constexpr (getter != nullptr) {
@@ -339,8 +348,7 @@ constexpr DispatchAccess Property() {
     return access;
 }
 
-template <HRESULT (CCamImage::*method)()>
-constexpr DispatchAccess Method() {
+template <HRESULT (CCamImage::*method)()> constexpr DispatchAccess Method() {
     DispatchAccess access;
     access.call = [](CCamImage& control) { return (control.*method)(); };
     return access;
@@ -375,20 +383,26 @@ constexpr DispatchMember kDispatchMembers[] = {
 
 } // namespace
 
-HRESULT CCamImage::Invoke(DISPID member, REFIID, LCID, uint16_t flags, DISPPARAMS* parameters, VARIANT* result, void*,
-                          uint32_t*) {
+HRESULT CCamImage::Invoke(DISPID member, REFIID, LCID, uint16_t flags, DISPPARAMS* parameters,
+                          VARIANT* result, void*, uint32_t*) {
     const bool put = flags & DISPATCH_PROPERTYPUT;
     const bool get = flags & DISPATCH_PROPERTYGET;
     const VARIANT* argument = parameters && parameters->cArgs > 0 ? &parameters->rgvarg[0] : nullptr;
-    if (put && !argument) return DISP_E_BADPARAMCOUNT;
-    if (get && !result) return E_POINTER;
-    const auto row = std::find_if(std::begin(kDispatchMembers), std::end(kDispatchMembers),
-                                  [member](const DispatchMember& candidate) { return candidate.id == member; });
-    if (row == std::end(kDispatchMembers)) return DISP_E_MEMBERNOTFOUND;
+    if (put && !argument)
+        return DISP_E_BADPARAMCOUNT;
+    if (get && !result)
+        return E_POINTER;
+    const auto row =
+        std::find_if(std::begin(kDispatchMembers), std::end(kDispatchMembers),
+                     [member](const DispatchMember& candidate) { return candidate.id == member; });
+    if (row == std::end(kDispatchMembers))
+        return DISP_E_MEMBERNOTFOUND;
     const DispatchAccess& access = row->access;
-    if (access.call) return access.call(*this);
+    if (access.call)
+        return access.call(*this);
     // Asked to write and read at once, a property that can be written is written.
-    if (put && access.put) return argument->vt == access.type ? access.put(*this, *argument) : DISP_E_TYPEMISMATCH;
+    if (put && access.put)
+        return argument->vt == access.type ? access.put(*this, *argument) : DISP_E_TYPEMISMATCH;
     if (get && access.get) {
         VariantInit(result);
         result->vt = access.type;
@@ -400,7 +414,8 @@ HRESULT CCamImage::Invoke(DISPID member, REFIID, LCID, uint16_t flags, DISPPARAM
 // ---- events
 
 HRESULT CCamImage::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-    if (!point) return E_POINTER;
+    if (!point)
+        return E_POINTER;
     if (iid != DIID_ICamImageEvents) {
         *point = nullptr;
         return E_NOINTERFACE;
@@ -437,7 +452,8 @@ void CCamImage::FireOnStreamStopped() {
 // ---- persistence
 
 HRESULT CCamImage::GetClassID(CLSID* clsid) {
-    if (!clsid) return E_POINTER;
+    if (!clsid)
+        return E_POINTER;
     *clsid = CLSID_CamImage;
     return S_OK;
 }
@@ -451,18 +467,23 @@ HRESULT CCamImage::InitNew() {
 }
 
 HRESULT CCamImage::Save(IStream* stream, bool clearDirty) {
-    if (!stream) return E_POINTER;
+    if (!stream)
+        return E_POINTER;
     const bool ok = WriteBytes(stream, &kPersistVersion, sizeof(kPersistVersion)) &&
-                    WriteBytes(stream, &extentX, sizeof(extentX)) && WriteBytes(stream, &extentY, sizeof(extentY)) &&
-                    WriteText(stream, url) && WriteValue(stream, VT_R4, fps) && WriteValue(stream, VT_I4, stretch) &&
+                    WriteBytes(stream, &extentX, sizeof(extentX)) &&
+                    WriteBytes(stream, &extentY, sizeof(extentY)) && WriteText(stream, url) &&
+                    WriteValue(stream, VT_R4, fps) && WriteValue(stream, VT_I4, stretch) &&
                     WriteValue(stream, VT_I2, rotate) && WriteText(stream, ptzUrl);
-    if (!ok) return E_FAIL;
-    if (clearDirty) dirty = false;
+    if (!ok)
+        return E_FAIL;
+    if (clearDirty)
+        dirty = false;
     return S_OK;
 }
 
 HRESULT CCamImage::Load(IStream* stream) {
-    if (!stream) return E_POINTER;
+    if (!stream)
+        return E_POINTER;
     uint32_t version = 0;
     uint32_t cx = 0;
     uint32_t cy = 0;
@@ -476,13 +497,16 @@ HRESULT CCamImage::Load(IStream* stream) {
                     ReadText(stream, savedUrl) && ReadValue(stream, VT_R4, savedFps) &&
                     ReadValue(stream, VT_I4, savedStretch) && ReadValue(stream, VT_I2, savedRotate) &&
                     ReadText(stream, savedPtz);
-    if (!ok) return STG_E_READFAULT; // nothing is applied from a damaged stream
+    if (!ok)
+        return STG_E_READFAULT; // nothing is applied from a damaged stream
     SetExtent(cx, cy);
-    if (!savedUrl.isEmpty()) put_URL(BString(savedUrl).Get());
+    if (!savedUrl.isEmpty())
+        put_URL(BString(savedUrl).Get());
     put_FPS(savedFps);
     put_Stretch(savedStretch);
     put_Rotate(savedRotate);
-    if (!savedPtz.isEmpty()) put_PTZ_URL(BString(savedPtz).Get());
+    if (!savedPtz.isEmpty())
+        put_PTZ_URL(BString(savedPtz).Get());
     dirty = false;
     return S_OK;
 }
@@ -495,7 +519,8 @@ HRESULT CCamImage::SetClientSite(IUnknown* site) {
 }
 
 HRESULT CCamImage::DoVerb(int verb, QWidget* parent) {
-    if (verb != OLEIVERB_INPLACEACTIVATE) return E_NOTIMPL;
+    if (verb != OLEIVERB_INPLACEACTIVATE)
+        return E_NOTIMPL;
     if (!window) {
         window = new CamImageWindow(this, parent);
     } else if (window->parentWidget() != parent) {
@@ -521,20 +546,23 @@ HRESULT CCamImage::SetExtent(uint32_t cx, uint32_t cy) {
 }
 
 HRESULT CCamImage::GetExtent(uint32_t* cx, uint32_t* cy) {
-    if (!cx || !cy) return E_POINTER;
+    if (!cx || !cy)
+        return E_POINTER;
     *cx = extentX;
     *cy = extentY;
     return S_OK;
 }
 
 HRESULT CCamImage::GetWindow(QWidget** result) {
-    if (!result) return E_POINTER;
+    if (!result)
+        return E_POINTER;
     *result = window.data();
     return window ? S_OK : E_FAIL;
 }
 
 HRESULT CCamImage::GetStatistics(int64_t* read, int64_t* drawn, int64_t* bytes) {
-    if (!read || !drawn || !bytes) return E_POINTER;
+    if (!read || !drawn || !bytes)
+        return E_POINTER;
     *read = session->PicturesRead();
     *drawn = picturesDrawn;
     *bytes = session->BytesRead();
@@ -558,7 +586,8 @@ void CCamImage::KillWindowTimer(int id) {
 void CCamImage::RequestRepaint() {
     // At once rather than through a posted update: a new picture is drawn one trip through the
     // event loop sooner, and for less.
-    if (window) window->repaint();
+    if (window)
+        window->repaint();
 }
 
 void CCamImage::PostPictureArrived() {
@@ -600,10 +629,12 @@ void CCamImage::OnDraw(QPainter& painter, const QRect& client) {
     PreparePicture();
     if (openPending) {
         openPending = false;
-        if (IsWindow()) session->OpenURL(url, username, password);
+        if (IsWindow())
+            session->OpenURL(url, username, password);
         return;
     }
-    if (!IsWindow()) return;
+    if (!IsWindow())
+        return;
     picture.Draw(painter, client, stretch != 0);
     // While the picture covers the whole window, the host's background under it is not painted
     // before each picture. When it stops covering it, the next paint shows the background again.

@@ -6,9 +6,9 @@
 // All calls come from the host's UI thread; events fire on the thread where the situation
 // arises (mostly the session's read thread).
 
-#include "control/interface/camimageinterface.h"
 #include "control/displaypicture.h"
 #include "control/framebuffer.h"
+#include "control/interface/camimageinterface.h"
 #include "control/streamsession.h"
 
 #include "platform/com/comptr.h"
@@ -34,7 +34,7 @@ class CCamImage final : public ICamImage,
                         public IOleWindow,
                         public ICamImageStatistics,
                         private SessionHost {
-public:
+  public:
     // A new control holds one reference.
     static CCamImage* Create();
     // Objects of this module that are alive (for DllCanUnloadNow).
@@ -46,8 +46,8 @@ public:
     ULONG Release() override;
 
     // IDispatch: the members of ICamImage by their dispatch identifiers.
-    HRESULT Invoke(DISPID member, REFIID iid, LCID locale, uint16_t flags, DISPPARAMS* parameters, VARIANT* result,
-                   void* exception, uint32_t* argumentError) override;
+    HRESULT Invoke(DISPID member, REFIID iid, LCID locale, uint16_t flags, DISPPARAMS* parameters,
+                   VARIANT* result, void* exception, uint32_t* argumentError) override;
 
     // ICamImage
     HRESULT get_URL(BSTR* url) override;
@@ -99,7 +99,7 @@ public:
     void OnTimer(int id);
     void SendCameraCommand(const QPoint& tap, const QSize& client);
 
-private:
+  private:
     CCamImage();
     ~CCamImage();
 
@@ -120,7 +120,7 @@ private:
     std::atomic<ULONG> refCount{1};
     ConnectionPoint events;
     std::shared_ptr<StreamSession> session;
-    QPointer<CamImageWindow> window; // UI thread
+    QPointer<CamImageWindow> window;      // UI thread
     std::unique_ptr<WindowTimers> timers; // the window's timers; lives as long as the control
     ComPtr<IUnknown> clientSite;
 

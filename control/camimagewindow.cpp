@@ -5,8 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-CamImageWindow::CamImageWindow(CCamImage* owner, QWidget* parent)
-    : QWidget(parent), control(owner) {
+CamImageWindow::CamImageWindow(CCamImage* owner, QWidget* parent) : QWidget(parent), control(owner) {
     // What the picture does not cover shows the host's background.
 }
 
@@ -17,7 +16,8 @@ void CamImageWindow::DetachControl() {
 }
 
 void CamImageWindow::paintEvent(QPaintEvent*) {
-    if (!control) return;
+    if (!control)
+        return;
     QPainter painter(this);
     control->OnDraw(painter, rect());
 }

@@ -6,17 +6,17 @@
 class CCamImage;
 
 class CamImageWindow : public QWidget {
-public:
+  public:
     CamImageWindow(CCamImage* control, QWidget* parent);
     ~CamImageWindow() override;
 
     // The control lets go of its window: no more calls into it.
     void DetachControl();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     CCamImage* control;
 };

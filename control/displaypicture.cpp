@@ -30,7 +30,8 @@ int DisplayPicture::AsDrawnStride(int width) {
 QImage DisplayPicture::AsDrawn() const {
     if (!bitsAsDrawn || bits.empty())
         return QImage();
-    return QImage(bits.data() + kAsDrawnOffset, biWidth, biHeight, AsDrawnStride(biWidth), QImage::Format_RGB32);
+    return QImage(bits.data() + kAsDrawnOffset, biWidth, biHeight, AsDrawnStride(biWidth),
+                  QImage::Format_RGB32);
 }
 
 bool DisplayPicture::Prepare(void* context, int width, int height) {
@@ -65,7 +66,8 @@ uint8_t* DisplayPicture::Row(void* context, int y) {
     DisplayPicture& p = *t->picture;
     if (!t->quarterTurn) {
         p.MirrorRowsBefore(*t, y); // while they are still in the cache
-        return p.spare.data() + (t->asDrawn ? kAsDrawnOffset : 0) + static_cast<size_t>(RowOf(*t, y)) * t->stride;
+        return p.spare.data() + (t->asDrawn ? kAsDrawnOffset : 0) +
+               static_cast<size_t>(RowOf(*t, y)) * t->stride;
     }
     if (y - t->stripStart == kStripRows) {
         p.TurnStrip(*t, t->stripStart, y);
@@ -110,7 +112,8 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
     // bottom row first, each row then mirrored); libjpeg-turbo fills the fourth byte of each
     // pixel with 0xFF, which makes them the window surface's 32-bit words.
     const bool asDrawn = rotate == 0 || rotate == 180;
-    DecodeTarget target{this, rotate == 270 || rotate == 180, rotate == 90 || rotate == 270, asDrawn, rotate == 180};
+    DecodeTarget target{this, rotate == 270 || rotate == 180, rotate == 90 || rotate == 270, asDrawn,
+                        rotate == 180};
     DecodeScale scale;
     if (drawn.isValid()) {
         // The cover size in the decoder's orientation.

@@ -70,8 +70,8 @@ class DisplayPicture {
         DisplayPicture* picture;
         bool reverseRows;
         bool quarterTurn;
-        bool asDrawn;    // rows of 32-bit words as they appear, top row first
-        bool mirrorRows; // of a picture kept as drawn: each row is mirrored once written
+        bool asDrawn;     // rows of 32-bit words as they appear, top row first
+        bool mirrorRows;  // of a picture kept as drawn: each row is mirrored once written
         int mirrored = 0; // decoded rows mirrored so far
         int width = 0;
         int height = 0;
@@ -102,7 +102,7 @@ class DisplayPicture {
     int decodedHeight = 0;
     int biWidth = 0;
     int biHeight = 0;
-    int bitmapRotate = 0; // the rotation the bitmap was made for
+    int bitmapRotate = 0;     // the rotation the bitmap was made for
     bool bitsAsDrawn = false; // the bitmap is in the window surface's format, as drawn
     // The bitmap as it appears on screen, mirrored, in the window surface's format; `shown`
     // draws from shownBytes (declared first, so that it outlives the image).

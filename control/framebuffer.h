@@ -7,7 +7,7 @@
 #include <vector>
 
 class FrameBuffer {
-public:
+  public:
     void Clear() { size = 0; }
     void Append(const uint8_t* bytes, uint32_t n);
     // Exchanges the pictures and their blocks: a hand-over without a copy.
@@ -19,7 +19,7 @@ public:
     const uint8_t* Data() const { return block.data(); }
     uint32_t Size() const { return size; }
 
-private:
+  private:
     std::vector<uint8_t> block;
     uint32_t size = 0;
 };

@@ -32,8 +32,10 @@ void FrameRateStats::Report() {
     std::lock_guard<std::mutex> guard(lock);
     const uint32_t now = GetTickCount();
     const uint32_t elapsed = now - lastReport;
-    if (elapsed <= kReportPeriodMs) return;
-    const float imageSize = periodImages ? static_cast<float>(kiloSum) / static_cast<float>(periodImages) : 0.0f;
+    if (elapsed <= kReportPeriodMs)
+        return;
+    const float imageSize =
+        periodImages ? static_cast<float>(kiloSum) / static_cast<float>(periodImages) : 0.0f;
     const float readFps = static_cast<float>(periodImages) * 1000.0f / static_cast<float>(elapsed);
     const float usedFps = static_cast<float>(usedImages) * 1000.0f / static_cast<float>(elapsed);
     DiagLog& log = DiagLog::Instance();

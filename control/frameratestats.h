@@ -7,7 +7,7 @@
 #include <mutex>
 
 class FrameRateStats {
-public:
+  public:
     static constexpr uint32_t kReportPeriodMs = 60000;
 
     void Start();
@@ -18,7 +18,7 @@ public:
 
     int TotalImages() const;
 
-private:
+  private:
     mutable std::mutex lock;
     int64_t bytes = 0; // a fast stream passes 2 GiB within one report period
     uint32_t startTick = 0;

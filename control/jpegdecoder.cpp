@@ -7,8 +7,8 @@
 #include <cstring>
 #include <new>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 static_assert(JPEG_LIB_VERSION == 62, "the stream control is written for the libjpeg 6b interface");
 
@@ -52,7 +52,8 @@ boolean FillInputBuffer(j_decompress_ptr info) {
 
 void SkipInputData(j_decompress_ptr info, long count) {
     jpeg_source_mgr* source = info->src;
-    if (count <= 0) return;
+    if (count <= 0)
+        return;
     while (count > static_cast<long>(source->bytes_in_buffer)) {
         count -= static_cast<long>(source->bytes_in_buffer);
         FillInputBuffer(info);
@@ -62,8 +63,8 @@ void SkipInputData(j_decompress_ptr info, long count) {
 }
 
 void AttachMemorySource(j_decompress_ptr info, const uint8_t* bytes, size_t length) {
-    auto* source = static_cast<MemorySource*>(
-        (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, sizeof(MemorySource)));
+    auto* source = static_cast<MemorySource*>((*info->mem->alloc_small)(
+        reinterpret_cast<j_common_ptr>(info), JPOOL_PERMANENT, sizeof(MemorySource)));
     source->standard.init_source = InitSource;
     source->standard.fill_input_buffer = FillInputBuffer;
     source->standard.skip_input_data = SkipInputData;
@@ -93,14 +94,14 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, DecodeLimits& li
     }
     // Colour and grey pictures both come out as three (or four) bytes a pixel, in the order asked for.
     const int components = order == PixelOrder::BlueGreenRedPadded ? 4 : 3;
-    info.out_color_space = order == PixelOrder::RedGreenBlue  ? JCS_RGB
+    info.out_color_space = order == PixelOrder::RedGreenBlue   ? JCS_RGB
                            : order == PixelOrder::BlueGreenRed ? JCS_EXT_BGR
                                                                : JCS_EXT_BGRX;
     if (scale) {
         scale->pictureWidth = static_cast<int>(info.image_width);
         scale->pictureHeight = static_cast<int>(info.image_height);
-        scale->denominator = ChooseScaleDenominator(scale->pictureWidth, scale->pictureHeight, scale->coverWidth,
-                                                    scale->coverHeight);
+        scale->denominator = ChooseScaleDenominator(scale->pictureWidth, scale->pictureHeight,
+                                                    scale->coverWidth, scale->coverHeight);
         info.scale_num = 1;
         info.scale_denom = static_cast<unsigned int>(scale->denominator);
     }
@@ -122,18 +123,21 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, DecodeLimits& li
 } // namespace
 
 int ChooseScaleDenominator(int width, int height, int coverWidth, int coverHeight) {
-    if (coverWidth <= 0 || coverHeight <= 0) return 1;
+    if (coverWidth <= 0 || coverHeight <= 0)
+        return 1;
     for (int denominator : {8, 4, 2}) {
         const int scaledWidth = (width + denominator - 1) / denominator;
         const int scaledHeight = (height + denominator - 1) / denominator;
-        if (scaledWidth >= coverWidth && scaledHeight >= coverHeight) return denominator;
+        if (scaledWidth >= coverWidth && scaledHeight >= coverHeight)
+            return denominator;
     }
     return 1;
 }
 
 bool DecodeJpegRows(const uint8_t* bytes, size_t length, PixelOrder order, void* context, PrepareRows prepare,
                     RowAddress row, DecodeScale* scale) {
-    if (!bytes || length == 0) return false;
+    if (!bytes || length == 0)
+        return false;
     jpeg_decompress_struct info;
     ErrorManager errors;
     info.err = jpeg_std_error(&errors.standard);
@@ -162,6 +166,7 @@ bool DecodeJpeg(const uint8_t* bytes, size_t length, DecodedPicture& picture) {
             auto* out = static_cast<DecodedPicture*>(context);
             return out->pixels.get() + static_cast<size_t>(y) * out->width * 3;
         });
-    if (!decoded) picture = DecodedPicture();
+    if (!decoded)
+        picture = DecodedPicture();
     return decoded;
 }

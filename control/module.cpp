@@ -23,9 +23,10 @@ namespace {
 std::atomic<int> serverLocks{0};
 
 class ClassFactory final : public IClassFactory {
-public:
+  public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
+        if (!object)
+            return E_POINTER;
         if (iid == IID_IUnknown || iid == IID_IClassFactory) {
             *object = static_cast<IClassFactory*>(this);
             return S_OK;
@@ -38,9 +39,11 @@ public:
     ULONG Release() override { return 1; }
 
     HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
+        if (!object)
+            return E_POINTER;
         *object = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
         const ComPtr<CCamImage> control(CCamImage::Create());
         return control->QueryInterface(iid, object);
     }
@@ -59,7 +62,8 @@ const QString kClassName = QStringLiteral("CamImage Class");
 
 QString ModulePath() {
     Dl_info info{};
-    if (!dladdr(reinterpret_cast<void*>(&ModulePath), &info) || !info.dli_fname) return QString();
+    if (!dladdr(reinterpret_cast<void*>(&ModulePath), &info) || !info.dli_fname)
+        return QString();
     return QFile::decodeName(info.dli_fname);
 }
 
@@ -79,9 +83,11 @@ struct ModuleStart {
 } // namespace
 
 CAMIMGCE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-    if (!object) return E_POINTER;
+    if (!object)
+        return E_POINTER;
     *object = nullptr;
-    if (clsid != CLSID_CamImage) return CLASS_E_CLASSNOTAVAILABLE;
+    if (clsid != CLSID_CamImage)
+        return CLASS_E_CLASSNOTAVAILABLE;
     return factory.QueryInterface(iid, object);
 }
 
@@ -93,32 +99,33 @@ CAMIMGCE_EXPORT HRESULT DllRegisterServer() {
     const QString module = ModulePath();
     const QString clsid = StringFromGUID(CLSID_CamImage);
     const QString classKey = ClassKey();
-    bool ok = RegistryStore::SetValue(kProgId, QString(), kClassName) &&
-              RegistryStore::SetValue(kProgId + QStringLiteral("\\CLSID"), QString(), clsid) &&
-              RegistryStore::SetValue(kIndependentProgId, QString(), kClassName) &&
-              RegistryStore::SetValue(kIndependentProgId + QStringLiteral("\\CLSID"), QString(), clsid) &&
-              RegistryStore::SetValue(kIndependentProgId + QStringLiteral("\\CurVer"), QString(), kProgId) &&
-              RegistryStore::SetValue(classKey, QString(), kClassName) &&
-              RegistryStore::SetValue(classKey + QStringLiteral("\\ProgID"), QString(), kProgId) &&
-              RegistryStore::SetValue(classKey + QStringLiteral("\\VersionIndependentProgID"), QString(),
-                                      kIndependentProgId) &&
-              RegistryStore::CreateKey(classKey + QStringLiteral("\\Programmable")) &&
-              RegistryStore::CreateKey(classKey + QStringLiteral("\\Control")) &&
-              RegistryStore::CreateKey(classKey + QStringLiteral("\\Insertable")) &&
-              RegistryStore::SetValue(classKey + QStringLiteral("\\InprocServer32"), QString(), module) &&
-              RegistryStore::SetValue(classKey + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"),
-                                      QStringLiteral("Apartment")) &&
-              RegistryStore::SetValue(classKey + QStringLiteral("\\ToolboxBitmap32"), QString(),
-                                      module + QStringLiteral(", 101")) &&
-              RegistryStore::SetValue(classKey + QStringLiteral("\\MiscStatus"), QString(), QStringLiteral("0")) &&
-              RegistryStore::SetValue(classKey + QStringLiteral("\\MiscStatus\\1"), QString(),
-                                      QStringLiteral("131473")) &&
-              RegistryStore::SetValue(classKey + QStringLiteral("\\TypeLib"), QString(),
-                                      StringFromGUID(LIBID_VEXOCAMCONTROLCELib)) &&
-              RegistryStore::SetValue(classKey + QStringLiteral("\\Version"), QString(), QStringLiteral("1.0")) &&
-              RegistryStore::SetValue(TypeLibKey() + QStringLiteral("\\1.0"), QString(),
-                                      QStringLiteral("VexoCamControlCE 1.0 Type Library")) &&
-              RegistryStore::SetValue(TypeLibKey() + QStringLiteral("\\1.0\\0\\linux"), QString(), module);
+    bool ok =
+        RegistryStore::SetValue(kProgId, QString(), kClassName) &&
+        RegistryStore::SetValue(kProgId + QStringLiteral("\\CLSID"), QString(), clsid) &&
+        RegistryStore::SetValue(kIndependentProgId, QString(), kClassName) &&
+        RegistryStore::SetValue(kIndependentProgId + QStringLiteral("\\CLSID"), QString(), clsid) &&
+        RegistryStore::SetValue(kIndependentProgId + QStringLiteral("\\CurVer"), QString(), kProgId) &&
+        RegistryStore::SetValue(classKey, QString(), kClassName) &&
+        RegistryStore::SetValue(classKey + QStringLiteral("\\ProgID"), QString(), kProgId) &&
+        RegistryStore::SetValue(classKey + QStringLiteral("\\VersionIndependentProgID"), QString(),
+                                kIndependentProgId) &&
+        RegistryStore::CreateKey(classKey + QStringLiteral("\\Programmable")) &&
+        RegistryStore::CreateKey(classKey + QStringLiteral("\\Control")) &&
+        RegistryStore::CreateKey(classKey + QStringLiteral("\\Insertable")) &&
+        RegistryStore::SetValue(classKey + QStringLiteral("\\InprocServer32"), QString(), module) &&
+        RegistryStore::SetValue(classKey + QStringLiteral("\\InprocServer32"),
+                                QStringLiteral("ThreadingModel"), QStringLiteral("Apartment")) &&
+        RegistryStore::SetValue(classKey + QStringLiteral("\\ToolboxBitmap32"), QString(),
+                                module + QStringLiteral(", 101")) &&
+        RegistryStore::SetValue(classKey + QStringLiteral("\\MiscStatus"), QString(), QStringLiteral("0")) &&
+        RegistryStore::SetValue(classKey + QStringLiteral("\\MiscStatus\\1"), QString(),
+                                QStringLiteral("131473")) &&
+        RegistryStore::SetValue(classKey + QStringLiteral("\\TypeLib"), QString(),
+                                StringFromGUID(LIBID_VEXOCAMCONTROLCELib)) &&
+        RegistryStore::SetValue(classKey + QStringLiteral("\\Version"), QString(), QStringLiteral("1.0")) &&
+        RegistryStore::SetValue(TypeLibKey() + QStringLiteral("\\1.0"), QString(),
+                                QStringLiteral("VexoCamControlCE 1.0 Type Library")) &&
+        RegistryStore::SetValue(TypeLibKey() + QStringLiteral("\\1.0\\0\\linux"), QString(), module);
     return ok ? S_OK : E_FAIL;
 }
 

@@ -128,7 +128,8 @@ void TurnStripIn(const uint8_t* const* rows, int count, int width, uint8_t* out,
         uint8_t* to = out + static_cast<size_t>(x) * outStride;
         // A run is at most 96 bytes, so its first, middle and last bytes lie in every cache
         // line it touches. (In a function of its own the fetches would be optimised away.)
-        const char* ahead = reinterpret_cast<const char*>(to) + static_cast<size_t>(kFetchAheadRows) * outStride;
+        const char* ahead =
+            reinterpret_cast<const char*>(to) + static_cast<size_t>(kFetchAheadRows) * outStride;
         for (int j = x + kFetchAheadRows + step <= width ? step : 0; j > 0; --j, ahead += outStride) {
             __builtin_prefetch(ahead);
             __builtin_prefetch(ahead + runBytes / 2);

@@ -40,7 +40,8 @@ StreamSession::StreamSession(SessionHost* host) : host(host) {}
 StreamSession::~StreamSession() {
     // Threads hold the session while they run, so the only thread objects left here belong to
     // threads that have ended (or end right after releasing the session).
-    if (readThread.thread.joinable()) readThread.thread.detach();
+    if (readThread.thread.joinable())
+        readThread.thread.detach();
 }
 
 StreamSession::OwnedThread StreamSession::Take(OwnedThread& thread) {
@@ -50,8 +51,7 @@ StreamSession::OwnedThread StreamSession::Take(OwnedThread& thread) {
     return taken;
 }
 
-template <typename Call>
-void StreamSession::WithHost(Call call) {
+template <typename Call> void StreamSession::WithHost(Call call) {
     SessionHost* current;
     {
         std::lock_guard<std::mutex> guard(hostLock);
@@ -98,9 +98,9 @@ HINTERNET StreamSession::CurrentRequest() const {
     return request;
 }
 
-template <typename Call>
-void StreamSession::FireIfCurrent(uint64_t generation, Call call) {
-    if (IsCurrent(generation)) WithHost(call);
+template <typename Call> void StreamSession::FireIfCurrent(uint64_t generation, Call call) {
+    if (IsCurrent(generation))
+        WithHost(call);
 }
 
 bool StreamSession::OnReadThread() const {
@@ -142,8 +142,10 @@ bool StreamSession::OpenURL(const QString& url, const QString& user, const QStri
                 commands.Open(kAgent, QString::fromStdU16String(parts.host), parts.port, user, password);
         }
         if (newConnection) {
-            const uint32_t flags = kRequestFlags | (parts.scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
-            newRequest = HttpOpenRequestW(newConnection, nullptr, parts.path.c_str(), nullptr, nullptr, nullptr, flags, 0);
+            const uint32_t flags =
+                kRequestFlags | (parts.scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
+            newRequest = HttpOpenRequestW(newConnection, nullptr, parts.path.c_str(), nullptr, nullptr,
+                                          nullptr, flags, 0);
             if (!newRequest) {
                 LogError(u"CCamImage::OpenURL", "HttpOpenRequest failed");
             } else {
@@ -191,7 +193,8 @@ bool StreamSession::OpenURL(const QString& url, const QString& user, const QStri
 }
 
 void StreamSession::WaitForThread(OwnedThread owned) {
-    if (!owned.thread.joinable()) return;
+    if (!owned.thread.joinable())
+        return;
     if (owned.done->Wait(StreamTimings::Current().stopWaitMs)) {
         owned.thread.join();
     } else {
@@ -209,7 +212,8 @@ void StreamSession::Stop() {
         // a new stream whose handles the other stop would then close.
         if (!OnReadThread()) {
             const uint32_t start = GetTickCount();
-            while (stopping && GetTickCount() - start < StreamTimings::Current().stopWaitMs) Sleep(1);
+            while (stopping && GetTickCount() - start < StreamTimings::Current().stopWaitMs)
+                Sleep(1);
             // The read thread stopped itself and is firing its last events: they come before
             // this call returns, as they do when this call does the stopping.
             WaitForThread(Take(readThread));
@@ -231,7 +235,8 @@ void StreamSession::Stop() {
     }
     pictureFinished.notify_all();
 
-    if (!OnReadThread()) WaitForThread(Take(readThread));
+    if (!OnReadThread())
+        WaitForThread(Take(readThread));
     // A camera command being sent (a tap just before leaving the camera) is let finish; only one
     // that is still being sent when the wait is over is cut off.
     if (!commands.Wait(StreamTimings::Current().stopWaitMs)) {
@@ -246,8 +251,10 @@ void StreamSession::Stop() {
         oldConnection = TakeHandle(connection);
         oldInternet = TakeHandle(internet);
     }
-    if (oldConnection) InternetCloseHandle(oldConnection);
-    if (oldInternet) InternetCloseHandle(oldInternet);
+    if (oldConnection)
+        InternetCloseHandle(oldConnection);
+    if (oldInternet)
+        InternetCloseHandle(oldInternet);
     LogTrace(u"CCamImage::Stop", "end");
     stopping = false;
 }
@@ -261,12 +268,14 @@ uint32_t StreamSession::RepaintPeriod() const {
 }
 
 void StreamSession::StartTimers() {
-    if (stopping || !HasRequest()) return;
+    if (stopping || !HasRequest())
+        return;
     // The repaint timer runs only when a new picture has to wait for its turn.
     const uint32_t check = StreamTimings::Current().pictureCheckMs;
     WithHost([check](SessionHost& h) { h.SetWindowTimer(kPictureTimeoutTimer, check); });
     timersRunning = true;
-    if (stopping || !HasRequest()) StopTimers(); // a stop ran meanwhile
+    if (stopping || !HasRequest())
+        StopTimers(); // a stop ran meanwhile
 }
 
 void StreamSession::StopTimers() {
@@ -334,9 +343,11 @@ bool StreamSession::SendRequest(int& status) {
     uint32_t code = 0;
     uint32_t size = sizeof(code);
     if (HINTERNET current = CurrentRequest()) {
-        if (HttpQueryInfoW(current, kStatusQuery, &code, &size, nullptr)) status = static_cast<int>(code);
+        if (HttpQueryInfoW(current, kStatusQuery, &code, &size, nullptr))
+            status = static_cast<int>(code);
     }
-    if (status == 200) return true;
+    if (status == 200)
+        return true;
     LogError(u"CCamImage::SendRequest", "HttpQueryInfo failed status %d", status);
     return false;
 }
@@ -384,7 +395,8 @@ uint64_t StreamSession::StoreFrame(const uint8_t* bytes, uint32_t n) {
 
 bool StreamSession::TakeFrame(FrameBuffer& work) {
     std::lock_guard<std::mutex> guard(frameLock);
-    if (incoming.Size() == 0) return false;
+    if (incoming.Size() == 0)
+        return false;
     work.Swap(incoming);
     incoming.Clear();
     pictureWaiting = false;
@@ -430,12 +442,15 @@ void StreamSession::ReadThread(uint64_t generation) {
     repaintPending = false;
 
     const uint32_t connectionTimeout = StreamTimings::Current().connectionTimeoutMs;
-    WithHost([connectionTimeout](SessionHost& h) { h.SetWindowTimer(kConnectionTimeoutTimer, connectionTimeout); });
+    WithHost([connectionTimeout](SessionHost& h) {
+        h.SetWindowTimer(kConnectionTimeoutTimer, connectionTimeout);
+    });
     const bool sent = SendRequest(status);
     WithHost([](SessionHost& h) { h.KillWindowTimer(kConnectionTimeoutTimer); });
     if (!sent) {
         LogError(u"CCamImage::ReadThread", "SendRequest failed");
-        if (IsCurrent(generation)) Stop();
+        if (IsCurrent(generation))
+            Stop();
         FireIfCurrent(generation, [status](SessionHost& h) { h.FireOnConnectionFailed(status); });
         return;
     }
@@ -443,11 +458,13 @@ void StreamSession::ReadThread(uint64_t generation) {
     ImageReader reader;
     if (!reader.InitStream(CurrentRequest())) {
         LogError(u"CCamImage::ReadThread", "anImgReader.InitStream failed");
-        if (IsCurrent(generation)) Stop();
+        if (IsCurrent(generation))
+            Stop();
         FireIfCurrent(generation, [](SessionHost& h) { h.FireOnConnectionFailed(4); });
         return;
     }
-    if (IsCurrent(generation)) StartTimers();
+    if (IsCurrent(generation))
+        StartTimers();
     stats.Start();
     imageReady = false;
     bool first = false;
@@ -486,7 +503,8 @@ void StreamSession::ReadThread(uint64_t generation) {
     LogTrace(u"CCamImage::ReadThread", "anImgReader.Read failed");
     if (first) {
         FireIfCurrent(generation, [](SessionHost& h) { h.FireOnConnectionBroken(2); });
-        if (IsCurrent(generation)) Stop();
+        if (IsCurrent(generation))
+            Stop();
     } else {
         LogTrace(u"CCamImage::ReadThread", "Failed on first image");
         FireIfCurrent(generation, [](SessionHost& h) { h.FireOnConnectionFailed(5); });
@@ -495,10 +513,13 @@ void StreamSession::ReadThread(uint64_t generation) {
     FireIfCurrent(generation, [](SessionHost& h) { h.FireOnStreamStopped(); });
 }
 
-void StreamSession::SendCameraCommand(int x, int y, int width, int height, int rotate, const QString& ptzTemplate) {
-    if (ptzTemplate.isEmpty()) return;
+void StreamSession::SendCameraCommand(int x, int y, int width, int height, int rotate,
+                                      const QString& ptzTemplate) {
+    if (ptzTemplate.isEmpty())
+        return;
     QString command;
-    if (!FormatCameraCommand(ptzTemplate, MapTap(x, y, width, height, rotate), kMaxCommandLength - 1, command)) {
+    if (!FormatCameraCommand(ptzTemplate, MapTap(x, y, width, height, rotate), kMaxCommandLength - 1,
+                             command)) {
         LogWarning(u"CCamImage::SendCameraCommand", "Camera command not sent: template '%S' is not usable",
                    Wide(ptzTemplate));
         return;

@@ -39,7 +39,7 @@
 
 // What the session needs of the control that owns it.
 class SessionHost {
-public:
+  public:
     virtual void FireOnConnectionFailed(int status) = 0;
     virtual void FireOnConnectionBroken(int status) = 0;
     virtual void FireOnStreamStarted() = 0;
@@ -53,12 +53,12 @@ public:
     // Has the window's thread call OnPictureArrived soon; safe from any thread.
     virtual void PostPictureArrived() = 0;
 
-protected:
+  protected:
     ~SessionHost() = default;
 };
 
 class StreamSession : public std::enable_shared_from_this<StreamSession> {
-public:
+  public:
     static constexpr int kRepaintTimer = 1;
     static constexpr int kPictureTimeoutTimer = 2;
     static constexpr int kConnectionTimeoutTimer = 3;
@@ -99,14 +99,13 @@ public:
     int64_t PicturesRead() const { return picturesRead; }
     int64_t BytesRead() const { return bytesRead; }
 
-private:
+  private:
     // One stream's read thread. generation tells a thread that outlived its stream (after the
     // bounded wait of Stop gave up on it) from the current one: such a thread fires no events
     // and stops nothing.
     void ReadThread(uint64_t generation);
     bool IsCurrent(uint64_t generation) const { return generation == currentGeneration.load(); }
-    template <typename Call>
-    void FireIfCurrent(uint64_t generation, Call call);
+    template <typename Call> void FireIfCurrent(uint64_t generation, Call call);
     bool SendRequest(int& status);
     // Hands a picture to the display side; its number in the stream.
     uint64_t StoreFrame(const uint8_t* bytes, uint32_t n);
@@ -130,8 +129,7 @@ private:
     // Waits a bounded time for the thread, then joins it or gives it up. No lock may be held.
     static void WaitForThread(OwnedThread thread);
     OwnedThread Take(OwnedThread& thread);
-    template <typename Call>
-    void WithHost(Call call);
+    template <typename Call> void WithHost(Call call);
 
     std::mutex hostLock;
     std::condition_variable hostCallEnded;
@@ -143,8 +141,8 @@ private:
     HINTERNET connection = nullptr; // guarded by handleLock
     HINTERNET request = nullptr;    // guarded by handleLock
 
-    std::mutex threadLock;     // the thread objects below; never held while waiting
-    OwnedThread readThread;    // created by OpenURL, joined by Stop
+    std::mutex threadLock;  // the thread objects below; never held while waiting
+    OwnedThread readThread; // created by OpenURL, joined by Stop
     std::atomic<std::thread::id> readThreadId{};
     std::atomic<uint64_t> currentGeneration{0};
 
@@ -152,13 +150,13 @@ private:
     std::atomic<bool> timersRunning{false};
     std::atomic<bool> repaintPending{false};
     std::atomic<bool> frameArrived{false};
-    std::atomic<bool> pictureWaiting{false}; // incoming holds a picture not yet taken
-    std::atomic<bool> arrivalPosted{false};  // an OnPictureArrived call is on its way
+    std::atomic<bool> pictureWaiting{false};  // incoming holds a picture not yet taken
+    std::atomic<bool> arrivalPosted{false};   // an OnPictureArrived call is on its way
     std::atomic<bool> repaintDeferred{false}; // the repaint timer is set for a waiting picture
     std::atomic<bool> imageReady{false};
     std::atomic<uint32_t> pictureSize{0}; // width in the high half, height in the low half
     std::atomic<float> fps{25.0f};
-    RepaintPacer pacer; // UI thread: when a new picture may be painted
+    RepaintPacer pacer;          // UI thread: when a new picture may be painted
     int16_t announcedWidth = 0;  // read thread (reset before it starts)
     int16_t announcedHeight = 0; // read thread
     uint32_t awaitedSize = 0;    // read thread: the size last waited for, packed like pictureSize
@@ -166,7 +164,7 @@ private:
     uint32_t timeoutStart = 0;   // UI thread
 
     std::mutex frameLock;
-    FrameBuffer incoming; // guarded by frameLock
+    FrameBuffer incoming;         // guarded by frameLock
     uint64_t storedPictures = 0;  // guarded by frameLock: pictures stored in this stream
     uint64_t takenPicture = 0;    // guarded by frameLock: the number of the picture taken last
     uint64_t finishedPicture = 0; // guarded by frameLock: the number of the last one converted or not
@@ -174,6 +172,6 @@ private:
     FrameRateStats stats;
     std::atomic<int64_t> picturesRead{0};
     std::atomic<int64_t> bytesRead{0};
-    CommandSender commands; // opened with the stream's connection, closed by Stop
+    CommandSender commands;               // opened with the stream's connection, closed by Stop
     ManualResetEvent requestClosed{true}; // set when the stream request is closed (ends retry waits)
 };

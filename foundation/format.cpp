@@ -11,7 +11,7 @@ namespace {
 
 // Appends with snprintf semantics while tracking the room that is left.
 class Output {
-public:
+  public:
     Output(char* out, size_t size) : out(out), size(size) {}
 
     char* Cursor() { return out + used; }
@@ -19,7 +19,8 @@ public:
     bool Full() const { return used + 1 >= size; }
 
     void Advance(int wanted) {
-        if (wanted <= 0) return;
+        if (wanted <= 0)
+            return;
         const size_t room = Room();
         if (static_cast<size_t>(wanted) >= room) {
             used = size - 1;
@@ -40,21 +41,27 @@ public:
 
     size_t Finish() {
         out[used] = '\0';
-        if (truncated) TrimPartialCharacter();
+        if (truncated)
+            TrimPartialCharacter();
         return used;
     }
 
-private:
+  private:
     // A cut may have left the first bytes of a multi-byte character at the end.
     void TrimPartialCharacter() {
         size_t start = used;
-        while (start > 0 && (static_cast<unsigned char>(out[start - 1]) & 0xC0) == 0x80) --start;
-        if (start == 0) return;
+        while (start > 0 && (static_cast<unsigned char>(out[start - 1]) & 0xC0) == 0x80)
+            --start;
+        if (start == 0)
+            return;
         const auto lead = static_cast<unsigned char>(out[start - 1]);
         size_t expected = 1;
-        if ((lead & 0xE0) == 0xC0) expected = 2;
-        else if ((lead & 0xF0) == 0xE0) expected = 3;
-        else if ((lead & 0xF8) == 0xF0) expected = 4;
+        if ((lead & 0xE0) == 0xC0)
+            expected = 2;
+        else if ((lead & 0xF0) == 0xE0)
+            expected = 3;
+        else if ((lead & 0xF8) == 0xF0)
+            expected = 4;
         if (used - (start - 1) < expected) {
             used = start - 1;
             out[used] = '\0';
@@ -82,10 +89,12 @@ size_t FormatText(char* out, size_t size, const char* format, ...) {
 }
 
 size_t FormatTextV(char* out, size_t size, const char* format, va_list args) {
-    if (!out || size == 0) return 0;
+    if (!out || size == 0)
+        return 0;
     out[0] = '\0';
     Output output(out, size);
-    if (!format) return 0;
+    if (!format)
+        return 0;
 
     for (const char* p = format; *p;) {
         if (*p != '%') {
@@ -96,7 +105,8 @@ size_t FormatTextV(char* out, size_t size, const char* format, va_list args) {
         char spec[48];
         size_t n = 0;
         spec[n++] = *p++;
-        while (IsFlag(*p) && n < 8) spec[n++] = *p++;
+        while (IsFlag(*p) && n < 8)
+            spec[n++] = *p++;
         auto takeNumber = [&](bool allowStar) {
             if (allowStar && *p == '*') {
                 ++p;
@@ -104,7 +114,8 @@ size_t FormatTextV(char* out, size_t size, const char* format, va_list args) {
                 return;
             }
             for (int digits = 0; *p >= '0' && *p <= '9'; ++digits) {
-                if (digits < 6) spec[n++] = *p;
+                if (digits < 6)
+                    spec[n++] = *p;
                 ++p;
             }
         };
@@ -116,17 +127,20 @@ size_t FormatTextV(char* out, size_t size, const char* format, va_list args) {
         char length[3] = {0, 0, 0};
         if (*p == 'h' || *p == 'l') {
             length[0] = *p++;
-            if (*p == length[0]) length[1] = *p++;
+            if (*p == length[0])
+                length[1] = *p++;
         } else if (*p == 'z' || *p == 'j' || *p == 't' || *p == 'L') {
             length[0] = *p++;
         }
         const char conversion = *p;
-        if (!conversion) break;
+        if (!conversion)
+            break;
         ++p;
 
         auto emit = [&](auto value, const char* lengthText, char c) {
             size_t k = n;
-            for (const char* l = lengthText; *l; ++l) spec[k++] = *l;
+            for (const char* l = lengthText; *l; ++l)
+                spec[k++] = *l;
             spec[k++] = c;
             spec[k] = '\0';
             output.Advance(std::snprintf(output.Cursor(), output.Room(), spec, value));
@@ -140,21 +154,31 @@ size_t FormatTextV(char* out, size_t size, const char* format, va_list args) {
             break;
         case 'd':
         case 'i':
-            if (isLongLong) emit(va_arg(args, long long), "ll", conversion);
-            else if (isLong) emit(va_arg(args, long), "l", conversion);
-            else if (length[0] == 'z' || length[0] == 't') emit(va_arg(args, ptrdiff_t), "t", conversion);
-            else if (length[0] == 'j') emit(va_arg(args, intmax_t), "j", conversion);
-            else emit(va_arg(args, int), length, conversion);
+            if (isLongLong)
+                emit(va_arg(args, long long), "ll", conversion);
+            else if (isLong)
+                emit(va_arg(args, long), "l", conversion);
+            else if (length[0] == 'z' || length[0] == 't')
+                emit(va_arg(args, ptrdiff_t), "t", conversion);
+            else if (length[0] == 'j')
+                emit(va_arg(args, intmax_t), "j", conversion);
+            else
+                emit(va_arg(args, int), length, conversion);
             break;
         case 'u':
         case 'o':
         case 'x':
         case 'X':
-            if (isLongLong) emit(va_arg(args, unsigned long long), "ll", conversion);
-            else if (isLong) emit(va_arg(args, unsigned long), "l", conversion);
-            else if (length[0] == 'z' || length[0] == 't') emit(va_arg(args, size_t), "z", conversion);
-            else if (length[0] == 'j') emit(va_arg(args, uintmax_t), "j", conversion);
-            else emit(va_arg(args, unsigned int), length, conversion);
+            if (isLongLong)
+                emit(va_arg(args, unsigned long long), "ll", conversion);
+            else if (isLong)
+                emit(va_arg(args, unsigned long), "l", conversion);
+            else if (length[0] == 'z' || length[0] == 't')
+                emit(va_arg(args, size_t), "z", conversion);
+            else if (length[0] == 'j')
+                emit(va_arg(args, uintmax_t), "j", conversion);
+            else
+                emit(va_arg(args, unsigned int), length, conversion);
             break;
         case 'c':
             emit(va_arg(args, int), "", 'c');
@@ -167,8 +191,10 @@ size_t FormatTextV(char* out, size_t size, const char* format, va_list args) {
         case 'G':
         case 'a':
         case 'A':
-            if (length[0] == 'L') emit(va_arg(args, long double), "L", conversion);
-            else emit(va_arg(args, double), "", conversion);
+            if (length[0] == 'L')
+                emit(va_arg(args, long double), "L", conversion);
+            else
+                emit(va_arg(args, double), "", conversion);
             break;
         case 's': {
             const char* text = va_arg(args, const char*);
@@ -195,7 +221,8 @@ size_t FormatTextV(char* out, size_t size, const char* format, va_list args) {
             break;
         default:
             // Not a conversion: keep the text as written.
-            for (size_t k = 0; k < n; ++k) output.Put(spec[k]);
+            for (size_t k = 0; k < n; ++k)
+                output.Put(spec[k]);
             output.Put(conversion);
             break;
         }

@@ -173,8 +173,8 @@ void DiagLog::WriteToFile() {
     localtime_r(&now, &local);
     const uint32_t tick = GetTickCount();
     char stamp[64];
-    std::snprintf(stamp, sizeof(stamp), "%09u\t%02d:%02d:%02d\t%02d:%02d:%02d:", tick, local.tm_hour, local.tm_min,
-                  local.tm_sec, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    std::snprintf(stamp, sizeof(stamp), "%09u\t%02d:%02d:%02d\t%02d:%02d:%02d:", tick, local.tm_hour,
+                  local.tm_min, local.tm_sec, local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     std::fputs(stamp, file);
     std::fputs(lineUtf8, file);
     std::fputc('\n', file);

@@ -36,7 +36,7 @@ inline constexpr char16_t kLogBackupFile[] = u"\\windows\\ZelPPCLog2.log";
 inline constexpr long kLogRotateSize = 400000;
 
 class DiagLog {
-public:
+  public:
     static constexpr size_t kLineSize = 512;
     static constexpr size_t kMessageSize = 512;
 
@@ -58,7 +58,7 @@ public:
     // Back to the state of a new instance (no prefix, console level 3, no file).
     void ResetForTest();
 
-private:
+  private:
     struct Context {
         uint32_t lastError;
         int savedErrno;
@@ -113,23 +113,18 @@ void Write(int level, const char16_t* tag, const char16_t* function, const char*
 } // namespace LogDetail
 
 // One line per call: level and tag, the calling operation ("Class::Operation", or u""), a format.
-template <typename... Args>
-void LogInfo(const char16_t* function, const char* format, Args... args) {
+template <typename... Args> void LogInfo(const char16_t* function, const char* format, Args... args) {
     LogDetail::Write(LogLevel::Info, LogTag::Info, function, format, args...);
 }
-template <typename... Args>
-void LogError(const char16_t* function, const char* format, Args... args) {
+template <typename... Args> void LogError(const char16_t* function, const char* format, Args... args) {
     LogDetail::Write(LogLevel::Error, LogTag::Error, function, format, args...);
 }
-template <typename... Args>
-void LogState(const char16_t* function, const char* format, Args... args) {
+template <typename... Args> void LogState(const char16_t* function, const char* format, Args... args) {
     LogDetail::Write(LogLevel::State, LogTag::State, function, format, args...);
 }
-template <typename... Args>
-void LogWarning(const char16_t* function, const char* format, Args... args) {
+template <typename... Args> void LogWarning(const char16_t* function, const char* format, Args... args) {
     LogDetail::Write(LogLevel::Warning, LogTag::Warning, function, format, args...);
 }
-template <typename... Args>
-void LogTrace(const char16_t* function, const char* format, Args... args) {
+template <typename... Args> void LogTrace(const char16_t* function, const char* format, Args... args) {
     LogDetail::Write(LogLevel::Trace, LogTag::Trace, function, format, args...);
 }

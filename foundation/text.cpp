@@ -40,7 +40,8 @@ QString FormatText(const QString& format, const QStringList& values) {
     QString out;
     qsizetype next = 0;
     for (qsizetype i = 0; i < format.size(); ++i) {
-        if (format.at(i) == QLatin1Char('%') && i + 1 < format.size() && format.at(i + 1) == QLatin1Char('s')) {
+        if (format.at(i) == QLatin1Char('%') && i + 1 < format.size() &&
+            format.at(i + 1) == QLatin1Char('s')) {
             out += values.value(next++);
             ++i;
         } else {
@@ -59,10 +60,13 @@ QStringList SplitText(const QString& text, const QString& separators) {
     qsizetype pos = 0;
     const qsizetype length = text.size();
     while (pos < length) {
-        while (pos < length && separators.contains(text.at(pos))) ++pos;
+        while (pos < length && separators.contains(text.at(pos)))
+            ++pos;
         const qsizetype start = pos;
-        while (pos < length && !separators.contains(text.at(pos))) ++pos;
-        if (pos > start) tokens.append(text.mid(start, pos - start));
+        while (pos < length && !separators.contains(text.at(pos)))
+            ++pos;
+        if (pos > start)
+            tokens.append(text.mid(start, pos - start));
     }
     return tokens;
 }
@@ -83,15 +87,18 @@ bool ResolveAddress(const char* host, int port, sockaddr_in& address) {
     std::memset(&address, 0, sizeof(address));
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
-    if (!host) return false;
+    if (!host)
+        return false;
     // A dotted address needs no lookup (inet_pton also takes 255.255.255.255).
-    if (inet_pton(AF_INET, host, &address.sin_addr) == 1) return true;
+    if (inet_pton(AF_INET, host, &address.sin_addr) == 1)
+        return true;
 
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found) return false;
+    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found)
+        return false;
     bool ok = false;
     for (const addrinfo* entry = found; entry; entry = entry->ai_next) {
         if (entry->ai_family == AF_INET && entry->ai_addrlen >= sizeof(sockaddr_in)) {

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 class Thread {
-public:
+  public:
     Thread();
     virtual ~Thread();
     Thread(const Thread&) = delete;
@@ -35,10 +35,10 @@ public:
     using CreateFunction = bool (*)(void (*procedure)(Thread*), Thread* thread);
     static void SetCreateFunctionForTest(CreateFunction function);
 
-protected:
+  protected:
     virtual int Run(int parameter) = 0;
 
-private:
+  private:
     static void ThreadProcedure(Thread* thread);
 
     int parameter = 0;

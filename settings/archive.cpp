@@ -68,8 +68,10 @@ bool ArchiveReader::Fail(qsizetype offset, const QString& reason) {
 }
 
 bool ArchiveReader::ReadBytes(void* out, qsizetype count) {
-    if (failed) return false;
-    if (count > Remaining()) return Fail(pos, QStringLiteral("the file ends early"));
+    if (failed)
+        return false;
+    if (count > Remaining())
+        return Fail(pos, QStringLiteral("the file ends early"));
     std::memcpy(out, data.data() + pos, static_cast<size_t>(count));
     pos += count;
     return true;
@@ -77,14 +79,16 @@ bool ArchiveReader::ReadBytes(void* out, qsizetype count) {
 
 bool ArchiveReader::ReadUInt32(uint32_t& value) {
     uchar le[4];
-    if (!ReadBytes(le, 4)) return false;
+    if (!ReadBytes(le, 4))
+        return false;
     value = qFromLittleEndian<uint32_t>(le);
     return true;
 }
 
 bool ArchiveReader::ReadInt32(int32_t& value) {
     uint32_t raw;
-    if (!ReadUInt32(raw)) return false;
+    if (!ReadUInt32(raw))
+        return false;
     value = static_cast<int32_t>(raw);
     return true;
 }
@@ -95,13 +99,15 @@ bool ArchiveReader::ReadLength(uint32_t& length, bool& unicode) {
     unicode = false;
     for (;;) {
         uint8_t b;
-        if (!ReadBytes(&b, 1)) return false;
+        if (!ReadBytes(&b, 1))
+            return false;
         if (b < kLongLength) {
             length = b;
             return true;
         }
         uchar le[2];
-        if (!ReadBytes(le, 2)) return false;
+        if (!ReadBytes(le, 2))
+            return false;
         const uint16_t w = qFromLittleEndian<uint16_t>(le);
         if (w == kUnicodeMarker && !unicode) {
             unicode = true;
@@ -119,7 +125,8 @@ bool ArchiveReader::ReadString(QString& text) {
     const qsizetype start = pos;
     uint32_t length;
     bool unicode;
-    if (!ReadLength(length, unicode)) return false;
+    if (!ReadLength(length, unicode))
+        return false;
     const qsizetype bytesNeeded = static_cast<qsizetype>(length) * (unicode ? 2 : 1);
     if (bytesNeeded > Remaining()) {
         return Fail(start, QStringLiteral("a text of %1 characters does not fit in the file").arg(length));
@@ -139,7 +146,8 @@ bool ArchiveReader::ReadString(QString& text) {
 }
 
 bool ArchiveReader::CheckEnd() {
-    if (failed) return false;
+    if (failed)
+        return false;
     if (wholeFile && pos != data.size()) {
         return Fail(pos, QStringLiteral("%1 bytes follow the end of the settings").arg(Remaining()));
     }
@@ -172,18 +180,23 @@ bool LoadValue(ArchiveReader& archive, TreeEntry& entry, int32_t& childCount) {
     int32_t intValue;
     QString text;
     uint32_t boolValue;
-    if (!archive.ReadString(name)) return false;
+    if (!archive.ReadString(name))
+        return false;
     const qsizetype flagsOffset = archive.Offset();
-    if (!archive.ReadUInt32(flags)) return false;
+    if (!archive.ReadUInt32(flags))
+        return false;
     if (flags & ~Data::kAllBits) {
         return archive.Fail(flagsOffset, QStringLiteral("impossible value type 0x%1").arg(flags, 0, 16));
     }
-    if (!archive.ReadInt32(intValue) || !archive.ReadString(text) || !archive.ReadUInt32(boolValue)) return false;
+    if (!archive.ReadInt32(intValue) || !archive.ReadString(text) || !archive.ReadUInt32(boolValue))
+        return false;
     const qsizetype countOffset = archive.Offset();
-    if (!archive.ReadInt32(childCount)) return false;
+    if (!archive.ReadInt32(childCount))
+        return false;
     if (childCount > 0 && childCount > archive.Remaining() / kSmallestEntry) {
-        return archive.Fail(countOffset, QStringLiteral("%1 child entries cannot fit in the rest of the file")
-                                             .arg(childCount));
+        return archive.Fail(
+            countOffset,
+            QStringLiteral("%1 child entries cannot fit in the rest of the file").arg(childCount));
     }
     entry.name = name;
     entry.value = Data::FromStored(flags, intValue, text, boolValue != 0);
@@ -220,20 +233,23 @@ LoadedHandle::~LoadedHandle() = default;
 void StoreHandle(ArchiveWriter& archive, const Path& path, const TreeEntry* root) {
     archive.WriteString(path.Text());
     archive.WriteUInt32(root ? 1 : 0);
-    if (root) StoreEntry(archive, *root);
+    if (root)
+        StoreEntry(archive, *root);
 }
 
 bool LoadHandle(ArchiveReader& archive, LoadedHandle& handle) {
     QString path;
     uint32_t hasRoot;
-    if (!archive.ReadString(path) || !archive.ReadUInt32(hasRoot)) return false;
+    if (!archive.ReadString(path) || !archive.ReadUInt32(hasRoot))
+        return false;
     std::unique_ptr<TreeEntry> root;
     if (hasRoot != 0) {
         root = std::make_unique<TreeEntry>(QString());
         if (!LoadEntry(archive, *root))
             return false;
     }
-    if (!archive.CheckEnd()) return false;
+    if (!archive.CheckEnd())
+        return false;
     handle.path = Path(path);
     handle.hasRoot = hasRoot != 0;
     handle.root = std::move(root);

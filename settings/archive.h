@@ -16,13 +16,13 @@
 class TreeEntry;
 
 class ArchiveWriter {
-public:
+  public:
     void WriteString(const QString& text);
     void WriteUInt32(uint32_t value);
     void WriteInt32(int32_t value);
     const QByteArray& Bytes() const { return bytes; }
 
-private:
+  private:
     QByteArray bytes;
 };
 
@@ -47,7 +47,7 @@ class ArchiveReader {
     qsizetype ErrorOffset() const { return errorOffset; }
     const QString& ErrorReason() const { return errorReason; }
 
-private:
+  private:
     bool ReadBytes(void* out, qsizetype count);
     bool ReadLength(uint32_t& length, bool& unicode);
 

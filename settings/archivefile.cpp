@@ -26,7 +26,8 @@ LoadResult LoadArchiveFile(Node& node, const QString& filePath) {
     if (file.size() > kMaxFileSize) {
         result.status = LoadStatus::Damaged;
         result.errorOffset = 0;
-        result.reason = QStringLiteral("the file is larger than any settings file (%1 bytes)").arg(file.size());
+        result.reason =
+            QStringLiteral("the file is larger than any settings file (%1 bytes)").arg(file.size());
         return result;
     }
     const QByteArray bytes = file.readAll();
@@ -83,8 +84,8 @@ bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* 
 }
 
 QString KeepDamagedFile(const QString& filePath) {
-    const QString stem =
-        filePath + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    const QString stem = filePath + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QString target = stem;
     for (int i = 1; QFile::exists(target); ++i) {
         target = stem + QLatin1Char('-') + QString::number(i);

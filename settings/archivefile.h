@@ -38,7 +38,8 @@ SaveResult WriteArchiveFile(const Node& node, const QString& filePath, const cha
 // WriteArchiveFile under the file's lock, for writers that do not read the file first. A
 // failure after the file was created, or a lock that cannot be had, is logged as an error
 // with its reason. False when the file was not replaced.
-bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* function, const char* logLine);
+bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* function,
+                     const char* logLine);
 
 // Renames a damaged file aside (name.damaged-YYYYMMDD-hhmmss) so that no later save
 // overwrites it; returns the new path, or the empty text when it could not be moved.

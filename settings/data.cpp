@@ -9,7 +9,8 @@ namespace {
 int32_t LeadingInteger(const QString& text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && text.at(i).isSpace()) ++i;
+    while (i < n && text.at(i).isSpace())
+        ++i;
     bool negative = false;
     if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
         negative = text.at(i) == QLatin1Char('-');
@@ -18,11 +19,15 @@ int32_t LeadingInteger(const QString& text) {
     int64_t value = 0;
     for (; i < n && text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9'); ++i) {
         value = value * 10 + (text.at(i).unicode() - u'0');
-        if (value > static_cast<int64_t>(INT_MAX) + 1) value = static_cast<int64_t>(INT_MAX) + 1;
+        if (value > static_cast<int64_t>(INT_MAX) + 1)
+            value = static_cast<int64_t>(INT_MAX) + 1;
     }
-    if (negative) value = -value;
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
     return static_cast<int32_t>(value);
 }
 
@@ -38,25 +43,31 @@ Data Data::FromStored(uint32_t flags, int32_t intValue, const QString& text, boo
 }
 
 int Data::GetInt() const {
-    if (flags & kInt) return intValue;
+    if (flags & kInt)
+        return intValue;
     if (flags & kText) {
         intValue = LeadingInteger(text);
         flags |= kInt;
         return intValue;
     }
-    if (flags & kBool) return boolValue ? 1 : 0;
+    if (flags & kBool)
+        return boolValue ? 1 : 0;
     return 0;
 }
 
 QString Data::GetText() const {
-    if (flags & kText) return text;
-    if (flags & kInt) return QString::number(intValue);
-    if (flags & kBool) return boolValue ? QStringLiteral("true") : QStringLiteral("false");
+    if (flags & kText)
+        return text;
+    if (flags & kInt)
+        return QString::number(intValue);
+    if (flags & kBool)
+        return boolValue ? QStringLiteral("true") : QStringLiteral("false");
     return QString();
 }
 
 bool Data::GetBool() const {
-    if (flags & kBool) return boolValue;
+    if (flags & kBool)
+        return boolValue;
     if (flags & kInt) {
         boolValue = intValue != 0;
         flags |= kBool;

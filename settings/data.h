@@ -9,7 +9,7 @@
 // are valid. Reading through another type caches that reading (adds its bit), so stored values
 // may carry 0x11, 0x110 or 0x111.
 class Data {
-public:
+  public:
     static constexpr uint32_t kInt = 0x1;
     static constexpr uint32_t kText = 0x10;
     static constexpr uint32_t kBool = 0x100;
@@ -39,7 +39,7 @@ public:
     const QString& StoredText() const { return text; }
     bool StoredBool() const { return boolValue; }
 
-private:
+  private:
     // The cached readings change on read, not the value.
     mutable uint32_t flags = 0;
     mutable int32_t intValue = 0;

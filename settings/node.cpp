@@ -16,7 +16,8 @@ Node::Node(const Node& other) : path(other.path), tree(other.tree) {
 }
 
 Node& Node::operator=(const Node& other) {
-    if (this == &other) return *this;
+    if (this == &other)
+        return *this;
     other.tree->AddRef();
     tree->Release();
     tree = other.tree;
@@ -79,14 +80,17 @@ ChildIterator Node::GetLastChild(const Path& at) const {
 }
 
 bool Node::GetNextChild(ChildIterator& iterator, QString& name, Data& value) const {
-    if (!iterator.Current(name, value)) return false;
+    if (!iterator.Current(name, value))
+        return false;
     ++iterator.index;
-    if (iterator.IsFinished()) iterator.index = -1;
+    if (iterator.IsFinished())
+        iterator.index = -1;
     return true;
 }
 
 bool Node::GetPrevChild(ChildIterator& iterator, QString& name, Data& value) const {
-    if (!iterator.Current(name, value)) return false;
+    if (!iterator.Current(name, value))
+        return false;
     --iterator.index;
     return true;
 }
@@ -101,9 +105,11 @@ void Node::Serialize(ArchiveWriter& archive) const {
 
 bool Node::Serialize(ArchiveReader& archive) {
     LoadedHandle loaded;
-    if (!LoadHandle(archive, loaded)) return false;
+    if (!LoadHandle(archive, loaded))
+        return false;
     path = loaded.path;
-    if (loaded.hasRoot) tree->ReplaceRoot(std::move(loaded.root));
+    if (loaded.hasRoot)
+        tree->ReplaceRoot(std::move(loaded.root));
     return true;
 }
 

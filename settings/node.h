@@ -22,7 +22,7 @@ struct TableRow {
 };
 
 class Node {
-public:
+  public:
     // The path "/" on a new, empty tree of its own.
     Node();
     Node(const Node& other);
@@ -62,7 +62,7 @@ public:
     void ForEachEntry(const std::function<void(const QString& path, const Data& value)>& visit) const;
     bool SharesTreeWith(const Node& other) const { return tree == other.tree; }
 
-private:
+  private:
     friend class ChildIterator;
     Node(Tree* tree, const Path& path);
     Path Resolve(const Path& at) const;
@@ -74,13 +74,13 @@ private:
 // A position among the children of one entry. Finished when the entry is gone or the position
 // has left its children. It keeps the tree alive but holds no lock between calls.
 class ChildIterator {
-public:
+  public:
     ChildIterator() = default;
     bool IsFinished() const;
     // The child at the position, without moving.
     bool Current(QString& name, Data& value) const;
 
-private:
+  private:
     friend class Node;
     Node parent;
     qsizetype index = -1;

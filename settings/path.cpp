@@ -1,14 +1,17 @@
 #include "settings/path.h"
 
 Path Path::Join(const Path& a, const Path& b) {
-    if (b.IsAbsolute()) return b;
+    if (b.IsAbsolute())
+        return b;
     return Path(a.text + QLatin1Char('/') + b.text);
 }
 
 Path Path::GetParent(const Path& p) {
     const qsizetype slash = p.text.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0) return p;
-    if (slash == 0) return Path(QString());
+    if (slash < 0)
+        return p;
+    if (slash == 0)
+        return Path(QString());
     return Path(p.text.left(slash));
 }
 

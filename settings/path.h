@@ -5,7 +5,7 @@
 // The address of a settings entry: slash-separated names, absolute when it starts with "/".
 // Comparison is exact and case-sensitive; there is no normalisation.
 class Path {
-public:
+  public:
     Path() : text(QStringLiteral("/")) {}
     Path(const QString& text) : text(text) {}
     Path(const char* text) : text(QString::fromLatin1(text)) {}
@@ -25,19 +25,18 @@ public:
 
     // Calls visit(QStringView name) for every entry name on the way, first to last; stops when
     // visit returns false. The empty path has none; "/" has one empty name.
-    template <typename Visit>
-    static void ForEachComponent(QStringView path, Visit visit);
+    template <typename Visit> static void ForEachComponent(QStringView path, Visit visit);
 
     friend bool operator==(const Path& a, const Path& b) { return a.text == b.text; }
     friend bool operator!=(const Path& a, const Path& b) { return a.text != b.text; }
 
-private:
+  private:
     QString text;
 };
 
-template <typename Visit>
-void Path::ForEachComponent(QStringView path, Visit visit) {
-    if (path.isEmpty()) return;
+template <typename Visit> void Path::ForEachComponent(QStringView path, Visit visit) {
+    if (path.isEmpty())
+        return;
     qsizetype pos = path.front() == u'/' ? 1 : 0;
     for (;;) {
         const qsizetype slash = path.indexOf(u'/', pos);
@@ -45,8 +44,10 @@ void Path::ForEachComponent(QStringView path, Visit visit) {
             visit(path.mid(pos));
             return;
         }
-        if (!visit(path.mid(pos, slash - pos))) return;
-        if (slash == path.size() - 1) return;
+        if (!visit(path.mid(pos, slash - pos)))
+            return;
+        if (slash == path.size() - 1)
+            return;
         pos = slash + 1;
     }
 }

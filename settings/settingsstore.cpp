@@ -56,8 +56,10 @@ LoadResult LoadSettings() {
 
 bool SaveSettings() {
     if (saveBlocked) {
-        LogError(u"ZelPPCApp::SaveSettings", "Settings not saved: the damaged settings file could not be moved aside");
+        LogError(u"ZelPPCApp::SaveSettings",
+                 "Settings not saved: the damaged settings file could not be moved aside");
         return false;
     }
-    return SaveArchiveFile(Settings(), DevicePath(QString::fromUtf16(kSettingsFile)), u"ZelPPCApp::SaveSettings", "Save");
+    return SaveArchiveFile(Settings(), DevicePath(QString::fromUtf16(kSettingsFile)),
+                           u"ZelPPCApp::SaveSettings", "Save");
 }

@@ -17,7 +17,8 @@ void Tree::Release() {
         Guard guard(lock);
         last = --refCount == 0;
     }
-    if (last) delete this;
+    if (last)
+        delete this;
 }
 
 TreeEntry* Tree::FindEntry(QStringView path) const {
@@ -42,7 +43,8 @@ Data Tree::GetValue(const Path& path) {
 
 void Tree::SetValue(const Path& path, const Data& value) {
     Guard guard(lock);
-    if (!root) root = std::make_unique<TreeEntry>(QString());
+    if (!root)
+        root = std::make_unique<TreeEntry>(QString());
     TreeEntry* entry = root.get();
     Path::ForEachComponent(path.Text(), [&entry](QStringView name) {
         TreeEntry* child = entry->FindChild(name);
@@ -55,7 +57,8 @@ void Tree::SetValue(const Path& path, const Data& value) {
 void Tree::Delete(const Path& path) {
     Guard guard(lock);
     TreeEntry* entry = FindEntry(path.Text());
-    if (!entry) return;
+    if (!entry)
+        return;
     if (entry == root.get()) {
         root.reset();
         return;
@@ -69,12 +72,15 @@ void Tree::Move(const Path& from, const Path& to) {
     const Path parentPath = Path::GetParent(to);
     TreeEntry* source = FindEntry(from.Text());
     TreeEntry* destination = FindEntry(parentPath.Text());
-    if (!source) return;
+    if (!source)
+        return;
     // The root stays where it is, and an entry never moves into its own subtree: that would
     // cut the subtree off the tree.
-    if (source == root.get()) return;
+    if (source == root.get())
+        return;
     for (const TreeEntry* up = destination; up; up = up->parent) {
-        if (up == source) return;
+        if (up == source)
+            return;
     }
     std::unique_ptr<TreeEntry> moved = source->parent->RemoveChild(source);
     if (!destination) {
@@ -87,10 +93,12 @@ void Tree::Move(const Path& from, const Path& to) {
 
 QString Tree::MakeUniqueName(const Path& folder, const QString& name) {
     Guard guard(lock);
-    if (!FindEntry(Path::Join(folder, Path(name)).Text())) return name;
+    if (!FindEntry(Path::Join(folder, Path(name)).Text()))
+        return name;
     for (int i = 1;; ++i) {
         const QString candidate = QStringLiteral("%1 (%2)").arg(name, QString::number(i));
-        if (!FindEntry(Path::Join(folder, Path(candidate)).Text())) return candidate;
+        if (!FindEntry(Path::Join(folder, Path(candidate)).Text()))
+            return candidate;
     }
 }
 
@@ -119,7 +127,8 @@ qsizetype Tree::ChildCount(const Path& parent) {
 bool Tree::ChildAt(const Path& parent, qsizetype index, QString& name, Data& value) {
     Guard guard(lock);
     const TreeEntry* entry = FindEntry(parent.Text());
-    if (!entry || index < 0 || index >= static_cast<qsizetype>(entry->children.size())) return false;
+    if (!entry || index < 0 || index >= static_cast<qsizetype>(entry->children.size()))
+        return false;
     const TreeEntry* child = entry->children[static_cast<size_t>(index)].get();
     name = child->name;
     value = child->value;

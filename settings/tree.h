@@ -12,7 +12,7 @@ struct TableRow;
 // A settings tree shared by the Node handles that refer to it. Every operation takes the
 // tree's re-entrant lock for its whole duration; paths here are already resolved.
 class Tree {
-public:
+  public:
     Tree() = default;
     virtual ~Tree() = default;
     Tree(const Tree&) = delete;
@@ -43,7 +43,7 @@ public:
     // Runs a reader of the root entry under the lock (a store).
     void ReadRoot(const std::function<void(const TreeEntry* root)>& read);
 
-private:
+  private:
     TreeEntry* FindEntry(QStringView path) const;
 
     std::recursive_mutex lock;

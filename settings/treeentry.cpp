@@ -15,7 +15,8 @@ TreeEntry::~TreeEntry() {
 
 TreeEntry* TreeEntry::FindChild(QStringView childName) const {
     for (const auto& child : children) {
-        if (child->name == childName) return child.get();
+        if (child->name == childName)
+            return child.get();
     }
     return nullptr;
 }
@@ -27,9 +28,11 @@ TreeEntry* TreeEntry::AppendChild(std::unique_ptr<TreeEntry> child) {
 }
 
 std::unique_ptr<TreeEntry> TreeEntry::RemoveChild(TreeEntry* child) {
-    const auto found = std::find_if(children.begin(), children.end(),
-                                    [child](const std::unique_ptr<TreeEntry>& c) { return c.get() == child; });
-    if (found == children.end()) return nullptr;
+    const auto found =
+        std::find_if(children.begin(), children.end(),
+                     [child](const std::unique_ptr<TreeEntry>& c) { return c.get() == child; });
+    if (found == children.end())
+        return nullptr;
     std::unique_ptr<TreeEntry> removed = std::move(*found);
     children.erase(found);
     removed->parent = nullptr;

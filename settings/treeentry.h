@@ -9,7 +9,7 @@
 
 // One entry of a settings tree: a name, a value and the owned children in insertion order.
 class TreeEntry {
-public:
+  public:
     explicit TreeEntry(const QString& name) : name(name) {}
     // Frees the subtree entry by entry, so that a tree of any depth cannot exhaust the stack.
     virtual ~TreeEntry();

@@ -102,17 +102,17 @@ inline constexpr int PlatformName = 65009;
 
 // Private window messages (the platform's first user message number plus n).
 namespace Message {
-inline constexpr int ViewCameraView = 1;    // main frame: show the camera view, then start it
-inline constexpr int ConnectionFailed = 2;  // camera view, from the control's events
+inline constexpr int ViewCameraView = 1;   // main frame: show the camera view, then start it
+inline constexpr int ConnectionFailed = 2; // camera view, from the control's events
 inline constexpr int ConnectionBroken = 3;
 inline constexpr int StreamStarted = 4;
 inline constexpr int StreamStopped = 5;
 inline constexpr int PictureSize = 6;
-inline constexpr int CheckCameraType = 7;   // property pages, from the progress dialog
-inline constexpr int CameraStopped = 8;     // camera view
-inline constexpr int StartCamera = 9;       // camera view, from the main frame
-inline constexpr int Reconnect = 10;        // camera view
-inline constexpr int ViewGrid = 11;         // main frame: show the grid, then build it
-inline constexpr int StartGrid = 12;        // grid, from the main frame and on activation
-inline constexpr int NextPrompt = 13;       // grid: the next tile that waits for credentials
+inline constexpr int CheckCameraType = 7; // property pages, from the progress dialog
+inline constexpr int CameraStopped = 8;   // camera view
+inline constexpr int StartCamera = 9;     // camera view, from the main frame
+inline constexpr int Reconnect = 10;      // camera view
+inline constexpr int ViewGrid = 11;       // main frame: show the grid, then build it
+inline constexpr int StartGrid = 12;      // grid, from the main frame and on activation
+inline constexpr int NextPrompt = 13;     // grid: the next tile that waits for credentials
 } // namespace Message

@@ -1,8 +1,8 @@
 #include "app/shell/cameraconnection.h"
 
 #include "app/dialogs/authorizationdlg.h"
-#include "app/shell/cameraeventsink.h"
 #include "app/resources/resource.h"
+#include "app/shell/cameraeventsink.h"
 #include "app/shell/statusoverlay.h"
 #include "app/shell/zelppcapp.h"
 
@@ -40,8 +40,8 @@ CameraConnection::CameraConnection(QWidget* ownerWindow, const char16_t* logFunc
     // would say that a stream is running.
     hostWindow->hide();
     overlay = new StatusOverlay(ownerWindow, hostWindow);
-    const HRESULT result = CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage,
-                                            control.ReceiveVoid());
+    const HRESULT result =
+        CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage, control.ReceiveVoid());
     if (FAILED(result)) {
         const QString text =
             QString::asprintf("myCameraImage.CoCreateInstance(CLSID_CamImage) returned error code 0x%X",

@@ -12,12 +12,18 @@ namespace {
 
 int MessageOf(DISPID member) {
     switch (member) {
-    case CamImageEventDispid::OnSize: return Message::PictureSize;
-    case CamImageEventDispid::OnStreamStarted: return Message::StreamStarted;
-    case CamImageEventDispid::OnConnectionFailed: return Message::ConnectionFailed;
-    case CamImageEventDispid::OnConnectionBroken: return Message::ConnectionBroken;
-    case CamImageEventDispid::OnStreamStopped: return Message::StreamStopped;
-    default: return 0;
+    case CamImageEventDispid::OnSize:
+        return Message::PictureSize;
+    case CamImageEventDispid::OnStreamStarted:
+        return Message::StreamStarted;
+    case CamImageEventDispid::OnConnectionFailed:
+        return Message::ConnectionFailed;
+    case CamImageEventDispid::OnConnectionBroken:
+        return Message::ConnectionBroken;
+    case CamImageEventDispid::OnStreamStopped:
+        return Message::StreamStopped;
+    default:
+        return 0;
     }
 }
 
@@ -27,7 +33,8 @@ CameraEventSink::CameraEventSink(QObject* view) {
     // Posting is safe from any thread, and a message to a view that is gone is dropped.
     const auto post = [view](DISPID member, const DISPPARAMS& parameters) {
         const int message = MessageOf(member);
-        if (!message) return;
+        if (!message)
+            return;
         const auto first = static_cast<int16_t>(DispatchSink::Argument(parameters, 0));
         const auto second = static_cast<int16_t>(DispatchSink::Argument(parameters, 1));
         PostMessage(view, WM_USER + message, first, second);

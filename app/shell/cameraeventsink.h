@@ -10,7 +10,7 @@ class DispatchSink;
 class QObject;
 
 class CameraEventSink {
-public:
+  public:
     explicit CameraEventSink(QObject* view);
     ~CameraEventSink();
     CameraEventSink(const CameraEventSink&) = delete;
@@ -19,6 +19,6 @@ public:
     bool Connect(IUnknown* control);
     void Disconnect();
 
-private:
+  private:
     ComPtr<DispatchSink> sink;
 };

@@ -38,7 +38,8 @@ bool CameraSwitchCycle::Load(const Node& cameraSwitch, bool automatic) {
 bool CameraSwitchCycle::CurrentMember(QString& path) const {
     QString name;
     Data value;
-    if (!current.Current(name, value)) return false;
+    if (!current.Current(name, value))
+        return false;
     path = value.GetText();
     return true;
 }
@@ -48,10 +49,12 @@ void CameraSwitchCycle::Step(bool forward) {
     Data value;
     if (forward) {
         members.GetNextChild(current, name, value);
-        if (current.IsFinished()) current = members.GetFirstChild(members.GetPath());
+        if (current.IsFinished())
+            current = members.GetFirstChild(members.GetPath());
     } else {
         members.GetPrevChild(current, name, value);
-        if (current.IsFinished()) current = members.GetLastChild(members.GetPath());
+        if (current.IsFinished())
+            current = members.GetLastChild(members.GetPath());
     }
 }
 
@@ -64,12 +67,13 @@ void CameraSwitchCycle::RemoveGoneMembers() {
     Data value;
     while (members.GetNextChild(it, name, value)) {
         if (!Settings().Exists(value.GetText())) {
-            LogTrace(u"CameraView::CheckCamerasList", "Removing '%S' = '%S' from Camera Switch list", Wide(name),
-                     Wide(value.GetText()));
+            LogTrace(u"CameraView::CheckCamerasList", "Removing '%S' = '%S' from Camera Switch list",
+                     Wide(name), Wide(value.GetText()));
             gone.append(name);
         }
     }
-    for (const QString& member : gone) members.Delete(Path::Join(members.GetPath(), Path(member)));
+    for (const QString& member : gone)
+        members.Delete(Path::Join(members.GetPath(), Path(member)));
 }
 
 bool CameraSwitchCycle::ToggleAutoSwitch() {
@@ -83,14 +87,16 @@ bool CameraSwitchCycle::ToggleAutoSwitch() {
 }
 
 void CameraSwitchCycle::StartTimer() {
-    if (!autoSwitch || displayTime <= 0) return;
+    if (!autoSwitch || displayTime <= 0)
+        return;
     timers->SetTimer(kSwitchTimer, kSwitchTickMs);
     timerRunning = true;
     lastSwitchTick = GetTickCount();
 }
 
 void CameraSwitchCycle::StopTimer() {
-    if (!timerRunning) return;
+    if (!timerRunning)
+        return;
     timers->KillTimer(kSwitchTimer);
     timerRunning = false;
 }
@@ -101,7 +107,8 @@ void CameraSwitchCycle::RestartDisplayTime() {
 
 void CameraSwitchCycle::OnTimer() {
     const uint32_t now = GetTickCount();
-    if (now - lastSwitchTick < static_cast<uint32_t>(displayTime) * 1000u) return;
+    if (now - lastSwitchTick < static_cast<uint32_t>(displayTime) * 1000u)
+        return;
     PostCommand(view, Command::ViewNextCamera);
     lastSwitchTick = now;
 }

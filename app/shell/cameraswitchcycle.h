@@ -13,7 +13,7 @@ class QObject;
 class WindowTimers;
 
 class CameraSwitchCycle {
-public:
+  public:
     // The next member is asked for by posting Command::ViewNextCamera to view.
     explicit CameraSwitchCycle(QObject* view);
 
@@ -38,7 +38,7 @@ public:
     // The member shown has just been shown: its display time starts now.
     void RestartDisplayTime();
 
-private:
+  private:
     void RemoveGoneMembers();
     void OnTimer();
 

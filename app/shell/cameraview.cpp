@@ -1,9 +1,9 @@
 #include "app/shell/cameraview.h"
 
+#include "app/resources/resource.h"
 #include "app/shell/cameraconnection.h"
 #include "app/shell/commandbar.h"
 #include "app/shell/picturefile.h"
-#include "app/resources/resource.h"
 #include "app/shell/zelppcapp.h"
 
 #include "control/interface/camimageinterface.h"
@@ -28,7 +28,8 @@ constexpr char16_t kAgent[] = u"ZelPPC";
 constexpr char16_t kFailed[] = u"CameraView::OnConnectionFailed";
 
 void SetHelpAnchor(const QString& anchor) {
-    if (ZelPPCApp* app = ZelPPCApp::Instance()) app->SetHelpAnchor(anchor);
+    if (ZelPPCApp* app = ZelPPCApp::Instance())
+        app->SetHelpAnchor(anchor);
 }
 
 } // namespace
@@ -100,7 +101,8 @@ bool CameraView::HasPtz() const {
 }
 
 QString CameraView::SourcePrefix() const {
-    if (camera.cameraNumber == QLatin1String("default")) return QString();
+    if (camera.cameraNumber == QLatin1String("default"))
+        return QString();
     return QStringLiteral("camera=") + camera.cameraNumber + QLatin1Char('&');
 }
 
@@ -120,7 +122,8 @@ void CameraView::ConnectCamera() {
                     ptz ? QStringLiteral("/vexo-cgi/com/ptz.cgi?") + SourcePrefix() +
                               QStringLiteral("imagewidth=%d&imageheight=%d&center=%d,%d")
                         : QString());
-    if (ptz && OpenCommandConnection()) SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on"));
+    if (ptz && OpenCommandConnection())
+        SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on"));
     connected = true;
     ShowWaitCursor();
     SetTitle(FormatText(LoadResText(Str::ConnectingTo), {currentName}));
@@ -133,11 +136,13 @@ void CameraView::ConnectCamera() {
 void CameraView::ReconnectCamera() {
     timers->KillTimer(kWatchdogTimer);
     SetTitle(FormatText(LoadResText(Str::ConnectingTo), {currentName}));
-    LogTrace(u"CameraView::ReconnectCamera", "Reconnect to '%S' '%S'", Wide(camera.name), Wide(camera.GetURL()));
+    LogTrace(u"CameraView::ReconnectCamera", "Reconnect to '%S' '%S'", Wide(camera.name),
+             Wide(camera.GetURL()));
     connected = true;
     ShowWaitCursor();
     stream->Reconnect();
-    if (HasPtz()) OpenCommandConnection();
+    if (HasPtz())
+        OpenCommandConnection();
 }
 
 void CameraView::DisconnectCamera() {
@@ -154,7 +159,8 @@ void CameraView::OnActivateView(bool activate, View* activated, View* deactivate
              static_cast<unsigned>(reinterpret_cast<uintptr_t>(activated)),
              static_cast<unsigned>(reinterpret_cast<uintptr_t>(deactivated)));
     shouldSwitch = false;
-    if (!controlCreated) return;
+    if (!controlCreated)
+        return;
     if (activate) {
         SetHelpAnchor(QStringLiteral("view"));
         setFocus();
@@ -179,28 +185,45 @@ void CameraView::OnActivateView(bool activate, View* activated, View* deactivate
 void CameraView::OnTimer(int id) {
     if (id == kWatchdogTimer) {
         timers->KillTimer(kWatchdogTimer);
-        if (!connected) PostMessage(this, WM_USER + Message::Reconnect);
+        if (!connected)
+            PostMessage(this, WM_USER + Message::Reconnect);
         return;
     }
-    if (id == kNoticeTimer) SetTitle(title);
+    if (id == kNoticeTimer)
+        SetTitle(title);
 }
 
 // ---- the control's events
 
 void CameraView::OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) {
     switch (static_cast<int>(message) - WM_USER) {
-    case Message::ConnectionFailed: OnConnectionFailed(static_cast<int>(wParam), static_cast<int>(lParam)); break;
-    case Message::ConnectionBroken: OnConnectionBroken(static_cast<int>(wParam), static_cast<int>(lParam)); break;
-    case Message::StreamStarted: OnStreamStarted(); break;
-    case Message::StreamStopped: OnStreamStopped(); break;
-    case Message::PictureSize: Relayout(static_cast<int>(wParam), static_cast<int>(lParam)); break;
-    case Message::CameraStopped: OnCameraStoped(); break;
-    case Message::StartCamera: OnStartCamera(); break;
+    case Message::ConnectionFailed:
+        OnConnectionFailed(static_cast<int>(wParam), static_cast<int>(lParam));
+        break;
+    case Message::ConnectionBroken:
+        OnConnectionBroken(static_cast<int>(wParam), static_cast<int>(lParam));
+        break;
+    case Message::StreamStarted:
+        OnStreamStarted();
+        break;
+    case Message::StreamStopped:
+        OnStreamStopped();
+        break;
+    case Message::PictureSize:
+        Relayout(static_cast<int>(wParam), static_cast<int>(lParam));
+        break;
+    case Message::CameraStopped:
+        OnCameraStoped();
+        break;
+    case Message::StartCamera:
+        OnStartCamera();
+        break;
     case Message::Reconnect:
         ReconnectCamera();
         cycle.StartTimer();
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -222,7 +245,8 @@ void CameraView::Relayout(int width, int height) {
     LogTrace(u"CameraView::OnSize", "width: %d, hight: %d", width, height);
     const int clientWidth = this->width();
     const int clientHeight = this->height();
-    if (clientWidth <= 0 || clientHeight <= 0 || width <= 0 || height <= 0) return;
+    if (clientWidth <= 0 || clientHeight <= 0 || width <= 0 || height <= 0)
+        return;
     const int rotation = EffectiveRotation();
     const bool turned = rotation == 90 || rotation == 270;
     const int shownWidth = turned ? height : width;
@@ -248,15 +272,16 @@ void CameraView::Relayout(int width, int height) {
 
 void CameraView::resizeEvent(QResizeEvent* event) {
     View::resizeEvent(event);
-    if (imageWidth > 0 && HostWindow()->isVisible()) Relayout(imageWidth, imageHeight);
+    if (imageWidth > 0 && HostWindow()->isVisible())
+        Relayout(imageWidth, imageHeight);
 }
 
 void CameraView::OnConnectionBroken(int status, int second) {
     timers->KillTimer(kWatchdogTimer);
     RemoveWaitCursor();
     if (connected) {
-        LogError(u"CameraView::OnConnectionBroken", "OnConnectionBroken on '%S', %d, %d", Wide(camera.name), status,
-                 second);
+        LogError(u"CameraView::OnConnectionBroken", "OnConnectionBroken on '%S', %d, %d", Wide(camera.name),
+                 status, second);
         ShowWaitCursor();
         DisconnectCamera();
         PostMessage(this, WM_USER + Message::Reconnect);
@@ -276,11 +301,11 @@ void CameraView::OnConnectionFailed(int status, int second) {
     timers->KillTimer(kWatchdogTimer);
     RemoveWaitCursor();
     if (!connected) {
-        LogTrace(u"CameraView::OnConnectionFailed", "ConnectionFailed On '%S', %d, %d", Wide(camera.name), status,
-                 second);
+        LogTrace(u"CameraView::OnConnectionFailed", "ConnectionFailed On '%S', %d, %d", Wide(camera.name),
+                 status, second);
     } else {
-        LogWarning(u"CameraView::OnConnectionFailed", "ConnectionFailed On '%S', %d, %d", Wide(camera.name), status,
-                   second);
+        LogWarning(u"CameraView::OnConnectionFailed", "ConnectionFailed On '%S', %d, %d", Wide(camera.name),
+                   status, second);
         SetHelpAnchor(QString());
         cycle.StopTimer();
         connected = false;
@@ -332,13 +357,15 @@ void CameraView::OnStartCamera() {
 }
 
 void CameraView::ReadCurrentMember() {
-    if (!cycle.CurrentMember(currentItemPath)) return;
+    if (!cycle.CurrentMember(currentItemPath))
+        return;
     camera.Load(Settings().GetNode(currentItemPath));
 }
 
 void CameraView::AdjustMenu() {
     CommandBar& bar = frame.Bar();
-    if (bar.CurrentSet() != ResourceSet::CameraView) return;
+    if (bar.CurrentSet() != ResourceSet::CameraView)
+        return;
     if (cycle.IsSwitch()) {
         bar.SetChecked(Command::ViewAutoSwitch, cycle.AutoSwitch());
     } else {
@@ -355,8 +382,10 @@ void CameraView::AdjustMenu() {
 }
 
 void CameraView::OnStepCamera(bool forward) {
-    if (!cycle.IsSwitch()) return;
-    LogTrace(u"", forward ? "CameraView::OnViewNextCamera - camera" : "CameraView::OnViewPreviousCamera - camera");
+    if (!cycle.IsSwitch())
+        return;
+    LogTrace(u"",
+             forward ? "CameraView::OnViewNextCamera - camera" : "CameraView::OnViewPreviousCamera - camera");
     connected = false;
     shouldSwitch = true;
     cycle.Step(forward);
@@ -401,28 +430,49 @@ void CameraView::OnShowActualSize(bool actual) {
 }
 
 void CameraView::OnZoom(bool in) {
-    if (!HasPtz()) return;
+    if (!HasPtz())
+        return;
     SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?%1rzoom=%2%3")
                     .arg(SourcePrefix(), in ? QString() : QStringLiteral("-"), QString::number(kZoomStep)));
 }
 
 bool CameraView::OnCommand(int id) {
-    if (!controlCreated && id != Command::Action) return false;
+    if (!controlCreated && id != Command::Action)
+        return false;
     switch (id) {
     case Command::Action:
     case Command::Back:
         PostCommand(frame.MainWindow(), Command::ViewCameras);
         return true;
-    case Command::SavePicture: SavePicture(); return true;
-    case Command::ViewNextCamera: OnStepCamera(true); return true;
-    case Command::ViewPreviousCamera: OnStepCamera(false); return true;
-    case Command::ViewAutoSwitch: OnToggleAutoSwitch(); return true;
-    case Command::ZoomIn: OnZoom(true); return true;
-    case Command::ZoomOut: OnZoom(false); return true;
-    case Command::ViewRotate: OnRotate(); return true;
-    case Command::ViewActualSize: OnShowActualSize(true); return true;
-    case Command::ViewFitToWindow: OnShowActualSize(false); return true;
-    default: return false;
+    case Command::SavePicture:
+        SavePicture();
+        return true;
+    case Command::ViewNextCamera:
+        OnStepCamera(true);
+        return true;
+    case Command::ViewPreviousCamera:
+        OnStepCamera(false);
+        return true;
+    case Command::ViewAutoSwitch:
+        OnToggleAutoSwitch();
+        return true;
+    case Command::ZoomIn:
+        OnZoom(true);
+        return true;
+    case Command::ZoomOut:
+        OnZoom(false);
+        return true;
+    case Command::ViewRotate:
+        OnRotate();
+        return true;
+    case Command::ViewActualSize:
+        OnShowActualSize(true);
+        return true;
+    case Command::ViewFitToWindow:
+        OnShowActualSize(false);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -431,10 +481,18 @@ void CameraView::keyPressEvent(QKeyEvent* event) {
              event->isAutoRepeat() ? 2 : 1, static_cast<unsigned>(event->nativeScanCode()));
     int base;
     switch (event->key()) {
-    case Qt::Key_Right: base = 0; break;
-    case Qt::Key_Down: base = 1; break;
-    case Qt::Key_Left: base = 2; break;
-    case Qt::Key_Up: base = 3; break;
+    case Qt::Key_Right:
+        base = 0;
+        break;
+    case Qt::Key_Down:
+        base = 1;
+        break;
+    case Qt::Key_Left:
+        base = 2;
+        break;
+    case Qt::Key_Up:
+        base = 3;
+        break;
     default:
         View::keyPressEvent(event);
         return;
@@ -450,15 +508,16 @@ void CameraView::keyPressEvent(QKeyEvent* event) {
 QString CameraView::SavePicture() {
     const QByteArray jpeg = stream->Picture();
     if (jpeg.isEmpty()) {
-        MessageBox(this, LoadResText(Str::NoPictureToSave), LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, LoadResText(Str::NoPictureToSave), LoadResText(Str::AppTitle),
+                   MB_OK | MB_ICONEXCLAMATION);
         return QString();
     }
     QString path;
     QString error;
     if (!SavePictureFile(jpeg, currentName, QDateTime::currentDateTime(), path, error)) {
         LogError(u"CameraView::SavePicture", "Could not save '%S': %S", Wide(path), Wide(error));
-        MessageBox(this, FormatText(LoadResText(Str::PictureNotSaved), {path, error}), LoadResText(Str::AppTitle),
-                   MB_OK | MB_ICONEXCLAMATION);
+        MessageBox(this, FormatText(LoadResText(Str::PictureNotSaved), {path, error}),
+                   LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
         return QString();
     }
     LogTrace(u"CameraView::SavePicture", "Saved '%S'", Wide(path));
@@ -472,7 +531,8 @@ bool CameraView::OpenCommandConnection() {
     CloseCommandConnection();
     switch (commands.Open(kAgent, camera.address, static_cast<uint16_t>(camera.port), camera.userName,
                           camera.password)) {
-    case CommandSender::OpenResult::Opened: return true;
+    case CommandSender::OpenResult::Opened:
+        return true;
     case CommandSender::OpenResult::NoInternet:
         LogError(u"CameraView::OpenCommandConnection", "InternetOpen failed");
         return false;
@@ -485,19 +545,24 @@ bool CameraView::OpenCommandConnection() {
 
 bool CameraView::SendCommand(const QString& path) {
     switch (commands.Send(path)) {
-    case CommandSender::SendResult::Sent: return true;
-    case CommandSender::SendResult::RequestFailed: LogError(u"CameraView::SendCommand", "HttpOpenRequest failed"); break;
+    case CommandSender::SendResult::Sent:
+        return true;
+    case CommandSender::SendResult::RequestFailed:
+        LogError(u"CameraView::SendCommand", "HttpOpenRequest failed");
+        break;
     case CommandSender::SendResult::ThreadFailed:
         LogError(u"CameraView::SendCommand", "Failed to start the command thread");
         break;
     case CommandSender::SendResult::NotOpen:
-    case CommandSender::SendResult::Busy: break; // one command at a time
+    case CommandSender::SendResult::Busy:
+        break; // one command at a time
     }
     return false;
 }
 
 void CameraView::CloseCommandConnection() {
     commands.Cancel(); // a send that hangs ends now
-    if (!commands.Wait(kCommandWaitMs)) LogWarning(u"CameraView::CloseCommandConnection", "Wait timeout");
+    if (!commands.Wait(kCommandWaitMs))
+        LogWarning(u"CameraView::CloseCommandConnection", "Wait timeout");
     commands.Close();
 }

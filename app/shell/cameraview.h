@@ -29,7 +29,7 @@ class WaitCursor;
 class WindowTimers;
 
 class CameraView : public View {
-public:
+  public:
     static constexpr int kWatchdogTimer = 2;
     static constexpr int kNoticeTimer = 3;
     static constexpr uint32_t kNoticeMs = 3000;
@@ -72,12 +72,12 @@ public:
     // where for a while. The file's path, or empty when nothing was saved (the reason was shown).
     QString SavePicture();
 
-protected:
+  protected:
     void OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void CreateControl();
     void OnTimer(int id);
     void OnStartCamera();

@@ -91,7 +91,8 @@ void CommandBar::Reset() {
     window->menuBar()->clear();
     toolBar->clear();
     // Later: the bar is often rebuilt from the handler of one of its own items.
-    for (QObject* object : built) object->deleteLater();
+    for (QObject* object : built)
+        object->deleteLater();
     built.clear();
     actions.clear();
     firstPopup = nullptr;
@@ -119,7 +120,8 @@ void CommandBar::Build(int resourceSet) {
                 items[i].text ? QString::fromUtf16(items[i].text) : LoadResText(items[i].textId);
             QAction* action = AddItem(menu, items[i].command, text);
             action->setCheckable(items[i].checkable);
-            if (items[i].checkable) action->setChecked(true); // set in the resource; the view adjusts them
+            if (items[i].checkable)
+                action->setChecked(true); // set in the resource; the view adjusts them
         }
     };
     const bool grid = resourceSet == ResourceSet::GridView;
@@ -159,7 +161,8 @@ void CommandBar::Build(int resourceSet) {
 void CommandBar::SetChecked(int command, bool checked) {
     const auto range = actions.equal_range(command);
     for (auto it = range.first; it != range.second; ++it) {
-        if (it->second->isCheckable()) it->second->setChecked(checked);
+        if (it->second->isCheckable())
+            it->second->setChecked(checked);
     }
 }
 
@@ -171,7 +174,8 @@ bool CommandBar::IsChecked(int command) const {
 void CommandBar::RemoveCommand(int command) {
     const auto range = actions.equal_range(command);
     for (auto it = range.first; it != range.second; ++it) {
-        if (firstPopup) firstPopup->removeAction(it->second);
+        if (firstPopup)
+            firstPopup->removeAction(it->second);
         toolBar->removeAction(it->second);
     }
     actions.erase(command);
@@ -188,7 +192,8 @@ QAction* CommandBar::Action(int command) const {
 
 QStringList CommandBar::FirstPopupTexts() const {
     QStringList texts;
-    if (!firstPopup) return texts;
+    if (!firstPopup)
+        return texts;
     for (const QAction* action : firstPopup->actions()) {
         texts.append(action->isSeparator() ? QStringLiteral("---") : action->text());
     }
@@ -224,7 +229,8 @@ QIcon CommandIcon(int command) {
         p.setPen(QPen(QColor(0x37, 0x47, 0x4F), 1));
         p.setBrush(Qt::white);
         p.drawRect(QRectF(3.5, 1.5, 9, 13));
-        for (int y = 5; y <= 11; y += 3) p.drawLine(QPointF(5.5, y + 0.5), QPointF(10.5, y + 0.5));
+        for (int y = 5; y <= 11; y += 3)
+            p.drawLine(QPointF(5.5, y + 0.5), QPointF(10.5, y + 0.5));
     } else if (command == Command::ViewAsGrid) {
         // Four pictures in a square.
         for (const QRectF& cell : {QRectF(1.5, 1.5, 6, 6), QRectF(8.5, 1.5, 6, 6), QRectF(1.5, 8.5, 6, 6),

@@ -16,7 +16,7 @@ class QMenu;
 class QToolBar;
 
 class CommandBar {
-public:
+  public:
     CommandBar(QMainWindow* window, std::function<void(int command)> onCommand);
 
     // Empties the bar (while a property sheet is shown).
@@ -38,7 +38,7 @@ public:
     // The texts of the first popup's items, separators as "---".
     QStringList FirstPopupTexts() const;
 
-private:
+  private:
     QAction* AddItem(QMenu* menu, int command, const QString& text);
 
     QMainWindow* window;

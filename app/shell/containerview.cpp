@@ -2,11 +2,11 @@
 
 #include "app/dialogs/cameraconf.h"
 #include "app/dialogs/cameraswitchconf.h"
-#include "app/shell/cameraview.h"
 #include "app/dialogs/folderconf.h"
 #include "app/dialogs/livesiteconf.h"
-#include "app/shell/mainframe.h"
 #include "app/resources/resource.h"
+#include "app/shell/cameraview.h"
+#include "app/shell/mainframe.h"
 #include "app/shell/zelppcapp.h"
 
 #include "collection/collectiontree.h"
@@ -24,7 +24,8 @@ namespace {
 const QString kRoot = QStringLiteral("/CameraCollection");
 
 void SetHelpAnchor(const QString& anchor) {
-    if (ZelPPCApp* app = ZelPPCApp::Instance()) app->SetHelpAnchor(anchor);
+    if (ZelPPCApp* app = ZelPPCApp::Instance())
+        app->SetHelpAnchor(anchor);
 }
 
 // Opens the property sheet of an item kind for an item of a folder (a new one for an empty
@@ -32,14 +33,16 @@ void SetHelpAnchor(const QString& anchor) {
 template <typename Sheet>
 bool EditItem(QWidget* parent, const QString& folder, const QString& name, QString& path) {
     Sheet sheet(parent, Path(folder), name);
-    if (sheet.DoModal() != 1) return false;
+    if (sheet.DoModal() != 1)
+        return false;
     path = sheet.ItemPath();
     return true;
 }
 
 } // namespace
 
-ContainerView::ContainerView(MainFrame* mainFrame) : View(mainFrame), frame(mainFrame), tree(new CollectionTree(this)) {
+ContainerView::ContainerView(MainFrame* mainFrame)
+    : View(mainFrame), frame(mainFrame), tree(new CollectionTree(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(tree);
@@ -70,25 +73,43 @@ void ContainerView::OnActivateView(bool activate, View* activated, View* deactiv
 
 bool ContainerView::OnCommand(int id) {
     switch (id) {
-    case Command::Open: OnOpen(); return true;
-    case Command::ViewAsGrid: OnViewAsGrid(); return true;
+    case Command::Open:
+        OnOpen();
+        return true;
+    case Command::ViewAsGrid:
+        OnViewAsGrid();
+        return true;
     case Command::Action:
         LogTrace(u"", "ContainerView::OnKeyCenter");
         PostCommand(this, Command::Open);
         return true;
-    case Command::NewCamera: OnNew(NewItem::Camera); return true;
-    case Command::NewFolder: OnNew(NewItem::Folder); return true;
-    case Command::NewCameraSwitch: OnNew(NewItem::CameraSwitch); return true;
-    case Command::NewLiveSite: OnNew(NewItem::LiveSite); return true;
-    case Command::Properties: OnProperties(); return true;
-    case Command::Delete: OnDelete(); return true;
-    default: return false;
+    case Command::NewCamera:
+        OnNew(NewItem::Camera);
+        return true;
+    case Command::NewFolder:
+        OnNew(NewItem::Folder);
+        return true;
+    case Command::NewCameraSwitch:
+        OnNew(NewItem::CameraSwitch);
+        return true;
+    case Command::NewLiveSite:
+        OnNew(NewItem::LiveSite);
+        return true;
+    case Command::Properties:
+        OnProperties();
+        return true;
+    case Command::Delete:
+        OnDelete();
+        return true;
+    default:
+        return false;
     }
 }
 
 void ContainerView::OnOpen() {
     QString path;
-    if (!tree->SelectedPath(path) || path == kRoot) return;
+    if (!tree->SelectedPath(path) || path == kRoot)
+        return;
     if (Settings().GetValue(Path::Join(path, "Type")).Equals("Folder")) {
         tree->SelectPath(path); // opens the folder
         return;
@@ -103,9 +124,11 @@ void ContainerView::OnOpen() {
 
 void ContainerView::OnViewAsGrid() {
     QString path;
-    if (!tree->SelectedPath(path)) return;
+    if (!tree->SelectedPath(path))
+        return;
     const ItemType type = GetItemType(Path(path));
-    if (type != ItemType::Folder && type != ItemType::CameraSwitch) return;
+    if (type != ItemType::Folder && type != ItemType::CameraSwitch)
+        return;
     LogTrace(u"", "ContainerView::OnViewAsGrid '%S'", Wide(path));
     Settings().SetValue("/Collection/SelectedPath", Data(path));
     SetHelpAnchor(QString());
@@ -114,8 +137,10 @@ void ContainerView::OnViewAsGrid() {
 
 QString ContainerView::TargetFolder() const {
     QString path;
-    if (!tree->SelectedPath(path)) return kRoot;
-    if (Settings().GetValue(Path::Join(path, "Type")).Equals("Folder")) return path;
+    if (!tree->SelectedPath(path))
+        return kRoot;
+    if (Settings().GetValue(Path::Join(path, "Type")).Equals("Folder"))
+        return path;
     return Path::GetParent(path).Text();
 }
 
@@ -135,12 +160,21 @@ void ContainerView::OnNew(NewItem kind) {
     QString path;
     bool confirmed = false;
     switch (kind) {
-    case NewItem::Camera: confirmed = EditItem<CameraConf>(frame, TargetFolder(), QString(), path); break;
-    case NewItem::Folder: confirmed = EditItem<FolderConf>(frame, TargetFolder(), QString(), path); break;
-    case NewItem::CameraSwitch: confirmed = EditItem<CameraSwitchConf>(frame, kRoot, QString(), path); break;
-    case NewItem::LiveSite: confirmed = EditItem<LiveSiteConf>(frame, TargetFolder(), QString(), path); break;
+    case NewItem::Camera:
+        confirmed = EditItem<CameraConf>(frame, TargetFolder(), QString(), path);
+        break;
+    case NewItem::Folder:
+        confirmed = EditItem<FolderConf>(frame, TargetFolder(), QString(), path);
+        break;
+    case NewItem::CameraSwitch:
+        confirmed = EditItem<CameraSwitchConf>(frame, kRoot, QString(), path);
+        break;
+    case NewItem::LiveSite:
+        confirmed = EditItem<LiveSiteConf>(frame, TargetFolder(), QString(), path);
+        break;
     }
-    if (confirmed) ShowAndKeep(path);
+    if (confirmed)
+        ShowAndKeep(path);
 
     frame->RebuildCommandBar();
     SHSipPreference(this, SIP_FORCEDOWN);
@@ -170,7 +204,8 @@ void ContainerView::OnProperties() {
             SetHelpAnchor(QStringLiteral("camswitch"));
             confirmed = EditItem<CameraSwitchConf>(frame, folder, name, edited);
         }
-        if (confirmed) path = edited;
+        if (confirmed)
+            path = edited;
         ShowAndKeep(path); // a cancelled sheet too: the tree is refilled and the settings saved
     }
     frame->RebuildCommandBar();
@@ -180,7 +215,8 @@ void ContainerView::OnProperties() {
 
 void ContainerView::OnDelete() {
     QString path;
-    if (!tree->SelectedPath(path) || path == kRoot) return;
+    if (!tree->SelectedPath(path) || path == kRoot)
+        return;
     const QString name = Settings().GetValue(Path::Join(path, "Name")).GetText();
     if (MessageBox(this, FormatText(LoadResText(Str::ConfirmDelete), {name}), LoadResText(Str::AppTitle),
                    MB_YESNO | MB_ICONQUESTION) != IDYES) {
@@ -190,7 +226,8 @@ void ContainerView::OnDelete() {
     LogTrace(u"ContainerView::OnDelete", "Delete '%S'", Wide(path));
     Settings().Delete(path);
     QString next;
-    if (!tree->PreviousSibling(path, next) && !tree->NextSibling(path, next)) next = Path::GetParent(path).Text();
+    if (!tree->PreviousSibling(path, next) && !tree->NextSibling(path, next))
+        next = Path::GetParent(path).Text();
     ShowAndKeep(next);
 }
 

@@ -11,7 +11,7 @@ class CollectionTree;
 class MainFrame;
 
 class ContainerView : public View {
-public:
+  public:
     explicit ContainerView(MainFrame* frame);
 
     bool OnCommand(int id) override;
@@ -27,7 +27,7 @@ public:
     void OnProperties();
     void OnDelete();
 
-private:
+  private:
     enum class NewItem { Camera, Folder, CameraSwitch, LiveSite };
     void OnNew(NewItem kind);
     // The folder new items go into: the selected folder, or the folder of the selected item.

@@ -1,7 +1,7 @@
 #include "app/shell/gridtile.h"
 
-#include "app/shell/cameraconnection.h"
 #include "app/resources/resource.h"
+#include "app/shell/cameraconnection.h"
 
 #include "control/interface/camimageinterface.h"
 #include "foundation/log.h"

@@ -1,7 +1,7 @@
 #include "app/shell/gridview.h"
 
-#include "app/shell/griditems.h"
 #include "app/resources/resource.h"
+#include "app/shell/griditems.h"
 #include "app/shell/zelppcapp.h"
 
 #include "foundation/log.h"

@@ -44,5 +44,6 @@ QTextBrowser* HelpWindow::Window() {
 }
 
 void HelpWindow::Close() {
-    if (window) window->close();
+    if (window)
+        window->close();
 }

@@ -6,7 +6,7 @@
 class QTextBrowser;
 
 class HelpWindow {
-public:
+  public:
     // Opens the bundled document at the anchor in the program's help window (made on first use).
     static void Show(const QString& document, const QString& anchor);
     // The window, once shown (for tests and screenshots).

@@ -1,8 +1,8 @@
 // The viewer.
 
 #include "app/resources/resource.h"
-#include "app/shell/startoptions.h"
 #include "app/resources/strings.h"
+#include "app/shell/startoptions.h"
 #include "app/shell/zelppcapp.h"
 
 #include "foundation/text.h"
@@ -16,7 +16,8 @@ namespace {
 // --help and --version need no display: they are answered before the window system is asked.
 bool AnswerWithoutWindows(int argc, char** argv) {
     QStringList arguments;
-    for (int i = 1; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
     if (arguments.contains(QStringLiteral("--help"))) {
         std::fputs(qPrintable(LoadResText(Str::CommandLineHelp)), stdout);
         return true;
@@ -32,7 +33,8 @@ bool AnswerWithoutWindows(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     RegisterViewerStrings();
-    if (AnswerWithoutWindows(argc, argv)) return 0;
+    if (AnswerWithoutWindows(argc, argv))
+        return 0;
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumenfold"));
     // The window system's own options are gone from the arguments by now.
@@ -43,7 +45,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     ZelPPCApp app;
-    if (!app.InitInstance(options)) return app.FailedStartCode();
+    if (!app.InitInstance(options))
+        return app.FailedStartCode();
     application.exec();
     return app.ExitInstance();
 }

@@ -10,7 +10,7 @@ inline constexpr char16_t kDocumentTemplate[] = u"Lumenfold\nFolder\n\n\n.folder
 inline constexpr char16_t kStartDocument[] = u"Cameras.folder";
 
 class MainDoc {
-public:
+  public:
     // Reports success; there is nothing to read.
     bool OnOpenDocument(const QString& name) {
         openName = name;
@@ -18,6 +18,6 @@ public:
     }
     const QString& OpenName() const { return openName; }
 
-private:
+  private:
     QString openName;
 };

@@ -1,11 +1,11 @@
 #include "app/shell/mainframe.h"
 
 #include "app/dialogs/aboutdlg.h"
+#include "app/resources/resource.h"
 #include "app/shell/cameraview.h"
 #include "app/shell/containerview.h"
 #include "app/shell/gridview.h"
 #include "app/shell/helpwindow.h"
-#include "app/resources/resource.h"
 #include "app/shell/zelppcapp.h"
 
 #include "foundation/log.h"
@@ -27,8 +27,8 @@ constexpr int kMinimumSide = 160; // a kept window size smaller than this is not
 } // namespace
 
 MainFrame::MainFrame(ZelPPCApp& application)
-    : app(application), bar(this, [this](int command) { OnCommand(command); }), views(new QStackedWidget(this)),
-      cameraReturnSet(ResourceSet::CollectionView) {
+    : app(application), bar(this, [this](int command) { OnCommand(command); }),
+      views(new QStackedWidget(this)), cameraReturnSet(ResourceSet::CollectionView) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(LoadResText(Str::AppTitle));
     resize(480, 640);
@@ -78,7 +78,8 @@ void MainFrame::showEvent(QShowEvent* event) {
         updated = true;
         activeView->OnActivateView(true, activeView, nullptr);
         // After the window is on screen, as the platform updates a view when the frame first shows it.
-        QMetaObject::invokeMethod(this, [this] { collectionView->OnUpdate(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { collectionView->OnUpdate(); }, Qt::QueuedConnection);
     }
 }
 
@@ -91,16 +92,20 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 
 View* MainFrame::ViewOfSet(int resourceSet) const {
     switch (resourceSet) {
-    case ResourceSet::CameraView: return cameraView;
-    case ResourceSet::GridView: return gridView;
-    default: return collectionView;
+    case ResourceSet::CameraView:
+        return cameraView;
+    case ResourceSet::GridView:
+        return gridView;
+    default:
+        return collectionView;
     }
 }
 
 void MainFrame::OnViewChange(int resourceSet) {
     View* next = ViewOfSet(resourceSet);
     View* previous = activeView;
-    if (next == previous) return;
+    if (next == previous)
+        return;
     bar.Build(resourceSet);
     bar.SetChecked(Command::FullScreen, fullScreen);
     views->setCurrentWidget(next);
@@ -148,11 +153,13 @@ void MainFrame::ResetCommandBar() {
 void MainFrame::RebuildCommandBar() {
     bar.Build(bar.CurrentSet());
     bar.SetChecked(Command::FullScreen, fullScreen);
-    if (activeView == cameraView) cameraView->AdjustMenu();
+    if (activeView == cameraView)
+        cameraView->AdjustMenu();
 }
 
 bool MainFrame::OnCommand(int command) {
-    if (activeView && activeView->OnCommand(command)) return true;
+    if (activeView && activeView->OnCommand(command))
+        return true;
     switch (command) {
     case Command::ViewCameras:
         OnViewCameras();
@@ -189,22 +196,27 @@ bool MainFrame::event(QEvent* event) {
 
 void MainFrame::SetFullScreen(bool on) {
     LogTrace(u"MainFrame::SetFullScreen", "full screen %d", on ? 1 : 0);
-    if (on && !fullScreen && !normalPlacement.isValid()) normalPlacement = NormalGeometry();
+    if (on && !fullScreen && !normalPlacement.isValid())
+        normalPlacement = NormalGeometry();
     fullScreen = on;
     // Without a window manager (a wall display's own X server) nobody else makes it fill the
     // screen; set before the state, which a new geometry would clear.
     const Qt::WindowStates state = windowState();
-    if (on && screen()) setGeometry(screen()->geometry());
+    if (on && screen())
+        setGeometry(screen()->geometry());
     setWindowState(on ? state | Qt::WindowFullScreen : state & ~Qt::WindowFullScreen);
     // Not every window system gives a window that started in full screen its place back.
-    if (!on && normalPlacement.isValid() && !(windowState() & Qt::WindowMaximized)) setGeometry(normalPlacement);
-    if (!on) normalPlacement = QRect();
+    if (!on && normalPlacement.isValid() && !(windowState() & Qt::WindowMaximized))
+        setGeometry(normalPlacement);
+    if (!on)
+        normalPlacement = QRect();
     bar.SetChecked(Command::FullScreen, on);
     ShowBars();
 }
 
 QRect MainFrame::NormalGeometry() const {
-    if (fullScreen && normalPlacement.isValid()) return normalPlacement;
+    if (fullScreen && normalPlacement.isValid())
+        return normalPlacement;
     return normalGeometry().isEmpty() ? geometry() : normalGeometry();
 }
 
@@ -236,5 +248,6 @@ void MainFrame::RestorePlacement() {
             resize(placed.size());
         }
     }
-    if (view.GetValue("FullScreen").GetBool()) SetFullScreen(true);
+    if (view.GetValue("FullScreen").GetBool())
+        SetFullScreen(true);
 }

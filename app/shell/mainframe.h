@@ -18,7 +18,7 @@ class QStackedWidget;
 class ZelPPCApp;
 
 class MainFrame : public QMainWindow, public ViewFrame {
-public:
+  public:
     explicit MainFrame(ZelPPCApp& app);
     ~MainFrame() override;
 
@@ -52,12 +52,12 @@ public:
     GridView* Grid() const { return gridView; }
     View* ActiveView() const { return activeView; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     View* ViewOfSet(int resourceSet) const;
     void AddShortcut(const QKeySequence& keys, int command);
     void RestorePlacement();

@@ -13,7 +13,7 @@ class CommandBar;
 
 // What a view asks of the frame that holds it.
 class ViewFrame {
-public:
+  public:
     virtual CommandBar& Bar() = 0;
     // The main window: its title, and where a view posts the commands the frame handles.
     virtual QWidget* MainWindow() = 0;
@@ -21,12 +21,12 @@ public:
     virtual void OpenCamera(const QString& itemPath) = 0;
     virtual void OpenGrid(const QString& itemPath) = 0;
 
-protected:
+  protected:
     ~ViewFrame() = default;
 };
 
 class View : public QWidget {
-public:
+  public:
     using QWidget::QWidget;
 
     // True when the view handled the command.
@@ -35,7 +35,7 @@ public:
     // Called once, when the frame first shows the view.
     virtual void OnUpdate() {}
 
-protected:
+  protected:
     // A private message posted to the view (WM_USER + n).
     virtual void OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) {
         (void)message;

@@ -1,12 +1,12 @@
 #include "app/shell/zelppcapp.h"
 
 #include "app/dialogs/aboutdlg.h"
+#include "app/resources/resource.h"
+#include "app/resources/strings.h"
 #include "app/shell/cameraview.h"
 #include "app/shell/helpwindow.h"
 #include "app/shell/maindoc.h"
 #include "app/shell/mainframe.h"
-#include "app/resources/resource.h"
-#include "app/resources/strings.h"
 
 #include "collection/itemtype.h"
 #include "foundation/log.h"
@@ -38,7 +38,8 @@ ZelPPCApp::ZelPPCApp() {
 
 ZelPPCApp::~ZelPPCApp() {
     delete frame;
-    if (instance == this) instance = nullptr;
+    if (instance == this)
+        instance = nullptr;
 }
 
 ZelPPCApp* ZelPPCApp::Instance() {
@@ -50,7 +51,8 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
     // The log first, so that a damaged settings file is reported in the log file too.
     StartDiagLog(u"ZelPPC", u"ZelPPCApp::InitInstance", GetVersionText());
     const LoadResult settings = ::LoadSettings();
-    if (!CheckStartItem(options)) return false;
+    if (!CheckStartItem(options))
+        return false;
 
     // Sockets: a peer that closes while a command is being written must not end the process.
     std::signal(SIGPIPE, SIG_IGN);
@@ -69,7 +71,8 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
     document->OnOpenDocument(QString::fromUtf16(kStartDocument));
     frame = new MainFrame(*this);
     QObject::connect(frame, &QObject::destroyed, [this] { frame = nullptr; });
-    if (options.fullScreen) frame->SetFullScreen(true);
+    if (options.fullScreen)
+        frame->SetFullScreen(true);
     frame->show();
     frame->repaint();
     if (settings.status == LoadStatus::Damaged) {
@@ -90,7 +93,8 @@ void ZelPPCApp::TellDamagedSettings(const LoadResult& settings) {
 }
 
 bool ZelPPCApp::CheckStartItem(const StartOptions& options) {
-    if (options.openPath.isEmpty() || GetItemType(Path(options.openPath)) != ItemType::None) return true;
+    if (options.openPath.isEmpty() || GetItemType(Path(options.openPath)) != ItemType::None)
+        return true;
     const QString text = FormatText(LoadResText(Str::NoItemAtPath), {options.openPath});
     LogError(u"ZelPPCApp::InitInstance", "%S", Wide(text));
     std::fprintf(stderr, "%s\n", qPrintable(text));
@@ -100,9 +104,11 @@ bool ZelPPCApp::CheckStartItem(const StartOptions& options) {
 
 void ZelPPCApp::OpenStartItem(const StartOptions& options) {
     // Without the stream control the collection view explains and closes the viewer.
-    if (options.openPath.isEmpty() || !frame->CameraViewWindow()->ControlCreated()) return;
+    if (options.openPath.isEmpty() || !frame->CameraViewWindow()->ControlCreated())
+        return;
     const ItemType type = GetItemType(Path(options.openPath));
-    LogTrace(u"ZelPPCApp::InitInstance", "Open '%S'%S", Wide(options.openPath), options.grid ? u" as a grid" : u"");
+    LogTrace(u"ZelPPCApp::InitInstance", "Open '%S'%S", Wide(options.openPath),
+             options.grid ? u" as a grid" : u"");
     Settings().SetValue("/Collection/SelectedPath", Data(options.openPath));
     if (options.grid || type == ItemType::Folder) {
         frame->OpenGrid(options.openPath);
@@ -113,7 +119,8 @@ void ZelPPCApp::OpenStartItem(const StartOptions& options) {
 
 int ZelPPCApp::ExitInstance() {
     LogInfo(u"ZelPPCApp::ExitInstance", "Exit");
-    if (frame) frame->SavePlacement();
+    if (frame)
+        frame->SavePlacement();
     delete frame; // when the window closed on its own, it is gone already (its place is kept)
     CoUninitialize();
     SaveSettings();
@@ -133,7 +140,8 @@ bool ZelPPCApp::OnCommand(int command) {
         OnHelp();
         return true;
     case Command::AppExit:
-        if (frame) frame->close();
+        if (frame)
+            frame->close();
         return true;
     default:
         return false;
@@ -141,7 +149,8 @@ bool ZelPPCApp::OnCommand(int command) {
 }
 
 void ZelPPCApp::OnHelp() {
-    if (helpAnchor.isEmpty()) return;
+    if (helpAnchor.isEmpty())
+        return;
     ShowHelp(QStringLiteral("zelppc.htm"), helpAnchor);
 }
 

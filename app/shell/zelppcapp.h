@@ -14,7 +14,7 @@ struct LoadResult;
 class MainFrame;
 
 class ZelPPCApp {
-public:
+  public:
     ZelPPCApp();
     ~ZelPPCApp();
     ZelPPCApp(const ZelPPCApp&) = delete;
@@ -43,7 +43,7 @@ public:
 
     MainFrame* Frame() const { return frame; }
 
-private:
+  private:
     // Tells the user that the settings file could not be read and where it went.
     void TellDamagedSettings(const LoadResult& settings);
     bool CheckStartItem(const StartOptions& options);

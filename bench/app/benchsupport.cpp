@@ -24,8 +24,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 
 namespace bench {
@@ -187,7 +187,8 @@ CollectionTree& Viewer::Tree() {
 }
 
 int64_t Viewer::PicturesDrawn() {
-    const auto statistics = ComPtr<ICamImageStatistics>::QueryFrom(Camera().Control(), IID_ICamImageStatistics);
+    const auto statistics =
+        ComPtr<ICamImageStatistics>::QueryFrom(Camera().Control(), IID_ICamImageStatistics);
     if (!statistics)
         return -1;
     int64_t read = 0, drawn = 0, bytes = 0;
@@ -220,7 +221,8 @@ void AddCamera(const Node& settings, const QString& path, int port, int number) 
 namespace bench {
 
 void PrintFigure(const char* what, const std::vector<double>& values, int width) {
-    std::printf("%-*s median %7.1f ms  (min %.1f, max %.1f)\n", width, what, Median(values), Min(values), Max(values));
+    std::printf("%-*s median %7.1f ms  (min %.1f, max %.1f)\n", width, what, Median(values), Min(values),
+                Max(values));
 }
 
 } // namespace bench

@@ -9,9 +9,9 @@
 
 #include "bench/app/benchsupport.h"
 
+#include "app/resources/resource.h"
 #include "app/shell/gridview.h"
 #include "app/shell/mainframe.h"
-#include "app/resources/resource.h"
 
 #include "collection/collectiontree.h"
 #include "control/interface/camimageinterface.h"

@@ -9,9 +9,9 @@
 
 #include "bench/app/benchsupport.h"
 
+#include "app/resources/resource.h"
 #include "app/shell/cameraview.h"
 #include "app/shell/mainframe.h"
-#include "app/resources/resource.h"
 
 #include "collection/collectiontree.h"
 #include "platform/ui/controlhost.h"

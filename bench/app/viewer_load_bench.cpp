@@ -9,9 +9,9 @@
 
 #include "bench/app/benchsupport.h"
 
+#include "app/resources/resource.h"
 #include "app/shell/cameraview.h"
 #include "app/shell/mainframe.h"
-#include "app/resources/resource.h"
 
 #include "collection/collectiontree.h"
 #include "control/interface/camimageinterface.h"
@@ -31,7 +31,8 @@ struct Counters {
 
 Counters Statistics(CameraView& view) {
     Counters counters;
-    if (const auto statistics = ComPtr<ICamImageStatistics>::QueryFrom(view.Control(), IID_ICamImageStatistics))
+    if (const auto statistics =
+            ComPtr<ICamImageStatistics>::QueryFrom(view.Control(), IID_ICamImageStatistics))
         statistics->GetStatistics(&counters.read, &counters.drawn, &counters.bytes);
     return counters;
 }

@@ -25,12 +25,14 @@ namespace {
 double CpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double ResidentMiB() {
     QFile status("/proc/self/statm");
-    if (!status.open(QIODevice::ReadOnly)) return 0;
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
     const QList<QByteArray> fields = status.readAll().split(' ');
     return fields.size() > 1 ? fields[1].toDouble() * sysconf(_SC_PAGESIZE) / (1024.0 * 1024.0) : 0;
 }
@@ -44,9 +46,11 @@ int main(int argc, char** argv) {
 
     QProcess camsim;
     camsim.start(CAMSIM_PATH, {"--port", "0", "--fps", "25"});
-    if (!camsim.waitForReadyRead(5000)) return 1;
+    if (!camsim.waitForReadyRead(5000))
+        return 1;
     const auto port = QRegularExpression("(\\d{4,5})").match(QString::fromUtf8(camsim.readAll()));
-    if (!port.hasMatch()) return 1;
+    if (!port.hasMatch())
+        return 1;
     const QString url = "http://127.0.0.1:" + port.captured(1) + "/vexo-cgi/mjpg/video.cgi";
 
     ControlHost host;
@@ -72,8 +76,8 @@ int main(int argc, char** argv) {
     const double elapsed = wall.elapsed() / 1000.0 - wallAt5;
     int64_t read = 0, drawn = 0, bytes = 0;
     control->GetStatistics(&read, &drawn, &bytes);
-    std::printf("pictures read %lld, drawn %lld in %.0f s\n", static_cast<long long>(read), static_cast<long long>(drawn),
-                wall.elapsed() / 1000.0);
+    std::printf("pictures read %lld, drawn %lld in %.0f s\n", static_cast<long long>(read),
+                static_cast<long long>(drawn), wall.elapsed() / 1000.0);
     std::printf("CPU share of one core (5 s to end)   %.1f %%\n", 100.0 * cpu / elapsed);
     std::printf("resident memory at 5 s               %.1f MiB\n", rssAt5);
     std::printf("resident memory at %2d s              %.1f MiB\n", seconds, ResidentMiB());

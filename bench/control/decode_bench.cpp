@@ -45,8 +45,7 @@ void BareDecode(const std::string& jpeg, std::vector<uint8_t>& out) {
     jpeg_destroy_decompress(&info);
 }
 
-template <typename Work>
-double Microseconds(Work work) {
+template <typename Work> double Microseconds(Work work) {
     const auto start = Clock::now();
     work();
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
@@ -94,29 +93,37 @@ int main(int argc, char** argv) {
         const std::string jpeg = camsim::EncodeJpeg(rgb.data(), width, height, false);
         for (int rotate : {0, 90, 180, 270}) {
             const Figures f = Compare(jpeg, rotate, QSize(), rounds);
-            std::printf("%4dx%-4d rotate %3d: bare decode %7.0f us, decode and conversion %7.0f us, ratio %.2f%s\n",
-                        width, height, rotate, f.bare, f.converted, f.ratio,
-                        rotate % 180 == 0 ? "" : f.ratio <= 1.3 ? "  (target 1.3: met)" : "  (target 1.3: MISSED)");
+            std::printf(
+                "%4dx%-4d rotate %3d: bare decode %7.0f us, decode and conversion %7.0f us, ratio %.2f%s\n",
+                width, height, rotate, f.bare, f.converted, f.ratio,
+                rotate % 180 == 0 ? ""
+                : f.ratio <= 1.3  ? "  (target 1.3: met)"
+                                  : "  (target 1.3: MISSED)");
         }
         QImage surface(width, height, QImage::Format_RGB32);
         for (int rotate : {0, 180}) {
             const Figures f = Compare(jpeg, rotate, QSize(), rounds, &surface);
-            std::printf("%4dx%-4d rotate %3d: decode, conversion and drawing %7.0f us, ratio to the bare decode "
-                        "%.2f\n", width, height, rotate, f.converted, f.ratio);
+            std::printf(
+                "%4dx%-4d rotate %3d: decode, conversion and drawing %7.0f us, ratio to the bare decode "
+                "%.2f\n",
+                width, height, rotate, f.converted, f.ratio);
         }
         QImage turnedSurface(height, width, QImage::Format_RGB32);
         for (PictureKernel kernel : AvailablePictureKernels()) {
             ForcePictureKernel(kernel);
             const Figures f = Compare(jpeg, 90, QSize(), rounds, &turnedSurface);
-            std::printf("%4dx%-4d rotate  90, %-5s loops: decode, conversion and drawing %7.0f us, ratio to the bare "
-                        "decode %.2f\n", width, height, PictureKernelName(kernel), f.converted, f.ratio);
+            std::printf(
+                "%4dx%-4d rotate  90, %-5s loops: decode, conversion and drawing %7.0f us, ratio to the bare "
+                "decode %.2f\n",
+                width, height, PictureKernelName(kernel), f.converted, f.ratio);
         }
         ForcePictureKernel(chosen);
         for (int denominator : {2, 4}) {
             const QSize drawn(width / denominator, height / denominator);
             const Figures f = Compare(jpeg, 0, drawn, rounds);
-            std::printf("%4dx%-4d drawn %dx%d, scaled decoding: %7.0f us, ratio to the bare whole decode %.2f\n", width,
-                        height, drawn.width(), drawn.height(), f.converted, f.ratio);
+            std::printf(
+                "%4dx%-4d drawn %dx%d, scaled decoding: %7.0f us, ratio to the bare whole decode %.2f\n",
+                width, height, drawn.width(), drawn.height(), f.converted, f.ratio);
         }
     }
     return 0;

@@ -102,13 +102,14 @@ Figures Measure(const Case& c, int pictures) {
     Clock::time_point sizeAt{};
     bool stopped = false;
     std::mutex eventLock;
-    ComPtr<DispatchSink> sink(DispatchSink::Create(DIID_ICamImageEvents, [&](DISPID member, const DISPPARAMS&) {
-        std::lock_guard<std::mutex> guard(eventLock);
-        if (member == CamImageEventDispid::OnSize && sizeAt == Clock::time_point{})
-            sizeAt = Clock::now();
-        if (member == CamImageEventDispid::OnStreamStopped)
-            stopped = true;
-    }));
+    ComPtr<DispatchSink> sink(
+        DispatchSink::Create(DIID_ICamImageEvents, [&](DISPID member, const DISPPARAMS&) {
+            std::lock_guard<std::mutex> guard(eventLock);
+            if (member == CamImageEventDispid::OnSize && sizeAt == Clock::time_point{})
+                sizeAt = Clock::now();
+            if (member == CamImageEventDispid::OnStreamStopped)
+                stopped = true;
+        }));
     sink->Connect(static_cast<ICamImage*>(control.Get()));
 
     const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/vexo-cgi/mjpg/video.cgi";

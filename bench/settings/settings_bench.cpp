@@ -29,7 +29,8 @@ void AddCamera(const Node& settings, const QString& path, int number) {
     camera.SetValue("Type", Data("Camera"));
     camera.SetValue("Name", Data(Path::GetName(path)));
     camera.SetValue("Address", Data(QStringLiteral("192.168.%1.%2").arg(number / 250).arg(number % 250 + 1)));
-    camera.SetValue("CheckedAddress", Data(QStringLiteral("192.168.%1.%2").arg(number / 250).arg(number % 250 + 1)));
+    camera.SetValue("CheckedAddress",
+                    Data(QStringLiteral("192.168.%1.%2").arg(number / 250).arg(number % 250 + 1)));
     camera.SetValue("Port", Data(80));
     camera.SetValue("Model", Data("Cedar"));
     camera.SetValue("Firmware", Data("2.33"));
@@ -73,15 +74,18 @@ int main() {
     std::vector<double> loads;
     for (int round = 0; round < 11; ++round) {
         auto start = Clock::now();
-        if (!SaveArchiveFile(settings, file, u"bench", "Save")) return 1;
+        if (!SaveArchiveFile(settings, file, u"bench", "Save"))
+            return 1;
         saves.push_back(Milliseconds(start));
         Node loaded;
         start = Clock::now();
-        if (LoadArchiveFile(loaded, file).status != LoadStatus::Loaded) return 1;
+        if (LoadArchiveFile(loaded, file).status != LoadStatus::Loaded)
+            return 1;
         loads.push_back(Milliseconds(start));
     }
 
-    static const char* const keys[] = {"Type", "Address", "Port", "Model", "Firmware", "Resolution", "Password"};
+    static const char* const keys[] = {"Type",     "Address",    "Port",    "Model",
+                                       "Firmware", "Resolution", "Password"};
     const auto start = Clock::now();
     long long checksum = 0;
     for (int i = 0; i < 100000; ++i) {
@@ -95,7 +99,8 @@ int main() {
     std::printf("collection              1000 cameras in 50 folders\n");
     std::printf("save (median of 11)     %.2f ms\n", Median(saves));
     std::printf("load (median of 11)     %.2f ms\n", Median(loads));
-    std::printf("100,000 GetValue        %.1f ms (%.2f us each, checksum %lld)\n", getValues, getValues * 1000.0 / 100000, checksum);
+    std::printf("100,000 GetValue        %.1f ms (%.2f us each, checksum %lld)\n", getValues,
+                getValues * 1000.0 / 100000, checksum);
     std::printf("file size               %lld bytes\n", static_cast<long long>(QFileInfo(file).size()));
     std::printf("peak memory (max RSS)   %.1f MiB\n", usage.ru_maxrss / 1024.0);
     return 0;

@@ -7,15 +7,20 @@
 #include "platform/com/comtypes.h"
 
 // {6A1E2B40-3C5D-4E7F-8A91-B2C3D4E5F601}
-inline constexpr CLSID CLSID_CamImage = {0x6A1E2B40, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
+inline constexpr CLSID CLSID_CamImage = {
+    0x6A1E2B40, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
 // {6A1E2B41-3C5D-4E7F-8A91-B2C3D4E5F601}
-inline constexpr IID IID_ICamImage = {0x6A1E2B41, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
+inline constexpr IID IID_ICamImage = {
+    0x6A1E2B41, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
 // {6A1E2B42-3C5D-4E7F-8A91-B2C3D4E5F601}
-inline constexpr IID DIID_ICamImageEvents = {0x6A1E2B42, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
+inline constexpr IID DIID_ICamImageEvents = {
+    0x6A1E2B42, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
 // {6A1E2B43-3C5D-4E7F-8A91-B2C3D4E5F601}
-inline constexpr GUID LIBID_VEXOCAMCONTROLCELib = {0x6A1E2B43, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
+inline constexpr GUID LIBID_VEXOCAMCONTROLCELib = {
+    0x6A1E2B43, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
 // {6A1E2B44-3C5D-4E7F-8A91-B2C3D4E5F601}: statistics for tools, not part of the embedding contract.
-inline constexpr IID IID_ICamImageStatistics = {0x6A1E2B44, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
+inline constexpr IID IID_ICamImageStatistics = {
+    0x6A1E2B44, 0x3C5D, 0x4E7F, {0x8A, 0x91, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x01}};
 
 namespace CamImageDispid {
 inline constexpr DISPID URL = 1;
@@ -44,7 +49,7 @@ inline constexpr DISPID OnStreamStopped = 7;
 // Every call returns S_OK or a failure code. Strings passed in are copied; strings returned are
 // newly allocated and freed by the caller with SysFreeString.
 class ICamImage : public IDispatch {
-public:
+  public:
     virtual HRESULT get_URL(BSTR* url) = 0;
     virtual HRESULT put_URL(BSTR url) = 0;
     virtual HRESULT get_FPS(float* fps) = 0;
@@ -72,16 +77,16 @@ public:
     // Pictures in a row that could not be decoded; 0 again after one that could.
     virtual HRESULT get_UndecodedPictures(int32_t* count) = 0;
 
-protected:
+  protected:
     ~ICamImage() = default;
 };
 
 // Counters of the control since it was created.
 class ICamImageStatistics : public IUnknown {
-public:
+  public:
     // Pictures cut from streams, pictures converted for drawing, and the bytes of the pictures read.
     virtual HRESULT GetStatistics(int64_t* picturesRead, int64_t* picturesDrawn, int64_t* bytesRead) = 0;
 
-protected:
+  protected:
     ~ICamImageStatistics() = default;
 };

@@ -3,7 +3,8 @@
 #include <utility>
 
 BString::BString(const QString& text)
-    : text(SysAllocStringLen(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<uint32_t>(text.size()))) {}
+    : text(SysAllocStringLen(reinterpret_cast<const char16_t*>(text.utf16()),
+                             static_cast<uint32_t>(text.size()))) {}
 
 BString::BString(const char16_t* text) : text(SysAllocString(text)) {}
 
@@ -16,7 +17,8 @@ QString BString::ToQString(BSTR text) {
 }
 
 QByteArray BString::ToByteArray() const {
-    if (!text) return QByteArray();
+    if (!text)
+        return QByteArray();
     return QByteArray(reinterpret_cast<const char*>(text), static_cast<qsizetype>(SysStringByteLen(text)));
 }
 

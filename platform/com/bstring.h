@@ -8,7 +8,7 @@
 #include <QString>
 
 class BString {
-public:
+  public:
     BString() = default;
     // A copy of the text; every text, even a null one, gives a string.
     explicit BString(const QString& text);
@@ -30,6 +30,6 @@ public:
     // Hands the string to the caller, who frees it.
     BSTR Detach();
 
-private:
+  private:
     BSTR text = nullptr;
 };

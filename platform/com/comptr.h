@@ -6,9 +6,8 @@
 
 #include <utility>
 
-template <typename T>
-class ComPtr {
-public:
+template <typename T> class ComPtr {
+  public:
     ComPtr() = default;
     // Takes over a reference the caller already holds (a new object's).
     explicit ComPtr(T* adopted) : object(adopted) {}
@@ -26,14 +25,15 @@ public:
 
     // A reference of its own to an object that someone else holds.
     static ComPtr Share(T* held) {
-        if (held) held->AddRef();
+        if (held)
+            held->AddRef();
         return ComPtr(held);
     }
     // The object's interface iid, with a reference of its own; empty when it has none.
-    template <typename From>
-    static ComPtr QueryFrom(From* from, REFIID iid) {
+    template <typename From> static ComPtr QueryFrom(From* from, REFIID iid) {
         ComPtr result;
-        if (from) from->QueryInterface(iid, result.ReceiveVoid());
+        if (from)
+            from->QueryInterface(iid, result.ReceiveVoid());
         return result;
     }
 
@@ -51,9 +51,10 @@ public:
     // Hands the reference to the caller.
     T* Detach() { return std::exchange(object, nullptr); }
     void Reset() {
-        if (object) std::exchange(object, nullptr)->Release();
+        if (object)
+            std::exchange(object, nullptr)->Release();
     }
 
-private:
+  private:
     T* object = nullptr;
 };

@@ -7,10 +7,13 @@
 const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const IID IID_IConnectionPoint = {0xB196B286, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
-const IID IID_IConnectionPointContainer = {0xB196B284, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IConnectionPoint = {
+    0xB196B286, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
+const IID IID_IConnectionPointContainer = {
+    0xB196B284, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
 const IID IID_IStream = {0x0000000C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-const IID IID_IPersistStreamInit = {0x7FD52380, 0x4E07, 0x101B, {0xAE, 0x2D, 0x08, 0x00, 0x2B, 0x2E, 0xC7, 0x13}};
+const IID IID_IPersistStreamInit = {
+    0x7FD52380, 0x4E07, 0x101B, {0xAE, 0x2D, 0x08, 0x00, 0x2B, 0x2E, 0xC7, 0x13}};
 const IID IID_IOleWindow = {0x00000114, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID IID_IOleObject = {0x00000112, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
@@ -26,7 +29,8 @@ struct BstrHeader {
 
 BSTR SysAllocStringLen(const char16_t* text, uint32_t length) {
     auto* block = static_cast<char*>(std::malloc(sizeof(BstrHeader) + (static_cast<size_t>(length) + 1) * 2));
-    if (!block) return nullptr;
+    if (!block)
+        return nullptr;
     reinterpret_cast<BstrHeader*>(block)->bytes = length * 2;
     auto* chars = reinterpret_cast<char16_t*>(block + sizeof(BstrHeader));
     if (text) {
@@ -39,16 +43,19 @@ BSTR SysAllocStringLen(const char16_t* text, uint32_t length) {
 }
 
 BSTR SysAllocString(const char16_t* text) {
-    if (!text) return nullptr;
+    if (!text)
+        return nullptr;
     uint32_t length = 0;
-    while (text[length]) ++length;
+    while (text[length])
+        ++length;
     return SysAllocStringLen(text, length);
 }
 
 BSTR SysAllocStringByteLen(const char* bytes, uint32_t length) {
     // Room for a whole zero character after the bytes, whatever the length.
     auto* block = static_cast<char*>(std::malloc(sizeof(BstrHeader) + static_cast<size_t>(length) + 2));
-    if (!block) return nullptr;
+    if (!block)
+        return nullptr;
     reinterpret_cast<BstrHeader*>(block)->bytes = length;
     char* data = block + sizeof(BstrHeader);
     if (bytes) {
@@ -62,17 +69,23 @@ BSTR SysAllocStringByteLen(const char* bytes, uint32_t length) {
 }
 
 uint32_t SysStringByteLen(BSTR text) {
-    if (!text) return 0;
-    return reinterpret_cast<const BstrHeader*>(reinterpret_cast<const char*>(text) - sizeof(BstrHeader))->bytes;
+    if (!text)
+        return 0;
+    return reinterpret_cast<const BstrHeader*>(reinterpret_cast<const char*>(text) - sizeof(BstrHeader))
+        ->bytes;
 }
 
 void SysFreeString(BSTR text) {
-    if (text) std::free(reinterpret_cast<char*>(text) - sizeof(BstrHeader));
+    if (text)
+        std::free(reinterpret_cast<char*>(text) - sizeof(BstrHeader));
 }
 
 uint32_t SysStringLen(BSTR text) {
-    if (!text) return 0;
-    return reinterpret_cast<const BstrHeader*>(reinterpret_cast<const char*>(text) - sizeof(BstrHeader))->bytes / 2;
+    if (!text)
+        return 0;
+    return reinterpret_cast<const BstrHeader*>(reinterpret_cast<const char*>(text) - sizeof(BstrHeader))
+               ->bytes /
+           2;
 }
 
 void VariantInit(VARIANT* value) {
@@ -82,8 +95,10 @@ void VariantInit(VARIANT* value) {
 }
 
 HRESULT VariantClear(VARIANT* value) {
-    if (!value) return E_POINTER;
-    if (value->vt == VT_BSTR) SysFreeString(value->bstrVal);
+    if (!value)
+        return E_POINTER;
+    if (value->vt == VT_BSTR)
+        SysFreeString(value->bstrVal);
     VariantInit(value);
     return S_OK;
 }

@@ -103,86 +103,86 @@ inline constexpr LCID LOCALE_USER_DEFAULT = 1024;
 
 // ---- interfaces
 class IUnknown {
-public:
+  public:
     virtual HRESULT QueryInterface(REFIID iid, void** object) = 0;
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IUnknown() = default;
 };
 extern const IID IID_IUnknown;
 
 class IDispatch : public IUnknown {
-public:
+  public:
     // No type information is offered; members are reached by their dispatch identifiers.
     virtual HRESULT Invoke(DISPID member, REFIID iid, LCID locale, uint16_t flags, DISPPARAMS* parameters,
                            VARIANT* result, void* exception, uint32_t* argumentError) = 0;
 
-protected:
+  protected:
     ~IDispatch() = default;
 };
 extern const IID IID_IDispatch;
 
 class IClassFactory : public IUnknown {
-public:
+  public:
     virtual HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** object) = 0;
     virtual HRESULT LockServer(bool lock) = 0;
 
-protected:
+  protected:
     ~IClassFactory() = default;
 };
 extern const IID IID_IClassFactory;
 
 class IConnectionPoint : public IUnknown {
-public:
+  public:
     virtual HRESULT GetConnectionInterface(IID* iid) = 0;
     virtual HRESULT Advise(IUnknown* sink, uint32_t* cookie) = 0;
     virtual HRESULT Unadvise(uint32_t cookie) = 0;
 
-protected:
+  protected:
     ~IConnectionPoint() = default;
 };
 extern const IID IID_IConnectionPoint;
 
 class IConnectionPointContainer : public IUnknown {
-public:
+  public:
     virtual HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) = 0;
 
-protected:
+  protected:
     ~IConnectionPointContainer() = default;
 };
 extern const IID IID_IConnectionPointContainer;
 
 class IStream : public IUnknown {
-public:
+  public:
     virtual HRESULT Read(void* buffer, uint32_t size, uint32_t* read) = 0;
     virtual HRESULT Write(const void* buffer, uint32_t size, uint32_t* written) = 0;
 
-protected:
+  protected:
     ~IStream() = default;
 };
 extern const IID IID_IStream;
 
 class IPersistStreamInit : public IUnknown {
-public:
+  public:
     virtual HRESULT GetClassID(CLSID* clsid) = 0;
     virtual HRESULT IsDirty() = 0;
     virtual HRESULT Load(IStream* stream) = 0;
     virtual HRESULT Save(IStream* stream, bool clearDirty) = 0;
     virtual HRESULT InitNew() = 0;
 
-protected:
+  protected:
     ~IPersistStreamInit() = default;
 };
 extern const IID IID_IPersistStreamInit;
 
 // The window of an embedded control.
 class IOleWindow : public IUnknown {
-public:
+  public:
     virtual HRESULT GetWindow(QWidget** window) = 0;
 
-protected:
+  protected:
     ~IOleWindow() = default;
 };
 extern const IID IID_IOleWindow;
@@ -191,7 +191,7 @@ extern const IID IID_IOleWindow;
 // own window as a child of it.
 inline constexpr int OLEIVERB_INPLACEACTIVATE = -5;
 class IOleObject : public IUnknown {
-public:
+  public:
     virtual HRESULT SetClientSite(IUnknown* site) = 0;
     virtual HRESULT DoVerb(int verb, QWidget* parent) = 0;
     virtual HRESULT Close() = 0;
@@ -199,7 +199,7 @@ public:
     virtual HRESULT SetExtent(uint32_t cx, uint32_t cy) = 0;
     virtual HRESULT GetExtent(uint32_t* cx, uint32_t* cy) = 0;
 
-protected:
+  protected:
     ~IOleObject() = default;
 };
 extern const IID IID_IOleObject;

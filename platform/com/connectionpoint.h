@@ -10,7 +10,7 @@
 #include <vector>
 
 class ConnectionPoint final : public IConnectionPoint {
-public:
+  public:
     // owner: the object whose reference count this point shares; iid: the event interface.
     ConnectionPoint(IUnknown* owner, const IID& iid) : owner(owner), iid(iid) {}
     ~ConnectionPoint();
@@ -30,7 +30,7 @@ public:
     // Drops every sink (the control is going away).
     void UnadviseAll();
 
-private:
+  private:
     struct Sink {
         uint32_t cookie;
         ComPtr<IDispatch> dispatch;

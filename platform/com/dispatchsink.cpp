@@ -5,7 +5,8 @@ DispatchSink* DispatchSink::Create(const IID& iid, Handler handler) {
 }
 
 HRESULT DispatchSink::QueryInterface(REFIID requested, void** object) {
-    if (!object) return E_POINTER;
+    if (!object)
+        return E_POINTER;
     if (requested == IID_IUnknown || requested == IID_IDispatch || requested == iid) {
         *object = static_cast<IDispatch*>(this);
         AddRef();
@@ -17,7 +18,8 @@ HRESULT DispatchSink::QueryInterface(REFIID requested, void** object) {
 
 ULONG DispatchSink::Release() {
     const ULONG left = --refCount;
-    if (left == 0) delete this;
+    if (left == 0)
+        delete this;
     return left;
 }
 
@@ -26,8 +28,10 @@ bool DispatchSink::Connect(IUnknown* control) {
         point->Unadvise(cookie);
         point.Reset();
     }
-    const auto container = ComPtr<IConnectionPointContainer>::QueryFrom(control, IID_IConnectionPointContainer);
-    if (!container || FAILED(container->FindConnectionPoint(iid, point.Receive()))) return false;
+    const auto container =
+        ComPtr<IConnectionPointContainer>::QueryFrom(control, IID_IConnectionPointContainer);
+    if (!container || FAILED(container->FindConnectionPoint(iid, point.Receive())))
+        return false;
     if (FAILED(point->Advise(static_cast<IDispatch*>(this), &cookie))) {
         point.Reset();
         return false;
@@ -51,17 +55,23 @@ HRESULT DispatchSink::Invoke(DISPID member, REFIID, LCID, uint16_t, DISPPARAMS* 
                              uint32_t*) {
     static DISPPARAMS none{nullptr, nullptr, 0, 0};
     std::lock_guard<std::mutex> guard(handlerLock);
-    if (handler) handler(member, parameters ? *parameters : none);
+    if (handler)
+        handler(member, parameters ? *parameters : none);
     return S_OK;
 }
 
 int DispatchSink::Argument(const DISPPARAMS& parameters, uint32_t position) {
-    if (position >= parameters.cArgs) return 0;
+    if (position >= parameters.cArgs)
+        return 0;
     const VARIANT& value = parameters.rgvarg[parameters.cArgs - 1 - position];
     switch (value.vt) {
-    case VT_I2: return value.iVal;
-    case VT_I4: return value.lVal;
-    case VT_R4: return static_cast<int>(value.fltVal);
-    default: return 0;
+    case VT_I2:
+        return value.iVal;
+    case VT_I4:
+        return value.lVal;
+    case VT_R4:
+        return static_cast<int>(value.fltVal);
+    default:
+        return 0;
     }
 }

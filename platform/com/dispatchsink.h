@@ -10,7 +10,7 @@
 #include <mutex>
 
 class DispatchSink final : public IDispatch {
-public:
+  public:
     using Handler = std::function<void(DISPID member, const DISPPARAMS& parameters)>;
 
     // A new sink holds one reference; iid is the event interface it answers to.
@@ -25,13 +25,13 @@ public:
     HRESULT QueryInterface(REFIID iid, void** object) override;
     ULONG AddRef() override { return ++refCount; }
     ULONG Release() override;
-    HRESULT Invoke(DISPID member, REFIID iid, LCID locale, uint16_t flags, DISPPARAMS* parameters, VARIANT* result,
-                   void* exception, uint32_t* argumentError) override;
+    HRESULT Invoke(DISPID member, REFIID iid, LCID locale, uint16_t flags, DISPPARAMS* parameters,
+                   VARIANT* result, void* exception, uint32_t* argumentError) override;
 
     // The argument at position (0 the first, as declared) of an event, as an integer.
     static int Argument(const DISPPARAMS& parameters, uint32_t position);
 
-private:
+  private:
     DispatchSink(const IID& iid, Handler handler) : iid(iid), handler(std::move(handler)) {}
     ~DispatchSink() = default;
 

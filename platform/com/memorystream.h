@@ -7,7 +7,7 @@
 #include <vector>
 
 class MemoryStream final : public IStream {
-public:
+  public:
     // A new stream holds one reference, released by the caller.
     static MemoryStream* Create(std::vector<uint8_t> bytes = {});
 
@@ -21,7 +21,7 @@ public:
     const std::vector<uint8_t>& Bytes() const { return bytes; }
     void Rewind() { position = 0; }
 
-private:
+  private:
     explicit MemoryStream(std::vector<uint8_t> bytes) : bytes(std::move(bytes)) {}
     ~MemoryStream() = default;
 

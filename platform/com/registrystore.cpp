@@ -33,15 +33,18 @@ QString Escape(const QString& text) {
 
 QString Unescape(const QString& text) {
     QString out = text;
-    out.replace(QStringLiteral("%09"), QStringLiteral("\t")).replace(QStringLiteral("%0A"), QStringLiteral("\n"));
-    out.replace(QStringLiteral("%0D"), QStringLiteral("\r")).replace(QStringLiteral("%25"), QStringLiteral("%"));
+    out.replace(QStringLiteral("%09"), QStringLiteral("\t"))
+        .replace(QStringLiteral("%0A"), QStringLiteral("\n"));
+    out.replace(QStringLiteral("%0D"), QStringLiteral("\r"))
+        .replace(QStringLiteral("%25"), QStringLiteral("%"));
     return out;
 }
 
 Store Read() {
     Store store;
     QFile file(FilePath());
-    if (!file.open(QIODevice::ReadOnly)) return store;
+    if (!file.open(QIODevice::ReadOnly))
+        return store;
     while (!file.atEnd()) {
         const QStringList fields = QString::fromUtf8(file.readLine()).chopped(1).split(QLatin1Char('\t'));
         if (fields.size() == 2 && fields[0] == QLatin1String("K")) {
@@ -56,9 +59,11 @@ Store Read() {
 bool Write(const Store& store) {
     MakeParentFolder(FilePath());
     QSaveFile file(FilePath());
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
     QByteArray bytes;
-    for (const QString& key : store.keys) bytes += "K\t" + Escape(key).toUtf8() + '\n';
+    for (const QString& key : store.keys)
+        bytes += "K\t" + Escape(key).toUtf8() + '\n';
     for (const auto& [where, value] : store.values) {
         bytes += "V\t" + Escape(where.first).toUtf8() + '\t' + Escape(where.second).toUtf8() + '\t' +
                  Escape(value).toUtf8() + '\n';
@@ -102,7 +107,8 @@ QString GetValue(const QString& key, const QString& name, bool* found) {
     std::lock_guard<std::mutex> guard(storeLock);
     const Store store = Read();
     const auto value = store.values.find({key, name});
-    if (found) *found = value != store.values.end();
+    if (found)
+        *found = value != store.values.end();
     return value == store.values.end() ? QString() : value->second;
 }
 

@@ -9,7 +9,8 @@ QString DataRoot() {
     if (!fromEnvironment.isEmpty()) {
         return QDir::cleanPath(fromEnvironment);
     }
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/lumenfold");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/lumenfold");
 }
 
 QString DevicePath(const QString& deviceName) {

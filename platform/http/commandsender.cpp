@@ -18,7 +18,8 @@ struct CommandSender::Flight {
             std::lock_guard<std::mutex> guard(lock);
             taken = std::exchange(request, nullptr);
         }
-        if (taken) InternetCloseHandle(taken);
+        if (taken)
+            InternetCloseHandle(taken);
     }
 };
 
@@ -39,7 +40,8 @@ CommandSender::OpenResult CommandSender::Open(const char16_t* agent, const QStri
                                               const QString& user, const QString& password) {
     Close();
     HINTERNET newInternet = InternetOpenW(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (!newInternet) return OpenResult::NoInternet;
+    if (!newInternet)
+        return OpenResult::NoInternet;
     HINTERNET newConnection =
         InternetConnectW(newInternet, reinterpret_cast<const char16_t*>(host.utf16()), port, WideOrNull(user),
                          WideOrNull(password), INTERNET_SERVICE_HTTP, 0, 0);
@@ -64,15 +66,19 @@ CommandSender::SendResult CommandSender::Send(const QString& path) {
     {
         std::lock_guard<std::mutex> guard(lock);
         target = connection;
-        if (!target) return SendResult::NotOpen;
-        if (thread.joinable() && !flight->done.IsSet()) return SendResult::Busy;
+        if (!target)
+            return SendResult::NotOpen;
+        if (thread.joinable() && !flight->done.IsSet())
+            return SendResult::Busy;
         ended = std::move(thread);
     }
-    if (ended.joinable()) ended.join(); // it has ended
+    if (ended.joinable())
+        ended.join(); // it has ended
     // A connection closed meanwhile is a handle that is no longer open: the request fails.
-    HINTERNET opened = HttpOpenRequestW(target, nullptr, reinterpret_cast<const char16_t*>(path.utf16()), nullptr,
-                                        nullptr, nullptr, kRequestFlags, 0);
-    if (!opened) return SendResult::RequestFailed;
+    HINTERNET opened = HttpOpenRequestW(target, nullptr, reinterpret_cast<const char16_t*>(path.utf16()),
+                                        nullptr, nullptr, nullptr, kRequestFlags, 0);
+    if (!opened)
+        return SendResult::RequestFailed;
     auto sent = std::make_shared<Flight>();
     sent->request = opened;
     std::thread started;
@@ -98,7 +104,8 @@ void CommandSender::Cancel() {
         std::lock_guard<std::mutex> guard(lock);
         current = flight;
     }
-    if (current) current->Close();
+    if (current)
+        current->Close();
 }
 
 bool CommandSender::Wait(uint32_t timeoutMs) {
@@ -109,7 +116,8 @@ bool CommandSender::Wait(uint32_t timeoutMs) {
         running = std::move(thread);
         current = flight;
     }
-    if (!running.joinable()) return true;
+    if (!running.joinable())
+        return true;
     if (current->done.Wait(timeoutMs)) {
         running.join();
         return true;
@@ -128,7 +136,10 @@ void CommandSender::Close() {
         oldConnection = std::exchange(connection, nullptr);
         oldInternet = std::exchange(internet, nullptr);
     }
-    if (running.joinable()) running.detach();
-    if (oldConnection) InternetCloseHandle(oldConnection);
-    if (oldInternet) InternetCloseHandle(oldInternet);
+    if (running.joinable())
+        running.detach();
+    if (oldConnection)
+        InternetCloseHandle(oldConnection);
+    if (oldInternet)
+        InternetCloseHandle(oldInternet);
 }

@@ -5,7 +5,7 @@
 
 // An event that stays set until it is reset: any number of waits pass while it is set.
 class ManualResetEvent {
-public:
+  public:
     static constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 
     explicit ManualResetEvent(bool initiallySet = false) : set(initiallySet) {}
@@ -18,7 +18,7 @@ public:
     // True when the event was set within the time-out (kInfinite waits for ever).
     bool Wait(uint32_t timeoutMs);
 
-private:
+  private:
     mutable std::mutex mutex;
     std::condition_variable changed;
     bool set;

@@ -7,10 +7,12 @@ ControlHost::~ControlHost() {
 }
 
 HRESULT ControlHost::AttachControl(IUnknown* control) {
-    if (!control) return E_POINTER;
+    if (!control)
+        return E_POINTER;
     DetachControl();
     oleObject = ComPtr<IOleObject>::QueryFrom(control, IID_IOleObject);
-    if (!oleObject) return E_FAIL;
+    if (!oleObject)
+        return E_FAIL;
     HRESULT result = oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, this);
     if (SUCCEEDED(result)) {
         const auto window = ComPtr<IOleWindow>::QueryFrom(control, IID_IOleWindow);
@@ -26,12 +28,14 @@ HRESULT ControlHost::AttachControl(IUnknown* control) {
 }
 
 void ControlHost::DetachControl() {
-    if (oleObject) oleObject->Close();
+    if (oleObject)
+        oleObject->Close();
     controlWindow = nullptr;
     oleObject.Reset();
 }
 
 void ControlHost::resizeEvent(QResizeEvent* event) {
-    if (controlWindow) controlWindow->setGeometry(rect());
+    if (controlWindow)
+        controlWindow->setGeometry(rect());
     QWidget::resizeEvent(event);
 }

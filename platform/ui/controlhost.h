@@ -8,7 +8,7 @@
 #include <QWidget>
 
 class ControlHost : public QWidget {
-public:
+  public:
     explicit ControlHost(QWidget* parent = nullptr);
     ~ControlHost() override;
 
@@ -18,10 +18,10 @@ public:
     void DetachControl();
     QWidget* ControlWindow() const { return controlWindow; }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     ComPtr<IOleObject> oleObject;
     QWidget* controlWindow = nullptr;
 };

@@ -45,10 +45,14 @@ int ColumnsOnScreen(const QWidget& box) {
 
 QMessageBox::Icon IconOf(uint32_t type) {
     switch (type & 0xF0) {
-    case MB_ICONSTOP: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONSTOP:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+        return QMessageBox::Warning;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
@@ -74,7 +78,8 @@ int MessageBox(QWidget* parent, const QString& text, const QString& caption, uin
     box.setText(WrapLines(text, ColumnsOnScreen(box)));
     box.setDefaultButton(yesNo ? QMessageBox::No : QMessageBox::Ok);
     const int result = box.exec();
-    if (yesNo) return result == QMessageBox::Yes ? IDYES : IDNO;
+    if (yesNo)
+        return result == QMessageBox::Yes ? IDYES : IDNO;
     return IDOK;
 }
 

@@ -5,7 +5,8 @@
 const QEvent::Type WindowMessageEvent::kType = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 void PostMessage(QObject* window, uint32_t message, intptr_t wParam, intptr_t lParam) {
-    if (window) QCoreApplication::postEvent(window, new WindowMessageEvent(message, wParam, lParam));
+    if (window)
+        QCoreApplication::postEvent(window, new WindowMessageEvent(message, wParam, lParam));
 }
 
 void PostCommand(QObject* window, int command) {

@@ -12,7 +12,7 @@ inline constexpr uint32_t WM_COMMAND = 0x0111;
 inline constexpr uint32_t WM_USER = 0x0400;
 
 class WindowMessageEvent : public QEvent {
-public:
+  public:
     static const QEvent::Type kType;
     WindowMessageEvent(uint32_t message, intptr_t wParam, intptr_t lParam)
         : QEvent(kType), message(message), wParam(wParam), lParam(lParam) {}

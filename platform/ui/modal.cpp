@@ -26,7 +26,8 @@ int RunModal(QDialog* dialog) {
         }
         QPointer<QDialog> guarded(dialog);
         QTimer::singleShot(0, dialog, [guarded, handler] {
-            if (guarded) handler(guarded.data());
+            if (guarded)
+                handler(guarded.data());
         });
     }
     return dialog->exec();

@@ -21,7 +21,8 @@ void WindowTimers::SetTimer(int id, uint32_t periodMs) {
     if (QThread::currentThread() == thread()) {
         Apply();
     } else {
-        QMetaObject::invokeMethod(this, [this] { Apply(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Apply(); }, Qt::QueuedConnection);
     }
 }
 
@@ -29,14 +30,16 @@ void WindowTimers::KillTimer(int id) {
     {
         std::lock_guard<std::mutex> guard(lock);
         const auto found = timers.find(id);
-        if (found == timers.end() || !found->second.wanted) return;
+        if (found == timers.end() || !found->second.wanted)
+            return;
         found->second.wanted = false;
         ++found->second.generation;
     }
     if (QThread::currentThread() == thread()) {
         Apply();
     } else {
-        QMetaObject::invokeMethod(this, [this] { Apply(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Apply(); }, Qt::QueuedConnection);
     }
 }
 
@@ -66,7 +69,8 @@ void WindowTimers::Apply() {
             }
         }
     }
-    for (int qtTimer : toStop) killTimer(qtTimer);
+    for (int qtTimer : toStop)
+        killTimer(qtTimer);
     for (const Start& start : toStart) {
         const int qtTimer = startTimer(static_cast<int>(start.period), Qt::PreciseTimer);
         std::lock_guard<std::mutex> guard(lock);
@@ -82,10 +86,12 @@ void WindowTimers::timerEvent(QTimerEvent* event) {
     {
         std::lock_guard<std::mutex> guard(lock);
         for (const auto& [number, timer] : timers) {
-            if (timer.qtTimer == event->timerId() && timer.wanted && timer.runningGeneration == timer.generation) {
+            if (timer.qtTimer == event->timerId() && timer.wanted &&
+                timer.runningGeneration == timer.generation) {
                 id = number;
             }
         }
     }
-    if (id >= 0) onTimer(id);
+    if (id >= 0)
+        onTimer(id);
 }

@@ -11,7 +11,7 @@
 #include <mutex>
 
 class WindowTimers : public QObject {
-public:
+  public:
     // Timers run on the thread that creates the object (or its parent's); onTimer gets the
     // timer's number.
     explicit WindowTimers(std::function<void(int id)> onTimer, QObject* parent = nullptr);
@@ -21,10 +21,10 @@ public:
     void KillTimer(int id);
     bool IsRunning(int id) const;
 
-protected:
+  protected:
     void timerEvent(QTimerEvent* event) override;
 
-private:
+  private:
     struct Timer {
         uint32_t period = 0;
         bool wanted = false;     // as last asked for, from any thread

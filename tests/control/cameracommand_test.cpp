@@ -22,8 +22,8 @@ TEST(CameraCommandTest, TapsFollowTheRotation) {
 TEST(CameraCommandTest, OnlyFourIntegersAndPercentSignsAreFormatted) {
     const TapPosition tap{640, 480, 10, 20};
     QString command;
-    ASSERT_TRUE(FormatCameraCommand("/vexo-cgi/com/ptz.cgi?camera=2&imagewidth=%d&imageheight=%d&center=%d,%d", tap,
-                                    255, command));
+    ASSERT_TRUE(FormatCameraCommand(
+        "/vexo-cgi/com/ptz.cgi?camera=2&imagewidth=%d&imageheight=%d&center=%d,%d", tap, 255, command));
     EXPECT_EQ(command, "/vexo-cgi/com/ptz.cgi?camera=2&imagewidth=640&imageheight=480&center=10,20");
     ASSERT_TRUE(FormatCameraCommand("/x?a=100%%&c=%d,%d", tap, 255, command));
     EXPECT_EQ(command, "/x?a=100%&c=640,480");

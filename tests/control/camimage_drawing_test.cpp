@@ -20,19 +20,24 @@ const char kStream[] = "/vexo-cgi/mjpg/video.cgi";
 // Where a point of the camera's picture (width by height) lands after quarter turns clockwise.
 QPoint Turned(camsim::Point p, int width, int height, int quarterTurns) {
     switch (quarterTurns % 4) {
-    case 1: return {height - 1 - p.y, p.x};
-    case 2: return {width - 1 - p.x, height - 1 - p.y};
-    case 3: return {p.y, width - 1 - p.x};
-    default: return {p.x, p.y};
+    case 1:
+        return {height - 1 - p.y, p.x};
+    case 2:
+        return {width - 1 - p.x, height - 1 - p.y};
+    case 3:
+        return {p.y, width - 1 - p.x};
+    default:
+        return {p.x, p.y};
     }
 }
 
 bool Near(QRgb a, camsim::Rgb b) {
-    return std::abs(qRed(a) - b.red) <= 16 && std::abs(qGreen(a) - b.green) <= 16 && std::abs(qBlue(a) - b.blue) <= 16;
+    return std::abs(qRed(a) - b.red) <= 16 && std::abs(qGreen(a) - b.green) <= 16 &&
+           std::abs(qBlue(a) - b.blue) <= 16;
 }
 
 class DrawingTest : public ControlTest {
-protected:
+  protected:
     // Streams from the camera until pictures were drawn and returns the window's content.
     QImage Shown(InProcessCamsim& camera, int16_t rotate, int32_t stretch, QSize window) {
         host.resize(window);
@@ -45,10 +50,11 @@ protected:
         return ControlWindow()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
 
-    void ExpectFields(const QImage& shown, int width, int height, int quarterTurns, double scale, bool grey = false) {
+    void ExpectFields(const QImage& shown, int width, int height, int quarterTurns, double scale,
+                      bool grey = false) {
         const TestPattern pattern(width, height, camsim::Scene());
-        for (auto field : {TestPattern::Field::TopLeft, TestPattern::Field::TopRight, TestPattern::Field::BottomLeft,
-                           TestPattern::Field::BottomRight}) {
+        for (auto field : {TestPattern::Field::TopLeft, TestPattern::Field::TopRight,
+                           TestPattern::Field::BottomLeft, TestPattern::Field::BottomRight}) {
             const QPoint at = Turned(pattern.SamplePoint(field), width, height, quarterTurns) * scale;
             camsim::Rgb colour = TestPattern::FieldColour(field);
             if (grey) {

@@ -83,7 +83,8 @@ const char kStream[] = "/vexo-cgi/mjpg/video.cgi";
 // Whether every event but those named came from the control's own threads.
 bool OnlyOnReadThread(const std::vector<RecordedEvent>& events) {
     for (const RecordedEvent& event : events) {
-        if (event.onUiThread) return false;
+        if (event.onUiThread)
+            return false;
     }
     return true;
 }
@@ -177,7 +178,8 @@ TEST_F(ControlTest, SendFailuresAndUnreachableCameras) {
     // timer stopped the session first.
     ASSERT_TRUE(events->WaitForCount(1, 5000));
     const QString failure = events->Texts().front();
-    EXPECT_TRUE(failure == "OnConnectionFailed 4" || failure == "OnConnectionFailed 0") << failure.toStdString();
+    EXPECT_TRUE(failure == "OnConnectionFailed 4" || failure == "OnConnectionFailed 0")
+        << failure.toStdString();
 }
 
 TEST_F(ControlTest, AnswersThatAreNoPictureStreamGiveFourAndEndsBeforeAPictureFive) {
@@ -378,7 +380,9 @@ TEST_F(ControlTest, TapsSendTheCentreCommandThroughTheRotation) {
     config.ptz = true;
     InProcessCamsim camera(config);
     MakeControl();
-    ASSERT_EQ(PutText(&ICamImage::put_PTZ_URL, "/vexo-cgi/com/ptz.cgi?imagewidth=%d&imageheight=%d&center=%d,%d"), S_OK);
+    ASSERT_EQ(
+        PutText(&ICamImage::put_PTZ_URL, "/vexo-cgi/com/ptz.cgi?imagewidth=%d&imageheight=%d&center=%d,%d"),
+        S_OK);
     ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
     ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
 
@@ -396,7 +400,8 @@ TEST_F(ControlTest, TapsSendTheCentreCommandThroughTheRotation) {
         control->put_Rotate(c.rotate);
         // Until the last command's thread has ended, a tap is dropped: tap until one gets through.
         ASSERT_TRUE(PumpUntil([&] {
-            if (camera.Server().PtzCommands().size() > sent) return true;
+            if (camera.Server().PtzCommands().size() > sent)
+                return true;
             QTest::mouseClick(ControlWindow(), Qt::LeftButton, {}, QPoint(30, 40));
             Pump(10);
             return camera.Server().PtzCommands().size() > sent;
@@ -474,7 +479,8 @@ TEST_F(ControlTest, PropertiesAreSavedAndLoadedInTheirOrder) {
     EXPECT_EQ(rotate, 270);
 
     // A cut stream applies nothing.
-    const ComPtr<MemoryStream> cut(MemoryStream::Create(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 20)));
+    const ComPtr<MemoryStream> cut(
+        MemoryStream::Create(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 20)));
     const ComPtr<CCamImage> other(CCamImage::Create());
     EXPECT_NE(other->Load(cut.Get()), S_OK);
     other->get_URL(text.Receive());
@@ -488,21 +494,25 @@ TEST_F(ControlTest, DispatchReachesEveryMemberByItsIdentifier) {
     value.vt = VT_I2;
     value.iVal = 90;
     DISPPARAMS put{&value, nullptr, 1, 0};
-    EXPECT_EQ(control->Invoke(CamImageDispid::Rotate, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
+    EXPECT_EQ(control->Invoke(CamImageDispid::Rotate, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr,
+                              nullptr, nullptr),
               S_OK);
     VARIANT result;
     VariantInit(&result);
     DISPPARAMS none{nullptr, nullptr, 0, 0};
-    EXPECT_EQ(control->Invoke(CamImageDispid::Rotate, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+    EXPECT_EQ(control->Invoke(CamImageDispid::Rotate, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result,
+                              nullptr, nullptr),
               S_OK);
     EXPECT_EQ(result.iVal, 90);
-    EXPECT_EQ(control->Invoke(CamImageDispid::Password, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                              nullptr),
+    EXPECT_EQ(control->Invoke(CamImageDispid::Password, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result,
+                              nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND); // the password cannot be read
     value.vt = VT_I4;
-    EXPECT_EQ(control->Invoke(CamImageDispid::Rotate, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
+    EXPECT_EQ(control->Invoke(CamImageDispid::Rotate, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr,
+                              nullptr, nullptr),
               DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(control->Invoke(42, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(control->Invoke(42, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
 }
 
 TEST_F(ControlTest, DispatchAnswersEachKindOfCallByWhatTheMemberCanDo) {
@@ -522,24 +532,27 @@ TEST_F(ControlTest, DispatchAnswersEachKindOfCallByWhatTheMemberCanDo) {
         HRESULT answer;
         VARTYPE resultType; // VT_EMPTY: nothing read
     } cases[] = {
-        {"put without a value", CamImageDispid::Rotate, DISPATCH_PROPERTYPUT, &none, true, DISP_E_BADPARAMCOUNT, VT_EMPTY},
+        {"put without a value", CamImageDispid::Rotate, DISPATCH_PROPERTYPUT, &none, true,
+         DISP_E_BADPARAMCOUNT, VT_EMPTY},
         {"put without parameters", 42, DISPATCH_PROPERTYPUT, nullptr, false, DISP_E_BADPARAMCOUNT, VT_EMPTY},
-        {"get without a result", CamImageDispid::Rotate, DISPATCH_PROPERTYGET, &none, false, E_POINTER, VT_EMPTY},
+        {"get without a result", CamImageDispid::Rotate, DISPATCH_PROPERTYGET, &none, false, E_POINTER,
+         VT_EMPTY},
         {"get of a string", CamImageDispid::URL, DISPATCH_PROPERTYGET, &none, true, S_OK, VT_BSTR},
         {"get of a float", CamImageDispid::FPS, DISPATCH_PROPERTYGET, &none, true, S_OK, VT_R4},
-        {"put of a counter", CamImageDispid::PicturesShown, DISPATCH_PROPERTYPUT, &one, true, DISP_E_MEMBERNOTFOUND,
-         VT_EMPTY},
+        {"put of a counter", CamImageDispid::PicturesShown, DISPATCH_PROPERTYPUT, &one, true,
+         DISP_E_MEMBERNOTFOUND, VT_EMPTY},
         {"put and get of a counter", CamImageDispid::PicturesShown, kPutGet, &one, true, S_OK, VT_I4},
         {"put and get of a property", CamImageDispid::Rotate, kPutGet, &one, true, S_OK, VT_EMPTY},
-        {"a property as a method", CamImageDispid::Rotate, DISPATCH_METHOD, &none, true, DISP_E_MEMBERNOTFOUND,
+        {"a property as a method", CamImageDispid::Rotate, DISPATCH_METHOD, &none, true,
+         DISP_E_MEMBERNOTFOUND, VT_EMPTY},
+        {"a method as a get", CamImageDispid::StopDownload, DISPATCH_PROPERTYGET, &none, true, S_OK,
          VT_EMPTY},
-        {"a method as a get", CamImageDispid::StopDownload, DISPATCH_PROPERTYGET, &none, true, S_OK, VT_EMPTY},
     };
     for (const auto& c : cases) {
         VARIANT result;
         VariantInit(&result);
-        EXPECT_EQ(control->Invoke(c.member, IID_NULL, 0, c.flags, c.parameters, c.withResult ? &result : nullptr,
-                                  nullptr, nullptr),
+        EXPECT_EQ(control->Invoke(c.member, IID_NULL, 0, c.flags, c.parameters,
+                                  c.withResult ? &result : nullptr, nullptr, nullptr),
                   c.answer)
             << c.call;
         EXPECT_EQ(result.vt, c.resultType) << c.call;
@@ -573,8 +586,8 @@ TEST_F(ControlTest, ScaledDecodingDecodesNoLargerThanThePictureIsDrawn) {
     off.vt = VT_I4;
     off.lVal = 0;
     DISPPARAMS put{&off, nullptr, 1, 0};
-    ASSERT_EQ(control->Invoke(CamImageDispid::ScaledDecoding, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr,
-                              nullptr, nullptr),
+    ASSERT_EQ(control->Invoke(CamImageDispid::ScaledDecoding, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put,
+                              nullptr, nullptr, nullptr),
               S_OK);
     int32_t scaled = 1;
     control->get_ScaledDecoding(&scaled);

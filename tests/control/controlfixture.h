@@ -15,7 +15,7 @@
 #include <memory>
 
 class ControlTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

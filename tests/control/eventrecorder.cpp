@@ -8,13 +8,17 @@
 #include <QThread>
 
 EventRecorder::EventRecorder(IUnknown* control) : uiThread(std::this_thread::get_id()) {
-    sink = ComPtr<DispatchSink>(DispatchSink::Create(DIID_ICamImageEvents, [this](DISPID member, const DISPPARAMS& p) {
+    sink = ComPtr<DispatchSink>(DispatchSink::Create(DIID_ICamImageEvents, [this](DISPID member,
+                                                                                  const DISPPARAMS& p) {
         switch (member) {
         case CamImageEventDispid::OnSize:
-            Record(QString("OnSize %1 %2").arg(DispatchSink::Argument(p, 0)).arg(DispatchSink::Argument(p, 1)));
+            Record(
+                QString("OnSize %1 %2").arg(DispatchSink::Argument(p, 0)).arg(DispatchSink::Argument(p, 1)));
             break;
         case CamImageEventDispid::OnStreamStarted:
-            Record(QString("OnStreamStarted %1 %2").arg(DispatchSink::Argument(p, 0)).arg(DispatchSink::Argument(p, 1)));
+            Record(QString("OnStreamStarted %1 %2")
+                       .arg(DispatchSink::Argument(p, 0))
+                       .arg(DispatchSink::Argument(p, 1)));
             break;
         case CamImageEventDispid::OnConnectionFailed:
             Record(QString("OnConnectionFailed %1").arg(DispatchSink::Argument(p, 0)));
@@ -44,7 +48,8 @@ void EventRecorder::Record(const QString& text) {
 QStringList EventRecorder::Texts() const {
     std::lock_guard<std::mutex> guard(lock);
     QStringList texts;
-    for (const RecordedEvent& event : events) texts.append(event.text);
+    for (const RecordedEvent& event : events)
+        texts.append(event.text);
     return texts;
 }
 
@@ -65,4 +70,3 @@ bool EventRecorder::WaitFor(const QString& text, int timeoutMs) const {
 bool EventRecorder::WaitForCount(int count, int timeoutMs) const {
     return PumpUntil([this, count] { return Texts().size() >= count; }, timeoutMs);
 }
-

@@ -21,7 +21,7 @@ struct RecordedEvent {
 };
 
 class EventRecorder {
-public:
+  public:
     explicit EventRecorder(IUnknown* control);
     ~EventRecorder();
     EventRecorder(const EventRecorder&) = delete;
@@ -34,7 +34,7 @@ public:
     bool WaitFor(const QString& text, int timeoutMs = 5000) const;
     bool WaitForCount(int count, int timeoutMs = 5000) const;
 
-private:
+  private:
     void Record(const QString& text);
 
     std::thread::id uiThread;
@@ -42,4 +42,3 @@ private:
     mutable std::mutex lock;
     std::vector<RecordedEvent> events; // guarded by lock
 };
-

@@ -20,7 +20,7 @@ namespace {
 const QString kModule = QStringLiteral(CAMIMGCE_MODULE);
 
 class ModuleTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetComponentSearchPathsForTest({}); // the registration store only
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
@@ -45,7 +45,8 @@ TEST_F(ModuleTest, RegistrationWritesAndRemovesTheClassData) {
     EXPECT_EQ(RegistryStore::GetValue(ClassKey(), ""), "CamImage Class");
     EXPECT_EQ(RegistryStore::GetValue(ClassKey() + "\\ProgID", ""), "VexoCamControlCE.CamImage.1");
     EXPECT_EQ(RegistryStore::GetValue(ClassKey() + "\\MiscStatus\\1", ""), "131473");
-    EXPECT_EQ(RegistryStore::GetValue("VexoCamControlCE.CamImage\\CurVer", ""), "VexoCamControlCE.CamImage.1");
+    EXPECT_EQ(RegistryStore::GetValue("VexoCamControlCE.CamImage\\CurVer", ""),
+              "VexoCamControlCE.CamImage.1");
     EXPECT_TRUE(RegistryStore::KeyExists(ClassKey() + "\\Insertable"));
 
     ASSERT_EQ(UnregisterModule(kModule), S_OK);
@@ -60,7 +61,8 @@ TEST_F(ModuleTest, CreationFindsTheRegisteredModuleAndCountsObjects) {
               REGDB_E_CLASSNOTREG);
 
     ASSERT_EQ(RegisterModule(kModule), S_OK);
-    ASSERT_EQ(CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage, control.ReceiveVoid()), S_OK);
+    ASSERT_EQ(CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage, control.ReceiveVoid()),
+              S_OK);
     EXPECT_EQ(ModuleCanUnloadNow(kModule), S_FALSE);
     float fps = 0;
     control->get_FPS(&fps);
@@ -75,7 +77,8 @@ TEST_F(ModuleTest, CreationFindsTheRegisteredModuleAndCountsObjects) {
 TEST_F(ModuleTest, UnregisteredClassesAreFoundNextToTheProgram) {
     SetComponentSearchPathsForTest({QFileInfo(kModule).absolutePath()});
     ComPtr<ICamImage> control;
-    ASSERT_EQ(CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage, control.ReceiveVoid()), S_OK);
+    ASSERT_EQ(CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage, control.ReceiveVoid()),
+              S_OK);
 
     const CLSID other = {0x1, 0x2, 0x3, {4, 5, 6, 7, 8, 9, 10, 11}};
     EXPECT_EQ(CoCreateInstance(other, nullptr, CLSCTX_ALL, IID_ICamImage, control.ReceiveVoid()),
@@ -94,7 +97,7 @@ TEST_F(ModuleTest, ThreadsThatDidNotInitialiseCannotCreate) {
 
 // An object that only counts the references to it.
 class Counted final : public IUnknown {
-public:
+  public:
     HRESULT QueryInterface(REFIID, void** object) override {
         *object = this;
         AddRef();
@@ -108,22 +111,27 @@ public:
 TEST(ComPtrTest, EveryReferenceTakenIsReleasedOnce) {
     using Held = ComPtr<IUnknown>;
     const std::pair<const char*, void (*)(Counted&, Counted&)> uses[] = {
-        {"moved away", [](Counted& first, Counted&) {
+        {"moved away",
+         [](Counted& first, Counted&) {
              Held held = Held::Share(&first);
              Held taker(std::move(held));
          }},
-        {"moved over another", [](Counted& first, Counted& other) {
+        {"moved over another",
+         [](Counted& first, Counted& other) {
              Held taker = Held::Share(&other);
              Held held = Held::Share(&first);
              taker = std::move(held);
          }},
-        {"refilled as an out-parameter", [](Counted& first, Counted& other) {
+        {"refilled as an out-parameter",
+         [](Counted& first, Counted& other) {
              Held held = Held::Share(&first);
              other.AddRef();
              *held.Receive() = &other;
          }},
-        {"detached and released by hand", [](Counted& first, Counted&) { Held::Share(&first).Detach()->Release(); }},
-        {"queried, then reset twice", [](Counted& first, Counted&) {
+        {"detached and released by hand",
+         [](Counted& first, Counted&) { Held::Share(&first).Detach()->Release(); }},
+        {"queried, then reset twice",
+         [](Counted& first, Counted&) {
              Held held = Held::QueryFrom(&first, IID_IUnknown);
              held.Reset();
              held.Reset();

@@ -251,7 +251,8 @@ INSTANTIATE_TEST_SUITE_P(Rotations, RotationTest,
                              return PictureKernelName(std::get<0>(info.param)) + std::string("_rotate") +
                                     std::to_string(std::get<1>(info.param).rotate);
                          });
-INSTANTIATE_TEST_SUITE_P(Kernels, DisplayPictureTest, ::testing::ValuesIn(AvailablePictureKernels()), KernelName);
+INSTANTIATE_TEST_SUITE_P(Kernels, DisplayPictureTest, ::testing::ValuesIn(AvailablePictureKernels()),
+                         KernelName);
 
 TEST_P(DisplayPictureTest, QuarterTurnsOfAnySizeArePixelExact) {
     // Sizes that leave parts of the turning blocks over: columns, strip rows, and a last strip.

@@ -20,7 +20,7 @@
 namespace {
 
 class LogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         DiagLog::Instance().ResetForTest();
         DiagLog::Instance().SetConsoleForTest([this](std::string_view text) { console += text; });
@@ -31,7 +31,9 @@ protected:
         SetTickCountOffsetForTest(0);
     }
 
-    void CreateLogFile(const QByteArray& content = QByteArray()) { root.WriteFile("windows/ZelPPCLog.log", content); }
+    void CreateLogFile(const QByteArray& content = QByteArray()) {
+        root.WriteFile("windows/ZelPPCLog.log", content);
+    }
     QString LogFile() const { return QString::fromUtf8(root.ReadFile("windows/ZelPPCLog.log")); }
     QStringList LogLines() const { return LogFile().split('\n', Qt::SkipEmptyParts); }
 
@@ -59,7 +61,8 @@ TEST_F(LogTest, ExistingLogFileSwitchesFileLoggingOnWithPrefixAndStamps) {
     ASSERT_EQ(lines.size(), 2);
     const QRegularExpression stamp("^\\d{9}\\t\\d\\d:\\d\\d:\\d\\d\\t\\d{4}:\\d\\d:\\d\\d:");
     EXPECT_TRUE(stamp.match(lines[0]).hasMatch()) << lines[0].toStdString();
-    EXPECT_TRUE(lines[0].endsWith("ZelPPC:I:ZelPPCApp::InitInstance - Initialize application version '1.00.031'  "))
+    EXPECT_TRUE(
+        lines[0].endsWith("ZelPPC:I:ZelPPCApp::InitInstance - Initialize application version '1.00.031'  "))
         << lines[0].toStdString();
     // An empty function name has no separator.
     EXPECT_TRUE(lines[1].endsWith(":ZelPPC:E:Openconnect failed  ")) << lines[1].toStdString();
@@ -96,7 +99,8 @@ TEST_F(LogTest, WideArgumentsAndWideFormatsAreWrittenAsUtf8) {
     log.Begin(LogLevel::State, LogTag::State, u"");
     log.PrintWide(u"imgsize %f, img %d", 12.5, 7);
     const QString file = LogFile();
-    EXPECT_TRUE(file.contains(QString::fromUtf8("Stream Started on 'Kamera Süd 東'  "))) << file.toStdString();
+    EXPECT_TRUE(file.contains(QString::fromUtf8("Stream Started on 'Kamera Süd 東'  ")))
+        << file.toStdString();
     EXPECT_TRUE(file.contains(":S:imgsize 12.500000, img 7  "));
 }
 
@@ -125,9 +129,10 @@ TEST_F(LogTest, FileOver400000BytesMovesToBackupAndRestartsWithContinued) {
     EXPECT_TRUE(backup.endsWith(":T:first  \n"));
     const QStringList lines = LogLines();
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(QRegularExpression("^\\d{9}\\t\\d\\d:\\d\\d:\\d\\d\\t\\d{4}:\\d\\d:\\d\\d:Continued \\.\\.\\.$")
-                    .match(lines[0])
-                    .hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression("^\\d{9}\\t\\d\\d:\\d\\d:\\d\\d\\t\\d{4}:\\d\\d:\\d\\d:Continued \\.\\.\\.$")
+            .match(lines[0])
+            .hasMatch())
         << lines[0].toStdString();
     EXPECT_NE(console.find("Coninue log file"), std::string::npos);
 
@@ -263,13 +268,16 @@ TEST_F(LogTest, LinesOfManyThreadsNeverInterleave) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([t] {
-            for (int i = 0; i < 200; ++i) LogTrace(u"Worker::Run", "thread %d line %d", t, i);
+            for (int i = 0; i < 200; ++i)
+                LogTrace(u"Worker::Run", "thread %d line %d", t, i);
         });
     }
-    for (auto& thread : threads) thread.join();
+    for (auto& thread : threads)
+        thread.join();
     const QStringList lines = LogLines();
     ASSERT_EQ(lines.size(), 800);
-    const QRegularExpression whole("^\\d{9}\\t[0-9:]{8}\\t[0-9:]{11}:T:Worker::Run - thread \\d line \\d+  $");
+    const QRegularExpression whole(
+        "^\\d{9}\\t[0-9:]{8}\\t[0-9:]{11}:T:Worker::Run - thread \\d line \\d+  $");
     for (const QString& line : lines) {
         ASSERT_TRUE(whole.match(line).hasMatch()) << line.toStdString();
     }

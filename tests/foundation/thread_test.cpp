@@ -12,23 +12,24 @@ namespace {
 
 // A job that runs until released, then returns its parameter plus one.
 class GatedJob : public Thread {
-public:
+  public:
     explicit GatedJob(std::atomic<bool>& deleted) : deleted(deleted) {}
     ~GatedJob() override { deleted = true; }
     ManualResetEvent release{false};
 
-protected:
+  protected:
     int Run(int parameter) override {
         release.Wait(ManualResetEvent::kInfinite);
         return parameter + 1;
     }
 
-private:
+  private:
     std::atomic<bool>& deleted;
 };
 
 bool WaitUntil(const std::atomic<bool>& flag) {
-    for (int i = 0; i < 500 && !flag; ++i) Sleep(10);
+    for (int i = 0; i < 500 && !flag; ++i)
+        Sleep(10);
     return flag;
 }
 

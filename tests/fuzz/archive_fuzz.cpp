@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Node node;
     ArchiveReader reader(QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     if (!node.Serialize(reader)) {
-        if (!reader.Failed() || reader.ErrorOffset() < 0 || reader.ErrorOffset() > static_cast<qsizetype>(size)) {
+        if (!reader.Failed() || reader.ErrorOffset() < 0 ||
+            reader.ErrorOffset() > static_cast<qsizetype>(size)) {
             std::abort();
         }
         return 0;
@@ -20,9 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     node.Serialize(first);
     Node again;
     ArchiveReader rereader(first.Bytes());
-    if (!again.Serialize(rereader)) std::abort();
+    if (!again.Serialize(rereader))
+        std::abort();
     ArchiveWriter second;
     again.Serialize(second);
-    if (first.Bytes() != second.Bytes()) std::abort();
+    if (first.Bytes() != second.Bytes())
+        std::abort();
     return 0;
 }

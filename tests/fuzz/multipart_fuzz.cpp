@@ -14,7 +14,7 @@
 namespace {
 
 class PieceSource final : public ByteSource {
-public:
+  public:
     PieceSource(const uint8_t* data, size_t size, uint32_t seed) : data(data), size(size), seed(seed) {}
     bool Read(void* buffer, uint32_t count, uint32_t* read) override {
         uint32_t piece = count;
@@ -31,7 +31,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const uint8_t* data;
     size_t size;
     uint32_t seed;
@@ -43,11 +43,13 @@ std::vector<std::string> Cut(const uint8_t* data, size_t size, uint32_t seed) {
     PieceSource source(data, size, seed);
     ImageReader reader;
     std::vector<std::string> pictures;
-    if (!reader.InitStream(&source)) return pictures;
+    if (!reader.InitStream(&source))
+        return pictures;
     const uint8_t* picture = nullptr;
     uint32_t length = 0;
     while (reader.Read(picture, length)) {
-        if (length == 0 || picture[0] != 0xFF) std::abort();
+        if (length == 0 || picture[0] != 0xFF)
+            std::abort();
         pictures.emplace_back(reinterpret_cast<const char*>(picture), length);
     }
     return pictures;
@@ -58,9 +60,12 @@ std::vector<std::string> Cut(const uint8_t* data, size_t size, uint32_t seed) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> whole = Cut(data, size, 0);
     for (const std::string& picture : whole) {
-        if (picture.size() > size) std::abort();
+        if (picture.size() > size)
+            std::abort();
     }
-    if (Cut(data, size, 1) != whole) std::abort();
-    if (Cut(data, size, 7) != whole) std::abort();
+    if (Cut(data, size, 1) != whole)
+        std::abort();
+    if (Cut(data, size, 7) != whole)
+        std::abort();
     return 0;
 }

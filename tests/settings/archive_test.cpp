@@ -64,10 +64,18 @@ TEST(ArchiveTest, LengthFormsOfLongTexts) {
         writer.WriteString(QString(length, QChar('a')));
         return writer.Bytes();
     };
-    EXPECT_EQ(stored(254).left(4).toHex(), "fffeff" "fe");
-    EXPECT_EQ(stored(255).left(6).toHex(), "fffeff" "ff" "ff00");
-    EXPECT_EQ(stored(65533).left(6).toHex(), "fffeff" "ff" "fdff");
-    EXPECT_EQ(stored(65534).left(10).toHex(), "fffeff" "ff" "ffff" "feff0000");
+    EXPECT_EQ(stored(254).left(4).toHex(), "fffeff"
+                                           "fe");
+    EXPECT_EQ(stored(255).left(6).toHex(), "fffeff"
+                                           "ff"
+                                           "ff00");
+    EXPECT_EQ(stored(65533).left(6).toHex(), "fffeff"
+                                             "ff"
+                                             "fdff");
+    EXPECT_EQ(stored(65534).left(10).toHex(), "fffeff"
+                                              "ff"
+                                              "ffff"
+                                              "feff0000");
     EXPECT_EQ(stored(0).toHex(), "fffeff00");
     for (int length : {254, 255, 65534, 70000}) {
         const QByteArray bytes = stored(length);
@@ -96,7 +104,8 @@ TEST(ArchiveTest, CachedReadingsAreStoredAsTheyStand) {
 TEST(ArchiveTest, TreeWithoutRootAndLoadsOverAnExistingRoot) {
     Node empty;
     const QByteArray bytes = Store(empty);
-    EXPECT_EQ(bytes.toHex(), "fffeff012f00" "00000000");
+    EXPECT_EQ(bytes.toHex(), "fffeff012f00"
+                             "00000000");
 
     Node target;
     target.SetValue("/Old", Data(1));
@@ -119,7 +128,8 @@ TEST(ArchiveTest, ChildrenComeBackInStoredOrderAndUnicodeSurvives) {
     ChildIterator it = loaded.GetFirstChild("/CameraCollection");
     QString name;
     Data value;
-    while (loaded.GetNextChild(it, name, value)) names.append(value.GetText());
+    while (loaded.GetNextChild(it, name, value))
+        names.append(value.GetText());
     EXPECT_EQ(names, QStringList({"zeta", "Alpha", QString::fromUtf8("Kamera Süd 東")}));
 }
 

@@ -19,7 +19,8 @@ QStringList ChildNames(const Node& node, const Path& at) {
     ChildIterator it = node.GetFirstChild(at);
     QString name;
     Data value;
-    while (!it.IsFinished() && node.GetNextChild(it, name, value)) names.append(name);
+    while (!it.IsFinished() && node.GetNextChild(it, name, value))
+        names.append(name);
     return names;
 }
 
@@ -89,7 +90,6 @@ TEST(NodeTest, DeleteRemovesTheSubtreeAndTheRootToo) {
     // path is joined to the handle's path ("/" and "" give "//").
     Node rootHandle = node.GetNode("");
     EXPECT_EQ(rootHandle.GetPath().Text(), "//");
-
 }
 
 TEST(NodeTest, ChildrenKeepInsertionOrderAndMovedEntriesGoLast) {
@@ -141,7 +141,8 @@ TEST(NodeTest, UniqueNamesCountUpInTheFolderOnly) {
 }
 
 TEST(NodeTest, TablesSetTextValuesRelativeToTheLastAbsoluteKey) {
-    static const TableRow table[] = {{"/X", ""}, {"A", "1"}, {"/Y", "2"}, {nullptr, nullptr}, {"/Z", "never"}};
+    static const TableRow table[] = {
+        {"/X", ""}, {"A", "1"}, {"/Y", "2"}, {nullptr, nullptr}, {"/Z", "never"}};
     Node node;
     node.SetFromTable(table);
     EXPECT_EQ(node.GetValue("/X").Flags(), Data::kText);
@@ -161,7 +162,8 @@ TEST(NodeTest, IteratorsWalkBothWaysAndSurviveChanges) {
     QString name;
     Data value;
     QStringList backwards;
-    while (node.GetPrevChild(last, name, value)) backwards.append(name);
+    while (node.GetPrevChild(last, name, value))
+        backwards.append(name);
     EXPECT_EQ(backwards, QStringList({"Camera_002", "Camera_001", "Camera_000"}));
     EXPECT_TRUE(last.IsFinished());
 

@@ -18,7 +18,7 @@
 namespace {
 
 class SettingsStoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Settings() = Node();
         Defaults() = Node();
@@ -49,7 +49,8 @@ TEST_F(SettingsStoreTest, FirstStartUsesTheInitialCollection) {
     QString name;
     Data value;
     while (Settings().GetNextChild(it, name, value)) {
-        if (Settings().Exists(Path::Join("/CameraCollection", Path(name)).Text() + "/Type")) items.append(name);
+        if (Settings().Exists(Path::Join("/CameraCollection", Path(name)).Text() + "/Type"))
+            items.append(name);
     }
     EXPECT_EQ(items, QStringList({kDemoHarbourName, kDemoSquareName}));
     EXPECT_EQ(Settings().GetValue("/CameraCollection/Harbour Live/CustomURL").GetText(),
@@ -65,7 +66,8 @@ TEST_F(SettingsStoreTest, DefaultsAreTextButReadAsNumbers) {
     EXPECT_EQ(Defaults().GetValue("/DefaultValues/CameraSwitch/DisplayTime").GetInt(), 5);
     EXPECT_EQ(Defaults().GetValue("/DefaultValues/Camera/Port").GetInt(), 80);
     EXPECT_EQ(Defaults().GetValue("/DefaultValues/Camera/Port").Flags() & Data::kText, Data::kText);
-    EXPECT_EQ(Defaults().GetValue("/DefaultValues/CameraURLTempl").GetText(), "http://%s:%d/vexo-cgi/mjpg/video.cgi");
+    EXPECT_EQ(Defaults().GetValue("/DefaultValues/CameraURLTempl").GetText(),
+              "http://%s:%d/vexo-cgi/mjpg/video.cgi");
     EXPECT_EQ(Defaults().GetValue("/DefaultValues/LiveSite/CustomURL").GetText(), "http://");
 }
 
@@ -87,7 +89,8 @@ TEST_F(SettingsStoreTest, AnExistingFileIsLoadedEvenWithAnEmptyCollection) {
 }
 
 TEST_F(SettingsStoreTest, AFileWithoutRootLeavesTheSettingsEmpty) {
-    root.WriteFile("ZelSettings.arc", QByteArray::fromHex("fffeff012f00" "00000000"));
+    root.WriteFile("ZelSettings.arc", QByteArray::fromHex("fffeff012f00"
+                                                          "00000000"));
     EXPECT_EQ(LoadSettings().status, LoadStatus::Loaded);
     EXPECT_FALSE(Settings().Exists(""));
 }
@@ -97,8 +100,8 @@ TEST_F(SettingsStoreTest, SavesAreLoggedAndReadableByTheOwnerOnly) {
     ASSERT_TRUE(SaveSettings());
     EXPECT_NE(console.find(":T:ZelPPCApp::SaveSettings - Save  "), std::string::npos);
     const QFileInfo info(root.File("ZelSettings.arc"));
-    EXPECT_EQ(info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
-                                    QFileDevice::WriteOther),
+    EXPECT_EQ(info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther |
+                                    QFileDevice::WriteGroup | QFileDevice::WriteOther),
               QFileDevice::Permissions());
     // No temporary file is left beside it, only the writers' lock file.
     EXPECT_EQ(QDir(root.Path()).entryList(QDir::Files),

@@ -30,12 +30,14 @@ void TemporaryDataRoot::WriteFile(const QString& relative, const QByteArray& byt
 
 QByteArray TemporaryDataRoot::ReadFile(const QString& relative) const {
     QFile file(File(relative));
-    if (!file.open(QIODevice::ReadOnly)) return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
     return file.readAll();
 }
 
 QString TestDataFile(const QString& relative) {
     QString root = qEnvironmentVariable("LUMENFOLD_TEST_DATA");
-    if (root.isEmpty()) root = QStringLiteral(LUMENFOLD_SOURCE_DIR "/tests/data");
+    if (root.isEmpty())
+        root = QStringLiteral(LUMENFOLD_SOURCE_DIR "/tests/data");
     return root + QLatin1Char('/') + relative;
 }

@@ -7,7 +7,7 @@
 
 // Points LUMENFOLD_ROOT at a fresh, empty folder for the life of the object, and back after.
 class TemporaryDataRoot {
-public:
+  public:
     TemporaryDataRoot();
     ~TemporaryDataRoot();
     TemporaryDataRoot(const TemporaryDataRoot&) = delete;
@@ -20,7 +20,7 @@ public:
     void WriteFile(const QString& relative, const QByteArray& bytes) const;
     QByteArray ReadFile(const QString& relative) const;
 
-private:
+  private:
     QTemporaryDir folder;
     QByteArray previous;
     bool hadPrevious;

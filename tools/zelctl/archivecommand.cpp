@@ -31,11 +31,20 @@ QString Escape(const QString& text) {
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        default: out += c;
+        case '\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -46,9 +55,12 @@ bool TakeKind(QStringList& arguments, Kind& kind) {
     kind = Kind::Text;
     const bool isInt = arguments.removeAll(QStringLiteral("--int")) > 0;
     const bool isBool = arguments.removeAll(QStringLiteral("--bool")) > 0;
-    if (isInt && isBool) return false;
-    if (isInt) kind = Kind::Int;
-    if (isBool) kind = Kind::Bool;
+    if (isInt && isBool)
+        return false;
+    if (isInt)
+        kind = Kind::Int;
+    if (isBool)
+        kind = Kind::Bool;
     return true;
 }
 
@@ -114,7 +126,8 @@ int Edit(const QString& file, const std::function<int(Node& node)>& change) {
 int Dump(const QString& file) {
     Node node;
     int status;
-    if (!LoadExisting(node, file, status)) return status;
+    if (!LoadExisting(node, file, status))
+        return status;
     PrintLine(QStringLiteral("path\t") + Escape(node.GetPath().Text()));
     node.ForEachEntry([](const QString& path, const Data& value) {
         const QString flags = QStringLiteral("0x") + QString::number(value.Flags(), 16).toUpper();
@@ -127,15 +140,22 @@ int Dump(const QString& file) {
 int Get(const QString& file, const QString& path, Kind kind) {
     Node node;
     int status;
-    if (!LoadExisting(node, file, status)) return status;
+    if (!LoadExisting(node, file, status))
+        return status;
     if (!node.Exists(path)) {
         return NoEntry(file, path);
     }
     const Data value = node.GetValue(path);
     switch (kind) {
-    case Kind::Text: PrintLine(value.GetText()); break;
-    case Kind::Int: PrintLine(QString::number(value.GetInt())); break;
-    case Kind::Bool: PrintLine(value.GetBool() ? QStringLiteral("true") : QStringLiteral("false")); break;
+    case Kind::Text:
+        PrintLine(value.GetText());
+        break;
+    case Kind::Int:
+        PrintLine(QString::number(value.GetInt()));
+        break;
+    case Kind::Bool:
+        PrintLine(value.GetBool() ? QStringLiteral("true") : QStringLiteral("false"));
+        break;
     }
     return Exit::Ok;
 }
@@ -168,7 +188,8 @@ bool ParseValue(const QString& text, Kind kind, Data& value) {
 int Set(const QString& file, const QString& path, const QString& text, Kind kind) {
     Data value;
     if (!ParseValue(text, kind, value)) {
-        return Fail(QStringLiteral("'%1' is not a %2").arg(text, kind == Kind::Int ? "whole number" : "Boolean (true, false, 1, 0)"));
+        return Fail(QStringLiteral("'%1' is not a %2")
+                        .arg(text, kind == Kind::Int ? "whole number" : "Boolean (true, false, 1, 0)"));
     }
     return Edit(file, [&path, &value](Node& node) {
         node.SetValue(path, value);
@@ -188,7 +209,8 @@ int Delete(const QString& file, const QString& path) {
 
 int Init(const QString& file, QStringList options) {
     const bool force = options.removeAll(QStringLiteral("--force")) > 0;
-    const QStringList kinds = {QStringLiteral("--settings"), QStringLiteral("--defaults"), QStringLiteral("--demo")};
+    const QStringList kinds = {QStringLiteral("--settings"), QStringLiteral("--defaults"),
+                               QStringLiteral("--demo")};
     if (options.size() != 1 || !kinds.contains(options[0])) {
         return Fail(QStringLiteral("init needs --settings, --defaults or --demo"));
     }
@@ -197,7 +219,8 @@ int Init(const QString& file, QStringList options) {
         node.SetFromTable(kDefaultValuesTable);
     } else {
         node.SetFromTable(kInitialSettingsTable);
-        if (options[0] == QLatin1String("--demo")) AddDemoCollection(node);
+        if (options[0] == QLatin1String("--demo"))
+            AddDemoCollection(node);
     }
     MakeParentFolder(file);
     return WhileLocked(file, [&] {
@@ -217,9 +240,12 @@ int RunArchiveCommand(const QStringList& given) {
         return Fail(QStringLiteral("usage:\n") + QString::fromLatin1(kArchiveUsage));
     }
     const QString verb = arguments.value(0);
-    if (verb == QLatin1String("dump") && arguments.size() == 2) return Dump(arguments[1]);
-    if (verb == QLatin1String("get") && arguments.size() == 3) return Get(arguments[1], arguments[2], kind);
-    if (verb == QLatin1String("set") && arguments.size() == 4) return Set(arguments[1], arguments[2], arguments[3], kind);
+    if (verb == QLatin1String("dump") && arguments.size() == 2)
+        return Dump(arguments[1]);
+    if (verb == QLatin1String("get") && arguments.size() == 3)
+        return Get(arguments[1], arguments[2], kind);
+    if (verb == QLatin1String("set") && arguments.size() == 4)
+        return Set(arguments[1], arguments[2], arguments[3], kind);
     if (verb == QLatin1String("delete") && arguments.size() == 3 && kind == Kind::Text) {
         return Delete(arguments[1], arguments[2]);
     }

@@ -12,7 +12,8 @@ void AddDemoCollection(const Node& settings) {
     settings.SetValue(folder + "/Type", Data("Folder"));
 
     // camsim's titles are descriptions; the collection takes short names.
-    const QStringList names = {QString(), "Alder", "Damson PTZ", "Elm Four Sources", "Cedar", "Birch Password"};
+    const QStringList names = {QString(),          "Alder", "Damson PTZ",
+                               "Elm Four Sources", "Cedar", "Birch Password"};
     const std::vector<camsim::DemoCamera> cameras = camsim::DemoCameras();
     QStringList members;
     for (size_t i = 1; i < cameras.size() && static_cast<qsizetype>(i) < names.size(); ++i) {
@@ -29,7 +30,8 @@ void AddDemoCollection(const Node& settings) {
         camera.rotation = QStringLiteral("0");
         const QString path = folder + QLatin1Char('/') + camera.name;
         camera.Save(settings.GetNode(path));
-        if (cameras[i].config.auth == camsim::AuthMode::None) members.append(path); // the tour asks no password
+        if (cameras[i].config.auth == camsim::AuthMode::None)
+            members.append(path); // the tour asks no password
     }
 
     const QString tour = QStringLiteral("/CameraCollection/Demo Tour");
@@ -37,7 +39,8 @@ void AddDemoCollection(const Node& settings) {
     settings.SetValue(tour + "/Type", Data("CameraSwitch"));
     settings.SetValue(tour + "/DisplayTime", Data(5));
     for (qsizetype i = 0; i < members.size(); ++i) {
-        settings.SetValue(tour + QStringLiteral("/Cameras/Camera_%1").arg(i, 3, 10, QLatin1Char('0')), Data(members[i]));
+        settings.SetValue(tour + QStringLiteral("/Cameras/Camera_%1").arg(i, 3, 10, QLatin1Char('0')),
+                          Data(members[i]));
     }
     settings.SetValue(tour + "/NbrOfCameras", Data(static_cast<int>(members.size())));
 }

@@ -1,9 +1,9 @@
 // zelctl: inspect and repair settings files, test cameras.
 
 #include "tools/zelctl/archivecommand.h"
+#include "tools/zelctl/console.h"
 #include "tools/zelctl/identifycommand.h"
 #include "tools/zelctl/streamcommand.h"
-#include "tools/zelctl/console.h"
 
 #include "foundation/log.h"
 
@@ -58,8 +58,10 @@ int main(int argc, char** argv) {
     // Only failures of the program itself reach the console; results go to standard output.
     DiagLog::Instance().SetPrefix(u"zelctl", LogLevel::Error);
     QStringList arguments;
-    for (int i = 2; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (argc < 2) return Usage();
+    for (int i = 2; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (argc < 2)
+        return Usage();
     if (std::strcmp(argv[1], "--help") == 0)
         return Help();
     if (std::strcmp(argv[1], "--version") == 0) {
@@ -67,7 +69,8 @@ int main(int argc, char** argv) {
         return Exit::Ok;
     }
     for (const Command& command : kCommands) {
-        if (std::strcmp(argv[1], command.name) == 0) return command.run(arguments);
+        if (std::strcmp(argv[1], command.name) == 0)
+            return command.run(arguments);
     }
     return Usage();
 }

@@ -63,7 +63,8 @@ std::optional<StreamOptions> Parse(const QStringList& arguments) {
             ok = ok && options.fps >= 0;
         } else if (argument == QLatin1String("--rotate") && hasValue) {
             options.rotate = arguments[++i].toInt(&ok);
-            ok = ok && (options.rotate == 0 || options.rotate == 90 || options.rotate == 180 || options.rotate == 270);
+            ok = ok && (options.rotate == 0 || options.rotate == 90 || options.rotate == 180 ||
+                        options.rotate == 270);
         } else if (argument == QLatin1String("--snapshot") && hasValue) {
             options.snapshot = arguments[++i];
         } else if (!argument.startsWith(QLatin1String("--")) && options.url.isEmpty()) {
@@ -71,9 +72,11 @@ std::optional<StreamOptions> Parse(const QStringList& arguments) {
         } else {
             ok = false;
         }
-        if (!ok) return std::nullopt;
+        if (!ok)
+            return std::nullopt;
     }
-    if (options.url.isEmpty()) return std::nullopt;
+    if (options.url.isEmpty())
+        return std::nullopt;
     return options;
 }
 
@@ -84,7 +87,7 @@ void PutText(ICamImage* control, HRESULT (ICamImage::*setter)(BSTR), const QStri
 // Prints events as lines, from whichever thread fires them, and notes how the stream went. A
 // stream that ends is started again while restarting is set.
 class EventPrinter {
-public:
+  public:
     std::atomic<bool> started{false};
     std::atomic<bool> ended{false};
     std::function<void()> restart; // set before the stream starts; run on the UI thread
@@ -106,7 +109,8 @@ public:
             break;
         case CamImageEventDispid::OnConnectionFailed:
             line = QStringLiteral("OnConnectionFailed %1").arg(DispatchSink::Argument(parameters, 0));
-            if (DispatchSink::Argument(parameters, 0) != 5) EndSoon(); // 5 is followed by OnStreamStopped
+            if (DispatchSink::Argument(parameters, 0) != 5)
+                EndSoon(); // 5 is followed by OnStreamStopped
             break;
         case CamImageEventDispid::OnConnectionBroken:
             line = QStringLiteral("OnConnectionBroken %1").arg(DispatchSink::Argument(parameters, 0));
@@ -123,7 +127,7 @@ public:
         std::fflush(stdout);
     }
 
-private:
+  private:
     void EndSoon() {
         if (restarting) {
             QMetaObject::invokeMethod(
@@ -139,9 +143,11 @@ private:
 
 int RunStreamCommand(const QStringList& arguments) {
     const std::optional<StreamOptions> options = Parse(arguments);
-    if (!options) return Fail(QStringLiteral("usage:\n") + QString::fromLatin1(kStreamUsage));
+    if (!options)
+        return Fail(QStringLiteral("usage:\n") + QString::fromLatin1(kStreamUsage));
 
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
     char name[] = "zelctl";
     char* argv[] = {name, nullptr};
@@ -149,10 +155,12 @@ int RunStreamCommand(const QStringList& arguments) {
 
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     ComPtr<ICamImage> control;
-    const HRESULT created = CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage, control.ReceiveVoid());
+    const HRESULT created =
+        CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage, control.ReceiveVoid());
     if (FAILED(created)) {
         CoUninitialize();
-        return Fail(QStringLiteral("the stream control cannot be created (0x%1)").arg(static_cast<uint32_t>(created), 8, 16, QLatin1Char('0')));
+        return Fail(QStringLiteral("the stream control cannot be created (0x%1)")
+                        .arg(static_cast<uint32_t>(created), 8, 16, QLatin1Char('0')));
     }
     ControlHost host;
     host.resize(640, 480);
@@ -166,8 +174,9 @@ int RunStreamCommand(const QStringList& arguments) {
     EventPrinter printer;
     printer.restart = [camera = control.Get()] { camera->StartDownload(); };
     printer.restarting = options->reconnect;
-    ComPtr<DispatchSink> sink(DispatchSink::Create(
-        DIID_ICamImageEvents, [&printer](DISPID member, const DISPPARAMS& p) { printer.OnEvent(member, p); }));
+    ComPtr<DispatchSink> sink(
+        DispatchSink::Create(DIID_ICamImageEvents,
+                             [&printer](DISPID member, const DISPPARAMS& p) { printer.OnEvent(member, p); }));
     sink->Connect(control.Get());
 
     control->put_FPS(options->fps);
@@ -191,7 +200,8 @@ int RunStreamCommand(const QStringList& arguments) {
     control->StopDownload();
 
     int64_t read = 0, drawn = 0, bytes = 0;
-    if (const auto statistics = ComPtr<ICamImageStatistics>::QueryFrom(control.Get(), IID_ICamImageStatistics)) {
+    if (const auto statistics =
+            ComPtr<ICamImageStatistics>::QueryFrom(control.Get(), IID_ICamImageStatistics)) {
         statistics->GetStatistics(&read, &drawn, &bytes);
     }
     sink->Disconnect();

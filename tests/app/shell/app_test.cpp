@@ -2,9 +2,9 @@
 
 #include "tests/app/shell/viewerfixture.h"
 
+#include "app/resources/resource.h"
 #include "app/shell/gridview.h"
 #include "app/shell/helpwindow.h"
-#include "app/resources/resource.h"
 #include "app/shell/startoptions.h"
 #include "platform/com/runtime.h"
 #include "platform/ui/messagebox.h"
@@ -222,7 +222,8 @@ TEST_F(ViewerTest, OpenStartsInTheCameraViewOrTheGridOfAnItem) {
     app = std::make_unique<ZelPPCApp>();
     ASSERT_TRUE(app->InitInstance(options));
     ASSERT_TRUE(PumpUntil([this] {
-        return Frame().ActiveView() == &Camera() && Camera().IsConnected() && Camera().HostWindow()->isVisible();
+        return Frame().ActiveView() == &Camera() && Camera().IsConnected() &&
+               Camera().HostWindow()->isVisible();
     }));
     EXPECT_EQ(Frame().windowTitle(), "Door");
     Frame().OnCommand(Command::Action); // back to the collection, with the item selected
@@ -283,8 +284,9 @@ TEST(ZelppcCommandLineTest, HelpVersionAndBadArgumentsAnswerWithoutAWindow) {
 
     const ProgramRun nowhere = Zelppc({"--open", "/CameraCollection/Nowhere", "--grid"});
     EXPECT_EQ(nowhere.status, 2);
-    EXPECT_TRUE(nowhere.error.contains("zelppc: there is no camera, live view site, camera switch or folder at "
-                                       "'/CameraCollection/Nowhere'\n"))
+    EXPECT_TRUE(
+        nowhere.error.contains("zelppc: there is no camera, live view site, camera switch or folder at "
+                               "'/CameraCollection/Nowhere'\n"))
         << nowhere.error.toStdString();
     EXPECT_FALSE(QFile::exists(root.File("ZelSettings.arc"))); // it did not start, so it saved nothing
     const ProgramRun unknown = Zelppc({"--opne", "/CameraCollection"});

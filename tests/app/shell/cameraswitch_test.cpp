@@ -17,16 +17,18 @@
 namespace {
 
 class CameraSwitchTest : public ViewerTest {
-protected:
+  protected:
     void SetUp() override {
         ViewerTest::SetUp();
         camsim::CameraConfig config;
         config.ptz = true;
-        for (auto& camera : cameras) camera = std::make_unique<InProcessCamsim>(config);
+        for (auto& camera : cameras)
+            camera = std::make_unique<InProcessCamsim>(config);
     }
     void TearDown() override {
         ViewerTest::TearDown();
-        for (auto& camera : cameras) camera.reset();
+        for (auto& camera : cameras)
+            camera.reset();
     }
 
     // A switch over cameras A, B and C (pan, tilt and zoom cameras).
@@ -38,7 +40,8 @@ protected:
         tour.SetValue("DisplayTime", Data(displayTime));
         for (int i = 0; i < 3; ++i) {
             AddCamera("/CameraCollection/" + names[i], *cameras[i], "Damson", "2.35");
-            tour.SetValue(QString("Cameras/Camera_%1").arg(i, 3, 10, QChar('0')), Data("/CameraCollection/" + names[i]));
+            tour.SetValue(QString("Cameras/Camera_%1").arg(i, 3, 10, QChar('0')),
+                          Data("/CameraCollection/" + names[i]));
         }
     }
 
@@ -158,14 +161,13 @@ TEST_F(CameraSwitchTest, TheArrowKeysFollowTheViewsRotation) {
                 ASSERT_TRUE(PumpUntil([this] { return Camera().HostWindow()->isVisible(); }));
                 break;
             case 'i':
-            case 'o':
-            {
-                const std::string zoom =
-                    c.meanings[k] == 'i' ? "/vexo-cgi/com/ptz.cgi?rzoom=2500" : "/vexo-cgi/com/ptz.cgi?rzoom=-2500";
+            case 'o': {
+                const std::string zoom = c.meanings[k] == 'i' ? "/vexo-cgi/com/ptz.cgi?rzoom=2500"
+                                                              : "/vexo-cgi/com/ptz.cgi?rzoom=-2500";
                 EXPECT_TRUE(PumpUntil([&] {
                     const std::vector<std::string> sent = shown.Server().PtzCommands();
-                    return std::find(sent.begin() + static_cast<std::ptrdiff_t>(commands), sent.end(), zoom) !=
-                           sent.end();
+                    return std::find(sent.begin() + static_cast<std::ptrdiff_t>(commands), sent.end(),
+                                     zoom) != sent.end();
                 })) << zoom;
                 break;
             }

@@ -106,7 +106,7 @@ TEST_F(ViewerTest, ALostStreamIsReconnectedSilently) {
 }
 
 class PasswordTest : public ViewerTest {
-protected:
+  protected:
     void SetUp() override {
         ViewerTest::SetUp();
         camsim::CameraConfig config;
@@ -153,7 +153,8 @@ TEST_F(PasswordTest, CancellingThePromptGoesBackToTheCollection) {
     Tree().Refill();
     Tree().SelectPath("/CameraCollection/Gate");
     Frame().OnCommand(Command::Open);
-    ASSERT_TRUE(PumpUntil([this] { return ModalSeam::Unexpected() == 0 && Frame().ActiveView() == &Collection(); }));
+    ASSERT_TRUE(
+        PumpUntil([this] { return ModalSeam::Unexpected() == 0 && Frame().ActiveView() == &Collection(); }));
     EXPECT_FALSE(Settings().Exists("/CameraCollection/Gate/UserName"));
 }
 
@@ -166,7 +167,8 @@ TEST_F(ViewerTest, NotFoundNamesTheUrlOfASiteAndTheAddressOfACamera) {
     Settings().SetValue("/CameraCollection/Site/CustomURL", Data(url));
     OpenAndWaitForStream("/CameraCollection/Site", 0);
     ASSERT_TRUE(PumpUntil([] { return !MessageBoxSeam::Shown().isEmpty(); }));
-    EXPECT_EQ(MessageBoxSeam::Shown().front(), "Image stream not found for camera 'Site' using URL '" + url + "'");
+    EXPECT_EQ(MessageBoxSeam::Shown().front(),
+              "Image stream not found for camera 'Site' using URL '" + url + "'");
     ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
 
     MessageBoxSeam::Clear();
@@ -176,9 +178,10 @@ TEST_F(ViewerTest, NotFoundNamesTheUrlOfASiteAndTheAddressOfACamera) {
     AddCamera("/CameraCollection/Door", camera);
     OpenAndWaitForStream("/CameraCollection/Door", 0);
     ASSERT_TRUE(PumpUntil([] { return !MessageBoxSeam::Shown().isEmpty(); }));
-    EXPECT_EQ(MessageBoxSeam::Shown().front(),
-              "Image stream not found for camera 'Door' at the network address '127.0.0.1'. The camera firmware "
-              "version is not supported.");
+    EXPECT_EQ(
+        MessageBoxSeam::Shown().front(),
+        "Image stream not found for camera 'Door' at the network address '127.0.0.1'. The camera firmware "
+        "version is not supported.");
 }
 
 TEST_F(ViewerTest, ZoomAndTapCommandsReachAPtzCamerasVideoSource) {
@@ -194,7 +197,8 @@ TEST_F(ViewerTest, ZoomAndTapCommandsReachAPtzCamerasVideoSource) {
     EXPECT_EQ(camera.Server().PtzCommands()[0], "/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on");
     bool streamOfSourceTwo = false;
     for (const auto& request : camera.Server().Requests().All()) {
-        streamOfSourceTwo = streamOfSourceTwo || QString::fromStdString(request.target).endsWith("video.cgi?camera=2");
+        streamOfSourceTwo =
+            streamOfSourceTwo || QString::fromStdString(request.target).endsWith("video.cgi?camera=2");
     }
     EXPECT_TRUE(streamOfSourceTwo);
 
@@ -254,8 +258,8 @@ TEST_F(ViewerTest, ACameraWithoutPtzOffersNoZoomOrSwitching) {
     Start();
     AddCamera("/CameraCollection/Door", camera);
     ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
-    for (int command : {Command::ZoomIn, Command::ZoomOut, Command::ViewNextCamera, Command::ViewPreviousCamera,
-                        Command::ViewAutoSwitch}) {
+    for (int command : {Command::ZoomIn, Command::ZoomOut, Command::ViewNextCamera,
+                        Command::ViewPreviousCamera, Command::ViewAutoSwitch}) {
         EXPECT_FALSE(Frame().Bar().HasCommand(command)) << command;
     }
     EXPECT_TRUE(Frame().Bar().HasCommand(Command::ViewRotate));
@@ -309,7 +313,8 @@ TEST_F(ViewerTest, PicturesThatCannotBeDecodedAreNamedInsteadOfABlackScreen) {
     Start();
     AddCamera("/CameraCollection/Door", camera);
     ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
-    ASSERT_TRUE(PumpUntil([this] { return Camera().StatusText() == "The camera's pictures cannot be decoded"; }));
+    ASSERT_TRUE(
+        PumpUntil([this] { return Camera().StatusText() == "The camera's pictures cannot be decoded"; }));
     int32_t undecoded = 0;
     Camera().Control()->get_UndecodedPictures(&undecoded);
     EXPECT_GE(undecoded, 3);

@@ -13,7 +13,7 @@
 namespace {
 
 class CollectionViewTest : public ViewerTest {
-protected:
+  protected:
     void AddFolder(const QString& path) {
         Settings().SetValue(path + "/Name", Data(Path::GetName(path)));
         Settings().SetValue(path + "/Type", Data("Folder"));

@@ -4,9 +4,9 @@
 
 #include "tests/app/shell/viewerfixture.h"
 
+#include "app/resources/resource.h"
 #include "app/shell/griditems.h"
 #include "app/shell/gridview.h"
-#include "app/resources/resource.h"
 #include "control/interface/camimageinterface.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modal.h"

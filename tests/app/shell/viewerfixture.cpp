@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QThread>
 
-
 void ViewerTest::SetUp() {
     SetComponentSearchPathsForTest({QFileInfo(QStringLiteral(CAMIMGCE_MODULE)).absolutePath()});
     MessageBoxSeam::Enable();
@@ -26,13 +25,15 @@ void ViewerTest::SetUp() {
             const qsizetype end = partial.indexOf('\n');
             const QString line = partial.left(end);
             partial.remove(0, end + 1);
-            if (!QStringView(line).trimmed().isEmpty() && !line.endsWith('\t')) logLines.append(line);
+            if (!QStringView(line).trimmed().isEmpty() && !line.endsWith('\t'))
+                logLines.append(line);
         }
     });
 }
 
 void ViewerTest::TearDown() {
-    if (app) Exit();
+    if (app)
+        Exit();
     DiagLog::Instance().SetConsoleForTest(nullptr);
     DiagLog::Instance().ResetForTest();
     ModalSeam::Disable();
@@ -69,7 +70,8 @@ bool ViewerTest::Logged(const QString& text) {
 int ViewerTest::LogIndex(const QString& text, int from) {
     const QStringList lines = Log();
     for (int i = from; i < lines.size(); ++i) {
-        if (lines[i].contains(text)) return i;
+        if (lines[i].contains(text))
+            return i;
     }
     return -1;
 }
@@ -93,6 +95,9 @@ bool ViewerTest::OpenAndWaitForStream(const QString& path, int timeoutMs) {
     Tree().SelectPath(path);
     Frame().OnCommand(32791); // Open
     return PumpUntil(
-        [this] { return Frame().ActiveView() == &Camera() && Camera().HostWindow()->isVisible() && Camera().IsConnected(); },
+        [this] {
+            return Frame().ActiveView() == &Camera() && Camera().HostWindow()->isVisible() &&
+                   Camera().IsConnected();
+        },
         timeoutMs);
 }

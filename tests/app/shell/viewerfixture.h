@@ -23,7 +23,7 @@
 #include <mutex>
 
 class ViewerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -53,9 +53,8 @@ protected:
     TemporaryDataRoot root;
     std::unique_ptr<ZelPPCApp> app;
 
-private:
+  private:
     std::mutex logLock;
     QStringList logLines;
     QString partial;
 };
-

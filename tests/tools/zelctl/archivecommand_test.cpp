@@ -43,7 +43,7 @@ Outcome Zelctl(const QStringList& arguments) {
 }
 
 class ZelctlArchiveTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QFile golden(TestDataFile("settings/collection.arc"));
         ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
@@ -134,12 +134,15 @@ TEST_F(ZelctlArchiveTest, InitWritesTheInitialSettingsOrTheDefaults) {
 
     // The demonstration collection: the simulator's demonstration cameras, entered with their models.
     ASSERT_EQ(Zelctl({"init", root.File("demo.arc"), "--demo"}).status, 0);
-    EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Demo Cameras/Damson PTZ/Model"}).out, "Damson\n");
-    EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Demo Cameras/Alder/Port", "--int"}).out,
-              "18401\n");
+    EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Demo Cameras/Damson PTZ/Model"}).out,
+              "Damson\n");
+    EXPECT_EQ(
+        Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Demo Cameras/Alder/Port", "--int"}).out,
+        "18401\n");
     EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Demo Tour/Cameras/Camera_000"}).out,
               "/CameraCollection/Demo Cameras/Alder\n");
-    EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Harbour Live/Type"}).out, "LiveSite\n");
+    EXPECT_EQ(Zelctl({"get", root.File("demo.arc"), "/CameraCollection/Harbour Live/Type"}).out,
+              "LiveSite\n");
 }
 
 TEST_F(ZelctlArchiveTest, AFailedWriteLeavesTheFileByteIdentical) {

@@ -21,19 +21,21 @@ Outcome Stream(const QStringList& arguments) {
     QProcess process;
     process.start(QStringLiteral(ZELCTL_PATH), QStringList{"stream"} + arguments);
     EXPECT_TRUE(process.waitForFinished(20000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)};
+    return {process.exitCode(),
+            QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)};
 }
 
 TEST(ZelctlStreamTest, PrintsTheEventsAndWritesASnapshot) {
     TemporaryDataRoot root;
     InProcessCamsim camera;
     const QString snapshot = root.File("snapshot.png");
-    const Outcome run = Stream({QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi")), "--seconds", "1",
-                                "--rotate", "180", "--snapshot", snapshot});
+    const Outcome run = Stream({QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi")), "--seconds",
+                                "1", "--rotate", "180", "--snapshot", snapshot});
     ASSERT_EQ(run.status, 0);
     ASSERT_GE(run.lines.size(), 5);
     EXPECT_EQ(run.lines.mid(0, 2), QStringList({"OnStreamStarted 0 0", "OnSize 640 480"}));
-    EXPECT_EQ(run.lines.mid(run.lines.size() - 3, 2), QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));
+    EXPECT_EQ(run.lines.mid(run.lines.size() - 3, 2),
+              QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));
     EXPECT_TRUE(run.lines.back().startsWith("pictures read ")) << run.lines.back().toStdString();
 
     const QImage picture(snapshot);

@@ -1,10 +1,11 @@
 #include "control/camimage.h"
 
+#include "control/cameracommand.h"
 #include "control/camimagewindow.h"
+#include "control/streamtimings.h"
 
 #include "foundation/log.h"
 #include "platform/com/bstring.h"
-#include "platform/kernel/tick.h"
 
 #include <QPainter>
 
@@ -15,11 +16,12 @@
 namespace {
 
 std::atomic<int> liveObjects{0};
-std::atomic<uint32_t> lastPaintYield{0}; // module-wide, like the paint's yield
+constexpr char16_t kAgent[] = u"CamImgCE";
 
 constexpr uint32_t kPersistVersion = 0x0100;
 
-// ---- the persisted property set: a version, the extent, then each property as a typed value.
+// ---- the persisted property set: a version, the extent, then each property as
+// a typed value.
 
 bool WriteBytes(IStream* stream, const void* bytes, uint32_t size) {
     uint32_t written = 0;
@@ -95,15 +97,14 @@ int CCamImage::LiveObjects() {
 }
 
 CCamImage::CCamImage()
-    : events(static_cast<ICamImage*>(this), DIID_ICamImageEvents),
-      session(std::make_shared<StreamSession>(static_cast<SessionHost*>(this))),
-      timers(std::make_unique<WindowTimers>([this](int id) { OnTimer(id); })) {
+    : events(static_cast<ICamImage*>(this), DIID_ICamImageEvents), display(static_cast<StreamEvents*>(this)),
+      source(CameraSource::Create(CameraKey(), false)) {
     ++liveObjects;
 }
 
 CCamImage::~CCamImage() {
-    session->Stop();
-    session->DetachHost();
+    StopStream();
+    display.Release();
     events.UnadviseAll();
     Close();
     --liveObjects;
@@ -159,9 +160,9 @@ HRESULT CCamImage::put_URL(BSTR value) {
         return E_FAIL;
     url = newUrl;
     dirty = true;
-    session->Stop();
+    StopStream();
     if (IsWindow()) {
-        if (!session->OpenURL(url, username, password)) {
+        if (!OpenStream()) {
             LogWarning(u"CCamImage::put_URL", "Failed To open URL '%S'", Wide(url));
             return E_FAIL;
         }
@@ -181,11 +182,7 @@ HRESULT CCamImage::get_FPS(float* value) {
 HRESULT CCamImage::put_FPS(float value) {
     fps = value;
     dirty = true;
-    session->SetFps(value);
-    if (session->HasRequest()) {
-        session->StopTimers();
-        session->StartTimers();
-    }
+    display.SetFps(value);
     return S_OK;
 }
 
@@ -239,7 +236,7 @@ HRESULT CCamImage::put_Password(BSTR value) {
 
 HRESULT CCamImage::StopDownload() {
     LogTrace(u"", "CCamImage::StopDownload");
-    session->Stop();
+    StopStream();
     return S_OK;
 }
 
@@ -283,24 +280,45 @@ HRESULT CCamImage::put_ScaledDecoding(int32_t value) {
 HRESULT CCamImage::get_Picture(BSTR* value) {
     if (!value)
         return E_POINTER;
-    *value = shownJpeg.Size() == 0
+    const FrameBuffer& shown = display.ShownJpeg();
+    *value = shown.Size() == 0
                  ? nullptr
-                 : SysAllocStringByteLen(reinterpret_cast<const char*>(shownJpeg.Data()), shownJpeg.Size());
+                 : SysAllocStringByteLen(reinterpret_cast<const char*>(shown.Data()), shown.Size());
     return S_OK;
 }
 
 HRESULT CCamImage::get_PicturesShown(int32_t* value) {
     if (!value)
         return E_POINTER;
-    *value =
-        static_cast<int32_t>(picturesDrawn & 0x7FFFFFFF); // a counter: it wraps, it is compared for change
+    *value = static_cast<int32_t>(display.PicturesDrawn() &
+                                  0x7FFFFFFF); // a counter: it wraps, it is compared for change
     return S_OK;
 }
 
 HRESULT CCamImage::get_UndecodedPictures(int32_t* value) {
     if (!value)
         return E_POINTER;
-    *value = undecodedPictures;
+    *value = display.UndecodedPictures();
+    return S_OK;
+}
+
+HRESULT CCamImage::get_SharedConnection(int32_t* value) {
+    if (!value)
+        return E_POINTER;
+    *value = sharedConnection;
+    return S_OK;
+}
+
+HRESULT CCamImage::put_SharedConnection(int32_t value) {
+    LogTrace(u"", "CCamImage::put_SharedConnection %d", value);
+    sharedConnection = value; // not persisted; the next stream opened follows it
+    return S_OK;
+}
+
+HRESULT CCamImage::get_SamePictureSeconds(int32_t* value) {
+    if (!value)
+        return E_POINTER;
+    *value = static_cast<int32_t>(source->SamePictureMs() / 1000);
     return S_OK;
 }
 
@@ -308,7 +326,8 @@ HRESULT CCamImage::get_UndecodedPictures(int32_t* value) {
 
 namespace {
 
-// Where a variant holds a value of each type that the control's properties have.
+// Where a variant holds a value of each type that the control's properties
+// have.
 template <typename T, T VARIANT::*member> struct VariantField {
     using Type = T;
     static constexpr T VARIANT::*field = member;
@@ -319,12 +338,14 @@ template <> struct VariantValue<VT_R4> : VariantField<float, &VARIANT::fltVal> {
 template <> struct VariantValue<VT_I4> : VariantField<int32_t, &VARIANT::lVal> {};
 template <> struct VariantValue<VT_I2> : VariantField<int16_t, &VARIANT::iVal> {};
 
-// A getter or setter of the variant type's value: one of another type does not compile.
+// A getter or setter of the variant type's value: one of another type does not
+// compile.
 template <VARTYPE type> using Getter = HRESULT (CCamImage::*)(typename VariantValue<type>::Type*);
 template <VARTYPE type> using Setter = HRESULT (CCamImage::*)(typename VariantValue<type>::Type);
 
-// How Invoke reaches a member: the variant type of its value and what reads, writes or (for a
-// method) calls it; null where the member cannot be reached that way.
+// How Invoke reaches a member: the variant type of its value and what reads,
+// writes or (for a method) calls it; null where the member cannot be reached
+// that way.
 struct DispatchAccess {
     VARTYPE type = VT_EMPTY;
     HRESULT (*get)(CCamImage&, VARIANT&) = nullptr;
@@ -359,11 +380,12 @@ struct DispatchMember {
     DispatchAccess access;
 };
 
-// The members of ICamImage that Invoke reaches. A row is a dispatch identifier (CamImageDispid)
-// with either a Property: the variant type of its value, its getter and its setter (nullptr for
-// one that cannot be read or written), or a Method, which is called whatever the flags. Adding a
-// property to the control is its get_/put_ pair in ICamImage and CCamImage, its identifier, and
-// one row here.
+// The members of ICamImage that Invoke reaches. A row is a dispatch identifier
+// (CamImageDispid) with either a Property: the variant type of its value, its
+// getter and its setter (nullptr for one that cannot be read or written), or a
+// Method, which is called whatever the flags. Adding a property to the control
+// is its get_/put_ pair in ICamImage and CCamImage, its identifier, and one row
+// here.
 constexpr DispatchMember kDispatchMembers[] = {
     {CamImageDispid::URL, Property<VT_BSTR, &CCamImage::get_URL, &CCamImage::put_URL>()},
     {CamImageDispid::FPS, Property<VT_R4, &CCamImage::get_FPS, &CCamImage::put_FPS>()},
@@ -379,6 +401,9 @@ constexpr DispatchMember kDispatchMembers[] = {
     {CamImageDispid::Picture, Property<VT_BSTR, &CCamImage::get_Picture, nullptr>()},
     {CamImageDispid::PicturesShown, Property<VT_I4, &CCamImage::get_PicturesShown, nullptr>()},
     {CamImageDispid::UndecodedPictures, Property<VT_I4, &CCamImage::get_UndecodedPictures, nullptr>()},
+    {CamImageDispid::SharedConnection,
+     Property<VT_I4, &CCamImage::get_SharedConnection, &CCamImage::put_SharedConnection>()},
+    {CamImageDispid::SamePictureSeconds, Property<VT_I4, &CCamImage::get_SamePictureSeconds, nullptr>()},
 };
 
 } // namespace
@@ -523,6 +548,7 @@ HRESULT CCamImage::DoVerb(int verb, QWidget* parent) {
         return E_NOTIMPL;
     if (!window) {
         window = new CamImageWindow(this, parent);
+        display.SetWindow(window);
     } else if (window->parentWidget() != parent) {
         window->setParent(parent);
     }
@@ -531,7 +557,7 @@ HRESULT CCamImage::DoVerb(int verb, QWidget* parent) {
 
 HRESULT CCamImage::Close() {
     if (window) {
-        session->Stop();
+        StopStream();
         window->DetachControl();
         delete window.data();
     }
@@ -563,9 +589,9 @@ HRESULT CCamImage::GetWindow(QWidget** result) {
 HRESULT CCamImage::GetStatistics(int64_t* read, int64_t* drawn, int64_t* bytes) {
     if (!read || !drawn || !bytes)
         return E_POINTER;
-    *read = session->PicturesRead();
-    *drawn = picturesDrawn;
-    *bytes = session->BytesRead();
+    *read = display.PicturesRead();
+    *drawn = display.PicturesDrawn();
+    *bytes = display.BytesRead();
     return S_OK;
 }
 
@@ -575,78 +601,65 @@ bool CCamImage::IsWindow() const {
     return !window.isNull();
 }
 
-void CCamImage::SetWindowTimer(int id, uint32_t periodMs) {
-    timers->SetTimer(id, periodMs);
-}
-
-void CCamImage::KillWindowTimer(int id) {
-    timers->KillTimer(id);
-}
-
-void CCamImage::RequestRepaint() {
-    // At once rather than through a posted update: a new picture is drawn one trip through the
-    // event loop sooner, and for less.
-    if (window)
-        window->repaint();
-}
-
-void CCamImage::PostPictureArrived() {
-    // The timers live on the window's thread as long as the control; a call queued for them is
-    // dropped with them.
-    QMetaObject::invokeMethod(
-        timers.get(), [this] { session->OnPictureArrived(); }, Qt::QueuedConnection);
-}
-
-void CCamImage::OnTimer(int id) {
-    session->OnTimer(id);
-}
-
-void CCamImage::PreparePicture() {
-    work.Clear();
-    if (!session->TakeFrame(work))
-        return; // no new picture: the last one is drawn again
-    // Stretched over a window smaller than the picture, it is decoded no larger than needed.
-    const QSize drawn = scaledDecoding && stretch && window ? window->size() : QSize();
-    const bool converted = work.Size() >= 100 && picture.Convert(work.Data(), work.Size(), rotate, drawn);
-    if (converted) {
-        undecodedPictures = 0;
-        shownJpeg.Swap(work);
-        ++picturesDrawn;
-    } else {
-        ++undecodedPictures;
+bool CCamImage::OpenStream() {
+    const CameraKey camera{url, username, password};
+    if (sharedConnection) {
+        if (std::shared_ptr<CameraSource> running = CameraSource::Find(camera)) {
+            if (running->Join(display.NewSlot(DisplaySlot::SizeTeller::Display))) {
+                source = std::move(running);
+                commands.Open(kAgent, source->Host(), source->Port(), username, password);
+                return true;
+            }
+        }
     }
-    // OnSize carries the camera picture's own size, whatever it was decoded at.
-    session->PictureConverted(converted, picture.PictureWidth(), picture.PictureHeight());
+    // A control of its own stream tells a new picture size from the read thread,
+    // as a stream's other events; one that shares it tells it as soon as it has
+    // drawn it.
+    const auto teller =
+        sharedConnection ? DisplaySlot::SizeTeller::Display : DisplaySlot::SizeTeller::ReadThread;
+    source = CameraSource::Create(camera, sharedConnection != 0);
+    if (!source->Open(display.NewSlot(teller)))
+        return false;
+    commands.Open(kAgent, source->Host(), source->Port(), username, password);
+    return true;
+}
+
+void CCamImage::StopStream() {
+    source->Leave(display.Slot());
+    // A camera command being sent (a tap just before leaving the camera) is let
+    // finish; only one that is still being sent when the wait is over is cut off.
+    if (!commands.Wait(StreamTimings::Current().stopWaitMs)) {
+        LogWarning(u"CCamImage::Stop", "Wait timeout");
+        commands.Cancel(); // its send fails at once
+    }
+    commands.Close();
 }
 
 void CCamImage::OnDraw(QPainter& painter, const QRect& client) {
-    session->ClearRepaintPending();
-    const uint32_t now = GetTickCount();
-    if (now - lastPaintYield > 1000) {
-        Sleep(1);
-        lastPaintYield = now;
-    }
-    PreparePicture();
     if (openPending) {
         openPending = false;
         if (IsWindow())
-            session->OpenURL(url, username, password);
+            OpenStream();
         return;
     }
-    if (!IsWindow())
-        return;
-    picture.Draw(painter, client, stretch != 0);
-    // While the picture covers the whole window, the host's background under it is not painted
-    // before each picture. When it stops covering it, the next paint shows the background again.
-    const bool covers = picture.HasBitmap() && (stretch != 0 || (picture.BitmapWidth() >= client.width() &&
-                                                                 picture.BitmapHeight() >= client.height()));
-    if (covers != window->testAttribute(Qt::WA_OpaquePaintEvent)) {
-        window->setAttribute(Qt::WA_OpaquePaintEvent, covers);
-        if (!covers)
-            window->update();
-    }
+    // Stretched over a window smaller than the picture, it is decoded no larger
+    // than needed.
+    const QSize drawn = scaledDecoding && stretch && window ? window->size() : QSize();
+    display.Paint(painter, client, rotate, stretch != 0, drawn);
 }
 
 void CCamImage::SendCameraCommand(const QPoint& tap, const QSize& client) {
-    session->SendCameraCommand(tap.x(), tap.y(), client.width(), client.height(), rotate, ptzUrl);
+    if (ptzUrl.isEmpty())
+        return;
+    QString command;
+    if (!FormatCameraCommand(ptzUrl, MapTap(tap.x(), tap.y(), client.width(), client.height(), rotate),
+                             kMaxCommandLength - 1, command)) {
+        LogWarning(u"CCamImage::SendCameraCommand", "Camera command not sent: template '%S' is not usable",
+                   Wide(ptzUrl));
+        return;
+    }
+    // Dropped while the previous command is being sent, or when the stream has no
+    // connection.
+    if (commands.Send(command) == CommandSender::SendResult::ThreadFailed)
+        LogError(u"CCamImage::SendCameraCommand", "Failed to start the command thread");
 }

@@ -1,19 +1,23 @@
 #pragma once
-// CCamImage: the stream control as a component. The host sets its properties through
-// ICamImage, embeds its window, starts and stops the stream, and receives ICamImageEvents
-// through the single connection point. The network side is the StreamSession, the picture
-// side the DisplayPicture; this class binds them to the properties, the window and the events.
-// All calls come from the host's UI thread; events fire on the thread where the situation
-// arises (mostly the session's read thread).
+// CCamImage: the stream control as a component. The host sets its properties
+// through ICamImage, embeds its window, starts and stops the stream, and
+// receives ICamImageEvents through the single connection point. The network
+// side is a CameraSource (its own, or with SharedConnection the one every such
+// control of the camera shares), the picture side its CameraDisplay, the camera
+// commands a CommandSender; this class binds them to the properties, the window
+// and the events. All calls come from the host's UI thread; events fire on the
+// thread where the situation arises: the source's read thread for most, the UI
+// thread for an open that fails, a shared stream joined or left, and the
+// picture size a shared stream tells.
 
-#include "control/displaypicture.h"
-#include "control/framebuffer.h"
+#include "control/cameradisplay.h"
+#include "control/camerasource.h"
 #include "control/interface/camimageinterface.h"
-#include "control/streamsession.h"
+#include "control/streamevents.h"
 
 #include "platform/com/comptr.h"
 #include "platform/com/connectionpoint.h"
-#include "platform/ui/windowtimers.h"
+#include "platform/http/commandsender.h"
 
 #include <QPointer>
 #include <QString>
@@ -33,7 +37,7 @@ class CCamImage final : public ICamImage,
                         public IOleObject,
                         public IOleWindow,
                         public ICamImageStatistics,
-                        private SessionHost {
+                        private StreamEvents {
   public:
     // A new control holds one reference.
     static CCamImage* Create();
@@ -70,11 +74,15 @@ class CCamImage final : public ICamImage,
     HRESULT get_Picture(BSTR* jpeg) override;
     HRESULT get_PicturesShown(int32_t* count) override;
     HRESULT get_UndecodedPictures(int32_t* count) override;
+    HRESULT get_SharedConnection(int32_t* shared) override;
+    HRESULT put_SharedConnection(int32_t shared) override;
+    HRESULT get_SamePictureSeconds(int32_t* seconds) override;
 
     // IConnectionPointContainer
     HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
 
-    // IPersistStreamInit: "_cx", "_cy", URL, FPS, Stretch, Rotate, PTZ_URL, in this order.
+    // IPersistStreamInit: "_cx", "_cy", URL, FPS, Stretch, Rotate, PTZ_URL, in
+    // this order.
     HRESULT GetClassID(CLSID* clsid) override;
     HRESULT IsDirty() override;
     HRESULT Load(IStream* stream) override;
@@ -95,33 +103,36 @@ class CCamImage final : public ICamImage,
     // From the control's window (UI thread).
     void OnDraw(QPainter& painter, const QRect& client);
     // The picture shown (what it was decoded to), for tests and tools.
-    const DisplayPicture& ShownPicture() const { return picture; }
-    void OnTimer(int id);
+    const DisplayPicture& ShownPicture() const { return display.Picture(); }
     void SendCameraCommand(const QPoint& tap, const QSize& client);
 
   private:
     CCamImage();
     ~CCamImage();
 
-    bool IsWindow() const;
-    void PreparePicture();
+    static constexpr size_t kMaxCommandLength = 256;
 
-    // SessionHost
+    bool IsWindow() const;
+    // Opens the stream of the URL, user name and password set, or joins the
+    // camera's shared one. False after OnConnectionFailed (0).
+    bool OpenStream();
+    // Leaves the stream shown (its last events come before this returns) and ends
+    // the camera commands.
+    void StopStream();
+
+    // StreamEvents
     void FireOnConnectionFailed(int status) override;
     void FireOnConnectionBroken(int status) override;
     void FireOnStreamStarted() override;
     void FireOnSize(int width, int height) override;
     void FireOnStreamStopped() override;
-    void SetWindowTimer(int id, uint32_t periodMs) override;
-    void KillWindowTimer(int id) override;
-    void RequestRepaint() override;
-    void PostPictureArrived() override;
 
     std::atomic<ULONG> refCount{1};
     ConnectionPoint events;
-    std::shared_ptr<StreamSession> session;
+    CameraDisplay display;
+    std::shared_ptr<CameraSource> source; // the stream shown or last shown; never null
+    CommandSender commands;               // opened with each stream, closed when it stops
     QPointer<CamImageWindow> window;      // UI thread
-    std::unique_ptr<WindowTimers> timers; // the window's timers; lives as long as the control
     ComPtr<IUnknown> clientSite;
 
     // Properties (UI thread).
@@ -133,15 +144,9 @@ class CCamImage final : public ICamImage,
     QString password;
     QString ptzUrl;
     int32_t scaledDecoding = 0;
+    int32_t sharedConnection = 0;
     uint32_t extentX = 5080;
     uint32_t extentY = 5080;
     bool dirty = false;
-
-    // Picture side (UI thread).
-    bool openPending = false;
-    FrameBuffer work;
-    DisplayPicture picture;
-    FrameBuffer shownJpeg; // the bytes of the picture shown
-    int64_t picturesDrawn = 0;
-    int32_t undecodedPictures = 0; // in a row
+    bool openPending = false; // a URL set before the window was: opened at the first paint
 };

@@ -81,6 +81,7 @@ inline constexpr int UnknownOption = 1110;
 inline constexpr int OptionNeedsPath = 1111;
 inline constexpr int GridNeedsOpen = 1112;
 inline constexpr int FolderNotCreated = 1113;
+inline constexpr int SamePictureFor = 1114;
 inline constexpr int TooltipOpen = 2000;
 inline constexpr int TooltipProperties = 2001;
 inline constexpr int TooltipCameras = 2002;

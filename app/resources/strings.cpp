@@ -51,6 +51,7 @@ const StringResource kStrings[] = {
     {Str::Connecting, u"Connecting"},
     {Str::NoPictureFor, u"No picture for %s s"},
     {Str::PicturesNotDecoded, u"The camera's pictures cannot be decoded"},
+    {Str::SamePictureFor, u"The camera sends the same picture since %s s"},
     {Str::PictureSaved, u"Picture saved to %s"},
     {Str::NoPictureToSave, u"There is no picture to save yet."},
     {Str::PictureNotSaved, u"The picture could not be saved to '%s': %s"},

@@ -78,6 +78,7 @@ CameraConnection::~CameraConnection() {
 
 void CameraConnection::Prepare(const Camera& camera, int rotation, bool stretch, const QString& ptzUrl) {
     cameraName = camera.name;
+    control->put_SharedConnection(1); // a tile and the camera view of one camera read it once
     control->put_Rotate(static_cast<int16_t>(rotation));
     control->put_Stretch(stretch ? 1 : 0);
     PutText(control, &ICamImage::put_Username, camera.userName);
@@ -141,8 +142,10 @@ void CameraConnection::CheckPictures() {
         return;
     int32_t shown = lastShown;
     int32_t undecoded = 0;
+    int32_t samePicture = 0;
     control->get_PicturesShown(&shown);
     control->get_UndecodedPictures(&undecoded);
+    control->get_SamePictureSeconds(&samePicture);
     const uint32_t now = GetTickCount();
     if (shown != lastShown) {
         lastShown = shown;
@@ -154,6 +157,8 @@ void CameraConnection::CheckPictures() {
     } else if (now - lastPictureTick >= kStallMs) {
         words = FormatText(LoadResText(Str::NoPictureFor),
                            {IntToText(static_cast<int>((now - lastPictureTick) / 1000))});
+    } else if (samePicture >= kFrozenSeconds) {
+        words = FormatText(LoadResText(Str::SamePictureFor), {IntToText(samePicture)});
     }
     if (watchStatus.isEmpty() && !words.isEmpty()) {
         LogWarning(u"CameraConnection::CheckPictures", "'%S': %S", Wide(cameraName), Wide(words));

@@ -30,6 +30,7 @@ class CameraConnection {
   public:
     static constexpr uint32_t kStallMs = 3000; // no new picture for this long: say so
     static constexpr int kUndecodedInARow = 3; // pictures that cannot be decoded: say so
+    static constexpr int kFrozenSeconds = 5;   // the same picture, byte for byte, this long: say so
 
     // Creates the control in a host window inside owner, which receives the events. The log
     // lines of the creation go under logFunction ("CameraView::OnCreate"); a failure to create

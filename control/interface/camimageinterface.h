@@ -36,6 +36,8 @@ inline constexpr DISPID ScaledDecoding = 10;
 inline constexpr DISPID Picture = 11;
 inline constexpr DISPID PicturesShown = 12;
 inline constexpr DISPID UndecodedPictures = 13;
+inline constexpr DISPID SharedConnection = 14;
+inline constexpr DISPID SamePictureSeconds = 15;
 } // namespace CamImageDispid
 
 namespace CamImageEventDispid {
@@ -76,6 +78,14 @@ class ICamImage : public IDispatch {
     virtual HRESULT get_PicturesShown(int32_t* count) = 0;
     // Pictures in a row that could not be decoded; 0 again after one that could.
     virtual HRESULT get_UndecodedPictures(int32_t* count) = 0;
+    // Non-zero: the next stream opened is read once in the process for every control that shares
+    // it (same URL, user name and password), and goes on while another such control shows it.
+    // 0 (the default): the control opens a connection of its own. Not persisted.
+    virtual HRESULT get_SharedConnection(int32_t* shared) = 0;
+    virtual HRESULT put_SharedConnection(int32_t shared) = 0;
+    // Whole seconds for which the camera has sent the same picture, byte for byte, while its
+    // pictures still arrive (a camera frozen on its last picture); 0 while they change.
+    virtual HRESULT get_SamePictureSeconds(int32_t* seconds) = 0;
 
   protected:
     ~ICamImage() = default;

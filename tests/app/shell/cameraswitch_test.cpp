@@ -127,6 +127,13 @@ TEST_F(CameraSwitchTest, MembersThatAreGoneAreDroppedAndAnEmptySwitchSaysSo) {
     EXPECT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
 }
 
+int Focuses(InProcessCamsim& camera) {
+    const std::vector<std::string> sent = camera.Server().PtzCommands();
+    return static_cast<int>(std::count_if(sent.begin(), sent.end(), [](const std::string& command) {
+        return command.find("autofocus=on") != std::string::npos;
+    }));
+}
+
 TEST_F(CameraSwitchTest, TheArrowKeysFollowTheViewsRotation) {
     MakeSwitch(0);
     // Right, Down, Left, Up at each rotation: n(ext), o(ut), p(revious), i(n).
@@ -150,15 +157,26 @@ TEST_F(CameraSwitchTest, TheArrowKeysFollowTheViewsRotation) {
             ASSERT_TRUE(PumpUntil([&] { return !shown.Server().PtzCommands().empty(); })); // focus done
             // The zoom comes after these; a focus for this opening may still come in between.
             const size_t commands = shown.Server().PtzCommands().size();
+            int focuses[3];
+            for (int i = 0; i < 3; ++i)
+                focuses[i] = Focuses(*cameras[i]);
+            // A camera stepped to has been focused, so that a zoom is not given while the focus is
+            // being sent (it would be dropped): a shared stream shows the camera before that.
+            const auto focused = [&] {
+                const int index = Camera().CurrentCamera().name.at(0).unicode() - 'A';
+                return PumpUntil([&] { return Focuses(*cameras[index]) > focuses[index]; });
+            };
             QTest::keyClick(&Camera(), keys[k]);
             switch (c.meanings[k]) {
             case 'n':
                 EXPECT_TRUE(PumpUntil([&] { return LogIndex("OnViewNextCamera", from) >= 0; }));
                 ASSERT_TRUE(PumpUntil([this] { return Camera().HostWindow()->isVisible(); }));
+                ASSERT_TRUE(focused());
                 break;
             case 'p':
                 EXPECT_TRUE(PumpUntil([&] { return LogIndex("OnViewPreviousCamera", from) >= 0; }));
                 ASSERT_TRUE(PumpUntil([this] { return Camera().HostWindow()->isVisible(); }));
+                ASSERT_TRUE(focused());
                 break;
             case 'i':
             case 'o': {

@@ -1,6 +1,6 @@
 // The grid view against simulated cameras: which items it shows and in which order, opening a
 // tile in the camera view and coming back, pages, password prompts one at a time while the
-// other tiles go on, and the state of each tile in words.
+// other tiles go on, the state of each tile in words, and one camera shown twice.
 
 #include "tests/app/shell/viewerfixture.h"
 
@@ -242,12 +242,16 @@ TEST_F(GridTest, EachTileSaysItsStateInWords) {
     camsim::CameraConfig stalling;
     stalling.faults.stallAfter = 3;
     InProcessCamsim stalled(stalling);
+    camsim::CameraConfig freezing;
+    freezing.faults.repeatAfter = 3;
+    InProcessCamsim frozen(freezing);
     Start();
     AddFolder("/CameraCollection/Yard");
     AddCamera("/CameraCollection/Yard/A Slow", connecting);
     AddCamera("/CameraCollection/Yard/B Missing", notFound);
     AddCamera("/CameraCollection/Yard/C Stalled", stalled);
-    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 3));
+    AddCamera("/CameraCollection/Yard/D Frozen", frozen);
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 4));
     const std::vector<GridTile*> tiles = Grid().Tiles();
     EXPECT_EQ(tiles[0]->StatusText(), "Connecting");
     ASSERT_TRUE(PumpUntil([&] { return tiles[1]->StatusText().startsWith("Image stream not found"); }));
@@ -255,7 +259,35 @@ TEST_F(GridTest, EachTileSaysItsStateInWords) {
                                       "'127.0.0.1'. The camera firmware version is not supported.");
     ASSERT_TRUE(PumpUntil([&] { return tiles[2]->StatusText().startsWith("No picture for "); }, 8000));
     ASSERT_TRUE(PumpUntil([&] { return Streaming(tiles[0]) && tiles[0]->StatusText().isEmpty(); }));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return tiles[3]->StatusText().startsWith("The camera sends the same picture since "); }, 9000));
+    frozen.Server().Unfreeze();
+    EXPECT_TRUE(PumpUntil([&] { return tiles[3]->StatusText().isEmpty(); }));
     EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty()); // a tile never stops the grid with a message
+}
+
+// A camera that serves one client at a time, in two tiles and then in the camera view.
+TEST_F(GridTest, OneCameraShownTwiceAndOpenedFromTheGridIsReadOnce) {
+    camsim::CameraConfig oneClient;
+    oneClient.maxStreamClients = 1;
+    InProcessCamsim camera(oneClient);
+    Start();
+    AddFolder("/CameraCollection/Yard");
+    AddCamera("/CameraCollection/Yard/A", camera);
+    AddCamera("/CameraCollection/Yard/B", camera);
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 2));
+    const std::vector<GridTile*> tiles = Grid().Tiles();
+    ASSERT_TRUE(PumpUntil([&] { return PicturesShown(tiles[0]) > 3 && PicturesShown(tiles[1]) > 3; }));
+    Frame().activateWindow();
+    QApplication::setActiveWindow(&Frame());
+    QTest::keyClick(&Grid(), Qt::Key_Return);
+    ASSERT_TRUE(PumpUntil(
+        [this] { return Frame().ActiveView() == &Camera() && Camera().HostWindow()->isVisible(); }));
+    int32_t shown = 0;
+    ASSERT_TRUE(
+        PumpUntil([&] { return Camera().Control()->get_PicturesShown(&shown) == S_OK && shown > 3; }));
+    EXPECT_EQ(camera.Server().Requests().CountStreams(camsim::StreamAnswer::Served), 1u);
+    EXPECT_EQ(camera.Server().Requests().CountStreams(camsim::StreamAnswer::Refused), 0u);
 }
 
 } // namespace

@@ -1,0 +1,155 @@
+#include "control/cameradisplay.h"
+
+#include "platform/kernel/tick.h"
+#include "platform/ui/windowtimers.h"
+
+#include <QPainter>
+
+#include <atomic>
+
+namespace {
+
+constexpr int kRepaintTimer = 1;
+
+std::atomic<uint32_t> lastPaintYield{0}; // module-wide, like the paint's yield
+
+} // namespace
+
+CameraDisplay::CameraDisplay(StreamEvents* outlet)
+    : events(outlet), timers(std::make_unique<WindowTimers>([this](int) { RepaintForNewPicture(true); })) {}
+
+CameraDisplay::~CameraDisplay() {
+    Release();
+}
+
+void CameraDisplay::Release() {
+    if (slot)
+        slot->Detach(true);
+}
+
+int64_t CameraDisplay::PicturesRead() const {
+    return earlierRead + (slot ? slot->PicturesRead() : 0);
+}
+
+int64_t CameraDisplay::BytesRead() const {
+    return earlierBytes + (slot ? slot->BytesRead() : 0);
+}
+
+void CameraDisplay::SetWindow(QWidget* shown) {
+    window = shown;
+}
+
+std::shared_ptr<DisplaySlot> CameraDisplay::NewSlot(DisplaySlot::SizeTeller teller) {
+    if (slot) {
+        slot->Detach(false);
+        earlierRead += slot->PicturesRead();
+        earlierBytes += slot->BytesRead();
+    }
+    repaintPending = false;
+    if (repaintDeferred) {
+        repaintDeferred = false;
+        timers->KillTimer(kRepaintTimer);
+    }
+    // The timers live on the window's thread as long as the display; a call queued for them is
+    // dropped with them.
+    WindowTimers* target = timers.get();
+    slot = std::make_shared<DisplaySlot>(
+        events,
+        [this, target] {
+            QMetaObject::invokeMethod(
+                target, [this] { OnPictureArrived(); }, Qt::QueuedConnection);
+        },
+        teller);
+    slot->SetRepainting(RepaintPeriod() > 0);
+    return slot;
+}
+
+void CameraDisplay::SetFps(float value) {
+    fps = value;
+    if (slot)
+        slot->SetRepainting(RepaintPeriod() > 0);
+    if (repaintDeferred) { // the waiting picture's turn follows the new rate
+        repaintDeferred = false;
+        timers->KillTimer(kRepaintTimer);
+        RepaintForNewPicture(false);
+    }
+}
+
+uint32_t CameraDisplay::RepaintPeriod() const {
+    const float rate = fps;
+    if (!(rate > 0.0f))
+        return 0;
+    const float period = (1.0f / rate) * 1000.0f;
+    return period < 1.0f ? 1u : period > 3600000.0f ? 3600000u : static_cast<uint32_t>(period);
+}
+
+void CameraDisplay::OnPictureArrived() {
+    if (!slot)
+        return;
+    slot->WakeTaken(); // before looking, so that a picture delivered meanwhile wakes again
+    RepaintForNewPicture(false);
+}
+
+void CameraDisplay::RepaintForNewPicture(bool timerTick) {
+    if (timerTick) {
+        repaintDeferred = false;
+        timers->KillTimer(kRepaintTimer);
+    }
+    const uint32_t period = RepaintPeriod();
+    if (period == 0 || !slot || !slot->PictureWaiting() || repaintPending)
+        return;
+    const uint32_t now = GetTickCount();
+    const uint32_t wait = pacer.Wait(now, period);
+    if (!timerTick && wait > 0) {
+        if (!repaintDeferred) {
+            repaintDeferred = true; // drawn when its turn comes
+            timers->SetTimer(kRepaintTimer, wait);
+        }
+        return;
+    }
+    repaintPending = true;
+    pacer.Painted(now, period);
+    // At once rather than through a posted update: a new picture is drawn one trip through the
+    // event loop sooner, and for less.
+    if (window)
+        window->repaint();
+}
+
+void CameraDisplay::PreparePicture(int rotate, QSize drawn) {
+    work.Clear();
+    if (!slot || !slot->Take(work))
+        return; // no new picture: the last one is drawn again
+    const bool converted = work.Size() >= 100 && picture.Convert(work.Data(), work.Size(), rotate, drawn);
+    if (converted) {
+        undecodedPictures = 0;
+        shownJpeg.Swap(work);
+        ++picturesDrawn;
+    } else {
+        ++undecodedPictures;
+    }
+    // OnSize carries the camera picture's own size, whatever it was decoded at.
+    slot->Converted(converted, picture.PictureWidth(), picture.PictureHeight());
+}
+
+void CameraDisplay::Paint(QPainter& painter, const QRect& client, int rotate, bool stretch, QSize drawn) {
+    repaintPending = false;
+    const uint32_t now = GetTickCount();
+    if (now - lastPaintYield > 1000) {
+        Sleep(1);
+        lastPaintYield = now;
+    }
+    PreparePicture(rotate, drawn);
+    if (!window)
+        return;
+    picture.Draw(painter, client, stretch);
+    // While the picture covers the whole window, the host's background under it is not painted
+    // before each picture. When it stops covering it, the next paint shows the background again.
+    const bool covers =
+        picture.HasBitmap() &&
+        (stretch || (picture.BitmapWidth() >= client.width() && picture.BitmapHeight() >= client.height()));
+    if (covers != window->testAttribute(Qt::WA_OpaquePaintEvent)) {
+        window->setAttribute(Qt::WA_OpaquePaintEvent, covers);
+        if (!covers)
+            window->update();
+    }
+}

@@ -1,0 +1,76 @@
+#pragma once
+// One control's display of a camera's stream: takes the newest picture from its slot, decodes it
+// at its own scale and turn, paces repaints to the FPS property and draws. Each stream it shows
+// gets a slot of its own. The repaint timer is its own; a change of FPS takes effect here at once.
+//
+// Threads: UI thread only (the control's window's), but for the wake-up that the slot posts to it
+// from the source's read thread (a queued call, dropped when the display is gone).
+
+#include "control/displaypicture.h"
+#include "control/displayslot.h"
+#include "control/framebuffer.h"
+#include "control/repaintpacer.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+class QPainter;
+class WindowTimers;
+
+class CameraDisplay {
+  public:
+    explicit CameraDisplay(StreamEvents* events);
+    ~CameraDisplay();
+    CameraDisplay(const CameraDisplay&) = delete;
+    CameraDisplay& operator=(const CameraDisplay&) = delete;
+
+    // The window it repaints (null: none yet).
+    void SetWindow(QWidget* window);
+    // A slot for the next stream; the last stream's slot no longer reaches the host.
+    std::shared_ptr<DisplaySlot> NewSlot(DisplaySlot::SizeTeller teller);
+    const std::shared_ptr<DisplaySlot>& Slot() const { return slot; }
+    // The control goes away: nothing of the stream shown reaches it after this returns.
+    void Release();
+
+    void SetFps(float fps);
+
+    // The paint: takes the newest picture, if one came, and converts it (for the rotation, and
+    // no larger than drawn when drawn is not empty), then draws the picture shown.
+    void Paint(QPainter& painter, const QRect& client, int rotate, bool stretch, QSize drawn);
+    const DisplayPicture& Picture() const { return picture; }
+    // The bytes of the picture shown, as the camera sent them.
+    const FrameBuffer& ShownJpeg() const { return shownJpeg; }
+    int64_t PicturesDrawn() const { return picturesDrawn; }
+    int32_t UndecodedPictures() const { return undecodedPictures; }
+    // Pictures and their bytes taken from every stream shown.
+    int64_t PicturesRead() const;
+    int64_t BytesRead() const;
+
+  private:
+    // A picture that waits is repainted now when its turn has come, else when it comes (the
+    // repaint timer, once). Nothing while a repaint is pending.
+    void RepaintForNewPicture(bool timerTick);
+    void OnPictureArrived();
+    void PreparePicture(int rotate, QSize drawn);
+    uint32_t RepaintPeriod() const;
+
+    StreamEvents* const events;
+    std::unique_ptr<WindowTimers> timers; // the repaint timer; also the target of the wake-ups
+    QPointer<QWidget> window;
+    std::shared_ptr<DisplaySlot> slot;
+    float fps = 25.0f;
+    bool repaintPending = false;
+    bool repaintDeferred = false; // the repaint timer is set for a waiting picture
+    RepaintPacer pacer;
+
+    FrameBuffer work;
+    DisplayPicture picture;
+    FrameBuffer shownJpeg;
+    int64_t picturesDrawn = 0;
+    int32_t undecodedPictures = 0; // in a row
+    int64_t earlierRead = 0;       // of the streams before the one shown
+    int64_t earlierBytes = 0;
+};

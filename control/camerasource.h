@@ -1,0 +1,150 @@
+#pragma once
+// One connection to one camera: opens the HTTP connection to the stream's URL, sends one GET,
+// runs the read thread that cuts the multipart answer into pictures, keeps the newest picture's
+// bytes, hands each picture to the displays that subscribed to it (a slot each), enforces the
+// connection and picture timeouts, counts the stream, and stops from any thread. A source serves
+// one stream: once it has ended it is not opened again.
+//
+// A private source belongs to one control. A shared source is found by its camera (URL, user name
+// and password) by every control that shares connections, so that one camera is read once in the
+// process however many displays show it; when its last display has gone it lingers a while for
+// a display that comes back (a change of view), then stops.
+//
+// Threads and ownership, by rule:
+//   - The UI thread (a control's): Create, Find, Open, Join, Leave.
+//   - The read thread: one per source; it raises the displays' events and may call Stop.
+//   - The watch thread: one per source while it runs; the connection and picture timeouts and
+//     the end of a linger, each of which calls Stop.
+//   - Stop: any thread, any number of times; a caller other than the read thread waits for the
+//     stop under way (an event), with a bound.
+//   - handleLock guards the handles; slotLock the displays' slots, the newest picture and the
+//     stream's state as displays join and leave; watchLock the watch's deadlines. No lock is held
+//     while an event is raised, a request is sent, or a thread is joined.
+// The source is shared with its threads (shared_ptr), so a thread that outlives the bounded wait
+// of Stop never touches freed memory.
+
+#include "control/displayslot.h"
+#include "control/framebuffer.h"
+#include "control/frameratestats.h"
+
+#include "platform/http/wininet.h"
+#include "platform/kernel/event.h"
+
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+struct CameraKey {
+    QString url;
+    QString user;
+    QString password;
+
+    bool operator<(const CameraKey& other) const;
+};
+
+class CameraSource : public std::enable_shared_from_this<CameraSource> {
+  public:
+    static constexpr uint32_t kLingerMs = 2000;
+
+    // A new source that has not been opened; a shared one replaces any source of that camera
+    // that other controls would find.
+    static std::shared_ptr<CameraSource> Create(const CameraKey& camera, bool shared);
+    // The shared source of the camera while its stream runs or is being opened; null otherwise.
+    static std::shared_ptr<CameraSource> Find(const CameraKey& camera);
+    ~CameraSource();
+    CameraSource(const CameraSource&) = delete;
+    CameraSource& operator=(const CameraSource&) = delete;
+
+    // Opens the connection for the first display and starts the read thread. False after the
+    // display's OnConnectionFailed (0), fired on the calling thread.
+    bool Open(std::shared_ptr<DisplaySlot> first);
+    // Another display of a running source: it is told at once that the stream has started, and
+    // given the newest picture. False when the stream has ended meanwhile.
+    bool Join(std::shared_ptr<DisplaySlot> slot);
+    // The display no longer shows the stream. A private source stops, and its read thread's last
+    // events reach the display before this returns. A shared one goes on for the others; the
+    // leaving display is told that its stream ended, on the calling thread.
+    void Leave(const std::shared_ptr<DisplaySlot>& slot);
+    // Ends the stream and closes every handle.
+    void Stop();
+
+    bool WasOpened() const { return opened; }
+    // Where camera commands go (set by Open).
+    const QString& Host() const { return host; }
+    uint16_t Port() const { return port; }
+    // How long the camera has been sending the same picture, bytes for bytes, while pictures
+    // still arrive; 0 while they change.
+    uint32_t SamePictureMs() const;
+
+  private:
+    CameraSource(const CameraKey& camera, bool shared);
+
+    void ReadThread();
+    void WatchThread();
+    bool SendRequest(int& status);
+    void Keep(const uint8_t* bytes, uint32_t n);
+    std::vector<std::shared_ptr<DisplaySlot>> Slots() const;
+    template <typename Call> void ForEachSlot(Call call);
+    HINTERNET CurrentRequest() const;
+    bool OnReadThread() const;
+    // A thread with the event it sets when it ends.
+    struct OwnedThread {
+        std::thread thread;
+        std::shared_ptr<ManualResetEvent> done;
+    };
+    OwnedThread Take(OwnedThread& thread);
+    // Waits a bounded time for the thread, then joins it or gives it up. No lock may be held.
+    static void WaitForThread(OwnedThread thread);
+    void SetConnectionDeadline(bool armed);
+    void StartPictureChecks();
+
+    const CameraKey camera;
+    const bool shared;
+    QString host;
+    uint16_t port = 0;
+    bool opened = false; // UI thread
+
+    mutable std::mutex handleLock;
+    HINTERNET internet = nullptr;   // guarded by handleLock
+    HINTERNET connection = nullptr; // guarded by handleLock
+    HINTERNET request = nullptr;    // guarded by handleLock
+
+    std::mutex threadLock;   // the thread objects below; never held while waiting
+    OwnedThread readThread;  // started by Open, joined by Stop
+    OwnedThread watchThread; // started by Open, joined by Stop
+    std::atomic<std::thread::id> readThreadId{};
+    std::atomic<std::thread::id> watchThreadId{};
+
+    std::mutex stopLock;
+    bool stopping = false;                 // guarded by stopLock
+    ManualResetEvent stopEnded{true};      // reset while a stop runs
+    ManualResetEvent requestClosed{false}; // ends the send loop's retry waits
+
+    mutable std::mutex slotLock;
+    std::vector<std::shared_ptr<DisplaySlot>> displaySlots; // guarded by slotLock
+    bool streamStarted = false;                             // guarded by slotLock: the first picture came
+    bool streamEnded = false; // guarded by slotLock: the read thread ended, or a stop began
+    FrameBuffer newest;       // guarded by slotLock: the newest picture's bytes
+    size_t newestHash = 0;    // guarded by slotLock
+    std::chrono::steady_clock::time_point sameSince;   // guarded by slotLock: when newestHash first came
+    std::chrono::steady_clock::time_point lastPicture; // guarded by slotLock
+
+    std::mutex watchLock;
+    std::condition_variable watchChanged;
+    bool watchEnds = false;                                     // guarded by watchLock
+    std::chrono::steady_clock::time_point connectionDeadline{}; // guarded by watchLock; zero: none
+    std::chrono::steady_clock::time_point nextPictureCheck{};   // guarded by watchLock; zero: none
+    std::chrono::steady_clock::time_point lingerEnd{};          // guarded by watchLock; zero: none
+    bool timeoutRunning = false;                                // watch thread
+    std::chrono::steady_clock::time_point timeoutStart;         // watch thread
+    std::atomic<bool> frameArrived{false};
+
+    FrameRateStats stats;
+};

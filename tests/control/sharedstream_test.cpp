@@ -1,0 +1,126 @@
+// Controls that share their camera's connection: one stream per camera in the
+// process however many controls show it, each with its own events, and a stream
+// that outlives the controls that leave it. Against a camera that serves one
+// client at a time, as many hobby cameras do.
+
+#include "tests/control/controlfixture.h"
+
+#include "platform/com/bstring.h"
+#include "tests/support/qtprinters.h"
+
+#include <memory>
+#include <string>
+
+namespace {
+
+const char kStream[] = "/vexo-cgi/mjpg/video.cgi";
+
+// A control of its own window, sharing its connection unless told otherwise.
+struct Viewer {
+    explicit Viewer(const std::string& url, bool shared = true, const QString& user = QString()) {
+        control = CCamImage::Create();
+        events = std::make_unique<EventRecorder>(static_cast<ICamImage*>(control));
+        window.resize(320, 240);
+        window.show();
+        window.AttachControl(static_cast<ICamImage*>(control));
+        control->put_SharedConnection(shared ? 1 : 0);
+        control->put_Username(BString(user).Get());
+        result = control->put_URL(BString(QString::fromStdString(url)).Get());
+    }
+    ~Viewer() {
+        window.DetachControl();
+        control->Release();
+    }
+    int64_t Drawn() const {
+        int64_t read = 0, drawn = 0, bytes = 0;
+        control->GetStatistics(&read, &drawn, &bytes);
+        return drawn;
+    }
+    bool DrawsMore(int count = 3) const {
+        const int64_t before = Drawn();
+        return PumpUntil([&] { return Drawn() >= before + count; });
+    }
+
+    ControlHost window;
+    CCamImage* control = nullptr;
+    std::unique_ptr<EventRecorder> events;
+    HRESULT result = E_FAIL;
+};
+
+camsim::CameraConfig OneClientCamera() {
+    camsim::CameraConfig config;
+    config.maxStreamClients = 1;
+    return config;
+}
+
+size_t Streams(InProcessCamsim& camera, camsim::StreamAnswer answer) {
+    return camera.Server().Requests().CountStreams(answer);
+}
+
+TEST_F(ControlTest, ControlsOfOneCameraShareOneStreamAndLeaveItOneByOne) {
+    InProcessCamsim camera(OneClientCamera());
+    const std::string url = camera.Url(kStream);
+    auto first = std::make_unique<Viewer>(url);
+    ASSERT_TRUE(first->events->WaitFor("OnSize 640 480"));
+    Viewer second(url);
+    ASSERT_EQ(second.result, S_OK);
+    ASSERT_TRUE(second.events->WaitFor("OnSize 640 480"));
+    EXPECT_EQ(second.events->Texts().mid(0, 2), QStringList({"OnStreamStarted 0 0", "OnSize 640 480"}));
+    EXPECT_TRUE(first->DrawsMore() && second.DrawsMore());
+
+    // The one who leaves hears its stream end before StopDownload returns; the
+    // other goes on.
+    ASSERT_EQ(first->control->StopDownload(), S_OK);
+    EXPECT_EQ(first->events->Texts().mid(first->events->Texts().size() - 2),
+              QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));
+    first.reset();
+    EXPECT_TRUE(second.DrawsMore());
+    EXPECT_FALSE(second.events->Texts().contains("OnStreamStopped"));
+
+    // A control that comes back soon after the last one left finds the stream
+    // still running.
+    ASSERT_EQ(second.control->StopDownload(), S_OK);
+    Viewer back(url);
+    ASSERT_TRUE(back.events->WaitFor("OnSize 640 480"));
+    EXPECT_EQ(Streams(camera, camsim::StreamAnswer::Served), 1u);
+    EXPECT_EQ(Streams(camera, camsim::StreamAnswer::Refused), 0u);
+
+    // The last one to leave ends the stream once the linger is over.
+    ASSERT_EQ(back.control->StopDownload(), S_OK);
+    EXPECT_TRUE(camera.Server().Requests().WaitFinished(0, CameraSource::kLingerMs + kCamsimWaitMs));
+}
+
+TEST_F(ControlTest, OnlyControlsOfTheSameCameraAndCredentialsShareAStream) {
+    const struct {
+        const char* name;
+        bool secondShared;
+        QString secondUser;
+    } cases[] = {
+        {"a control that does not share", false, QString()},
+        {"another user name", true, QStringLiteral("guest")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        InProcessCamsim camera;
+        const std::string url = camera.Url(kStream);
+        Viewer first(url);
+        ASSERT_TRUE(first.events->WaitFor("OnSize 640 480"));
+        Viewer second(url, c.secondShared, c.secondUser);
+        ASSERT_TRUE(second.events->WaitFor("OnSize 640 480"));
+        EXPECT_EQ(Streams(camera, camsim::StreamAnswer::Served), 2u);
+    }
+}
+
+TEST_F(ControlTest, ACameraFrozenOnOnePictureIsToldApartFromOneThatChanges) {
+    camsim::CameraConfig config;
+    config.faults.repeatAfter = 3;
+    InProcessCamsim camera(config);
+    MakeControl();
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    int32_t seconds = 0;
+    ASSERT_TRUE(PumpUntil([&] { return control->get_SamePictureSeconds(&seconds) == S_OK && seconds >= 1; }));
+    camera.Server().Unfreeze();
+    EXPECT_TRUE(PumpUntil([&] { return control->get_SamePictureSeconds(&seconds) == S_OK && seconds == 0; }));
+}
+
+} // namespace

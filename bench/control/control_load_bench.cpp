@@ -1,7 +1,10 @@
-// The stream control showing a 25 pictures/s 640x480 camera offscreen: its process's share of
-// one core and its resident memory at 5 s and at the end. The camera runs in a process of its
-// own (camsim), so only the control is measured.
-//   build/bench/control/control_load_bench [seconds]
+// The stream control showing a 25 pictures/s 640x480 camera offscreen, as the viewer sets it
+// (connection shared): its process's share of one core and its resident memory; then a second
+// control of the same camera beside it, what it adds; then ffmpeg decoding the same stream
+// (`ffmpeg -i URL -f null -`) for as long, the reference the control's cost is quoted against.
+// The camera, a camsim process of its own, serves one client at a time: the second control
+// draws only if it shares the first one's connection.
+//   build/bench/control/control_load_bench [seconds]     (default 20 a phase)
 
 #include "control/camimage.h"
 #include "platform/com/bstring.h"
@@ -10,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -18,13 +22,22 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
 double CpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double ChildCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
@@ -37,15 +50,46 @@ double ResidentMiB() {
     return fields.size() > 1 ? fields[1].toDouble() * sysconf(_SC_PAGESIZE) / (1024.0 * 1024.0) : 0;
 }
 
+// Runs the event loop for the given seconds; the process's share of one core meanwhile.
+double CoreShare(int seconds) {
+    const double cpu = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return (CpuSeconds() - cpu) / (wall.elapsed() / 1000.0);
+}
+
+struct ShownControl {
+    ShownControl(const QString& url) : control(CCamImage::Create()) {
+        host.resize(640, 480);
+        host.show();
+        host.AttachControl(static_cast<ICamImage*>(control.Get()));
+        control->put_Stretch(1);
+        control->put_SharedConnection(1);
+        control->put_URL(BString(url).Get());
+    }
+    ~ShownControl() { host.DetachControl(); }
+    int64_t Drawn() const {
+        int64_t read = 0, drawn = 0, bytes = 0;
+        control->GetStatistics(&read, &drawn, &bytes);
+        return drawn;
+    }
+
+    ControlHost host;
+    ComPtr<CCamImage> control;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
 
     QProcess camsim;
-    camsim.start(CAMSIM_PATH, {"--port", "0", "--fps", "25"});
+    camsim.start(CAMSIM_PATH, {"--port", "0", "--fps", "25", "--max-clients", "1"});
     if (!camsim.waitForReadyRead(5000))
         return 1;
     const auto port = QRegularExpression("(\\d{4,5})").match(QString::fromUtf8(camsim.readAll()));
@@ -53,36 +97,37 @@ int main(int argc, char** argv) {
         return 1;
     const QString url = "http://127.0.0.1:" + port.captured(1) + "/vexo-cgi/mjpg/video.cgi";
 
-    ControlHost host;
-    host.resize(640, 480);
-    host.show();
-    ComPtr<CCamImage> control(CCamImage::Create());
-    host.AttachControl(static_cast<ICamImage*>(control.Get()));
-    control->put_Stretch(1);
-    control->put_URL(BString(url).Get());
+    auto first = std::make_unique<ShownControl>(url);
+    CoreShare(3); // the stream starts
+    const int64_t drawnBefore = first->Drawn();
+    const double one = CoreShare(seconds);
+    const double rss = ResidentMiB();
+    const int64_t drawnOne = first->Drawn() - drawnBefore;
 
-    QElapsedTimer wall;
-    wall.start();
-    double cpuAt5 = 0, wallAt5 = 0, rssAt5 = 0;
-    QTimer::singleShot(5000, [&] {
-        cpuAt5 = CpuSeconds();
-        wallAt5 = wall.elapsed() / 1000.0;
-        rssAt5 = ResidentMiB();
-    });
-    QTimer::singleShot(seconds * 1000, &application, &QCoreApplication::quit);
-    application.exec();
+    auto second = std::make_unique<ShownControl>(url);
+    CoreShare(1);
+    const int64_t secondBefore = second->Drawn();
+    const double two = CoreShare(seconds);
+    const int64_t secondDrawn = second->Drawn() - secondBefore;
+    second.reset();
+    first.reset();
+    CoreShare(3); // the shared stream's linger ends, and with it the connection
 
-    const double cpu = CpuSeconds() - cpuAt5;
-    const double elapsed = wall.elapsed() / 1000.0 - wallAt5;
-    int64_t read = 0, drawn = 0, bytes = 0;
-    control->GetStatistics(&read, &drawn, &bytes);
-    std::printf("pictures read %lld, drawn %lld in %.0f s\n", static_cast<long long>(read),
-                static_cast<long long>(drawn), wall.elapsed() / 1000.0);
-    std::printf("CPU share of one core (5 s to end)   %.1f %%\n", 100.0 * cpu / elapsed);
-    std::printf("resident memory at 5 s               %.1f MiB\n", rssAt5);
-    std::printf("resident memory at %2d s              %.1f MiB\n", seconds, ResidentMiB());
-    host.DetachControl();
-    control.Reset();
+    QProcess ffmpeg;
+    const double childBefore = ChildCpuSeconds();
+    ffmpeg.start("ffmpeg", {"-nostdin", "-loglevel", "error", "-i", url, "-t", QString::number(seconds), "-f",
+                            "null", "-"});
+    ffmpeg.waitForFinished((seconds + 30) * 1000);
+    const double reference = (ChildCpuSeconds() - childBefore) / seconds;
+
+    std::printf("one control:  %.2f %% of a core, %lld pictures drawn in %d s, resident %.1f MiB\n",
+                100.0 * one, static_cast<long long>(drawnOne), seconds, rss);
+    std::printf(
+        "two controls of the camera: %.2f %% of a core; the second adds %.2f %%, drew %lld pictures on "
+        "the one connection\n",
+        100.0 * two, 100.0 * (two - one), static_cast<long long>(secondDrawn));
+    std::printf("ffmpeg -i URL -f null - (exit %d): %.2f %% of a core; one control against it: %.2f\n",
+                ffmpeg.exitCode(), 100.0 * reference, reference > 0 ? one / reference : 0.0);
     camsim.terminate();
     camsim.waitForFinished(3000);
     return 0;

@@ -441,6 +441,9 @@ void CameraSource::ReadThread() {
         return;
     }
 
+    // From here on a camera that sends nothing, before the first picture too, is given up after the
+    // picture timeout: the reader's first bytes may never come.
+    StartPictureChecks();
     ImageReader reader;
     if (!reader.InitStream(CurrentRequest())) {
         LogError(u"CCamImage::ReadThread", "anImgReader.InitStream failed");
@@ -448,7 +451,6 @@ void CameraSource::ReadThread() {
         ForEachSlot([](DisplaySlot& slot) { slot.FireFailed(4); });
         return;
     }
-    StartPictureChecks();
     stats.Start();
     bool first = false;
     uint32_t lastYield = 0;

@@ -326,15 +326,31 @@ TEST_F(ControlTest, ANewUrlStopsTheRunningStreamAndOpensTheNewOne) {
     EXPECT_EQ(url.ToQString(), QString::fromStdString(second.Url(kStream)));
 }
 
+// A camera that stops sending, mid-stream or right after its answer's head (one that hangs or
+// reboots, its connection half open), is given up after the picture timeout.
 TEST_F(ControlTest, AStreamWithoutPicturesStopsAfterThePictureTimeout) {
-    camsim::CameraConfig config = FastCamera();
-    config.faults.stallAfter = 2;
-    InProcessCamsim camera(config);
-    MakeControl();
-    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
-    ASSERT_TRUE(events->WaitFor("OnStreamStopped", 3000));
-    const QStringList texts = events->Texts();
-    EXPECT_EQ(texts.mid(texts.size() - 2), QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));
+    const struct {
+        int stallAfter;
+        int silentAfterHead;
+        QStringList last;
+    } cases[] = {
+        {2, -1, {"OnConnectionBroken 2", "OnStreamStopped"}},
+        {-1, 0, {"OnConnectionFailed 4"}},
+        {-1, 150, {"OnConnectionFailed 5", "OnStreamStopped"}}, // the boundary came, no picture
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.last.join(", ").toStdString() + " " + std::to_string(c.silentAfterHead));
+        camsim::CameraConfig config = FastCamera();
+        config.faults.stallAfter = c.stallAfter;
+        config.faults.silentAfterHead = c.silentAfterHead;
+        InProcessCamsim camera(config);
+        MakeControl();
+        ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+        ASSERT_TRUE(events->WaitFor(c.last.last(), 3000));
+        const QStringList texts = events->Texts();
+        EXPECT_EQ(texts.mid(texts.size() - c.last.size()), c.last);
+        ReleaseControl();
+    }
 }
 
 TEST_F(ControlTest, AUrlSetBeforeTheWindowExistsOpensAtTheFirstPaint) {

@@ -88,12 +88,21 @@ void CameraConnection::Prepare(const Camera& camera, int rotation, bool stretch,
 
 void CameraConnection::Open(const QString& url) {
     StreamEnded();
+    backoff.Reset();
+    control->get_PicturesShown(&shownAtOpen);
     PutText(control, &ICamImage::put_URL, url.isEmpty() ? QString() : url);
 }
 
 void CameraConnection::Reconnect() {
     StreamEnded();
+    control->get_PicturesShown(&shownAtOpen);
     control->StartDownload();
+}
+
+uint32_t CameraConnection::ReconnectWaitMs() {
+    int32_t shown = shownAtOpen;
+    control->get_PicturesShown(&shown);
+    return backoff.AfterConnection(static_cast<int64_t>(shown) - shownAtOpen);
 }
 
 void CameraConnection::Disconnect() {

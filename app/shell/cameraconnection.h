@@ -10,6 +10,7 @@
 // UI thread only. The control's events reach the owner as posted messages; no code here runs
 // on the control's threads.
 
+#include "foundation/reconnectbackoff.h"
 #include "platform/com/comptr.h"
 
 #include <QByteArray>
@@ -53,6 +54,9 @@ class CameraConnection {
     void Open(const QString& url);
     // StartDownload: the same stream again.
     void Reconnect();
+    // How long to wait before the next Reconnect, now that the stream has ended: at once, unless
+    // the last connections brought fewer than a handful of pictures each (ReconnectBackoff).
+    uint32_t ReconnectWaitMs();
     // StopDownload.
     void Disconnect();
     void SetCredentials(const QString& user, const QString& password);
@@ -97,6 +101,8 @@ class CameraConnection {
     QString status;      // the owner's words
     QString watchStatus; // the watch's words
     bool watching = false;
-    int32_t lastShown = 0;        // the control's picture count at the last check
+    int32_t lastShown = 0;   // the control's picture count at the last check
+    int32_t shownAtOpen = 0; // the control's picture count when the stream was last opened
+    ReconnectBackoff backoff;
     uint32_t lastPictureTick = 0; // when it last moved (or the stream started)
 };

@@ -135,6 +135,7 @@ void CameraView::ConnectCamera() {
 
 void CameraView::ReconnectCamera() {
     timers->KillTimer(kWatchdogTimer);
+    timers->KillTimer(kReconnectTimer);
     SetTitle(FormatText(LoadResText(Str::ConnectingTo), {currentName}));
     LogTrace(u"CameraView::ReconnectCamera", "Reconnect to '%S' '%S'", Wide(camera.name),
              Wide(camera.GetURL()));
@@ -174,6 +175,7 @@ void CameraView::OnActivateView(bool activate, View* activated, View* deactivate
     }
     RemoveWaitCursor();
     timers->KillTimer(kWatchdogTimer);
+    timers->KillTimer(kReconnectTimer);
     cycle.StopTimer(); // also while a switch was between two members
     if (connected) {
         HostWindow()->hide();
@@ -185,6 +187,12 @@ void CameraView::OnActivateView(bool activate, View* activated, View* deactivate
 void CameraView::OnTimer(int id) {
     if (id == kWatchdogTimer) {
         timers->KillTimer(kWatchdogTimer);
+        if (!connected)
+            PostMessage(this, WM_USER + Message::Reconnect);
+        return;
+    }
+    if (id == kReconnectTimer) {
+        timers->KillTimer(kReconnectTimer);
         if (!connected)
             PostMessage(this, WM_USER + Message::Reconnect);
         return;
@@ -284,7 +292,11 @@ void CameraView::OnConnectionBroken(int status, int second) {
                  status, second);
         ShowWaitCursor();
         DisconnectCamera();
-        PostMessage(this, WM_USER + Message::Reconnect);
+        const uint32_t wait = stream->ReconnectWaitMs();
+        if (wait == 0)
+            PostMessage(this, WM_USER + Message::Reconnect);
+        else
+            timers->SetTimer(kReconnectTimer, wait);
     } else {
         LogTrace(u"CameraView::OnConnectionBroken", "OnConnectionBroken on '%S'", Wide(camera.name));
     }

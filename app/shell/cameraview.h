@@ -32,6 +32,7 @@ class CameraView : public View {
   public:
     static constexpr int kWatchdogTimer = 2;
     static constexpr int kNoticeTimer = 3;
+    static constexpr int kReconnectTimer = 4; // a lost stream's next connection, when it has to wait
     static constexpr uint32_t kNoticeMs = 3000;
 
     CameraView(QWidget* parent, ViewFrame& frame);

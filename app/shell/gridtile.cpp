@@ -148,7 +148,11 @@ void GridTile::OnConnectionBroken(int status) {
     connected = false;
     stream->Disconnect();
     stream->SetStatus(LoadResText(Str::Connecting));
-    PostMessage(this, WM_USER + Message::Reconnect);
+    const uint32_t wait = stream->ReconnectWaitMs();
+    if (wait == 0)
+        PostMessage(this, WM_USER + Message::Reconnect);
+    else
+        timers->SetTimer(kRetryTimer, wait);
 }
 
 void GridTile::OnConnectionFailed(int status) {
@@ -164,7 +168,7 @@ void GridTile::OnConnectionFailed(int status) {
         return;
     }
     stream->SetStatus(CameraConnection::FailureText(status, camera, kFailed));
-    timers->SetTimer(kRetryTimer, kRetryMs);
+    timers->SetTimer(kRetryTimer, std::max(kRetryMs, stream->ReconnectWaitMs()));
 }
 
 // ---- layout and drawing

@@ -3,8 +3,9 @@
 // through a stream control of its own (CameraConnection) that decodes no larger than the tile,
 // the picture fitted to the tile in its own aspect, and the tile's state in words over it
 // ("Connecting", "No picture for 12 s", the text of a failure). A lost stream is reconnected
-// silently; a failed one is tried again every kRetryMs; when the camera wants a password the
-// tile waits until the grid asks for it, one prompt at a time.
+// silently, at once unless the camera keeps ending its streams after a picture or two (then
+// after a wait that grows to 10 s); a failed one is tried again every kRetryMs; when the camera wants a
+// password the tile waits until the grid asks for it, one prompt at a time.
 //
 // UI thread only; the control's events arrive as posted messages.
 

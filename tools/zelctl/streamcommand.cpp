@@ -3,6 +3,7 @@
 #include "tools/zelctl/console.h"
 
 #include "control/interface/camimageinterface.h"
+#include "foundation/reconnectbackoff.h"
 #include "platform/com/bstring.h"
 #include "platform/com/comptr.h"
 #include "platform/com/dispatchsink.h"
@@ -14,6 +15,7 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <functional>
@@ -39,7 +41,9 @@ struct StreamOptions {
 };
 
 // How long a stream that ended waits before it is started again.
-constexpr int kReconnectDelayMs = 500;
+// The shortest wait before a stream that ended is started again; a camera that keeps ending its
+// streams after a picture or two is waited for longer (ReconnectBackoff).
+constexpr uint32_t kReconnectDelayMs = 500;
 
 std::optional<StreamOptions> Parse(const QStringList& arguments) {
     StreamOptions options;
@@ -90,7 +94,8 @@ class EventPrinter {
   public:
     std::atomic<bool> started{false};
     std::atomic<bool> ended{false};
-    std::function<void()> restart; // set before the stream starts; run on the UI thread
+    std::function<void()> restart;           // set before the stream starts; run on the UI thread
+    std::function<uint32_t()> reconnectWait; // the same: the wait before the restart
     std::atomic<bool> restarting{false};
 
     void OnEvent(DISPID member, const DISPPARAMS& parameters) {
@@ -131,7 +136,9 @@ class EventPrinter {
     void EndSoon() {
         if (restarting) {
             QMetaObject::invokeMethod(
-                qApp, [this] { QTimer::singleShot(kReconnectDelayMs, qApp, restart); }, Qt::QueuedConnection);
+                qApp,
+                [this] { QTimer::singleShot(std::max(kReconnectDelayMs, reconnectWait()), qApp, restart); },
+                Qt::QueuedConnection);
         } else if (!ended.exchange(true)) {
             QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         }
@@ -173,6 +180,15 @@ int RunStreamCommand(const QStringList& arguments) {
 
     EventPrinter printer;
     printer.restart = [camera = control.Get()] { camera->StartDownload(); };
+    ReconnectBackoff backoff;
+    int32_t shownBefore = 0; // pictures shown when the stream that ended began
+    printer.reconnectWait = [&backoff, &shownBefore, camera = control.Get()] {
+        int32_t shown = shownBefore;
+        camera->get_PicturesShown(&shown);
+        const uint32_t wait = backoff.AfterConnection(static_cast<int64_t>(shown) - shownBefore);
+        shownBefore = shown;
+        return wait;
+    };
     printer.restarting = options->reconnect;
     ComPtr<DispatchSink> sink(
         DispatchSink::Create(DIID_ICamImageEvents,

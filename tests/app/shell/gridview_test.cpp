@@ -266,6 +266,22 @@ TEST_F(GridTest, EachTileSaysItsStateInWords) {
     EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty()); // a tile never stops the grid with a message
 }
 
+// A camera that ends each stream after its first picture is asked again at once, then less and
+// less often: a few connections in 4 s, not hundreds.
+TEST_F(GridTest, ATileBacksOffFromACameraThatEndsEachStreamAtOnce) {
+    camsim::CameraConfig onePicture;
+    onePicture.faults.closeAfter = 1;
+    InProcessCamsim camera(onePicture);
+    Start();
+    AddFolder("/CameraCollection/Yard");
+    AddCamera("/CameraCollection/Yard/A", camera);
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 1));
+    Pump(4000);
+    const size_t connections = camera.Server().Requests().All().size();
+    EXPECT_GE(connections, 3u); // at once, after 0.5 s, after 1 s, after 2 s
+    EXPECT_LE(connections, 6u);
+}
+
 // A camera that serves one client at a time, in two tiles and then in the camera view.
 TEST_F(GridTest, OneCameraShownTwiceAndOpenedFromTheGridIsReadOnce) {
     camsim::CameraConfig oneClient;

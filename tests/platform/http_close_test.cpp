@@ -25,13 +25,22 @@ struct CallResult {
     Clock::time_point returned;
 };
 
+// How far a reader has come: the bytes it has read, and whether it is inside a read.
+struct ReadProgress {
+    std::atomic<uint64_t> total{0};
+    std::atomic<bool> reading{false};
+};
+
 // Reads in a loop until a read fails or the body ends, counting the bytes.
-CallResult ReadUntilFailure(HINTERNET request, std::atomic<uint64_t>& total) {
+CallResult ReadUntilFailure(HINTERNET request, ReadProgress& progress) {
     char buffer[4096];
     CallResult result;
+    std::atomic<uint64_t>& total = progress.total;
     for (;;) {
         uint32_t read = 0;
+        progress.reading = true;
         result.ok = InternetReadFile(request, buffer, sizeof buffer, &read);
+        progress.reading = false;
         if (!result.ok || read == 0)
             break;
         total += read;
@@ -61,12 +70,13 @@ TEST(HttpCloseTest, CloseFromAnotherThreadEndsABlockedReadPromptly) {
     OpenedRequest opened(camera.Port(), "/vexo-cgi/mjpg/video.cgi");
     ASSERT_TRUE(opened.Send());
 
-    std::atomic<uint64_t> total{0};
-    auto reader = std::async(std::launch::async, ReadUntilFailure, opened.request.Get(), std::ref(total));
-    // Once the reader has everything the stalled camera sent, its next read has to wait.
+    ReadProgress progress;
+    auto reader = std::async(std::launch::async, ReadUntilFailure, opened.request.Get(), std::ref(progress));
+    // Once the reader has everything the stalled camera sent, its next read has to wait (on a busy
+    // machine the reader may take a while to begin it).
     ASSERT_TRUE(WaitUntil([&] {
         const auto all = camera.Server().Requests().All();
-        return !all.empty() && all[0].bodyBytes > 0 && total == all[0].bodyBytes;
+        return !all.empty() && all[0].bodyBytes > 0 && progress.total == all[0].bodyBytes && progress.reading;
     }));
     ASSERT_EQ(reader.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout)
         << "the read is blocked";
@@ -133,8 +143,10 @@ TEST(HttpCloseTest, ClosingWhileAnotherThreadReadsAFastStreamIsSafeAtAnyMoment) 
     for (int round = 0; round < 20; ++round) {
         OpenedRequest opened(camera.Port(), "/vexo-cgi/mjpg/video.cgi?resolution=160x120");
         ASSERT_TRUE(opened.Send());
-        std::atomic<uint64_t> total{0};
-        auto reader = std::async(std::launch::async, ReadUntilFailure, opened.request.Get(), std::ref(total));
+        ReadProgress progress;
+        std::atomic<uint64_t>& total = progress.total;
+        auto reader =
+            std::async(std::launch::async, ReadUntilFailure, opened.request.Get(), std::ref(progress));
         // Close at a different point of the reading each round.
         const uint64_t closeAt = static_cast<uint64_t>(round) * 20000;
         WaitUntil([&] {

@@ -4,6 +4,7 @@
 #include "control/streamtimings.h"
 
 #include "foundation/log.h"
+#include "platform/http/widetext.h"
 #include "platform/kernel/lasterror.h"
 #include "platform/kernel/tick.h"
 
@@ -20,10 +21,6 @@ constexpr char16_t kAgent[] = u"CamImgCE";
 constexpr uint32_t kStatusQuery = HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER; // 0x20000013
 
 using Clock = std::chrono::steady_clock;
-
-const char16_t* WideOrNull(const QString& text) {
-    return text.isEmpty() ? nullptr : reinterpret_cast<const char16_t*>(text.utf16());
-}
 
 HINTERNET TakeHandle(HINTERNET& handle) {
     return std::exchange(handle, nullptr);

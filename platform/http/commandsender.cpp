@@ -1,5 +1,6 @@
 #include "platform/http/commandsender.h"
 
+#include "platform/http/widetext.h"
 #include "platform/kernel/event.h"
 
 #include <system_error>
@@ -22,14 +23,6 @@ struct CommandSender::Flight {
             InternetCloseHandle(taken);
     }
 };
-
-namespace {
-
-const char16_t* WideOrNull(const QString& text) {
-    return text.isEmpty() ? nullptr : reinterpret_cast<const char16_t*>(text.utf16());
-}
-
-} // namespace
 
 CommandSender::~CommandSender() {
     Cancel();

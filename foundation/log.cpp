@@ -156,9 +156,12 @@ void DiagLog::WriteLine(const char* text) {
 }
 
 void DiagLog::Console(std::string_view text) {
+    // Debug output, for a developer who asks for it: a person running the programs sees only
+    // their messages.
+    static const bool toStandardError = qEnvironmentVariable("LUMENFOLD_DEBUG") == QLatin1String("1");
     if (console) {
         console(text);
-    } else {
+    } else if (toStandardError) {
         std::fwrite(text.data(), 1, text.size(), stderr);
     }
 }

@@ -15,14 +15,21 @@ namespace {
 struct Outcome {
     int status;
     QStringList lines;
+    QString errors; // standard error
 };
 
-Outcome Stream(const QStringList& arguments) {
+Outcome Stream(const QStringList& arguments, bool debug = false) {
     QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("LUMENFOLD_DEBUG");
+    if (debug)
+        environment.insert("LUMENFOLD_DEBUG", "1");
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(ZELCTL_PATH), QStringList{"stream"} + arguments);
     EXPECT_TRUE(process.waitForFinished(20000));
     return {process.exitCode(),
-            QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)};
+            QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 TEST(ZelctlStreamTest, PrintsTheEventsAndWritesASnapshot) {
@@ -42,6 +49,15 @@ TEST(ZelctlStreamTest, PrintsTheEventsAndWritesASnapshot) {
     ASSERT_EQ(picture.size(), QSize(640, 480));
     // Turned half round: the white field (bottom right) is now top left.
     EXPECT_EQ(QColor(picture.pixel(100, 100)).lightness(), 255);
+    EXPECT_FALSE(run.errors.contains(":T:")) << "the log on standard error only when asked";
+}
+
+TEST(ZelctlStreamTest, TheLogGoesToStandardErrorWhenAsked) {
+    InProcessCamsim camera;
+    const Outcome run =
+        Stream({QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi")), "--seconds", "1"}, true);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.errors.contains(":T:CCamImage::ReadThread - Begin")) << run.errors.toStdString();
 }
 
 TEST(ZelctlStreamTest, ReconnectStartsAStreamThatEndedAgainUntilTheTimeIsUp) {

@@ -58,6 +58,8 @@ class CameraView : public View {
     const Camera& CurrentCamera() const { return camera; }
     ControlHost* HostWindow() const;
     ICamImage* Control() const;
+    // A PTZ command is being sent: a zoom now would be dropped.
+    bool SendingCommand() const { return commands.Sending(); }
     // The words over the picture ("No picture for 4 s"); empty when none.
     QString StatusText() const;
     bool IsConnected() const { return connected; }

@@ -53,6 +53,11 @@ bool CommandSender::IsOpen() const {
     return connection != nullptr;
 }
 
+bool CommandSender::Sending() const {
+    std::lock_guard<std::mutex> guard(lock);
+    return thread.joinable() && !flight->done.IsSet();
+}
+
 CommandSender::SendResult CommandSender::Send(const QString& path) {
     HINTERNET target;
     std::thread ended;

@@ -31,6 +31,8 @@ class CommandSender {
     OpenResult Open(const char16_t* agent, const QString& host, uint16_t port, const QString& user,
                     const QString& password);
     bool IsOpen() const;
+    // A command is being sent: another one would be dropped.
+    bool Sending() const;
     // Starts sending the command (a path with its query) unless one is still being sent.
     SendResult Send(const QString& path);
     // Ends a send in flight now: it fails at once.

@@ -149,23 +149,28 @@ TEST_F(CameraSwitchTest, TheArrowKeysFollowTheViewsRotation) {
         Frame().OnCommand(Command::ViewCameras);
         ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
         Settings().SetValue("/View/Rotation", Data(c.rotation));
+        int focuses[3];
+        // A camera opened or stepped to has been focused, so that a zoom is not given while the
+        // focus is being sent (it would be dropped): a shared stream shows the camera before that.
+        const auto countFocuses = [&] {
+            for (int i = 0; i < 3; ++i)
+                focuses[i] = Focuses(*cameras[i]);
+        };
+        const auto focused = [&] {
+            const int index = Camera().CurrentCamera().name.at(0).unicode() - 'A';
+            return PumpUntil(
+                [&] { return Focuses(*cameras[index]) > focuses[index] && !Camera().SendingCommand(); });
+        };
+        countFocuses();
         ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Tour"));
+        ASSERT_TRUE(focused());
         for (int k = 0; k < 4; ++k) {
             const int from = Log().size();
             const QString name = Camera().CurrentCamera().name;
             InProcessCamsim& shown = *cameras[name.at(0).unicode() - 'A'];
-            ASSERT_TRUE(PumpUntil([&] { return !shown.Server().PtzCommands().empty(); })); // focus done
-            // The zoom comes after these; a focus for this opening may still come in between.
+            // The zoom comes after these.
             const size_t commands = shown.Server().PtzCommands().size();
-            int focuses[3];
-            for (int i = 0; i < 3; ++i)
-                focuses[i] = Focuses(*cameras[i]);
-            // A camera stepped to has been focused, so that a zoom is not given while the focus is
-            // being sent (it would be dropped): a shared stream shows the camera before that.
-            const auto focused = [&] {
-                const int index = Camera().CurrentCamera().name.at(0).unicode() - 'A';
-                return PumpUntil([&] { return Focuses(*cameras[index]) > focuses[index]; });
-            };
+            countFocuses();
             QTest::keyClick(&Camera(), keys[k]);
             switch (c.meanings[k]) {
             case 'n':

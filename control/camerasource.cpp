@@ -68,6 +68,20 @@ std::shared_ptr<CameraSource> CameraSource::Find(const CameraKey& key) {
     return source->streamEnded ? nullptr : source;
 }
 
+void CameraSource::StopAllShared() {
+    std::vector<std::shared_ptr<CameraSource>> running;
+    {
+        std::lock_guard<std::mutex> guard(registryLock);
+        for (const auto& [camera, source] : Registry()) {
+            if (std::shared_ptr<CameraSource> alive = source.lock())
+                running.push_back(std::move(alive));
+        }
+        Registry().clear();
+    }
+    for (const std::shared_ptr<CameraSource>& source : running)
+        source->Stop();
+}
+
 CameraSource::~CameraSource() {
     // Threads hold the source while they run, so the only thread objects left here belong to
     // threads that have ended (or end right after releasing the source).

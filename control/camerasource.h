@@ -58,6 +58,9 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     static std::shared_ptr<CameraSource> Create(const CameraKey& camera, bool shared);
     // The shared source of the camera while its stream runs or is being opened; null otherwise.
     static std::shared_ptr<CameraSource> Find(const CameraKey& camera);
+    // Stops every shared source (those that linger with no display), for a module whose last
+    // control has gone: no read or watch thread runs on after it.
+    static void StopAllShared();
     ~CameraSource();
     CameraSource(const CameraSource&) = delete;
     CameraSource& operator=(const CameraSource&) = delete;

@@ -107,7 +107,9 @@ CCamImage::~CCamImage() {
     display.Release();
     events.UnadviseAll();
     Close();
-    --liveObjects;
+    // The last control gone, no stream lingers for another: none outlives the module.
+    if (--liveObjects == 0)
+        CameraSource::StopAllShared();
 }
 
 HRESULT CCamImage::QueryInterface(REFIID iid, void** object) {

@@ -194,8 +194,10 @@ bool MainFrame::event(QEvent* event) {
 
 // ---- full screen and the window's place
 
-void MainFrame::SetFullScreen(bool on) {
+void MainFrame::SetFullScreen(bool on, bool kept) {
     LogTrace(u"MainFrame::SetFullScreen", "full screen %d", on ? 1 : 0);
+    if (kept)
+        keptFullScreen = on;
     if (on && !fullScreen && !normalPlacement.isValid())
         normalPlacement = NormalGeometry();
     fullScreen = on;
@@ -233,7 +235,7 @@ void MainFrame::SavePlacement() {
     view.SetValue("WindowY", Data(normal.y()));
     view.SetValue("WindowWidth", Data(normal.width()));
     view.SetValue("WindowHeight", Data(normal.height()));
-    view.SetValue("FullScreen", Data(fullScreen));
+    view.SetValue("FullScreen", Data(keptFullScreen));
 }
 
 void MainFrame::RestorePlacement() {

@@ -42,7 +42,9 @@ class MainFrame : public QMainWindow, public ViewFrame {
     // Routes a command: active view, frame, application. True when someone handled it.
     bool OnCommand(int command);
 
-    void SetFullScreen(bool on);
+    // kept: the next start restores it (the user's choice); not for a full screen the command
+    // line asked for this start only.
+    void SetFullScreen(bool on, bool kept = true);
     bool IsFullScreen() const { return fullScreen; }
     // Keeps the window's size, position and full-screen state in the settings.
     void SavePlacement();
@@ -76,5 +78,6 @@ class MainFrame : public QMainWindow, public ViewFrame {
     int cameraReturnSet; // where the camera view goes back to
     bool updated = false;
     bool fullScreen = false;
-    QRect normalPlacement; // while in full screen (and from the settings until then)
+    bool keptFullScreen = false; // what the next start restores: not a full screen of this start only
+    QRect normalPlacement;       // while in full screen (and from the settings until then)
 };

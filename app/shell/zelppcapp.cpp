@@ -72,7 +72,7 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
     frame = new MainFrame(*this);
     QObject::connect(frame, &QObject::destroyed, [this] { frame = nullptr; });
     if (options.fullScreen)
-        frame->SetFullScreen(true);
+        frame->SetFullScreen(true, false); // for this start only
     frame->show();
     frame->repaint();
     if (settings.status == LoadStatus::Damaged) {

@@ -240,6 +240,9 @@ TEST_F(ViewerTest, OpenStartsInTheCameraViewOrTheGridOfAnItem) {
         [this] { return Frame().ActiveView() == Frame().Grid() && Frame().Grid()->Tiles().size() == 1; }));
     EXPECT_TRUE(Frame().isFullScreen());
     Exit();
+    Node saved; // full screen for this start only: a plain start is not
+    ASSERT_EQ(LoadArchiveFile(saved, root.File("ZelSettings.arc")).status, LoadStatus::Loaded);
+    EXPECT_FALSE(saved.GetValue("/View/FullScreen").GetBool());
 
     options.openPath = "/CameraCollection/Nowhere";
     app = std::make_unique<ZelPPCApp>();

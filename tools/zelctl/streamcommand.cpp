@@ -97,6 +97,7 @@ class EventPrinter {
     std::function<void()> restart;           // set before the stream starts; run on the UI thread
     std::function<uint32_t()> reconnectWait; // the same: the wait before the restart
     std::atomic<bool> restarting{false};
+    std::atomic<bool> stopping{false}; // the command ends the stream itself: it is not a lost connection
 
     void OnEvent(DISPID member, const DISPPARAMS& parameters) {
         QString line;
@@ -118,6 +119,8 @@ class EventPrinter {
                 EndSoon(); // 5 is followed by OnStreamStopped
             break;
         case CamImageEventDispid::OnConnectionBroken:
+            if (stopping)
+                return;
             line = QStringLiteral("OnConnectionBroken %1").arg(DispatchSink::Argument(parameters, 0));
             break;
         case CamImageEventDispid::OnStreamStopped:
@@ -213,6 +216,7 @@ int RunStreamCommand(const QStringList& arguments) {
         }
     }
     printer.restarting = false;
+    printer.stopping = true;
     control->StopDownload();
 
     int64_t read = 0, drawn = 0, bytes = 0;

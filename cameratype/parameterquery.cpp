@@ -117,7 +117,13 @@ bool ParameterQuery::Run(const QString& address, int port, const QString& userNa
     QByteArray bytes;
     ok = ok && ReadAnswer(opened, bytes);
     CloseRequest();
-    if (ok)
-        answer = ParseParameterAnswer(bytes);
-    return ok;
+    if (!ok)
+        return false;
+    answer = ParseParameterAnswer(bytes);
+    // Any web server answers 200 to a page it has; only a camera names its model.
+    if (answer.model.isEmpty()) {
+        LogWarning(kFunction, "The answer names no camera model");
+        return false;
+    }
+    return true;
 }

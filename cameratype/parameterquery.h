@@ -24,7 +24,8 @@ inline constexpr uint32_t kParameterIdleMs = 1000;
 
 class ParameterQuery {
   public:
-    // True when the camera answered with status 200; the answer's values are then in answer.
+    // True when the camera answered with status 200 and an answer that names its model; the
+    // answer's values are then in answer.
     bool Run(const QString& address, int port, const QString& userName, const QString& password,
              ParameterAnswer& answer);
 

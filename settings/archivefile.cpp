@@ -10,16 +10,44 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // Far beyond any collection: a settings file of this size is not read into memory.
 constexpr qint64 kMaxFileSize = 256LL * 1024 * 1024;
+
+QString NotARegularFile(mode_t mode) {
+    const char* kind = S_ISFIFO(mode)                   ? "a FIFO"
+                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                       : S_ISDIR(mode)                  ? "a folder"
+                                                        : "something else";
+    return QStringLiteral("not a regular file but %1").arg(QLatin1String(kind));
+}
 } // namespace
 
 LoadResult LoadArchiveFile(Node& node, const QString& filePath) {
     LoadResult result;
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Opened without waiting, so that a FIFO never blocks, and read only when it is a regular
+    // file: a FIFO or a device has no size to check and may never end.
+    const int descriptor = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        result.status = LoadStatus::Absent;
+        return result;
+    }
+    struct stat info = {};
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(descriptor);
+        result.status = LoadStatus::Damaged;
+        result.errorOffset = 0;
+        result.reason = NotARegularFile(info.st_mode);
+        return result;
+    }
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         result.status = LoadStatus::Absent;
         return result;
     }
@@ -84,6 +112,9 @@ bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* 
 }
 
 QString KeepDamagedFile(const QString& filePath) {
+    // A FIFO or a device under the file's name is not the viewer's to move.
+    if (!QFileInfo(filePath).isFile())
+        return QString();
     const QString stem = filePath + QStringLiteral(".damaged-") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss"));
     QString target = stem;

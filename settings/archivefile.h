@@ -8,7 +8,7 @@ class Node;
 enum class LoadStatus {
     Loaded,  // the handle was read from the file
     Absent,  // the file cannot be opened; nothing changed
-    Damaged, // the file is incomplete or malformed; nothing changed
+    Damaged, // the file is incomplete or malformed, or is not a regular file; nothing changed
 };
 
 struct LoadResult {
@@ -42,5 +42,6 @@ bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* 
                      const char* logLine);
 
 // Renames a damaged file aside (name.damaged-YYYYMMDD-hhmmss) so that no later save
-// overwrites it; returns the new path, or the empty text when it could not be moved.
+// overwrites it; returns the new path, or the empty text when it could not be moved or is not
+// a regular file (a FIFO or a device stays where it is).
 QString KeepDamagedFile(const QString& filePath);

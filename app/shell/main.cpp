@@ -9,6 +9,7 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -32,6 +33,9 @@ bool AnswerWithoutWindows(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a settings save then fails with its reason and removes its
+    // temporary file, instead of the signal ending the viewer half-way through the write.
+    std::signal(SIGXFSZ, SIG_IGN);
     RegisterViewerStrings();
     if (AnswerWithoutWindows(argc, argv))
         return 0;

@@ -11,21 +11,55 @@
 
 namespace {
 
-constexpr qsizetype kMaxNameLength = 100;
+// Leaves room in the file system's 255 bytes for the time, a "-N" and ".jpg".
+constexpr qsizetype kMaxNameBytes = 200;
+
+bool IsUnsafe(char32_t c) {
+    const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+    const bool bidiOverride = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    const bool separator = c < 0x80 && QStringLiteral("/\\:*?\"<>|").contains(QChar(char16_t(c)));
+    return control || bidiOverride || separator || QChar::isSurrogate(c); // an unpaired half
+}
+
+qsizetype Utf8Bytes(char32_t c) {
+    return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+}
+
+// The character at i, a surrogate pair as one; i moves past it.
+char32_t NextCharacter(const QString& text, qsizetype& i) {
+    const QChar first = text[i++];
+    if (first.isHighSurrogate() && i < text.size() && text[i].isLowSurrogate())
+        return QChar::surrogateToUcs4(first, text[i++]);
+    return first.unicode();
+}
+
+// The longest start of the text whose UTF-8 fits the bytes, ending on a whole character.
+QString CutToUtf8Bytes(const QString& text, qsizetype maxBytes) {
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype start = i;
+        bytes += Utf8Bytes(NextCharacter(text, i));
+        if (bytes > maxBytes)
+            return text.left(start);
+    }
+    return text;
+}
 
 } // namespace
 
 QString SafeFileName(const QString& name) {
     QString safe;
-    for (const QChar c : name) {
-        const bool unsafe =
-            c.unicode() < 0x20 || c.unicode() == 0x7F || QStringLiteral("/\\:*?\"<>|").contains(c);
-        safe += unsafe ? QLatin1Char('_') : c;
+    for (qsizetype i = 0; i < name.size();) {
+        const char32_t c = NextCharacter(name, i);
+        if (IsUnsafe(c))
+            safe += QLatin1Char('_');
+        else
+            safe += QChar::fromUcs4(c);
     }
     safe = safe.trimmed();
     while (safe.startsWith(QLatin1Char('.')))
         safe.remove(0, 1);
-    safe = safe.left(kMaxNameLength).trimmed();
+    safe = CutToUtf8Bytes(safe, kMaxNameBytes).trimmed();
     return safe.isEmpty() ? QStringLiteral("Camera") : safe;
 }
 

@@ -7,7 +7,8 @@
 #include <QString>
 
 // The name made safe for a file name: no folder separators, no characters that other systems'
-// file names cannot hold, no control characters, no leading dots or blanks; never empty.
+// file names cannot hold, no control or bidirectional override characters (each becomes "_"), no
+// leading dots or blanks, at most 200 bytes of UTF-8 cut between characters; never empty.
 QString SafeFileName(const QString& name);
 
 // Writes the bytes to a new file in the pictures folder (created when missing), named after the

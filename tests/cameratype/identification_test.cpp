@@ -270,9 +270,7 @@ TEST_F(IdentificationTest, AnswerIsReadUpTo64KiB) {
     // Listed first, so the other values come after the first 64 KiB.
     config.resolutions = std::string(100 * 1024, 'x');
     InProcessCamsim camera(config);
-    ASSERT_TRUE(Identify(camera.Port(), UnusedLoopbackPort()));
-    EXPECT_EQ(model, "");
-    EXPECT_EQ(firmware, "");
+    EXPECT_FALSE(Identify(camera.Port(), UnusedLoopbackPort())); // the model came too late
     ASSERT_TRUE(camera.Server().Requests().WaitFinished(0, kCamsimWaitMs));
     EXPECT_GT(camera.Server().Requests().All()[0].bodyBytes, static_cast<uint64_t>(kMaxParameterAnswerSize));
 }
@@ -494,6 +492,17 @@ TEST_F(IdentificationTest, AnAnswerWithoutAByteFallsBackToTheGreeting) {
     EXPECT_EQ(model, "Gum");
     EXPECT_NE(Console().find(":E:LookupThread::QueryParameters - InternetReadFile failed"),
               std::string::npos);
+}
+
+TEST_F(IdentificationTest, AWebServerThatIsNoCameraFallsBackToTheGreeting) {
+    FtpServer ftp(FtpServer::Greeting(camsim::DefaultGreeting("Gum", "3.02")));
+    for (const char* page : {"", "<html><body>It works!</body></html>\n"}) {
+        NginxServer nginx;
+        nginx.AddFile("/vexo-cgi/view/param.cgi", page);
+        ASSERT_TRUE(nginx.Start()) << nginx.Error();
+        ASSERT_TRUE(Identify(nginx.Port(), ftp.Port()));
+        EXPECT_EQ(model, "Gum");
+    }
 }
 
 class IdentifyCameraTest : public IdentificationTest {

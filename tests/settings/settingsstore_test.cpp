@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -157,6 +158,18 @@ TEST_F(SettingsStoreTest, ADamagedFileThatCannotBeMovedAsideIsNeverSavedOver) {
     EXPECT_EQ(Settings().GetValue("/CameraCollection/Name").GetText(), "Cameras");
     EXPECT_FALSE(SaveSettings());
     EXPECT_EQ(root.ReadFile("ZelSettings.arc"), damaged);
+}
+
+TEST_F(SettingsStoreTest, AFifoOrADeviceIsNeitherReadNorMovedAsideNorSavedOver) {
+    for (const bool fifo : {true, false}) {
+        TemporaryDataRoot place;
+        const QString file = place.File("ZelSettings.arc");
+        ASSERT_TRUE(fifo ? QProcess::execute("mkfifo", {file}) == 0 : QFile::link("/dev/zero", file));
+        const LoadResult result = LoadSettings();
+        EXPECT_EQ(result.reason, fifo ? "not a regular file but a FIFO" : "not a regular file but a device");
+        EXPECT_TRUE(result.keptAs.isEmpty() && QFileInfo(file).exists());
+        EXPECT_FALSE(SaveSettings());
+    }
 }
 
 TEST_F(SettingsStoreTest, AFullDiskLeavesTheOldFileByteForByteAndSaysWhy) {

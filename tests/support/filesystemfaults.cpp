@@ -45,8 +45,8 @@ FileSizeLimit::~FileSizeLimit() {
 
 void LimitFileSizeOfChild(QProcess& process, qint64 bytes) {
     process.setChildProcessModifier([bytes] {
-        // An ignored signal stays ignored in the program the child runs.
-        signal(SIGXFSZ, SIG_IGN);
+        // As after a shell's "ulimit -f": the program itself decides whether the signal ends it.
+        signal(SIGXFSZ, SIG_DFL);
         const rlimit limit = Limit(bytes, static_cast<rlim_t>(bytes));
         setrlimit(RLIMIT_FSIZE, &limit);
     });

@@ -25,7 +25,8 @@ class FileSizeLimit {
     struct sigaction previousAction {};
 };
 
-// The same limit for a program that the process starts: applied in the child before it runs.
+// The same limit for a program that the process starts, applied in the child before it runs,
+// with SIGXFSZ at its default action, as a shell's "ulimit -f" leaves it.
 void LimitFileSizeOfChild(QProcess& process, qint64 bytes);
 
 // Makes a folder unwritable for the calling thread until the object ends: its mode loses the

@@ -11,6 +11,7 @@
 
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -55,6 +56,9 @@ int Help() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a write then fails with its reason, and the half-written temporary
+    // file (camera passwords in it) is removed, instead of the signal ending the program there.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Only failures of the program itself reach the console; results go to standard output.
     DiagLog::Instance().SetPrefix(u"zelctl", LogLevel::Error);
     QStringList arguments;

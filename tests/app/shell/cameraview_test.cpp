@@ -4,6 +4,7 @@
 #include "tests/app/shell/viewerfixture.h"
 
 #include "app/resources/resource.h"
+#include "app/shell/picturefile.h"
 #include "control/interface/camimageinterface.h"
 #include "platform/ui/controlhost.h"
 #include "platform/ui/messagebox.h"
@@ -362,6 +363,16 @@ TEST_F(ViewerTest, CtrlSKeepsThePictureShownAsTheCameraSentIt) {
     ASSERT_TRUE(PumpUntil([this] { return Frame().windowTitle() == "Front: east/west?"; }, 5000));
     qputenv("HOME", oldHome);
     qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+
+TEST(PictureFileTest, ANameIsCutToWholeCharactersOf200BytesAndLosesControlAndDirectionCharacters) {
+    const QString cases[][2] = {
+        {QString(100, QChar(0x9580)), QString(66, QChar(0x9580))}, // three bytes each
+        {QString(199, 'a') + QString::fromUtf16(u"\U0001F600"), QString(199, 'a')},
+        {QString::fromUtf16(u"a\x85g\u202Eh\u2066i\x7Fj\x01k") + QChar(0xD83D), "a_g_h_i_j_k_"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SafeFileName(c[0]), c[1]);
 }
 
 TEST_F(ViewerTest, F11FillsTheScreenAndEscapeLeavesItBeforeGoingBack) {

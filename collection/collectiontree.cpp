@@ -1,9 +1,7 @@
 #include "collection/collectiontree.h"
 
+#include "collection/collectionsnapshot.h"
 #include "collection/itemtype.h"
-
-#include "settings/node.h"
-#include "settings/settingsstore.h"
 
 #include "platform/ui/messages.h"
 
@@ -50,8 +48,11 @@ QPixmap Picture(int image) {
 
 } // namespace
 
+// Paths are put together from the names when asked for, so that the records of a deep
+// collection grow with its items, not with the square of its depth.
 struct CollectionTree::Item {
-    QString path;
+    // The collection root's whole path; any other item's last name in its path.
+    QString name;
     SiblingKey key;
     QTreeWidgetItem* treeItem = nullptr;
     bool checked = false;
@@ -63,9 +64,13 @@ CollectionTree::CollectionTree(QWidget* parent) : QTreeWidget(parent) {
     setIconSize(QSize(16, 16));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setRootIsDecorated(true);
+    // Every row is a picture and a line: the view need not measure each one it lays out.
+    setUniformRowHeights(true);
 }
 
-CollectionTree::~CollectionTree() = default;
+CollectionTree::~CollectionTree() {
+    RemoveItems();
+}
 
 void CollectionTree::Refill() {
     if (images.empty()) {
@@ -75,61 +80,53 @@ void CollectionTree::Refill() {
             images.push_back(icon);
         }
     }
+    RemoveItems();
     clear();
-    items.clear();
-    AddNode(QString::fromLatin1(kCollectionRoot), nullptr);
-    if (topLevelItemCount() > 0)
-        topLevelItem(0)->setExpanded(true);
+    const CollectionSnapshot collection(QString::fromLatin1(kCollectionRoot));
+    // By the collection's index; a folder is never left out, so every parent is here.
+    std::vector<QTreeWidgetItem*> added(collection.Size(), nullptr);
+    QTreeWidgetItem* top = nullptr;
+    collection.VisitDepthFirst([&](const CollectionSnapshot::Item& item, size_t index, const QString&) {
+        const int image = ImageOf(item.key, index == 0);
+        if (image < 0)
+            return;
+        added[index] = Insert(item.name, item.key, image, index == 0 ? nullptr : added[item.parent]);
+        if (index == 0)
+            top = added[index];
+    });
+    // Filled before it is shown: the view hears of one item, not of every one.
+    if (top) {
+        insertTopLevelItem(0, top);
+        top->setExpanded(true);
+    }
 }
 
-void CollectionTree::AddNode(const QString& path, QTreeWidgetItem* parent) {
-    const SiblingKey key = ReadSiblingKey(Path(path));
-    int image = 0;
+// The image number of an item's picture; -1 when the tree leaves it out.
+int CollectionTree::ImageOf(const SiblingKey& key, bool top) const {
     switch (key.type) {
     case ItemType::Folder:
-        image = path == QLatin1String(kCollectionRoot) ? kCollectionImage : kFolderImage;
-        break;
+        return top ? kCollectionImage : kFolderImage;
     case ItemType::Camera:
-        if (foldersOnly)
-            return;
-        image = kCameraImage;
-        break;
+        return foldersOnly ? -1 : kCameraImage;
     case ItemType::CameraSwitch:
-        if (foldersOnly || noSwitches)
-            return;
-        image = kCameraSwitchImage;
-        break;
+        return foldersOnly || noSwitches ? -1 : kCameraSwitchImage;
     case ItemType::LiveSite:
-        if (foldersOnly)
-            return;
-        image = kLiveSiteImage;
-        break;
+        return foldersOnly ? -1 : kLiveSiteImage;
     case ItemType::None:
-        return;
+        break;
     }
-    Insert(path, key, image, parent);
-    if (key.type != ItemType::Folder)
-        return;
-
-    QTreeWidgetItem* added = items.back()->treeItem;
-    const Node& settings = Settings();
-    ChildIterator it = settings.GetFirstChild(Path(path));
-    QString name;
-    Data value;
-    while (settings.GetNextChild(it, name, value))
-        AddNode(Path::Join(Path(path), name).Text(), added);
+    return -1;
 }
 
-void CollectionTree::Insert(const QString& path, const SiblingKey& key, int image, QTreeWidgetItem* parent) {
+QTreeWidgetItem* CollectionTree::Insert(const QString& name, const SiblingKey& key, int image,
+                                        QTreeWidgetItem* parent) {
     auto* treeItem = new QTreeWidgetItem;
     treeItem->setText(0, key.name);
     treeItem->setIcon(0, images.at(image / 2));
     treeItem->setData(0, Qt::UserRole, static_cast<qulonglong>(items.size()));
     if (checkBoxes)
         treeItem->setCheckState(0, Qt::Unchecked);
-    if (!parent) {
-        insertTopLevelItem(0, treeItem);
-    } else {
+    if (parent) {
         int at = parent->childCount();
         for (int i = 0; i < parent->childCount(); ++i) {
             if (GoesBefore(key, RecordOf(parent->child(i))->key)) {
@@ -139,15 +136,58 @@ void CollectionTree::Insert(const QString& path, const SiblingKey& key, int imag
         }
         parent->insertChild(at, treeItem);
     }
-    items.push_back(std::make_unique<Item>(Item{path, key, treeItem, false}));
+    items.push_back(std::make_unique<Item>(Item{name, key, treeItem, false}));
+    return treeItem;
 }
 
-CollectionTree::Item* CollectionTree::Find(const QString& path) const {
-    for (const auto& item : items) {
-        if (item->path == path)
-            return item.get();
+// A tree item frees its children by recursion: the items go out of the view at once, then one
+// by one, each after everything below it, so that a tree of any depth cannot exhaust the stack.
+// Closed first, the view forgets its open folders at once; it would otherwise look above each
+// of them for the item that goes.
+void CollectionTree::RemoveItems() {
+    if (topLevelItemCount() > 0) {
+        collapseAll();
+        takeTopLevelItem(0);
     }
-    return nullptr;
+    for (auto item = items.rbegin(); item != items.rend(); ++item)
+        delete (*item)->treeItem;
+    items.clear();
+}
+
+// Down from the root, one name at a time, among the children of the item found so far.
+CollectionTree::Item* CollectionTree::Find(const QString& path) const {
+    if (items.empty() || !path.startsWith(items.front()->name))
+        return nullptr;
+    Item* item = items.front().get();
+    const QStringView rest = QStringView(path).sliced(item->name.size());
+    if (rest.isEmpty())
+        return item;
+    if (rest.front() != u'/')
+        return nullptr;
+    for (const QStringView name : rest.sliced(1).tokenize(u'/')) {
+        Item* child = nullptr;
+        for (int i = 0; i < item->treeItem->childCount() && !child; ++i) {
+            Item* candidate = RecordOf(item->treeItem->child(i));
+            if (candidate->name == name)
+                child = candidate;
+        }
+        if (!child)
+            return nullptr;
+        item = child;
+    }
+    return item;
+}
+
+QString CollectionTree::PathOf(const QTreeWidgetItem* treeItem) const {
+    std::vector<const QString*> names;
+    for (const QTreeWidgetItem* up = treeItem; up; up = up->parent())
+        names.push_back(&RecordOf(up)->name);
+    QString path = *names.back();
+    for (auto name = names.rbegin() + 1; name != names.rend(); ++name) {
+        path += u'/';
+        path += **name;
+    }
+    return path;
 }
 
 CollectionTree::Item* CollectionTree::RecordOf(const QTreeWidgetItem* treeItem) const {
@@ -158,16 +198,30 @@ void CollectionTree::SelectPath(const QString& path) {
     const Item* item = Find(path);
     if (!item)
         return;
+    ExpandAbove(item->treeItem);
     setCurrentItem(item->treeItem);
     item->treeItem->setExpanded(true);
     scrollToItem(item->treeItem, QAbstractItemView::PositionAtTop);
+}
+
+// The view lays out an opened folder with every open folder below it, by recursion. Left to
+// itself, it opens the folders above a selected item from the item up, and the last one lays out
+// all the others at once, as deep as the item goes. Opened from the top down, each folder is laid
+// out alone, so that an item at any depth can be shown.
+void CollectionTree::ExpandAbove(QTreeWidgetItem* treeItem) {
+    std::vector<QTreeWidgetItem*> above;
+    for (QTreeWidgetItem* up = treeItem->parent(); up; up = up->parent())
+        above.push_back(up);
+    executeDelayedItemsLayout();
+    for (auto folder = above.rbegin(); folder != above.rend(); ++folder)
+        (*folder)->setExpanded(true);
 }
 
 bool CollectionTree::SelectedPath(QString& path) const {
     const QList<QTreeWidgetItem*> selected = selectedItems();
     if (selected.isEmpty())
         return false;
-    path = RecordOf(selected.front())->path;
+    path = PathOf(selected.front());
     return true;
 }
 
@@ -189,7 +243,7 @@ bool CollectionTree::Sibling(const QString& path, int step, QString& sibling) co
     const QTreeWidgetItem* neighbour = parent ? parent->child(at) : topLevelItem(at);
     if (!neighbour)
         return false;
-    sibling = RecordOf(neighbour)->path;
+    sibling = PathOf(neighbour);
     return true;
 }
 
@@ -215,7 +269,7 @@ QStringList CollectionTree::CheckedPaths() const {
     QStringList paths;
     for (const auto& item : items) {
         if (item->checked)
-            paths.append(item->path);
+            paths.append(PathOf(item->treeItem));
     }
     return paths;
 }
@@ -227,9 +281,15 @@ void CollectionTree::SetChecked(QTreeWidgetItem* treeItem, bool checked) {
 }
 
 void CollectionTree::SetSubtreeChecked(QTreeWidgetItem* treeItem, bool checked) {
-    for (int i = 0; i < treeItem->childCount(); ++i) {
-        SetChecked(treeItem->child(i), checked);
-        SetSubtreeChecked(treeItem->child(i), checked);
+    // A list of those still to visit, not recursion: a subtree of any depth.
+    std::vector<QTreeWidgetItem*> pending{treeItem};
+    while (!pending.empty()) {
+        QTreeWidgetItem* parent = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < parent->childCount(); ++i) {
+            SetChecked(parent->child(i), checked);
+            pending.push_back(parent->child(i));
+        }
     }
 }
 

@@ -75,9 +75,12 @@ class CollectionTree : public QTreeWidget {
     struct Item;
     enum class Spot { None, CheckBox, Picture, Label, Elsewhere };
 
-    void AddNode(const QString& path, QTreeWidgetItem* parent);
-    void Insert(const QString& path, const SiblingKey& key, int image, QTreeWidgetItem* parent);
+    int ImageOf(const SiblingKey& key, bool top) const;
+    QTreeWidgetItem* Insert(const QString& name, const SiblingKey& key, int image, QTreeWidgetItem* parent);
+    void RemoveItems();
+    void ExpandAbove(QTreeWidgetItem* treeItem);
     Item* Find(const QString& path) const;
+    QString PathOf(const QTreeWidgetItem* treeItem) const;
     Item* RecordOf(const QTreeWidgetItem* treeItem) const;
     QRect SpotRect(QTreeWidgetItem* treeItem, Spot spot) const;
     Spot HitTest(const QPoint& point, QTreeWidgetItem** hit) const;

@@ -1,12 +1,11 @@
 #include "collection/switchmembers.h"
 
+#include "collection/collectionsnapshot.h"
 #include "collection/itemtype.h"
 
 #include "foundation/log.h"
 #include "settings/node.h"
 #include "settings/settingsstore.h"
-
-#include <vector>
 
 namespace {
 
@@ -38,27 +37,10 @@ void RenameMembersOf(const Node& cameraSwitch, const QString& from, const QStrin
 void RenameSwitchMembers(const Path& from, const Path& to) {
     if (from == to)
         return;
-    // Switches may stand in any folder: walk the folders with a list of those still to visit.
-    const Node& settings = Settings();
-    std::vector<Path> folders{Path(kCollectionRoot)};
-    while (!folders.empty()) {
-        const Path folder = folders.back();
-        folders.pop_back();
-        ChildIterator it = settings.GetFirstChild(folder);
-        QString name;
-        Data value;
-        while (settings.GetNextChild(it, name, value)) {
-            const Path item = Path::Join(folder, name);
-            switch (GetItemType(item)) {
-            case ItemType::Folder:
-                folders.push_back(item);
-                break;
-            case ItemType::CameraSwitch:
-                RenameMembersOf(settings.GetNode(item), from.Text(), to.Text());
-                break;
-            default:
-                break;
-            }
-        }
-    }
+    // Switches may stand in any folder.
+    const CollectionSnapshot collection(QString::fromLatin1(kCollectionRoot));
+    collection.VisitDepthFirst([&](const CollectionSnapshot::Item& item, size_t, const QString& path) {
+        if (item.key.type == ItemType::CameraSwitch)
+            RenameMembersOf(Settings().GetNode(Path(path)), from.Text(), to.Text());
+    });
 }

@@ -1,45 +1,18 @@
 #include "app/shell/griditems.h"
 
+#include "collection/collectionsnapshot.h"
 #include "collection/itemtype.h"
-#include "collection/siblingorder.h"
 #include "settings/settingsstore.h"
-
-#include <algorithm>
-#include <vector>
 
 namespace {
 
-void AddFolder(const Path& folder, QStringList& items) {
-    struct Child {
-        QString path;
-        SiblingKey key;
-    };
-    std::vector<Child> children;
-    const Node& settings = Settings();
-    ChildIterator it = settings.GetFirstChild(folder);
-    QString name;
-    Data value;
-    while (settings.GetNextChild(it, name, value)) {
-        const Path child = Path::Join(folder, name);
-        const SiblingKey key = ReadSiblingKey(child);
-        if (key.type != ItemType::None)
-            children.push_back({child.Text(), key});
-    }
-    std::stable_sort(children.begin(), children.end(),
-                     [](const Child& a, const Child& b) { return CompareSiblings(a.key, b.key) < 0; });
-    for (const Child& child : children) {
-        switch (child.key.type) {
-        case ItemType::Folder:
-            AddFolder(Path(child.path), items);
-            break;
-        case ItemType::Camera:
-        case ItemType::LiveSite:
-            items.append(child.path);
-            break;
-        default:
-            break;
-        }
-    }
+void AddFolder(const QString& folder, QStringList& items) {
+    CollectionSnapshot collection(folder);
+    collection.SortSiblings();
+    collection.VisitDepthFirst([&items](const CollectionSnapshot::Item& item, size_t, const QString& path) {
+        if (item.key.type == ItemType::Camera || item.key.type == ItemType::LiveSite)
+            items.append(path);
+    });
 }
 
 } // namespace
@@ -49,7 +22,7 @@ QStringList GridItems(const QString& path) {
     const Path item(path);
     switch (GetItemType(item)) {
     case ItemType::Folder:
-        AddFolder(item, items);
+        AddFolder(path, items);
         break;
     case ItemType::Camera:
     case ItemType::LiveSite:

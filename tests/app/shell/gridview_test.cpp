@@ -34,6 +34,22 @@ class GridTest : public ViewerTest {
         Settings().SetValue(path + "/CustomURL",
                             Data(QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi"))));
     }
+    // The folder "F" nested levels deep, the cameras "Door" and "Gate" in the deepest; returns its
+    // path. Built from the bottom up near the settings root: no call of the building reaches deep.
+    QString AddNestedFolders(int levels) {
+        AddFolder("/Chain/F");
+        for (const QString camera : {"Door", "Gate"}) {
+            Settings().SetValue("/Chain/F/" + camera + "/Type", Data("Camera"));
+            Settings().SetValue("/Chain/F/" + camera + "/Name", Data(camera));
+        }
+        for (int level = 1; level < levels; ++level) {
+            AddFolder("/F");
+            Settings().Move("/Chain/F", "/F/F");
+            Settings().Move("/F", "/Chain/F");
+        }
+        Settings().Move("/Chain/F", "/CameraCollection/F");
+        return "/CameraCollection" + QString("/F").repeated(levels);
+    }
     // Selects the folder or switch and gives the View as Grid command; waits for its tiles.
     bool OpenGrid(const QString& path, int tiles) {
         Tree().Refill();
@@ -304,6 +320,17 @@ TEST_F(GridTest, OneCameraShownTwiceAndOpenedFromTheGridIsReadOnce) {
         PumpUntil([&] { return Camera().Control()->get_PicturesShown(&shown) == S_OK && shown > 3; }));
     EXPECT_EQ(camera.Server().Requests().CountStreams(camsim::StreamAnswer::Served), 1u);
     EXPECT_EQ(camera.Server().Requests().CountStreams(camsim::StreamAnswer::Refused), 0u);
+}
+
+TEST_F(GridTest, ThirtyThousandNestedFoldersStartAndListTheDeepestCameras) {
+    Settings().SetValue("/CameraCollection/Type", Data("Folder"));
+    const QString deepest = AddNestedFolders(30000);
+    ASSERT_TRUE(SaveSettings());
+    Start();
+    QString next;
+    ASSERT_TRUE(Tree().NextSibling(deepest + "/Door", next));
+    EXPECT_EQ(next, deepest + "/Gate");
+    EXPECT_EQ(GridItems("/CameraCollection"), QStringList({deepest + "/Door", deepest + "/Gate"}));
 }
 
 } // namespace

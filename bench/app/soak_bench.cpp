@@ -165,8 +165,8 @@ int main(int argc, char** argv) {
 
     std::printf("soak: %d min, camsim --close-after %d, camsim restarted every %d s, load %s\n", minutes,
                 breakEvery, kRestartEveryMs / 1000, qPrintable(bench::LoadAverage()));
-    std::printf("%6s  %12s %8s %12s %12s %9s", "minute", "resident MiB", "threads", "descriptors",
-                "reconnects", "reopened");
+    std::printf("%6s  %12s %8s %12s %12s %9s %10s", "minute", "resident MiB", "threads", "descriptors",
+                "reconnects", "reopened", "streaming");
     if (withZelctl)
         std::printf("   zelctl: %12s %8s %12s %12s", "resident MiB", "threads", "descriptors", "reconnects");
     std::printf("\n");
@@ -174,8 +174,9 @@ int main(int argc, char** argv) {
     const int startZelctl = zelctlStreams.Count();
     auto row = [&](const char* when) {
         const ProcessFigures viewerFigures = Measure(QCoreApplication::applicationPid());
-        std::printf("%6s  %12.1f %8d %12d %12d %9d", when, viewerFigures.residentMiB, viewerFigures.threads,
-                    viewerFigures.descriptors, streamsStarted - startStreams, reopened);
+        std::printf("%6s  %12.1f %8d %12d %12d %9d %10s", when, viewerFigures.residentMiB,
+                    viewerFigures.threads, viewerFigures.descriptors, streamsStarted - startStreams, reopened,
+                    viewer.Camera().IsConnected() ? "yes" : "no");
         if (withZelctl) {
             const ProcessFigures z = Measure(zelctl.processId());
             std::printf("   zelctl: %12.1f %8d %12d %12d", z.residentMiB, z.threads, z.descriptors,
@@ -191,7 +192,9 @@ int main(int argc, char** argv) {
     }
 
     const double start = bench::NowMs();
-    double nextRestart = start + kRestartEveryMs;
+    // The restarts fall half-way between the rows, so each row sees the stream running again
+    // rather than the camera just stopped.
+    double nextRestart = start + kRestartEveryMs / 2.0;
     double nextRow = start + kRowEveryMs;
     int minute = 0;
     while (minute < minutes) {

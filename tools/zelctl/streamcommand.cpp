@@ -19,6 +19,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <optional>
 
@@ -40,10 +41,12 @@ struct StreamOptions {
     QString snapshot;
 };
 
-// How long a stream that ended waits before it is started again.
 // The shortest wait before a stream that ended is started again; a camera that keeps ending its
 // streams after a picture or two is waited for longer (ReconnectBackoff).
 constexpr uint32_t kReconnectDelayMs = 500;
+
+// The longest --seconds whose milliseconds still fit a timer's interval.
+constexpr int kMaxSeconds = std::numeric_limits<int>::max() / 1000;
 
 std::optional<StreamOptions> Parse(const QStringList& arguments) {
     StreamOptions options;
@@ -61,7 +64,7 @@ std::optional<StreamOptions> Parse(const QStringList& arguments) {
             options.password = arguments[++i];
         } else if (argument == QLatin1String("--seconds") && hasValue) {
             options.seconds = arguments[++i].toInt(&ok);
-            ok = ok && options.seconds > 0;
+            ok = ok && options.seconds > 0 && options.seconds <= kMaxSeconds;
         } else if (argument == QLatin1String("--fps") && hasValue) {
             options.fps = arguments[++i].toFloat(&ok);
             ok = ok && options.fps >= 0;

@@ -83,6 +83,8 @@ TEST(ZelctlStreamTest, AFailedStreamEndsAtOnceWithStatusOne) {
 
     run = Stream({url, "--seconds", "1", "--user", "root", "--password", "pass"});
     EXPECT_EQ(run.status, 0);
+    for (const char* bad : {"2147484", "4294968", "0", "-1"})
+        EXPECT_EQ(Stream({url, "--seconds", bad}).status, 2) << bad;
     EXPECT_EQ(Stream({url, "--rotate", "45"}).status, 2);
     EXPECT_EQ(Stream({}).status, 2);
 }

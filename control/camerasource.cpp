@@ -280,9 +280,11 @@ void CameraSource::WaitForThread(OwnedThread owned) {
 void CameraSource::Stop() {
     LogTrace(u"CCamImage::Stop", "begin");
     {
-        std::lock_guard<std::mutex> guard(stopLock);
+        std::unique_lock<std::mutex> guard(stopLock);
         if (stopping) {
             LogTrace(u"CCamImage::Stop", "Stop alrady in progress");
+            // The running stop takes the lock again as it ends: it is not held while waiting.
+            guard.unlock();
             // A caller other than the read thread waits for the running stop, so that its events
             // come before this call returns, as they do when this call does the stopping.
             if (!OnReadThread()) {

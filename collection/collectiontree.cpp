@@ -12,6 +12,10 @@
 #include <QPixmap>
 #include <QStyle>
 
+#include <cstdint>
+#include <map>
+#include <utility>
+
 namespace {
 
 #include "collection/icons/camera.xpm"
@@ -58,6 +62,22 @@ struct CollectionTree::Item {
     bool checked = false;
 };
 
+// The folders open before a refill, found again in the new fill by their names: an item of the
+// new fill matches the old record of its name under the old record its parent matched.
+struct CollectionTree::OpenFolders {
+    static constexpr size_t kNone = SIZE_MAX;
+    // By record number.
+    std::vector<bool> open;
+    // Each record but the collection's, by its parent's record number and its name.
+    std::map<std::pair<size_t, QString>, size_t> numbers;
+
+    size_t Match(size_t parent, const QString& name) const {
+        const auto found = numbers.find({parent, name});
+        return found == numbers.end() ? kNone : found->second;
+    }
+    bool WasOpen(size_t number) const { return number != kNone && open[number]; }
+};
+
 CollectionTree::CollectionTree(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
     header()->hide();
@@ -80,25 +100,49 @@ void CollectionTree::Refill() {
             images.push_back(icon);
         }
     }
+    const OpenFolders old = FindOpenFolders();
     RemoveItems();
     clear();
     const CollectionSnapshot collection(QString::fromLatin1(kCollectionRoot));
     // By the collection's index; a folder is never left out, so every parent is here.
     std::vector<QTreeWidgetItem*> added(collection.Size(), nullptr);
+    // The old record each item matches, by the collection's index; the folders to open again.
+    std::vector<size_t> matched(collection.Size(), OpenFolders::kNone);
+    std::vector<QTreeWidgetItem*> reopen;
     QTreeWidgetItem* top = nullptr;
     collection.VisitDepthFirst([&](const CollectionSnapshot::Item& item, size_t index, const QString&) {
         const int image = ImageOf(item.key, index == 0);
         if (image < 0)
             return;
         added[index] = Insert(item.name, item.key, image, index == 0 ? nullptr : added[item.parent]);
-        if (index == 0)
+        if (index == 0) {
             top = added[index];
+            matched[index] = old.open.empty() ? OpenFolders::kNone : 0;
+            return;
+        }
+        if (matched[item.parent] != OpenFolders::kNone)
+            matched[index] = old.Match(matched[item.parent], item.name);
+        if (old.WasOpen(matched[index]))
+            reopen.push_back(added[index]);
     });
     // Filled before it is shown: the view hears of one item, not of every one.
     if (top) {
         insertTopLevelItem(0, top);
         top->setExpanded(true);
+        ExpandTopDown(reopen);
     }
+}
+
+CollectionTree::OpenFolders CollectionTree::FindOpenFolders() const {
+    OpenFolders folders;
+    for (size_t number = 0; number < items.size(); ++number) {
+        const Item& item = *items[number];
+        folders.open.push_back(item.treeItem->isExpanded());
+        if (const QTreeWidgetItem* parent = item.treeItem->parent())
+            folders.numbers.emplace(std::pair(parent->data(0, Qt::UserRole).toULongLong(), item.name),
+                                    number);
+    }
+    return folders;
 }
 
 // The image number of an item's picture; -1 when the tree leaves it out.
@@ -212,9 +256,14 @@ void CollectionTree::ExpandAbove(QTreeWidgetItem* treeItem) {
     std::vector<QTreeWidgetItem*> above;
     for (QTreeWidgetItem* up = treeItem->parent(); up; up = up->parent())
         above.push_back(up);
+    ExpandTopDown({above.rbegin(), above.rend()});
+}
+
+// Each folder after the folders above it.
+void CollectionTree::ExpandTopDown(const std::vector<QTreeWidgetItem*>& folders) {
     executeDelayedItemsLayout();
-    for (auto folder = above.rbegin(); folder != above.rend(); ++folder)
-        (*folder)->setExpanded(true);
+    for (QTreeWidgetItem* folder : folders)
+        folder->setExpanded(true);
 }
 
 bool CollectionTree::SelectedPath(QString& path) const {

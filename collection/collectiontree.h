@@ -35,6 +35,7 @@ class CollectionTree : public QTreeWidget {
     void SetOpenTarget(QObject* window) { openTarget = window; }
 
     // Rebuilds the whole tree from the settings tree; no item is selected or checked afterwards.
+    // The collection and every folder that was open and is listed again at the same path are open.
     void Refill();
 
     // When an item with exactly this path is listed: scrolls it to the top, selects and
@@ -73,12 +74,15 @@ class CollectionTree : public QTreeWidget {
 
   private:
     struct Item;
+    struct OpenFolders;
     enum class Spot { None, CheckBox, Picture, Label, Elsewhere };
 
     int ImageOf(const SiblingKey& key, bool top) const;
     QTreeWidgetItem* Insert(const QString& name, const SiblingKey& key, int image, QTreeWidgetItem* parent);
     void RemoveItems();
+    OpenFolders FindOpenFolders() const;
     void ExpandAbove(QTreeWidgetItem* treeItem);
+    void ExpandTopDown(const std::vector<QTreeWidgetItem*>& folders);
     Item* Find(const QString& path) const;
     QString PathOf(const QTreeWidgetItem* treeItem) const;
     Item* RecordOf(const QTreeWidgetItem* treeItem) const;

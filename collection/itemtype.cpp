@@ -5,6 +5,8 @@
 #include "settings/node.h"
 #include "settings/settingsstore.h"
 
+#include <QStringList>
+
 namespace {
 
 struct TypeInfo {
@@ -28,7 +30,44 @@ const TypeInfo* Find(ItemType type) {
     return nullptr;
 }
 
+QString ShownName(const Path& item) {
+    return Settings().GetValue(Path::Join(item, "Name")).GetText();
+}
+
+// The item of the folder that the tree shows with this name; empty when there is none.
+QString FindShownChild(const Path& folder, QStringView name) {
+    ChildIterator child = Settings().GetFirstChild(folder);
+    QString childName;
+    Data value;
+    while (Settings().GetNextChild(child, childName, value)) {
+        const Path item = Path::Join(folder, childName);
+        if (GetItemType(item) != ItemType::None && ShownName(item) == name)
+            return item.Text();
+    }
+    return QString();
+}
+
+// Down from the collection root, one shown name at a time, through folders only.
+QString FindShownPath(const QString& shown) {
+    QStringList names = shown.split(u'/');
+    if (shown.startsWith(u'/'))
+        names.removeFirst();
+    const Path root(kCollectionRoot);
+    if (GetItemType(root) == ItemType::None || ShownName(root) != names.front())
+        return QString();
+    QString found = root.Text();
+    for (qsizetype i = 1; i < names.size() && !found.isEmpty(); ++i)
+        found = GetItemType(found) == ItemType::Folder ? FindShownChild(found, names[i]) : QString();
+    return found;
+}
+
 } // namespace
+
+QString FindItemPath(const QString& path) {
+    if (!path.isEmpty() && GetItemType(Path(path)) != ItemType::None)
+        return path;
+    return FindShownPath(path);
+}
 
 QString ItemTypeText(ItemType type) {
     const TypeInfo* info = Find(type);

@@ -19,6 +19,12 @@ ItemType ItemTypeFromText(const QString& text);
 // The type of the item at the path of the settings tree; None when it is no item.
 ItemType GetItemType(const Path& item);
 
+// The settings path of the item that path names, given either as its settings path
+// ("/CameraCollection/Demo Cameras") or as the names the collection tree shows ("Cameras/Demo
+// Cameras", with or without a leading "/"): the collection's own name, then each item's name.
+// Empty when neither form names an item.
+QString FindItemPath(const QString& path);
+
 // True for "/CameraCollection" and every folder item below it: the only places items may go.
 bool IsCollectionFolder(const Path& folder);
 

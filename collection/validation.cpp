@@ -3,6 +3,7 @@
 #include "settings/node.h"
 #include "settings/settingsstore.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace {
@@ -44,6 +45,26 @@ QString FirstFailure(std::initializer_list<QString> results) {
             return result;
     }
     return QString();
+}
+
+// Where the part before a URL's path ends: at the first "/", "?" or "#", else at its end.
+qsizetype PathStart(QStringView url) {
+    qsizetype at = 0;
+    while (at < url.size() && url[at] != u'/' && url[at] != u'?' && url[at] != u'#')
+        ++at;
+    return at;
+}
+
+// What a URL names as its host (see ValidateURL).
+QStringView HostOf(QStringView url) {
+    const qsizetype scheme = url.indexOf(u"://");
+    if (scheme >= 0 && scheme < PathStart(url))
+        url = url.sliced(scheme + 3);
+    QStringView host = url.first(PathStart(url));
+    host = host.sliced(host.lastIndexOf(u'@') + 1);
+    // An address in brackets holds colons of its own.
+    const qsizetype port = host.indexOf(u':', std::max<qsizetype>(host.indexOf(u']'), 0));
+    return port < 0 ? host : host.first(port);
 }
 
 } // namespace
@@ -129,7 +150,8 @@ QString ValidateCredential(const QString& entered) {
 
 QString ValidateURL(const QString& entered) {
     const QString url = TakeEnteredText(entered);
-    return FirstFailure({CheckLength(url), CheckNotEmpty(url)});
+    const QString noHost = HostOf(url).isEmpty() ? Message(ValidationMessage::kURLWithoutHost) : QString();
+    return FirstFailure({CheckLength(url), CheckNotEmpty(url), noHost});
 }
 
 QString ValidatePort(const QString& entered, int& port) {

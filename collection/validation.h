@@ -18,6 +18,8 @@ inline constexpr char16_t kAddressCharacters[] =
     u"This field can only contain the characters: A-Z, a-z, 0-9,  . - ";
 inline constexpr char16_t kNameExists[] = u"This name already exists.";
 inline constexpr char16_t kMoveIntoSubFolder[] = u"Cannot move source folder into a sub-folder.";
+inline constexpr char16_t kURLWithoutHost[] =
+    u"Please enter a URL with the camera's host name or address, such as http://192.168.0.90/video.cgi.";
 } // namespace ValidationMessage
 
 // Names, addresses, user names, passwords and URLs hold at most this many characters.
@@ -50,7 +52,8 @@ QString ValidateFolderName(const QString& entered, const Path& parent, const Pat
 QString ValidateNetworkAddress(const QString& entered);
 // User name or password; both may be empty.
 QString ValidateCredential(const QString& entered);
-// URL of a live view site.
+// URL of a live view site. It must name a host: something between "scheme://" (or its start without
+// one) and the path, leaving out the user name and password before "@" and the port after ":".
 QString ValidateURL(const QString& entered);
 QString ValidatePort(const QString& entered, int& port);
 QString ValidateDisplayTime(const QString& entered, int& seconds);

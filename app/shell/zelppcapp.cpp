@@ -93,7 +93,7 @@ void ZelPPCApp::TellDamagedSettings(const LoadResult& settings) {
 }
 
 bool ZelPPCApp::CheckStartItem(const StartOptions& options) {
-    if (options.openPath.isEmpty() || GetItemType(Path(options.openPath)) != ItemType::None)
+    if (options.openPath.isEmpty() || !FindItemPath(options.openPath).isEmpty())
         return true;
     const QString text = FormatText(LoadResText(Str::NoItemAtPath), {options.openPath});
     LogError(u"ZelPPCApp::InitInstance", "%S", Wide(text));
@@ -106,14 +106,14 @@ void ZelPPCApp::OpenStartItem(const StartOptions& options) {
     // Without the stream control the collection view explains and closes the viewer.
     if (options.openPath.isEmpty() || !frame->CameraViewWindow()->ControlCreated())
         return;
-    const ItemType type = GetItemType(Path(options.openPath));
-    LogTrace(u"ZelPPCApp::InitInstance", "Open '%S'%S", Wide(options.openPath),
-             options.grid ? u" as a grid" : u"");
-    Settings().SetValue("/Collection/SelectedPath", Data(options.openPath));
+    const QString path = FindItemPath(options.openPath);
+    const ItemType type = GetItemType(Path(path));
+    LogTrace(u"ZelPPCApp::InitInstance", "Open '%S'%S", Wide(path), options.grid ? u" as a grid" : u"");
+    Settings().SetValue("/Collection/SelectedPath", Data(path));
     if (options.grid || type == ItemType::Folder) {
-        frame->OpenGrid(options.openPath);
+        frame->OpenGrid(path);
     } else {
-        frame->OpenCamera(options.openPath);
+        frame->OpenCamera(path);
     }
 }
 

@@ -25,6 +25,32 @@ TEST_F(CollectionItemsTest, GeneratedNamesAreFreeInTheFolderOnly) {
     EXPECT_EQ(GenerateItemName(kRoot, ItemType::LiveSite), "Live View Site");
 }
 
+TEST_F(CollectionItemsTest, ItemPathsComeFromTheSettingsPathOrTheShownNames) {
+    AddItem("/CameraCollection", "Demo Cameras", "Folder");
+    AddItem("/CameraCollection/Demo Cameras", "Door", "Camera");
+    AddItem("/CameraCollection/Demo Cameras/Door", "Inner", "Camera");
+    AddItem("/CameraCollection/Demo Cameras", "Gate 1", "Camera");
+    Settings().SetValue("/CameraCollection/Demo Cameras/Gate 1/Name", Data("Gate"));
+    const struct {
+        const char* text;
+        const char* path;
+    } cases[] = {
+        {"/CameraCollection/Demo Cameras", "/CameraCollection/Demo Cameras"},
+        {"Cameras/Demo Cameras", "/CameraCollection/Demo Cameras"},
+        {"/Cameras/Demo Cameras/Door", "/CameraCollection/Demo Cameras/Door"},
+        {"Cameras", "/CameraCollection"},
+        {"Cameras/Demo Cameras/Gate", "/CameraCollection/Demo Cameras/Gate 1"},
+        {"Cameras/Demo Cameras/Gate 1", ""},
+        {"Cameras/Nowhere", ""},
+        {"/CameraCollection/Nowhere", ""},
+        {"Demo Cameras/Door", ""},
+        {"Cameras/Demo Cameras/Door/Inner", ""}, // through a camera, not a folder
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindItemPath(c.text), c.path) << c.text;
+}
+
 TEST_F(CollectionItemsTest, SiblingOrder) {
     const SiblingKey zeta{ItemType::Folder, "zeta"};
     const SiblingKey m{ItemType::CameraSwitch, "M"};

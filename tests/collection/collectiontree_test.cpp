@@ -305,4 +305,31 @@ TEST_F(CollectionTreeTest, RefillForgetsTheOldItems) {
     EXPECT_EQ(ItemOf("/CameraCollection/Door"), nullptr);
 }
 
+TEST_F(CollectionTreeTest, RefillKeepsOpenTheFoldersThatWereOpen) {
+    AddItem("/CameraCollection", "Office", "Folder");
+    AddItem("/CameraCollection/Office", "Store", "Folder");
+    AddItem("/CameraCollection/Office/Store", "Shelf", "Folder");
+    AddItem("/CameraCollection/Office/Store/Shelf", "Box", "Camera");
+    ShowTree();
+    tree.Refill();
+    // Found by their names, as selecting an item would open it.
+    const auto listed = [this](const char* name) {
+        const QList<QTreeWidgetItem*> found = tree.findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.size() == 1 ? found[0] : nullptr;
+    };
+    listed("Office")->setExpanded(true);
+    listed("Store")->setExpanded(true);
+    AddItem("/CameraCollection/Office/Store", "Door", "Camera");
+    tree.Refill();
+    const struct {
+        const char* name;
+        bool open;
+    } folders[] = {{"Office", true}, {"Store", true}, {"Shelf", false}};
+    for (const auto& folder : folders) {
+        ASSERT_NE(listed(folder.name), nullptr) << folder.name;
+        EXPECT_EQ(listed(folder.name)->isExpanded(), folder.open) << folder.name;
+    }
+    EXPECT_EQ(Shown("/CameraCollection/Office/Store"), QStringList({"Shelf", "Door"}));
+}
+
 } // namespace

@@ -42,7 +42,18 @@ TEST_F(ValidationTest, FieldsRunTheirChecksInOrderOnTrimmedText) {
     EXPECT_EQ(ValidateCredential(""), "");
     EXPECT_EQ(ValidateCredential("cam 1"), kCredentialSet);
     EXPECT_EQ(ValidateURL("  "), kEmpty);
-    EXPECT_EQ(ValidateURL("http://x/y?z=1&w=#"), "");
+    // A URL names a host, with or without a scheme, user name, password and port.
+    const QString noHost = QString::fromUtf16(ValidationMessage::kURLWithoutHost);
+    const struct {
+        const char* url;
+        QString expected;
+    } urls[] = {
+        {"http://", noHost},         {"http://:80/x", noHost},    {"http://user:pw@/x", noHost},
+        {"/video.cgi", noHost},      {"http://[::1]:8080/v", ""}, {"http://user:pw@cam/x", ""},
+        {"cam.local/video.cgi", ""}, {"http://x/y?z=1&w=#", ""},
+    };
+    for (const auto& c : urls)
+        EXPECT_EQ(ValidateURL(c.url), c.expected) << c.url;
 
     // Length comes first; a camera switch name has no length check.
     const QString longName(251, u'a');

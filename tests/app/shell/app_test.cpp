@@ -218,7 +218,7 @@ TEST_F(ViewerTest, OpenStartsInTheCameraViewOrTheGridOfAnItem) {
     Exit();
 
     StartOptions options;
-    options.openPath = "/CameraCollection/Yard/Door";
+    options.openPath = "Cameras/Yard/Door"; // the names the collection tree shows
     app = std::make_unique<ZelPPCApp>();
     ASSERT_TRUE(app->InitInstance(options));
     ASSERT_TRUE(PumpUntil([this] {

@@ -410,6 +410,10 @@ bool CameraSource::SendRequest(int& status) {
     status = 0;
     const uint32_t start = GetTickCount();
     const StreamTimings& timings = StreamTimings::Current();
+    struct AttemptsEnd {
+        std::atomic<int>& attempts;
+        ~AttemptsEnd() { attempts = 0; }
+    } attemptsEnd{failedConnectAttempts};
     for (HINTERNET current = CurrentRequest(); current; current = CurrentRequest()) {
         if (GetTickCount() - start > timings.connectionTimeoutMs) {
             LogError(u"CCamImage::SendRequest", "Network Request error timout");
@@ -426,6 +430,7 @@ bool CameraSource::SendRequest(int& status) {
             status = 0;
             return false;
         }
+        ++failedConnectAttempts;
         requestClosed.Wait(timings.retryDelayMs); // a stop ends the wait at once
     }
     status = 0;

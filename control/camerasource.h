@@ -85,6 +85,9 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     // How long the camera has been sending the same picture, bytes for bytes, while pictures
     // still arrive; 0 while they change.
     uint32_t SamePictureMs() const;
+    // How many times in a row the camera could not be reached while the request is being sent
+    // (it is tried again every second up to the connection timeout); 0 when no such try runs.
+    int FailedConnectAttempts() const { return failedConnectAttempts; }
 
   private:
     CameraSource(const CameraKey& camera, bool shared);
@@ -129,6 +132,7 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     bool stopping = false;                 // guarded by stopLock
     ManualResetEvent stopEnded{true};      // reset while a stop runs
     ManualResetEvent requestClosed{false}; // ends the send loop's retry waits
+    std::atomic<int> failedConnectAttempts{0};
 
     mutable std::mutex slotLock;
     std::vector<std::shared_ptr<DisplaySlot>> displaySlots; // guarded by slotLock

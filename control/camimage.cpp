@@ -324,6 +324,13 @@ HRESULT CCamImage::get_SamePictureSeconds(int32_t* value) {
     return S_OK;
 }
 
+HRESULT CCamImage::get_FailedConnectAttempts(int32_t* value) {
+    if (!value)
+        return E_POINTER;
+    *value = source->FailedConnectAttempts();
+    return S_OK;
+}
+
 // ---- dispatch
 
 namespace {
@@ -406,6 +413,8 @@ constexpr DispatchMember kDispatchMembers[] = {
     {CamImageDispid::SharedConnection,
      Property<VT_I4, &CCamImage::get_SharedConnection, &CCamImage::put_SharedConnection>()},
     {CamImageDispid::SamePictureSeconds, Property<VT_I4, &CCamImage::get_SamePictureSeconds, nullptr>()},
+    {CamImageDispid::FailedConnectAttempts,
+     Property<VT_I4, &CCamImage::get_FailedConnectAttempts, nullptr>()},
 };
 
 } // namespace

@@ -77,6 +77,7 @@ class CCamImage final : public ICamImage,
     HRESULT get_SharedConnection(int32_t* shared) override;
     HRESULT put_SharedConnection(int32_t shared) override;
     HRESULT get_SamePictureSeconds(int32_t* seconds) override;
+    HRESULT get_FailedConnectAttempts(int32_t* attempts) override;
 
     // IConnectionPointContainer
     HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;

@@ -2,8 +2,10 @@
 
 #include "app/dialogs/controlids.h"
 #include "app/dialogs/dialoglayout.h"
+#include "app/resources/resource.h"
 
 #include "collection/validation.h"
+#include "foundation/text.h"
 #include "platform/ui/dataexchange.h"
 #include "platform/ui/inputpanel.h"
 
@@ -17,13 +19,21 @@ AuthorizationDlg::AuthorizationDlg(QWidget* parent)
     : Dialog(parent), userNameEdit(WithId(new QLineEdit(this), ControlId::UserName)),
       passwordEdit(WithId(new QLineEdit(this), ControlId::Password)),
       saveCheck(WithId(new QCheckBox(this), ControlId::SavePassword)),
-      saveLabel(new QLabel(QStringLiteral("Save this password in the camera properties.  "), this)) {
+      saveLabel(new QLabel(QStringLiteral("Save this password in the camera properties.  "), this)),
+      refusedLabel(new QLabel(LoadResText(Str::CredentialsRefused), this)) {
     setWindowTitle(QStringLiteral("Authorization"));
     userNameEdit->setMaxLength(kMaxFieldLength);
     // Shown as typed: on a handheld the user sees what the input panel entered.
     passwordEdit->setMaxLength(kMaxFieldLength);
 
     QFormLayout* form = NewFormLayout(this);
+    refusedLabel->setObjectName(QStringLiteral("refused"));
+    refusedLabel->setWordWrap(true);
+    QFont bold = refusedLabel->font();
+    bold.setBold(true);
+    refusedLabel->setFont(bold);
+    refusedLabel->hide();
+    form->addRow(refusedLabel);
     auto* prompt = new QLabel(QStringLiteral("Please type your user name and password."), this);
     prompt->setWordWrap(true);
     form->addRow(prompt);
@@ -43,6 +53,9 @@ AuthorizationDlg::AuthorizationDlg(QWidget* parent)
 
 void AuthorizationDlg::OnInitDialog() {
     Dialog::OnInitDialog();
+    if (!cameraName.isEmpty())
+        setWindowTitle(FormatText(LoadResText(Str::CredentialsFor), {cameraName}));
+    refusedLabel->setVisible(refused);
     SHSipPreference(this, SIP_UP);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Asks for a camera's user name and password after the camera refused the stream, and whether
 // to keep the password with the camera. The caller sets the current values before running it
-// and reads them back after OK.
+// and reads them back after OK. With a camera name the title names the camera; after a refusal
+// of what was typed before, the dialog says so above the prompt.
 
 #include "platform/ui/dialog.h"
 
@@ -18,6 +19,8 @@ class AuthorizationDlg : public Dialog {
     QString password;
     bool save = false;
     QString userName;
+    QString cameraName;   // empty: the title names no camera
+    bool refused = false; // the camera refused the user name and password typed last time
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -30,4 +33,5 @@ class AuthorizationDlg : public Dialog {
     QLineEdit* passwordEdit;
     QCheckBox* saveCheck;
     QLabel* saveLabel;
+    QLabel* refusedLabel;
 };

@@ -89,20 +89,31 @@ void CameraConnection::Prepare(const Camera& camera, int rotation, bool stretch,
 void CameraConnection::Open(const QString& url) {
     StreamEnded();
     backoff.Reset();
+    typedUserName.reset();
     control->get_PicturesShown(&shownAtOpen);
+    StartWatch(Watch::Connecting);
     PutText(control, &ICamImage::put_URL, url.isEmpty() ? QString() : url);
 }
 
 void CameraConnection::Reconnect() {
-    StreamEnded();
     control->get_PicturesShown(&shownAtOpen);
+    StartWatch(lostTick ? Watch::Lost : Watch::Connecting);
     control->StartDownload();
 }
 
-uint32_t CameraConnection::ReconnectWaitMs() {
+uint32_t CameraConnection::ConnectionLost() {
+    if (!lostTick)
+        lostTick = std::max<uint32_t>(1, GetTickCount());
+    StartWatch(Watch::Lost);
     int32_t shown = shownAtOpen;
     control->get_PicturesShown(&shown);
     return backoff.AfterConnection(static_cast<int64_t>(shown) - shownAtOpen);
+}
+
+uint32_t CameraConnection::FailedWaitMs() {
+    int32_t shown = shownAtOpen;
+    control->get_PicturesShown(&shown);
+    return std::max(kRetryFailedMs, backoff.AfterConnection(static_cast<int64_t>(shown) - shownAtOpen));
 }
 
 void CameraConnection::Disconnect() {
@@ -117,17 +128,25 @@ void CameraConnection::SetCredentials(const QString& user, const QString& passwo
 
 // ---- the words over the picture
 
+void CameraConnection::StartWatch(Watch what) {
+    watch = what;
+    timers->SetTimer(kWatchTimer, kWatchPeriodMs);
+    CheckPictures();
+}
+
 void CameraConnection::StreamStarted() {
-    watching = true;
+    lostTick = 0;
+    typedUserName.reset();
     control->get_PicturesShown(&lastShown);
     lastPictureTick = GetTickCount();
-    timers->SetTimer(kWatchTimer, kWatchPeriodMs);
+    StartWatch(Watch::Streaming);
 }
 
 void CameraConnection::StreamEnded() {
-    if (!watching && watchStatus.isEmpty())
+    lostTick = 0;
+    if (watch == Watch::None && watchStatus.isEmpty())
         return;
-    watching = false;
+    watch = Watch::None;
     timers->KillTimer(kWatchTimer);
     watchStatus.clear();
     ShowStatus();
@@ -142,33 +161,51 @@ QString CameraConnection::ShownStatus() const {
     return overlay->Text();
 }
 
-void CameraConnection::ShowStatus() {
-    overlay->SetText(watchStatus.isEmpty() ? status : watchStatus);
+void CameraConnection::SetNotice(const QString& text) {
+    notice = text;
+    ShowStatus();
 }
 
-void CameraConnection::CheckPictures() {
-    if (!watching)
-        return;
+void CameraConnection::ShowStatus() {
+    overlay->SetText(!notice.isEmpty() ? notice : !watchStatus.isEmpty() ? watchStatus : status);
+}
+
+QString CameraConnection::WatchWords() {
+    const uint32_t now = GetTickCount();
+    if (watch == Watch::Lost) {
+        return FormatText(LoadResText(Str::ConnectionLostRetrying),
+                          {IntToText(static_cast<int>((now - lostTick) / 1000))});
+    }
+    if (watch == Watch::Connecting) {
+        int32_t failedAttempts = 0;
+        control->get_FailedConnectAttempts(&failedAttempts);
+        return failedAttempts > 0 ? LoadResText(Str::CannotConnectRetrying) : QString();
+    }
     int32_t shown = lastShown;
     int32_t undecoded = 0;
     int32_t samePicture = 0;
     control->get_PicturesShown(&shown);
     control->get_UndecodedPictures(&undecoded);
     control->get_SamePictureSeconds(&samePicture);
-    const uint32_t now = GetTickCount();
     if (shown != lastShown) {
         lastShown = shown;
         lastPictureTick = now;
     }
-    QString words;
-    if (undecoded >= kUndecodedInARow) {
-        words = LoadResText(Str::PicturesNotDecoded);
-    } else if (now - lastPictureTick >= kStallMs) {
-        words = FormatText(LoadResText(Str::NoPictureFor),
-                           {IntToText(static_cast<int>((now - lastPictureTick) / 1000))});
-    } else if (samePicture >= kFrozenSeconds) {
-        words = FormatText(LoadResText(Str::SamePictureFor), {IntToText(samePicture)});
+    if (undecoded >= kUndecodedInARow)
+        return LoadResText(Str::PicturesNotDecoded);
+    if (now - lastPictureTick >= kStallMs) {
+        return FormatText(LoadResText(Str::NoPictureFor),
+                          {IntToText(static_cast<int>((now - lastPictureTick) / 1000))});
     }
+    if (samePicture >= kFrozenSeconds)
+        return FormatText(LoadResText(Str::SamePictureFor), {IntToText(samePicture)});
+    return QString();
+}
+
+void CameraConnection::CheckPictures() {
+    if (watch == Watch::None)
+        return;
+    const QString words = WatchWords();
     if (watchStatus.isEmpty() && !words.isEmpty()) {
         LogWarning(u"CameraConnection::CheckPictures", "'%S': %S", Wide(cameraName), Wide(words));
     }
@@ -188,13 +225,20 @@ QByteArray CameraConnection::Picture() const {
 bool CameraConnection::AskForCredentials(QWidget* parent, Camera& camera, const QString& itemPath,
                                          const char16_t* logFunction) {
     AuthorizationDlg dialog(parent);
-    dialog.userName = camera.userName;
-    dialog.password = camera.password;
-    if (dialog.DoModal() != IDOK)
+    dialog.cameraName = camera.name;
+    // Asked again before a stream started: what was typed last time was refused. The user
+    // name typed stays; the password is typed again.
+    dialog.refused = typedUserName.has_value();
+    dialog.userName = typedUserName.value_or(camera.userName);
+    dialog.password = dialog.refused ? QString() : camera.password;
+    if (dialog.DoModal() != IDOK) {
+        typedUserName.reset();
         return false;
+    }
     if (!dialog.userName.isEmpty()) {
         LogTrace(logFunction, "Using Password");
         SetCredentials(dialog.userName, dialog.password);
+        typedUserName = dialog.userName;
     }
     if (dialog.save) {
         LogTrace(logFunction, "Saving Password");

@@ -4,8 +4,9 @@
 // and embedded in a host window, its events posted to the owner window (CameraEventSink), the
 // stream's settings, connecting, reconnecting and disconnecting, the credentials prompt after a
 // refused stream and the texts of the other failures, and the words over the picture: the
-// owner's own, or, while a started stream brings no picture for 3 s or none that can be
-// decoded, those of the watch.
+// owner's own, or those of the watch: while a started stream brings no picture for 3 s or none
+// that can be decoded, while a lost stream is tried again, and while the camera cannot be
+// reached.
 //
 // UI thread only. The control's events reach the owner as posted messages; no code here runs
 // on the control's threads.
@@ -18,6 +19,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class Camera;
 class CameraEventSink;
@@ -29,9 +31,10 @@ class QWidget;
 
 class CameraConnection {
   public:
-    static constexpr uint32_t kStallMs = 3000; // no new picture for this long: say so
-    static constexpr int kUndecodedInARow = 3; // pictures that cannot be decoded: say so
-    static constexpr int kFrozenSeconds = 5;   // the same picture, byte for byte, this long: say so
+    static constexpr uint32_t kStallMs = 3000;        // no new picture for this long: say so
+    static constexpr int kUndecodedInARow = 3;        // pictures that cannot be decoded: say so
+    static constexpr int kFrozenSeconds = 5;          // the same picture, byte for byte, this long: say so
+    static constexpr uint32_t kRetryFailedMs = 10000; // a camera that failed is tried again after this
 
     // Creates the control in a host window inside owner, which receives the events. The log
     // lines of the creation go under logFunction ("CameraView::OnCreate"); a failure to create
@@ -54,19 +57,27 @@ class CameraConnection {
     void Open(const QString& url);
     // StartDownload: the same stream again.
     void Reconnect();
-    // How long to wait before the next Reconnect, now that the stream has ended: at once, unless
-    // the last connections brought fewer than a handful of pictures each (ReconnectBackoff).
-    uint32_t ReconnectWaitMs();
+    // The stream broke (after Disconnect) and the owner tries again: until a stream starts, the
+    // words over the picture say so, with the seconds since it broke. Returns the wait before
+    // the next Reconnect: none, unless the last connections brought fewer than a handful of
+    // pictures each (ReconnectBackoff).
+    uint32_t ConnectionLost();
+    // The wait before trying again a camera that failed: kRetryFailedMs, or longer while the
+    // reconnects back off.
+    uint32_t FailedWaitMs();
     // StopDownload.
     void Disconnect();
     void SetCredentials(const QString& user, const QString& password);
 
-    // The stream has started: the watch begins. It ends with Open, Reconnect, Disconnect and
-    // StreamEnded.
+    // The stream has started: the watch of its pictures begins. StreamEnded ends every watch;
+    // Open and Reconnect start the watch of the connection being made ("Cannot connect to the
+    // camera, trying again" while the camera cannot be reached), Disconnect ends it.
     void StreamStarted();
     void StreamEnded();
     // The owner's own words over the picture; the watch's come first while it has any.
     void SetStatus(const QString& text);
+    // A short notice over every other word until it is cleared (empty): where a picture was saved.
+    void SetNotice(const QString& text);
     // The words over the picture now (empty: none).
     QString ShownStatus() const;
 
@@ -86,7 +97,10 @@ class CameraConnection {
     static int EffectiveRotation(const Camera& camera, int viewRotation);
 
   private:
+    enum class Watch { None, Connecting, Lost, Streaming };
+    void StartWatch(Watch what);
     void CheckPictures();
+    QString WatchWords();
     void ShowStatus();
 
     QWidget* owner;
@@ -98,11 +112,14 @@ class CameraConnection {
     bool created = false;
     QString cameraName; // for the log
 
+    QString notice;      // the owner's notice, over the rest
     QString status;      // the owner's words
     QString watchStatus; // the watch's words
-    bool watching = false;
-    int32_t lastShown = 0;   // the control's picture count at the last check
-    int32_t shownAtOpen = 0; // the control's picture count when the stream was last opened
+    Watch watch = Watch::None;
+    uint32_t lostTick = 0;                // when the stream broke, while it is being tried again; 0: not lost
+    std::optional<QString> typedUserName; // typed in the prompt, until a stream starts
+    int32_t lastShown = 0;                // the control's picture count at the last check
+    int32_t shownAtOpen = 0;              // the control's picture count when the stream was last opened
     ReconnectBackoff backoff;
     uint32_t lastPictureTick = 0; // when it last moved (or the stream started)
 };

@@ -73,11 +73,14 @@ void CameraView::SetItem(const QString& path) {
 void CameraView::SetTitle(const QString& newTitle) {
     title = newTitle;
     timers->KillTimer(kNoticeTimer);
+    stream->SetNotice(QString());
     frame.MainWindow()->setWindowTitle(title);
 }
 
 void CameraView::ShowNotice(const QString& notice) {
     frame.MainWindow()->setWindowTitle(notice);
+    // Full screen hides the title: the picture says it.
+    stream->SetNotice(frame.MainWindow()->isFullScreen() ? notice : QString());
     timers->SetTimer(kNoticeTimer, kNoticeMs);
 }
 
@@ -114,6 +117,8 @@ bool CameraView::IsSwitchTimerRunning() const {
 
 void CameraView::ConnectCamera() {
     timers->KillTimer(kWatchdogTimer);
+    timers->KillTimer(kReconnectTimer);
+    SetWaitingForCredentials(false);
     HostWindow()->hide();
     imageWidth = imageHeight = 0;
     currentName = camera.name;
@@ -136,6 +141,7 @@ void CameraView::ConnectCamera() {
 void CameraView::ReconnectCamera() {
     timers->KillTimer(kWatchdogTimer);
     timers->KillTimer(kReconnectTimer);
+    SetWaitingForCredentials(false);
     SetTitle(FormatText(LoadResText(Str::ConnectingTo), {currentName}));
     LogTrace(u"CameraView::ReconnectCamera", "Reconnect to '%S' '%S'", Wide(camera.name),
              Wide(camera.GetURL()));
@@ -274,7 +280,8 @@ void CameraView::Relayout(int width, int height) {
             w = static_cast<int16_t>(static_cast<int>(clientHeight * aspect));
         }
     }
-    HostWindow()->setGeometry(0, 0, w, h);
+    // Centred when the view is larger than the picture.
+    HostWindow()->setGeometry(std::max(0, (clientWidth - w) / 2), std::max(0, (clientHeight - h) / 2), w, h);
     HostWindow()->repaint();
 }
 
@@ -292,7 +299,7 @@ void CameraView::OnConnectionBroken(int status, int second) {
                  status, second);
         ShowWaitCursor();
         DisconnectCamera();
-        const uint32_t wait = stream->ReconnectWaitMs();
+        const uint32_t wait = stream->ConnectionLost();
         if (wait == 0)
             PostMessage(this, WM_USER + Message::Reconnect);
         else
@@ -318,28 +325,73 @@ void CameraView::OnConnectionFailed(int status, int second) {
     } else {
         LogWarning(u"CameraView::OnConnectionFailed", "ConnectionFailed On '%S', %d, %d", Wide(camera.name),
                    status, second);
-        SetHelpAnchor(QString());
-        cycle.StopTimer();
         connected = false;
         streamStarted = false;
         stream->StreamEnded();
-        if (status == 401) {
-            LogTrace(kFailed, "Authentication error");
-            // Into the item shown: for a camera switch, the member that asked.
-            if (stream->AskForCredentials(this, camera, currentItemPath, kFailed)) {
-                PostMessage(this, WM_USER + Message::Reconnect);
-            } else {
-                PostCommand(frame.MainWindow(), Command::ViewCameras);
-            }
-            SHSipPreference(this, SIP_FORCEDOWN);
-        } else {
-            const QString text = CameraConnection::FailureText(status, camera, kFailed);
-            MessageBox(this, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
-            PostCommand(frame.MainWindow(), Command::ViewCameras);
-        }
+        if (ZelPPCApp::RunsUnattended())
+            KeepTrying(status);
+        else
+            TellFailure(status);
     }
     PostMessage(this, WM_USER + Message::CameraStopped);
     SetHelpAnchor(QStringLiteral("view"));
+}
+
+// The user is asked for a password, or told of the failure and taken back to the collection.
+void CameraView::TellFailure(int status) {
+    SetHelpAnchor(QString());
+    cycle.StopTimer();
+    if (status == 401) {
+        LogTrace(kFailed, "Authentication error");
+        // Into the item shown: for a camera switch, the member that asked.
+        if (stream->AskForCredentials(this, camera, currentItemPath, kFailed)) {
+            PostMessage(this, WM_USER + Message::Reconnect);
+        } else {
+            PostCommand(frame.MainWindow(), Command::ViewCameras);
+        }
+        SHSipPreference(this, SIP_FORCEDOWN);
+    } else {
+        const QString text = CameraConnection::FailureText(status, camera, kFailed);
+        MessageBox(this, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+        PostCommand(frame.MainWindow(), Command::ViewCameras);
+    }
+}
+
+// On a wall display no box waits for a person: the failure stays on the picture (the last one
+// stays shown), a camera that failed is tried again, and one that wants a password waits for
+// Enter or a click. A camera switch goes on to its next member meanwhile.
+void CameraView::KeepTrying(int status) {
+    SetTitle(currentName);
+    if (status == 401) {
+        LogTrace(kFailed, "Authentication error");
+        SetWaitingForCredentials(true);
+        return;
+    }
+    stream->SetStatus(CameraConnection::FailureText(status, camera, kFailed));
+    timers->SetTimer(kReconnectTimer, stream->FailedWaitMs());
+}
+
+void CameraView::SetWaitingForCredentials(bool waiting) {
+    waitingForCredentials = waiting;
+    stream->SetStatus(waiting ? LoadResText(Str::NeedsPasswordAction) : QString());
+    // The picture's clicks come to the view while it waits: they open the prompt.
+    HostWindow()->setAttribute(Qt::WA_TransparentForMouseEvents, waiting);
+}
+
+void CameraView::AskForCredentials() {
+    SetWaitingForCredentials(false);
+    if (stream->AskForCredentials(this, camera, currentItemPath, kFailed))
+        ReconnectCamera();
+    else
+        SetWaitingForCredentials(true);
+}
+
+void CameraView::mouseReleaseEvent(QMouseEvent* event) {
+    if (waitingForCredentials && event->button() == Qt::LeftButton) {
+        AskForCredentials();
+        return;
+    }
+    View::mouseReleaseEvent(event);
 }
 
 // ---- items and camera switches
@@ -453,6 +505,12 @@ bool CameraView::OnCommand(int id) {
         return false;
     switch (id) {
     case Command::Action:
+        if (waitingForCredentials) {
+            AskForCredentials();
+            return true;
+        }
+        PostCommand(frame.MainWindow(), Command::ViewCameras);
+        return true;
     case Command::Back:
         PostCommand(frame.MainWindow(), Command::ViewCameras);
         return true;

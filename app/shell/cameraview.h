@@ -3,7 +3,9 @@
 // view site, or the current member of a camera switch — through the stream control, which it
 // creates once and keeps (CameraConnection). It sizes the picture, shows the camera's name in
 // the title, reconnects after a lost connection, asks for credentials when the camera wants
-// them, explains other failures and returns to the collection (or the grid it was opened from);
+// them, explains other failures and returns to the collection (or the grid it was opened from)
+// — on a wall display (ZelPPCApp::RunsUnattended) it keeps the failure on the picture and tries
+// again instead;
 // it steps through camera switches (CameraSwitchCycle), sends PTZ zoom and focus commands
 // (CommandSender), and saves the picture shown.
 //
@@ -32,7 +34,7 @@ class CameraView : public View {
   public:
     static constexpr int kWatchdogTimer = 2;
     static constexpr int kNoticeTimer = 3;
-    static constexpr int kReconnectTimer = 4; // a lost stream's next connection, when it has to wait
+    static constexpr int kReconnectTimer = 4; // the next connection of a lost or failed stream, when it waits
     static constexpr uint32_t kNoticeMs = 3000;
 
     CameraView(QWidget* parent, ViewFrame& frame);
@@ -78,6 +80,7 @@ class CameraView : public View {
   protected:
     void OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
@@ -89,6 +92,10 @@ class CameraView : public View {
     void OnConnectionBroken(int status, int second);
     void OnConnectionFailed(int status, int second);
     void OnStreamStopped();
+    void TellFailure(int status);
+    void KeepTrying(int status);
+    void SetWaitingForCredentials(bool waiting);
+    void AskForCredentials();
     void OnStepCamera(bool forward);
     void OnToggleAutoSwitch();
     void OnZoom(bool in);
@@ -111,6 +118,7 @@ class CameraView : public View {
     Camera camera;
     std::unique_ptr<WaitCursor> waitCursor;
     bool connected = false;
+    bool waitingForCredentials = false; // on a wall display: until Enter or a click
     QString currentName;
     int imageWidth = 0;
     int imageHeight = 0;

@@ -2,6 +2,7 @@
 
 #include "app/resources/resource.h"
 #include "app/shell/cameraconnection.h"
+#include "app/shell/zelppcapp.h"
 
 #include "control/interface/camimageinterface.h"
 #include "foundation/log.h"
@@ -84,6 +85,7 @@ void GridTile::Connect() {
 
 void GridTile::Reconnect() {
     timers->KillTimer(kRetryTimer);
+    wantsCredentials = false;
     LogTrace(u"GridTile::Reconnect", "Reconnect to '%S'", Wide(camera.name));
     connected = true;
     stream->SetStatus(LoadResText(Str::Connecting));
@@ -148,7 +150,7 @@ void GridTile::OnConnectionBroken(int status) {
     connected = false;
     stream->Disconnect();
     stream->SetStatus(LoadResText(Str::Connecting));
-    const uint32_t wait = stream->ReconnectWaitMs();
+    const uint32_t wait = stream->ConnectionLost();
     if (wait == 0)
         PostMessage(this, WM_USER + Message::Reconnect);
     else
@@ -163,12 +165,15 @@ void GridTile::OnConnectionFailed(int status) {
     stream->StreamEnded();
     if (status == 401) {
         LogTrace(kFailed, "Authentication error");
-        stream->SetStatus(LoadResText(Str::NeedsPassword));
+        wantsCredentials = true;
+        // A wall display asks only when someone presses Enter or clicks the tile.
+        stream->SetStatus(
+            LoadResText(ZelPPCApp::RunsUnattended() ? Str::NeedsPasswordAction : Str::NeedsPassword));
         listener.OnTileWantsCredentials(this);
         return;
     }
     stream->SetStatus(CameraConnection::FailureText(status, camera, kFailed));
-    timers->SetTimer(kRetryTimer, std::max(kRetryMs, stream->ReconnectWaitMs()));
+    timers->SetTimer(kRetryTimer, stream->FailedWaitMs());
 }
 
 // ---- layout and drawing

@@ -4,8 +4,9 @@
 // the picture fitted to the tile in its own aspect, and the tile's state in words over it
 // ("Connecting", "No picture for 12 s", the text of a failure). A lost stream is reconnected
 // silently, at once unless the camera keeps ending its streams after a picture or two (then
-// after a wait that grows to 10 s); a failed one is tried again every kRetryMs; when the camera wants a
-// password the tile waits until the grid asks for it, one prompt at a time.
+// after a wait that grows to 10 s), its state on the picture while it is tried again; a failed
+// one is tried again every 10 s; when the camera wants a password the tile waits until the grid
+// asks for it, one prompt at a time.
 //
 // UI thread only; the control's events arrive as posted messages.
 
@@ -36,8 +37,6 @@ class GridTileListener {
 
 class GridTile : public QWidget {
   public:
-    static constexpr uint32_t kRetryMs = 10000;
-
     GridTile(QWidget* parent, const QString& itemPath, GridTileListener& listener);
     ~GridTile() override;
 
@@ -56,6 +55,8 @@ class GridTile : public QWidget {
     // The words over the picture; empty when none.
     QString StatusText() const;
     bool IsConnected() const { return connected; }
+    // The camera refused the stream and the tile waits for a user name and password.
+    bool WantsCredentials() const { return wantsCredentials; }
 
   protected:
     bool event(QEvent* event) override;
@@ -80,6 +81,7 @@ class GridTile : public QWidget {
     std::unique_ptr<CameraConnection> stream;
     WindowTimers* timers;
     bool connected = false;
+    bool wantsCredentials = false;
     bool selected = false;
     int imageWidth = 0;
     int imageHeight = 0;

@@ -59,7 +59,7 @@ void GridView::OnActivateView(bool activate, View* activated, View* deactivated)
     active = activate;
     if (activate) {
         if (ZelPPCApp* app = ZelPPCApp::Instance())
-            app->SetHelpAnchor(QStringLiteral("view"));
+            app->SetHelpAnchor(QStringLiteral("grid"));
         setFocus();
         PostMessage(this, WM_USER + Message::StartGrid); // after the frame has finished the change
         return;
@@ -166,7 +166,7 @@ void GridView::Select(int index) {
 }
 
 void GridView::OpenSelected() {
-    if (selected < 0 || selected >= static_cast<int>(tiles.size()))
+    if (selected < 0 || selected >= static_cast<int>(tiles.size()) || AskIfWaiting(tiles[selected]))
         return;
     const QString path = tiles[selected]->ItemPath();
     LogTrace(u"GridView::OpenSelected", "'%S'", Wide(path));
@@ -234,6 +234,7 @@ void GridView::OnTileClicked(GridTile* tile) {
     if (found != tiles.end())
         Select(static_cast<int>(found - tiles.begin()));
     setFocus();
+    AskIfWaiting(tile);
 }
 
 void GridView::OnTileOpened(GridTile* tile) {
@@ -244,6 +245,22 @@ void GridView::OnTileOpened(GridTile* tile) {
 // ---- one password prompt at a time
 
 void GridView::OnTileWantsCredentials(GridTile* tile) {
+    // A wall display prompts no one at start: the tile says to press Enter or click it.
+    if (!ZelPPCApp::RunsUnattended())
+        QueuePrompt(tile);
+}
+
+bool GridView::AskIfWaiting(GridTile* tile) {
+    if (!ZelPPCApp::RunsUnattended() || !tile->WantsCredentials())
+        return false;
+    QueuePrompt(tile);
+    return true;
+}
+
+void GridView::QueuePrompt(GridTile* tile) {
+    if (std::find(waitingForCredentials.begin(), waitingForCredentials.end(), tile) !=
+        waitingForCredentials.end())
+        return;
     waitingForCredentials.emplace_back(tile);
     if (!prompting)
         PostMessage(this, WM_USER + Message::NextPrompt);

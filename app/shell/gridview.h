@@ -61,6 +61,9 @@ class GridView : public View, private GridTileListener {
     void LayoutTiles();
     void UpdateTitle();
     void PromptNext();
+    void QueuePrompt(GridTile* tile);
+    // On a wall display, a tile waiting for a password is asked for it when chosen: true then.
+    bool AskIfWaiting(GridTile* tile);
 
     // GridTileListener
     void OnTileClicked(GridTile* tile) override;

@@ -53,6 +53,7 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
     const LoadResult settings = ::LoadSettings();
     if (!CheckStartItem(options))
         return false;
+    unattended = !options.openPath.isEmpty();
 
     // Sockets: a peer that closes while a command is being written must not end the process.
     std::signal(SIGPIPE, SIG_IGN);

@@ -29,6 +29,12 @@ class ZelPPCApp {
     bool InitInstance(const StartOptions& options = StartOptions());
     // The exit code after InitInstance failed: 2 for a start item that is not there, else 1.
     int FailedStartCode() const { return failedStartCode; }
+    // Started on an item (--open): a wall display that no one may be watching. No box waits for a
+    // person; cameras that fail keep their state on the picture and are tried again.
+    static bool RunsUnattended() {
+        const ZelPPCApp* app = Instance();
+        return app && app->unattended;
+    }
     // After the main window has closed; the exit code.
     int ExitInstance();
 
@@ -51,6 +57,7 @@ class ZelPPCApp {
 
     QString helpAnchor;
     int failedStartCode = 1;
+    bool unattended = false;
     std::unique_ptr<MainDoc> document;
     MainFrame* frame = nullptr; // deleted when the main window closes
 };

@@ -38,6 +38,7 @@ inline constexpr DISPID PicturesShown = 12;
 inline constexpr DISPID UndecodedPictures = 13;
 inline constexpr DISPID SharedConnection = 14;
 inline constexpr DISPID SamePictureSeconds = 15;
+inline constexpr DISPID FailedConnectAttempts = 16;
 } // namespace CamImageDispid
 
 namespace CamImageEventDispid {
@@ -86,6 +87,9 @@ class ICamImage : public IDispatch {
     // Whole seconds for which the camera has sent the same picture, byte for byte, while its
     // pictures still arrive (a camera frozen on its last picture); 0 while they change.
     virtual HRESULT get_SamePictureSeconds(int32_t* seconds) = 0;
+    // While a stream is being opened: how many times in a row the camera could not be reached
+    // (the control tries again every second until the connection times out); 0 otherwise.
+    virtual HRESULT get_FailedConnectAttempts(int32_t* attempts) = 0;
 
   protected:
     ~ICamImage() = default;

@@ -34,6 +34,14 @@ camsim::CameraConfig FastCamera() {
     return config;
 }
 
+camsim::CameraConfig PasswordCamera() {
+    camsim::CameraConfig config;
+    config.auth = camsim::AuthMode::Digest;
+    config.user = "viewer";
+    config.password = "s3cret";
+    return config;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!condition()) {

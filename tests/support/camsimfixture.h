@@ -37,6 +37,8 @@ class InProcessCamsim {
 
 // A camera whose streams run as fast as the client reads, so that tests never wait for frames.
 camsim::CameraConfig FastCamera();
+// A camera that streams only with Digest access as "viewer", password "s3cret".
+camsim::CameraConfig PasswordCamera();
 
 // Polls the condition every millisecond until it holds (true) or timeoutMs have passed (false),
 // for conditions that nothing signals, such as another thread's progress.

@@ -4,6 +4,7 @@
 #include "tests/app/shell/viewerfixture.h"
 
 #include "app/resources/resource.h"
+#include "app/shell/cameraconnection.h"
 #include "app/shell/picturefile.h"
 #include "control/interface/camimageinterface.h"
 #include "platform/ui/controlhost.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -58,9 +60,9 @@ TEST_F(ViewerTest, LayoutFitsOrShowsTheActualSize) {
     ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
     Camera().resize(240, 268);
     Camera().Relayout(640, 480);
-    EXPECT_EQ(Camera().HostWindow()->geometry(), QRect(0, 0, 240, 179));
+    EXPECT_EQ(Camera().HostWindow()->geometry(), QRect(0, 44, 240, 179)); // centred
     Camera().Relayout(240, 320);
-    EXPECT_EQ(Camera().HostWindow()->geometry(), QRect(0, 0, 201, 268));
+    EXPECT_EQ(Camera().HostWindow()->geometry(), QRect(19, 0, 201, 268));
     Frame().OnCommand(Command::ViewActualSize);
     Camera().Relayout(640, 480);
     EXPECT_EQ(Camera().HostWindow()->geometry(), QRect(0, 0, 240, 268));
@@ -110,11 +112,7 @@ class PasswordTest : public ViewerTest {
   protected:
     void SetUp() override {
         ViewerTest::SetUp();
-        camsim::CameraConfig config;
-        config.auth = camsim::AuthMode::Digest;
-        config.user = "viewer";
-        config.password = "s3cret";
-        camera = std::make_unique<InProcessCamsim>(config);
+        camera = std::make_unique<InProcessCamsim>(PasswordCamera());
     }
     void TearDown() override {
         ViewerTest::TearDown();
@@ -126,14 +124,8 @@ class PasswordTest : public ViewerTest {
 TEST_F(PasswordTest, TheRightPasswordSavedFromThePromptOpensTheStream) {
     Start();
     AddCamera("/CameraCollection/Gate", *camera);
-    ModalSeam::QueueHandler([](QDialog* dialog) {
-        const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
-        ASSERT_EQ(edits.size(), 2);
-        edits[0]->setText("viewer");
-        edits[1]->setText("s3cret");
-        dialog->findChild<QCheckBox*>()->setChecked(true);
-        dialog->accept();
-    });
+    QueueCredentials("viewer", "s3cret",
+                     [](QDialog* dialog) { dialog->findChild<QCheckBox*>()->setChecked(true); });
     Tree().Refill();
     Tree().SelectPath("/CameraCollection/Gate");
     Frame().OnCommand(Command::Open);
@@ -157,6 +149,76 @@ TEST_F(PasswordTest, CancellingThePromptGoesBackToTheCollection) {
     ASSERT_TRUE(
         PumpUntil([this] { return ModalSeam::Unexpected() == 0 && Frame().ActiveView() == &Collection(); }));
     EXPECT_FALSE(Settings().Exists("/CameraCollection/Gate/UserName"));
+}
+
+// A wall display waits for nobody: a camera that wants a password asks on Enter or a click, and a
+// failure stays on the picture while the camera is tried again.
+TEST_F(PasswordTest, OnAWallDisplayAPasswordIsAskedOnEnterOrAClickAndAFailureIsTriedAgain) {
+    Start();
+    AddCamera("/CameraCollection/Gate", *camera);
+    StartUnattended("/CameraCollection/Gate");
+    const auto waiting = [this] {
+        return Camera().StatusText() == "Needs a user name and password: press Enter or click";
+    };
+    ASSERT_TRUE(PumpUntil(waiting));
+    ModalSeam::QueueHandler([](QDialog* dialog) { dialog->reject(); });
+    QTest::mouseClick(&Camera(), Qt::LeftButton, {}, Camera().rect().center());
+    EXPECT_TRUE(waiting());
+    // Asked again after a refusal, the prompt names the camera, says so and keeps the user name.
+    QStringList seen; // per prompt: title, user name, password, whether the refusal is shown
+    const auto look = [&](QDialog* dialog) {
+        const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+        const QLabel* refused = dialog->findChild<QLabel*>("refused");
+        seen.append(QStringList({dialog->windowTitle(), edits[0]->text(), edits[1]->text(),
+                                 refused && refused->isVisible() ? refused->text() : "-"})
+                        .join('|'));
+    };
+    QueueCredentials("viewer", "wrong", look);
+    Frame().activateWindow();
+    QApplication::setActiveWindow(&Frame());
+    QTest::keyClick(&Camera(), Qt::Key_Return);
+    ASSERT_TRUE(PumpUntil([&] { return seen.size() == 1 && waiting(); }));
+    camsim::Faults missing;
+    missing.status = 404;
+    camera->Server().QueueFaults(missing, kStream);
+    QueueCredentials("viewer", "s3cret", look);
+    Frame().OnCommand(Command::Action); // Enter
+    EXPECT_EQ(
+        seen,
+        QStringList({"User name and password for Gate|||-",
+                     "User name and password for Gate|viewer||The user name or password was not accepted"}));
+    ASSERT_TRUE(PumpUntil([this] { return Camera().StatusText().startsWith("Image stream not found"); }));
+    ASSERT_TRUE(PumpUntil([this] { return Camera().IsConnected() && Camera().HostWindow()->isVisible(); },
+                          CameraConnection::kRetryFailedMs + 4000));
+    EXPECT_EQ(ModalSeam::Unexpected(), 0);
+    EXPECT_EQ(Frame().ActiveView(), &Camera());
+    EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
+}
+
+// While the camera cannot be reached, or while a lost stream is tried again, the picture says so.
+TEST_F(ViewerTest, ACameraThatCannotBeReachedOrGoesAwaySaysSoOverThePicture) {
+    auto camera = std::make_unique<InProcessCamsim>();
+    Start();
+    AddCamera("/CameraCollection/Gone", *camera);
+    Settings().SetValue("/CameraCollection/Gone/Port", Data(static_cast<int>(UnusedLoopbackPort())));
+    AddCamera("/CameraCollection/Door", *camera);
+    Tree().Refill();
+    Tree().SelectPath("/CameraCollection/Gone");
+    Frame().OnCommand(Command::Open);
+    EXPECT_TRUE(PumpUntil(
+        [this] { return Camera().StatusText() == "Cannot connect to the camera, trying again"; }, 4000));
+    Frame().OnCommand(Command::Back);
+    ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    camera.reset();
+    for (const QString seconds : {"1", "2"}) { // counted every second
+        EXPECT_TRUE(PumpUntil(
+            [&] { return Camera().StatusText() == "Connection lost, trying again (" + seconds + " s)"; },
+            3000));
+    }
+    EXPECT_TRUE(Camera().HostWindow()->isVisible()); // over the last picture
+    EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
 }
 
 TEST_F(ViewerTest, NotFoundNamesTheUrlOfASiteAndTheAddressOfACamera) {
@@ -360,7 +422,12 @@ TEST_F(ViewerTest, CtrlSKeepsThePictureShownAsTheCameraSentIt) {
     const QString second = Camera().SavePicture();
     EXPECT_EQ(folder.entryList(QDir::Files).size(), 2);
     EXPECT_TRUE(QFile::exists(second));
+    // In full screen, where no title shows, the picture says it as long.
+    Frame().OnCommand(Command::FullScreen);
+    const QString third = Camera().SavePicture();
+    EXPECT_EQ(Camera().StatusText(), "Picture saved to " + third);
     ASSERT_TRUE(PumpUntil([this] { return Frame().windowTitle() == "Front: east/west?"; }, 5000));
+    EXPECT_TRUE(Camera().StatusText().isEmpty());
     qputenv("HOME", oldHome);
     qputenv("XDG_CONFIG_HOME", oldConfig);
 }

@@ -198,10 +198,7 @@ TEST_F(GridTest, MoreThanSixteenItemsTurnPages) {
 }
 
 TEST_F(GridTest, PasswordPromptsComeOneAtATimeWhileTheOtherTilesGoOn) {
-    camsim::CameraConfig locked;
-    locked.auth = camsim::AuthMode::Digest;
-    locked.user = "viewer";
-    locked.password = "s3cret";
+    const camsim::CameraConfig locked = PasswordCamera();
     InProcessCamsim open;
     InProcessCamsim gate(locked);
     InProcessCamsim door(locked);
@@ -217,7 +214,7 @@ TEST_F(GridTest, PasswordPromptsComeOneAtATimeWhileTheOtherTilesGoOn) {
     bool othersWentOn = false;
     QStringList waiting;
     for (int i = 0; i < 2; ++i) {
-        ModalSeam::QueueHandler([&](QDialog* dialog) {
+        QueueCredentials("viewer", "s3cret", [&](QDialog*) {
             nested = nested || inPrompt;
             inPrompt = true;
             ++prompts;
@@ -227,10 +224,6 @@ TEST_F(GridTest, PasswordPromptsComeOneAtATimeWhileTheOtherTilesGoOn) {
             if (prompts == 1)
                 waiting = {Grid().Tiles()[0]->StatusText(), Grid().Tiles()[1]->StatusText()};
             inPrompt = false;
-            const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
-            edits[0]->setText("viewer");
-            edits[1]->setText("s3cret");
-            dialog->accept();
         });
     }
     ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 3));
@@ -246,6 +239,34 @@ TEST_F(GridTest, PasswordPromptsComeOneAtATimeWhileTheOtherTilesGoOn) {
     EXPECT_EQ(waiting, QStringList(2, "This device requires a valid user name and password."));
     EXPECT_EQ(ModalSeam::Unexpected(), 0);
     EXPECT_FALSE(Settings().Exists("/CameraCollection/Yard/Gate/Password")); // not asked to keep it
+}
+
+// A wall display's grid asks nobody at start: a tile that wants a password says so and asks when
+// clicked, and a camera that went away says so while it is tried again.
+TEST_F(GridTest, OnAWallDisplayNoBoxWaitsAndAClickedTileAsksForItsPassword) {
+    InProcessCamsim gate(PasswordCamera());
+    auto door = std::make_unique<InProcessCamsim>();
+    Start();
+    AddFolder("/CameraCollection/Yard");
+    AddCamera("/CameraCollection/Yard/Door", *door);
+    AddCamera("/CameraCollection/Yard/Gate", gate);
+    StartUnattended("/CameraCollection/Yard", true);
+    ASSERT_TRUE(PumpUntil([&] { return Frame().ActiveView() == &Grid() && Grid().Tiles().size() == 2; }));
+    const std::vector<GridTile*> tiles = Grid().Tiles();
+    ASSERT_TRUE(PumpUntil([&] {
+        return Streaming(tiles[0]) &&
+               tiles[1]->StatusText() == "Needs a user name and password: press Enter or click";
+    }));
+    door.reset();
+    EXPECT_TRUE(
+        PumpUntil([&] { return tiles[0]->StatusText().startsWith("Connection lost, trying again ("); }));
+    EXPECT_EQ(ModalSeam::Unexpected(), 0);
+    QueueCredentials("viewer", "s3cret");
+    QTest::mouseClick(tiles[1], Qt::LeftButton, {}, tiles[1]->rect().center());
+    ASSERT_TRUE(PumpUntil([&] { return Streaming(tiles[1]); }));
+    EXPECT_EQ(Frame().ActiveView(), &Grid()); // the click asked; it did not open the camera
+    EXPECT_EQ(ModalSeam::Unexpected(), 0);
+    EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
 }
 
 TEST_F(GridTest, EachTileSaysItsStateInWords) {

@@ -8,8 +8,10 @@
 #include "settings/settingsstore.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QThread>
 
 void ViewerTest::SetUp() {
@@ -45,6 +47,30 @@ void ViewerTest::Start() {
     app = std::make_unique<ZelPPCApp>();
     ASSERT_TRUE(app->InitInstance());
     ASSERT_TRUE(PumpUntil([this] { return app->Frame() && Tree().topLevelItemCount() > 0; }));
+}
+
+void ViewerTest::StartUnattended(const QString& path, bool grid) {
+    if (app)
+        Exit();
+    StartOptions options;
+    options.openPath = path;
+    options.grid = grid;
+    app = std::make_unique<ZelPPCApp>();
+    ASSERT_TRUE(app->InitInstance(options));
+    ASSERT_TRUE(ZelPPCApp::RunsUnattended());
+}
+
+void ViewerTest::QueueCredentials(const QString& user, const QString& password,
+                                  const std::function<void(QDialog*)>& look) {
+    ModalSeam::QueueHandler([=](QDialog* dialog) {
+        if (look)
+            look(dialog);
+        const QList<QLineEdit*> edits = dialog->findChildren<QLineEdit*>();
+        ASSERT_EQ(edits.size(), 2);
+        edits[0]->setText(user);
+        edits[1]->setText(password);
+        dialog->accept();
+    });
 }
 
 void ViewerTest::Exit() {

@@ -17,10 +17,14 @@
 
 #include <QStringList>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <mutex>
+
+class QDialog;
 
 class ViewerTest : public ::testing::Test {
   protected:
@@ -29,6 +33,9 @@ class ViewerTest : public ::testing::Test {
 
     // Starts the viewer (InitInstance) and waits for its first update.
     void Start();
+    // Ends the viewer when it runs and starts it again as a wall display: `zelppc --open path
+    // [--grid]`.
+    void StartUnattended(const QString& path, bool grid = false);
     // Ends it as closing the window does: Exit, then the application's exit.
     void Exit();
 
@@ -47,6 +54,9 @@ class ViewerTest : public ::testing::Test {
     // Adds a camera item pointing at a simulated camera.
     void AddCamera(const QString& path, const InProcessCamsim& camera, const QString& model = "Alder",
                    const QString& firmware = "2.10");
+    // The next password prompt is answered with these and OK; look sees the dialog first.
+    static void QueueCredentials(const QString& user, const QString& password,
+                                 const std::function<void(QDialog*)>& look = {});
     // Selects and opens an item, and waits until its stream has started (true) or not.
     bool OpenAndWaitForStream(const QString& path, int timeoutMs = 5000);
 

@@ -80,18 +80,24 @@ else()
     set(LUMENFOLD_MODULE_INSTALL_DIR lib/lumenfold)
 endif()
 
-# lumenfold_add_manpage(<page.N>)
-# Installs a manual page compressed, as Debian's packages ship them, in share/man/manN.
-function(lumenfold_add_manpage page)
-    get_filename_component(name ${page} NAME)
-    string(REGEX MATCH "[0-9]$" section ${name})
-    set(source ${CMAKE_CURRENT_SOURCE_DIR}/${page})
+# lumenfold_install_compressed(<source> <name> <destination>)
+# Installs a file as <destination>/<name>.gz, compressed as Debian's packages ship manual pages
+# and changelogs: gzip -9 without the file's name and time, so that a build gives the same bytes.
+function(lumenfold_install_compressed source name destination)
     set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
     add_custom_command(OUTPUT ${compressed}
         COMMAND sh -c "gzip -9 -n -c \"$0\" > \"$1\"" ${source} ${compressed}
         DEPENDS ${source}
-        COMMENT "Compressing the manual page ${name}"
+        COMMENT "Compressing ${name}"
         VERBATIM)
-    add_custom_target(manpage_${name} ALL DEPENDS ${compressed})
-    install(FILES ${compressed} DESTINATION share/man/man${section})
+    add_custom_target(compressed_${name} ALL DEPENDS ${compressed})
+    install(FILES ${compressed} DESTINATION ${destination})
+endfunction()
+
+# lumenfold_add_manpage(<page.N>)
+# Installs a manual page compressed in share/man/manN.
+function(lumenfold_add_manpage page)
+    get_filename_component(name ${page} NAME)
+    string(REGEX MATCH "[0-9]$" section ${name})
+    lumenfold_install_compressed(${CMAKE_CURRENT_SOURCE_DIR}/${page} ${name} share/man/man${section})
 endfunction()

@@ -93,6 +93,8 @@ const StringResource kStrings[] = {
     {Str::SavePictureItem, u"Save Picture\tCtrl+S"},
     {Str::NextPageItem, u"Next Page\tPage Down"},
     {Str::PreviousPageItem, u"Previous Page\tPage Up"},
+    {Str::MenuHelp, u"Help"},
+    {Str::HelpTopicsItem, u"Lumenfold Help\tF1"},
     {Str::AppTitle, u"Lumenfold"},
     {Str::NeedsPassword, u"This device requires a valid user name and password."},
     {Str::PlatformName, u"Pocket PC"},

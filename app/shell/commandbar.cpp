@@ -69,6 +69,11 @@ const Item kToolsPopup[] = {
     {Command::AppExit, u"Exit", false},
 };
 
+// Popup "Help" of every set: the help at the topic of the screen in use.
+const Item kHelpPopup[] = {
+    {Command::Help, nullptr, false, Str::HelpTopicsItem},
+};
+
 } // namespace
 
 CommandBar::CommandBar(QMainWindow* mainWindow, std::function<void(int command)> handler)
@@ -138,6 +143,9 @@ void CommandBar::Build(int resourceSet) {
     QMenu* tools = window->menuBar()->addMenu(LoadResText(Str::Tools));
     built.push_back(tools);
     fill(tools, kToolsPopup, std::size(kToolsPopup));
+    QMenu* help = window->menuBar()->addMenu(LoadResText(Str::MenuHelp));
+    built.push_back(help);
+    fill(help, kHelpPopup, std::size(kHelpPopup));
 
     // Toolbar buttons with their tooltips.
     auto button = [this](int command, int tooltip) {

@@ -5,7 +5,9 @@
 #include "foundation/text.h"
 
 #include <QApplication>
+#include <QKeySequence>
 #include <QPointer>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -21,6 +23,10 @@ void HelpWindow::Show(const QString& document, const QString& anchor) {
         window->setWindowTitle(LoadResText(Str::AppTitle) + QStringLiteral(" Help"));
         window->setOpenExternalLinks(true);
         window->resize(480, 560);
+        // Closed from the keyboard as other help and document windows are.
+        for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+            QObject::connect(new QShortcut(keys, window), &QShortcut::activated, window, &QWidget::close);
+        }
     }
     // Asked for from inside a dialog, the help is modal over it: any other window would take no
     // input while the dialog runs.

@@ -7,6 +7,8 @@
 
 #include "foundation/text.h"
 
+#include <lumenfold_version.h>
+
 #include <QApplication>
 
 #include <csignal>
@@ -24,7 +26,7 @@ bool AnswerWithoutWindows(int argc, char** argv) {
         return true;
     }
     if (arguments.contains(QStringLiteral("--version"))) {
-        std::printf("zelppc %s\n", qPrintable(GetVersionText()));
+        PrintVersion("zelppc");
         return true;
     }
     return false;
@@ -40,7 +42,11 @@ int main(int argc, char** argv) {
     if (AnswerWithoutWindows(argc, argv))
         return 0;
     QApplication application(argc, argv);
+    // The name is the class of the main window on X11 (WM_CLASS "zelppc", "Lumenfold"), which the
+    // desktop entry's StartupWMClass repeats; on Wayland the window names the entry itself. By
+    // either the desktop finds the entry of a running viewer.
     QApplication::setApplicationName(QStringLiteral("Lumenfold"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(LUMENFOLD_APP_ID));
     // The window system's own options are gone from the arguments by now.
     StartOptions options;
     QString error;

@@ -30,17 +30,18 @@ deb="$work/lumenfold_${version}_${arch}.deb"
 
 dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sed 's|^\./|/|' | sort >"$work/files"
 sort >"$work/expected" <<FILES
-/usr/bin/camsim
+/usr/bin/lumenfold-camsim
 /usr/bin/zelctl
 /usr/bin/zelppc
 /usr/$modules/libCamImgCE.so
 /usr/share/applications/$id.desktop
+/usr/share/doc/lumenfold/changelog.gz
 /usr/share/doc/lumenfold/copyright
 /usr/share/doc/lumenfold/zelppc.htm
 /usr/share/icons/hicolor/256x256/apps/$id.png
 /usr/share/icons/hicolor/48x48/apps/$id.png
 /usr/share/icons/hicolor/scalable/apps/$id.svg
-/usr/share/man/man1/camsim.1.gz
+/usr/share/man/man1/lumenfold-camsim.1.gz
 /usr/share/man/man1/zelctl.1.gz
 /usr/share/man/man1/zelppc.1.gz
 /usr/share/metainfo/$id.metainfo.xml
@@ -64,13 +65,15 @@ for size in 48 256; do
     file "$work/root/usr/share/icons/hicolor/${size}x$size/apps/$id.png" | grep -q "$size x $size" ||
         fail "the $size px icon is not $size x $size pixels"
 done
+[ "$("$bin/zelppc" --version)" = "zelppc $version" ] || fail "zelppc --version: $("$bin/zelppc" --version)"
 [ "$("$bin/zelctl" --version)" = "zelctl $version" ] || fail "zelctl --version: $("$bin/zelctl" --version)"
-[ "$("$bin/camsim" --version)" = "camsim $version" ] || fail "camsim --version: $("$bin/camsim" --version)"
+[ "$("$bin/lumenfold-camsim" --version)" = "camsim $version" ] ||
+    fail "lumenfold-camsim --version: $("$bin/lumenfold-camsim" --version)"
 
 # An empty data root holds no registration: the stream control must be found from bin/.
 export LUMENFOLD_ROOT="$work/data"
 mkdir "$LUMENFOLD_ROOT"
-"$bin/camsim" --port 0 >"$work/camsim.out" &
+"$bin/lumenfold-camsim" --port 0 >"$work/camsim.out" &
 camsim=$!
 tries=0
 until grep -q '^camsim: stream ' "$work/camsim.out"; do

@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::puts("camsim " LUMENFOLD_VERSION);
+        PrintVersion("camsim");
         return 0;
     }
     // Every thread inherits the mask, so the signals wait for sigwait on this thread.

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "--help") == 0)
         return Help();
     if (std::strcmp(argv[1], "--version") == 0) {
-        std::puts("zelctl " LUMENFOLD_VERSION);
+        PrintVersion("zelctl");
         return Exit::Ok;
     }
     for (const Command& command : kCommands) {

@@ -122,14 +122,14 @@ TEST_F(GridTest, AFoldersGridListsItsCamerasAndSitesInTreeOrderAndASwitchItsMemb
     ASSERT_TRUE(OpenGrid("/CameraCollection/Yard/Tour", 2));
     EXPECT_EQ(Grid().Tiles()[1]->CurrentCamera().name, "Beach");
 
-    // The command is in the Camera menu, which is the collection's only menu beside Tools, and
-    // Shift+Enter gives it.
+    // The command is in the Camera menu, which is the collection's only menu beside Tools and
+    // Help, and Shift+Enter gives it.
     Frame().OnCommand(Command::Back);
     ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
     QStringList menus;
     for (const QAction* menu : Frame().menuBar()->actions())
         menus.append(menu->text());
-    EXPECT_EQ(menus, QStringList({"Camera", "Tools"}));
+    EXPECT_EQ(menus, QStringList({"Camera", "Tools", "Help"}));
     Tree().SelectPath("/CameraCollection/Yard/Inner");
     Frame().activateWindow();
     QApplication::setActiveWindow(&Frame());

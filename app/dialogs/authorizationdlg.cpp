@@ -20,7 +20,7 @@ AuthorizationDlg::AuthorizationDlg(QWidget* parent)
       passwordEdit(WithId(new QLineEdit(this), ControlId::Password)),
       saveCheck(WithId(new QCheckBox(this), ControlId::SavePassword)),
       saveLabel(new QLabel(QStringLiteral("Save this password in the camera properties.  "), this)),
-      refusedLabel(new QLabel(LoadResText(Str::CredentialsRefused), this)) {
+      cameraLabel(new QLabel(this)), refusedLabel(new QLabel(LoadResText(Str::CredentialsRefused), this)) {
     setWindowTitle(QStringLiteral("Authorization"));
     userNameEdit->setMaxLength(kMaxFieldLength);
     // Shown as typed: on a handheld the user sees what the input panel entered.
@@ -34,6 +34,10 @@ AuthorizationDlg::AuthorizationDlg(QWidget* parent)
     refusedLabel->setFont(bold);
     refusedLabel->hide();
     form->addRow(refusedLabel);
+    // Said in the text as well: a wall display's window system may show no titles.
+    cameraLabel->setWordWrap(true);
+    cameraLabel->hide();
+    form->addRow(cameraLabel);
     auto* prompt = new QLabel(QStringLiteral("Please type your user name and password."), this);
     prompt->setWordWrap(true);
     form->addRow(prompt);
@@ -53,8 +57,12 @@ AuthorizationDlg::AuthorizationDlg(QWidget* parent)
 
 void AuthorizationDlg::OnInitDialog() {
     Dialog::OnInitDialog();
-    if (!cameraName.isEmpty())
-        setWindowTitle(FormatText(LoadResText(Str::CredentialsFor), {cameraName}));
+    if (!cameraName.isEmpty()) {
+        const QString named = FormatText(LoadResText(Str::CredentialsFor), {cameraName});
+        setWindowTitle(named);
+        cameraLabel->setText(named);
+        cameraLabel->show();
+    }
     refusedLabel->setVisible(refused);
     SHSipPreference(this, SIP_UP);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Asks for a camera's user name and password after the camera refused the stream, and whether
 // to keep the password with the camera. The caller sets the current values before running it
-// and reads them back after OK. With a camera name the title names the camera; after a refusal
+// and reads them back after OK. With a camera name the title and the text name the camera; after a refusal
 // of what was typed before, the dialog says so above the prompt.
 
 #include "platform/ui/dialog.h"
@@ -33,5 +33,6 @@ class AuthorizationDlg : public Dialog {
     QLineEdit* passwordEdit;
     QCheckBox* saveCheck;
     QLabel* saveLabel;
+    QLabel* cameraLabel;
     QLabel* refusedLabel;
 };

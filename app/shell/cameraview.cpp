@@ -386,6 +386,13 @@ void CameraView::AskForCredentials() {
         SetWaitingForCredentials(true);
 }
 
+// The press is taken too: the release comes only to a widget that took the press.
+void CameraView::mousePressEvent(QMouseEvent* event) {
+    if (waitingForCredentials && event->button() == Qt::LeftButton)
+        return;
+    View::mousePressEvent(event);
+}
+
 void CameraView::mouseReleaseEvent(QMouseEvent* event) {
     if (waitingForCredentials && event->button() == Qt::LeftButton) {
         AskForCredentials();

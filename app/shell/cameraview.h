@@ -80,6 +80,7 @@ class CameraView : public View {
   protected:
     void OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -1,5 +1,6 @@
 #include "platform/ui/modal.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QPointer>
 #include <QTimer>
@@ -30,7 +31,16 @@ int RunModal(QDialog* dialog) {
                 handler(guarded.data());
         });
     }
-    return dialog->exec();
+    // Where the keys went before, else the dialog's owner: they go there again afterwards, also
+    // where no window manager gives the focus back.
+    QPointer<QWidget> before =
+        QApplication::focusWidget() ? QApplication::focusWidget() : dialog->parentWidget();
+    const int result = dialog->exec();
+    if (before && before->isVisible()) {
+        before->window()->activateWindow();
+        before->setFocus(Qt::OtherFocusReason);
+    }
+    return result;
 }
 
 namespace ModalSeam {

@@ -8,7 +8,8 @@
 
 class QDialog;
 
-// The dialog's result (QDialog::exec).
+// The dialog's result (QDialog::exec). Afterwards the keys go where they went before (else to
+// the dialog's owner), also where no window manager gives the focus back.
 int RunModal(QDialog* dialog);
 
 namespace ModalSeam {

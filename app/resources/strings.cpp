@@ -57,6 +57,8 @@ const StringResource kStrings[] = {
     {Str::NeedsPasswordAction, u"Needs a user name and password: press Enter or click"},
     {Str::CredentialsFor, u"User name and password for %s"},
     {Str::CredentialsRefused, u"The user name or password was not accepted"},
+    {Str::ScreenNeedsNumber, u"zelppc: --screen needs a screen number, 0 for the first"},
+    {Str::NoSuchScreen, u"zelppc: there is no screen %s; the screens are numbered from 0 to %s"},
     {Str::PictureSaved, u"Picture saved to %s"},
     {Str::NoPictureToSave, u"There is no picture to save yet."},
     {Str::PictureNotSaved, u"The picture could not be saved to '%s': %s"},
@@ -64,7 +66,7 @@ const StringResource kStrings[] = {
     {Str::GridPageTitle, u"%s (page %s of %s)"},
     {Str::NoItemAtPath, u"zelppc: there is no camera, live view site, camera switch or folder at '%s'"},
     {Str::CommandLineHelp,
-     u"Usage: zelppc [--open PATH [--grid]] [--fullscreen]\n"
+     u"Usage: zelppc [--open PATH [--grid]] [--fullscreen] [--screen N]\n"
      u"A live viewer for network cameras that serve Motion-JPEG over HTTP.\n"
      u"\n"
      u"  --open PATH    start in the camera view of the item at PATH: the names the collection\n"
@@ -73,6 +75,7 @@ const StringResource kStrings[] = {
      u"  --grid         show the item at PATH as a grid: every camera and live view site in a\n"
      u"                 folder and its sub-folders, or the members of a camera switch\n"
      u"  --fullscreen   start in full screen (F11 switches it on and off, Escape leaves it)\n"
+     u"  --screen N     start on screen N (0 for the first), which --fullscreen fills\n"
      u"  --help         show this text\n"
      u"  --version      show the version\n"},
     {Str::UnknownOption, u"zelppc: unknown option '%s' (zelppc --help lists the options)"},

@@ -204,8 +204,8 @@ void MainFrame::SetFullScreen(bool on, bool kept) {
     // Without a window manager (a wall display's own X server) nobody else makes it fill the
     // screen; set before the state, which a new geometry would clear.
     const Qt::WindowStates state = windowState();
-    if (on && screen())
-        setGeometry(screen()->geometry());
+    if (QScreen* filled = chosenScreen ? chosenScreen : screen(); on && filled)
+        setGeometry(filled->geometry());
     setWindowState(on ? state | Qt::WindowFullScreen : state & ~Qt::WindowFullScreen);
     // Not every window system gives a window that started in full screen its place back.
     if (!on && normalPlacement.isValid() && !(windowState() & Qt::WindowMaximized))
@@ -238,11 +238,36 @@ void MainFrame::SavePlacement() {
     view.SetValue("FullScreen", Data(keptFullScreen));
 }
 
+void MainFrame::PutOnScreen(QScreen* chosen) {
+    chosenScreen = chosen;
+    QRect placed = fullScreen && normalPlacement.isValid() ? normalPlacement : geometry();
+    placed.moveCenter(chosen->availableGeometry().center());
+    if (fullScreen) {
+        normalPlacement = placed;
+        setGeometry(chosen->geometry());
+    } else {
+        setGeometry(placed);
+    }
+}
+
+QRect MainFrame::FirstPlacement(const QRect& available) {
+    if (available.width() <= 800 || available.height() <= 800)
+        return QRect();
+    QRect placed(0, 0, available.width() * 2 / 3, available.height() * 2 / 3);
+    placed.moveCenter(available.center());
+    return placed;
+}
+
 void MainFrame::RestorePlacement() {
     const Node view = Settings().GetNode("/View");
     const QRect placed(view.GetValue("WindowX").GetInt(), view.GetValue("WindowY").GetInt(),
                        view.GetValue("WindowWidth").GetInt(), view.GetValue("WindowHeight").GetInt());
-    if (placed.width() >= kMinimumSide && placed.height() >= kMinimumSide) {
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!view.Exists("WindowWidth") && primary) {
+        // The first start: on a desktop's screen, a window sized for it.
+        if (const QRect first = FirstPlacement(primary->availableGeometry()); first.isValid())
+            setGeometry(first);
+    } else if (placed.width() >= kMinimumSide && placed.height() >= kMinimumSide) {
         // A place on a screen that is no longer there keeps only its size.
         if (QGuiApplication::screenAt(placed.center())) {
             setGeometry(placed);

@@ -15,6 +15,7 @@ class CameraView;
 class ContainerView;
 class GridView;
 class QStackedWidget;
+class QScreen;
 class ZelPPCApp;
 
 class MainFrame : public QMainWindow, public ViewFrame {
@@ -48,6 +49,11 @@ class MainFrame : public QMainWindow, public ViewFrame {
     bool IsFullScreen() const { return fullScreen; }
     // Keeps the window's size, position and full-screen state in the settings.
     void SavePlacement();
+    // Moves the window, centred, to the screen, which a full screen then fills.
+    void PutOnScreen(QScreen* screen);
+    // The first window's place on a screen of this free area: two thirds of it, centred, on a
+    // screen larger than 800x800; none (empty) on a smaller one, where the handheld size stays.
+    static QRect FirstPlacement(const QRect& available);
 
     ContainerView* CollectionView() const { return collectionView; }
     CameraView* CameraViewWindow() const { return cameraView; }
@@ -78,6 +84,7 @@ class MainFrame : public QMainWindow, public ViewFrame {
     int cameraReturnSet; // where the camera view goes back to
     bool updated = false;
     bool fullScreen = false;
-    bool keptFullScreen = false; // what the next start restores: not a full screen of this start only
-    QRect normalPlacement;       // while in full screen (and from the settings until then)
+    bool keptFullScreen = false;     // what the next start restores: not a full screen of this start only
+    QRect normalPlacement;           // while in full screen (and from the settings until then)
+    QScreen* chosenScreen = nullptr; // the one the command line chose, filled in full screen
 };

@@ -15,6 +15,13 @@ bool ParseStartOptions(const QStringList& arguments, StartOptions& options, QStr
             options.grid = true;
         } else if (word == QLatin1String("--fullscreen")) {
             options.fullScreen = true;
+        } else if (word == QLatin1String("--screen")) {
+            bool number = false;
+            options.screen = i + 1 < arguments.size() ? arguments[++i].toInt(&number) : -1;
+            if (!number || options.screen < 0) {
+                error = LoadResText(Str::ScreenNeedsNumber);
+                return false;
+            }
         } else if (word == QLatin1String("--open")) {
             if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
                 error = LoadResText(Str::OptionNeedsPath);

@@ -1,5 +1,6 @@
 #pragma once
-// The viewer's command line: zelppc [--open PATH [--grid]] [--fullscreen] | --help | --version.
+// The viewer's command line: zelppc [--open PATH [--grid]] [--fullscreen] [--screen N] | --help |
+// --version.
 
 #include <QString>
 #include <QStringList>
@@ -10,6 +11,7 @@ struct StartOptions {
     QString openPath; // the settings path of the item to start in; empty: the collection
     bool grid = false;
     bool fullScreen = false;
+    int screen = -1; // the window goes to this screen of the window system's list; -1: where it was
 };
 
 // The arguments after the program's name. False with a message for standard error when they

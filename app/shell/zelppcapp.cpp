@@ -18,6 +18,7 @@
 #include "settings/settingsstore.h"
 
 #include <QApplication>
+#include <QScreen>
 
 #include <csignal>
 #include <cstdio>
@@ -51,7 +52,7 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
     // The log first, so that a damaged settings file is reported in the log file too.
     StartDiagLog(u"ZelPPC", u"ZelPPCApp::InitInstance", GetVersionText());
     const LoadResult settings = ::LoadSettings();
-    if (!CheckStartItem(options))
+    if (!CheckStartItem(options) || !CheckScreen(options))
         return false;
     unattended = !options.openPath.isEmpty();
 
@@ -74,6 +75,8 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
     QObject::connect(frame, &QObject::destroyed, [this] { frame = nullptr; });
     if (options.fullScreen)
         frame->SetFullScreen(true, false); // for this start only
+    if (options.screen >= 0)
+        frame->PutOnScreen(QGuiApplication::screens().at(options.screen));
     frame->show();
     frame->repaint();
     if (settings.status == LoadStatus::Damaged) {
@@ -96,7 +99,18 @@ void ZelPPCApp::TellDamagedSettings(const LoadResult& settings) {
 bool ZelPPCApp::CheckStartItem(const StartOptions& options) {
     if (options.openPath.isEmpty() || !FindItemPath(options.openPath).isEmpty())
         return true;
-    const QString text = FormatText(LoadResText(Str::NoItemAtPath), {options.openPath});
+    return RefuseStart(FormatText(LoadResText(Str::NoItemAtPath), {options.openPath}));
+}
+
+bool ZelPPCApp::CheckScreen(const StartOptions& options) {
+    const qsizetype screens = QGuiApplication::screens().size();
+    if (options.screen < screens)
+        return true;
+    return RefuseStart(FormatText(LoadResText(Str::NoSuchScreen),
+                                  {IntToText(options.screen), IntToText(static_cast<int>(screens) - 1)}));
+}
+
+bool ZelPPCApp::RefuseStart(const QString& text) {
     LogError(u"ZelPPCApp::InitInstance", "%S", Wide(text));
     std::fprintf(stderr, "%s\n", qPrintable(text));
     failedStartCode = 2;

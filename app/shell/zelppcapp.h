@@ -52,7 +52,11 @@ class ZelPPCApp {
   private:
     // Tells the user that the settings file could not be read and where it went.
     void TellDamagedSettings(const LoadResult& settings);
+    // A --screen that names a screen of the window system's list; else a message, exit code 2.
+    bool CheckScreen(const StartOptions& options);
     bool CheckStartItem(const StartOptions& options);
+    // The command line named what is not there: the text on standard error; false.
+    bool RefuseStart(const QString& text);
     void OpenStartItem(const StartOptions& options);
 
     QString helpAnchor;

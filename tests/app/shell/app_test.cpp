@@ -293,7 +293,7 @@ TEST(ZelppcCommandLineTest, HelpVersionAndBadArgumentsAnswerWithoutAWindow) {
     TemporaryDataRoot root;
     const ProgramRun help = Zelppc({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.startsWith("Usage: zelppc [--open PATH [--grid]] [--fullscreen]\n"));
+    EXPECT_TRUE(help.out.startsWith("Usage: zelppc [--open PATH [--grid]] [--fullscreen] [--screen N]\n"));
     EXPECT_TRUE(help.out.contains("--version"));
     const ProgramRun version = Zelppc({"--version"});
     EXPECT_EQ(version.status, 0);
@@ -311,6 +311,25 @@ TEST(ZelppcCommandLineTest, HelpVersionAndBadArgumentsAnswerWithoutAWindow) {
     EXPECT_TRUE(unknown.error.contains("zelppc: unknown option '--opne'"));
     EXPECT_EQ(Zelppc({"--open"}).status, 2);
     EXPECT_EQ(Zelppc({"--grid"}).status, 2);
+    const ProgramRun noScreen = Zelppc({"--screen", "7", "--fullscreen"}); // offscreen has one
+    EXPECT_EQ(noScreen.status, 2);
+    EXPECT_TRUE(
+        noScreen.error.contains("zelppc: there is no screen 7; the screens are numbered from 0 to 0\n"))
+        << noScreen.error.toStdString();
+    for (const char* notANumber : {"-1", "one", ""})
+        EXPECT_EQ(Zelppc({"--screen", notANumber}).status, 2) << notANumber;
+}
+
+// On a desktop's screen the first window takes two thirds of it, centred; the handheld size stays
+// on a small one.
+TEST(FirstPlacementTest, TwoThirdsOfAScreenLargerThan800By800) {
+    for (const QRect screen : {QRect(0, 0, 1600, 1000), QRect(1920, 0, 1920, 1080)}) {
+        const QRect placed = MainFrame::FirstPlacement(screen);
+        EXPECT_EQ(placed.size(), QSize(screen.width() * 2 / 3, screen.height() * 2 / 3));
+        EXPECT_LE((placed.center() - screen.center()).manhattanLength(), 2);
+    }
+    for (const QRect screen : {QRect(0, 0, 800, 1280), QRect(0, 0, 1280, 800), QRect(0, 0, 480, 640)})
+        EXPECT_TRUE(MainFrame::FirstPlacement(screen).isEmpty());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "control/cameradisplay.h"
 
+#include "control/sharedpictures.h"
+
 #include "platform/kernel/tick.h"
 #include "platform/ui/windowtimers.h"
 
@@ -119,7 +121,7 @@ void CameraDisplay::PreparePicture(int rotate, QSize drawn) {
     work.Clear();
     if (!slot || !slot->Take(work))
         return; // no new picture: the last one is drawn again
-    const bool converted = work.Size() >= 100 && picture.Convert(work.Data(), work.Size(), rotate, drawn);
+    const bool converted = work.Size() >= 100 && Convert(rotate, drawn);
     if (converted) {
         undecodedPictures = 0;
         shownJpeg.Swap(work);
@@ -128,7 +130,32 @@ void CameraDisplay::PreparePicture(int rotate, QSize drawn) {
         ++undecodedPictures;
     }
     // OnSize carries the camera picture's own size, whatever it was decoded at.
-    slot->Converted(converted, picture.PictureWidth(), picture.PictureHeight());
+    slot->Converted(converted, picture->PictureWidth(), picture->PictureHeight());
+}
+
+bool CameraDisplay::Convert(int rotate, QSize drawn) {
+    const SharedPictures::Key key = SharedPictures::KeyOf(work.Data(), work.Size(), rotate, drawn);
+    std::shared_ptr<DisplayPicture> next = SharedPictures::Find(key);
+    if (!next) {
+        // Into the picture shown while no other display shows it (it keeps it until the new one
+        // is whole); else into a picture of its own beside it.
+        if (picture.use_count() == 1) {
+            next = picture;
+            spare.reset();
+        } else {
+            if (!spare || spare.use_count() > 1)
+                spare = std::make_shared<DisplayPicture>();
+            next = spare;
+        }
+        if (!next->Convert(work.Data(), work.Size(), rotate, drawn))
+            return false; // the picture shown stays
+        SharedPictures::Offer(key, next);
+    }
+    if (next != picture) {
+        spare = std::move(picture);
+        picture = std::move(next);
+    }
+    return true;
 }
 
 void CameraDisplay::Paint(QPainter& painter, const QRect& client, int rotate, bool stretch, QSize drawn) {
@@ -141,12 +168,12 @@ void CameraDisplay::Paint(QPainter& painter, const QRect& client, int rotate, bo
     PreparePicture(rotate, drawn);
     if (!window)
         return;
-    picture.Draw(painter, client, stretch);
+    picture->Draw(painter, client, stretch);
     // While the picture covers the whole window, the host's background under it is not painted
     // before each picture. When it stops covering it, the next paint shows the background again.
     const bool covers =
-        picture.HasBitmap() &&
-        (stretch || (picture.BitmapWidth() >= client.width() && picture.BitmapHeight() >= client.height()));
+        picture->HasBitmap() &&
+        (stretch || (picture->BitmapWidth() >= client.width() && picture->BitmapHeight() >= client.height()));
     if (covers != window->testAttribute(Qt::WA_OpaquePaintEvent)) {
         window->setAttribute(Qt::WA_OpaquePaintEvent, covers);
         if (!covers)

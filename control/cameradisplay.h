@@ -1,6 +1,7 @@
 #pragma once
 // One control's display of a camera's stream: takes the newest picture from its slot, decodes it
-// at its own scale and turn, paces repaints to the FPS property and draws. Each stream it shows
+// at its own scale and turn (or shows what another display of the same picture, turn and size
+// converted), paces repaints to the FPS property and draws. Each stream it shows
 // gets a slot of its own. The repaint timer is its own; a change of FPS takes effect here at once.
 //
 // Threads: UI thread only (the control's window's), but for the wake-up that the slot posts to it
@@ -40,7 +41,7 @@ class CameraDisplay {
     // The paint: takes the newest picture, if one came, and converts it (for the rotation, and
     // no larger than drawn when drawn is not empty), then draws the picture shown.
     void Paint(QPainter& painter, const QRect& client, int rotate, bool stretch, QSize drawn);
-    const DisplayPicture& Picture() const { return picture; }
+    const DisplayPicture& Picture() const { return *picture; }
     // The bytes of the picture shown, as the camera sent them.
     const FrameBuffer& ShownJpeg() const { return shownJpeg; }
     int64_t PicturesDrawn() const { return picturesDrawn; }
@@ -55,6 +56,9 @@ class CameraDisplay {
     void RepaintForNewPicture(bool timerTick);
     void OnPictureArrived();
     void PreparePicture(int rotate, QSize drawn);
+    // The picture taken (work) as the picture shown: converted, or found converted. False when it
+    // gives no picture.
+    bool Convert(int rotate, QSize drawn);
     uint32_t RepaintPeriod() const;
 
     StreamEvents* const events;
@@ -67,7 +71,10 @@ class CameraDisplay {
     RepaintPacer pacer;
 
     FrameBuffer work;
-    DisplayPicture picture;
+    // The picture shown, which another display of the same picture may show too
+    // (SharedPictures); while it does, the next picture is converted into the spare.
+    std::shared_ptr<DisplayPicture> picture = std::make_shared<DisplayPicture>();
+    std::shared_ptr<DisplayPicture> spare;
     FrameBuffer shownJpeg;
     int64_t picturesDrawn = 0;
     int32_t undecodedPictures = 0; // in a row

@@ -5,6 +5,7 @@
 #include "control/displaypicture.h"
 #include "control/jpegdecoder.h"
 #include "control/picturekernels.h"
+#include "control/sharedpictures.h"
 
 #include "foundation/log.h"
 #include "tests/support/qtprinters.h"
@@ -382,6 +383,28 @@ TEST(DecodeScaleTest, TheSmallestScaleThatStillCoversTheDrawnSize) {
         EXPECT_TRUE(Near(sampled.pixel(turned), TestPattern::FieldColour(field)))
             << turned.x() << "," << turned.y();
     }
+}
+
+// A display finds another's conversion only for the same bytes, turn and drawn size, and only
+// while that display shows it: converted again for another picture, it is not found for the first.
+TEST(SharedPicturesTest, AConversionIsFoundForItsPictureWhileADisplayShowsIt) {
+    const uint8_t first[] = {1, 2, 3};
+    const uint8_t other[] = {1, 2, 4};
+    const SharedPictures::Key key = SharedPictures::KeyOf(first, 3, 0, QSize(320, 240));
+    auto shown = std::make_shared<DisplayPicture>();
+    SharedPictures::Offer(key, shown);
+    EXPECT_EQ(SharedPictures::Find(key), shown);
+    for (const SharedPictures::Key& unlike : {SharedPictures::KeyOf(first, 3, 90, QSize(320, 240)),
+                                              SharedPictures::KeyOf(first, 3, 0, QSize(160, 120)),
+                                              SharedPictures::KeyOf(other, 3, 0, QSize(320, 240)),
+                                              SharedPictures::KeyOf(first, 2, 0, QSize(320, 240))})
+        EXPECT_EQ(SharedPictures::Find(unlike), nullptr);
+    const SharedPictures::Key next = SharedPictures::KeyOf(other, 3, 0, QSize(320, 240));
+    SharedPictures::Offer(next, shown);
+    EXPECT_EQ(SharedPictures::Find(key), nullptr);
+    EXPECT_EQ(SharedPictures::Find(next), shown);
+    shown.reset();
+    EXPECT_EQ(SharedPictures::Find(next), nullptr);
 }
 
 } // namespace

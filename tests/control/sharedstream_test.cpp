@@ -67,6 +67,12 @@ TEST_F(ControlTest, ControlsOfOneCameraShareOneStreamAndLeaveItOneByOne) {
     ASSERT_TRUE(second.events->WaitFor("OnSize 640 480"));
     EXPECT_EQ(second.events->Texts().mid(0, 2), QStringList({"OnStreamStarted 0 0", "OnSize 640 480"}));
     EXPECT_TRUE(first->DrawsMore() && second.DrawsMore());
+    // Of the same size and turn, they show one conversion of each picture; of another, their own.
+    const auto same = [&] { return &first->control->ShownPicture() == &second.control->ShownPicture(); };
+    EXPECT_TRUE(PumpUntil(same));
+    second.control->put_Rotate(90);
+    EXPECT_TRUE(second.DrawsMore());
+    EXPECT_FALSE(same());
 
     // The one who leaves hears its stream end before StopDownload returns; the
     // other goes on.

@@ -146,6 +146,10 @@ TEST_F(ZelctlArchiveTest, InitWritesTheInitialSettingsOrTheDefaults) {
 }
 
 TEST_F(ZelctlArchiveTest, AFailedWriteLeavesTheFileByteIdentical) {
+#if defined(__SANITIZE_THREAD__)
+    // Its runtime writes a file of 512 KiB before main, which these limits end with SIGXFSZ.
+    GTEST_SKIP() << "a thread-sanitized program cannot start under a file-size limit this small";
+#endif
     // A disk that is full from the first byte, half-way through the new file, and at its last byte.
     Node changed;
     ASSERT_EQ(LoadArchiveFile(changed, file).status, LoadStatus::Loaded);

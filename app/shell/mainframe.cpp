@@ -240,11 +240,11 @@ void MainFrame::SavePlacement() {
 
 void MainFrame::PutOnScreen(QScreen* chosen) {
     chosenScreen = chosen;
-    QRect placed = fullScreen && normalPlacement.isValid() ? normalPlacement : geometry();
+    QRect placed = NormalGeometry();
     placed.moveCenter(chosen->availableGeometry().center());
     if (fullScreen) {
         normalPlacement = placed;
-        setGeometry(chosen->geometry());
+        SetFullScreen(true, keptFullScreen); // fills the chosen screen
     } else {
         setGeometry(placed);
     }

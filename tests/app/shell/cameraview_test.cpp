@@ -176,9 +176,7 @@ TEST_F(PasswordTest, OnAWallDisplayAPasswordIsAskedOnEnterOrAClickAndAFailureIsT
                         .join('|'));
     };
     QueueCredentials("viewer", "wrong", look);
-    Frame().activateWindow();
-    QApplication::setActiveWindow(&Frame());
-    QTest::keyClick(&Camera(), Qt::Key_Return);
+    PressKey(&Camera(), Qt::Key_Return);
     ASSERT_TRUE(PumpUntil([&] { return seen.size() == 1 && waiting(); }));
     camsim::Faults missing;
     missing.status = 404;
@@ -401,9 +399,7 @@ TEST_F(ViewerTest, CtrlSKeepsThePictureShownAsTheCameraSentIt) {
     Settings().SetValue("/CameraCollection/Door/Name", Data("Front: east/west?"));
     ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
     ASSERT_TRUE(PumpUntil([this] { return PicturesShown(Camera()) > 0; }));
-    Frame().activateWindow();
-    QApplication::setActiveWindow(&Frame());
-    QTest::keyClick(&Camera(), Qt::Key_S, Qt::ControlModifier);
+    PressKey(&Camera(), Qt::Key_S, Qt::ControlModifier);
 
     const QDir folder(home.filePath("Pictures/Lumenfold"));
     const QStringList files = folder.entryList(QDir::Files);
@@ -449,9 +445,7 @@ TEST_F(ViewerTest, F11FillsTheScreenAndEscapeLeavesItBeforeGoingBack) {
     Start();
     AddCamera("/CameraCollection/Door", camera);
     ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
-    Frame().activateWindow();
-    QApplication::setActiveWindow(&Frame());
-    QTest::keyClick(&Camera(), Qt::Key_F11);
+    PressKey(&Camera(), Qt::Key_F11);
     EXPECT_TRUE(Frame().isFullScreen());
     EXPECT_FALSE(Frame().menuBar()->isVisible());
     EXPECT_FALSE(Frame().Bar().IsVisible());

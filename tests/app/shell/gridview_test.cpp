@@ -131,9 +131,7 @@ TEST_F(GridTest, AFoldersGridListsItsCamerasAndSitesInTreeOrderAndASwitchItsMemb
         menus.append(menu->text());
     EXPECT_EQ(menus, QStringList({"Camera", "Tools", "Help"}));
     Tree().SelectPath("/CameraCollection/Yard/Inner");
-    Frame().activateWindow();
-    QApplication::setActiveWindow(&Frame());
-    QTest::keyClick(&Tree(), Qt::Key_Return, Qt::ShiftModifier);
+    PressKey(&Tree(), Qt::Key_Return, Qt::ShiftModifier);
     ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Grid() && Grid().Tiles().size() == 1; }));
 }
 
@@ -144,10 +142,7 @@ TEST_F(GridTest, EnterOrADoubleClickOpensATileAndEnterComesBackToTheGrid) {
     for (const char* name : {"A", "B", "C"})
         AddCamera(QString("/CameraCollection/Yard/") + name, camera);
     ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 3));
-    Frame().activateWindow();
-    QApplication::setActiveWindow(&Frame());
-
-    QTest::keyClick(&Grid(), Qt::Key_Right);
+    PressKey(&Grid(), Qt::Key_Right);
     EXPECT_EQ(Grid().SelectedTile(), 1);
     QTest::keyClick(&Grid(), Qt::Key_Return);
     ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Camera() && Camera().IsConnected(); }));
@@ -331,9 +326,7 @@ TEST_F(GridTest, OneCameraShownTwiceAndOpenedFromTheGridIsReadOnce) {
     ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 2));
     const std::vector<GridTile*> tiles = Grid().Tiles();
     ASSERT_TRUE(PumpUntil([&] { return PicturesShown(tiles[0]) > 3 && PicturesShown(tiles[1]) > 3; }));
-    Frame().activateWindow();
-    QApplication::setActiveWindow(&Frame());
-    QTest::keyClick(&Grid(), Qt::Key_Return);
+    PressKey(&Grid(), Qt::Key_Return);
     ASSERT_TRUE(PumpUntil(
         [this] { return Frame().ActiveView() == &Camera() && Camera().HostWindow()->isVisible(); }));
     int32_t shown = 0;

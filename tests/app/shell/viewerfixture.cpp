@@ -7,11 +7,13 @@
 #include "platform/ui/modal.h"
 #include "settings/settingsstore.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QTest>
 #include <QThread>
 
 void ViewerTest::SetUp() {
@@ -58,6 +60,12 @@ void ViewerTest::StartUnattended(const QString& path, bool grid) {
     app = std::make_unique<ZelPPCApp>();
     ASSERT_TRUE(app->InitInstance(options));
     ASSERT_TRUE(ZelPPCApp::RunsUnattended());
+}
+
+void ViewerTest::PressKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    Frame().activateWindow();
+    QApplication::setActiveWindow(&Frame());
+    QTest::keyClick(widget, key, modifiers);
 }
 
 void ViewerTest::QueueCredentials(const QString& user, const QString& password,

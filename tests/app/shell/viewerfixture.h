@@ -54,6 +54,8 @@ class ViewerTest : public ::testing::Test {
     // Adds a camera item pointing at a simulated camera.
     void AddCamera(const QString& path, const InProcessCamsim& camera, const QString& model = "Alder",
                    const QString& firmware = "2.10");
+    // The main window active, a key pressed in the widget, as a person does.
+    void PressKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // The next password prompt is answered with these and OK; look sees the dialog first.
     static void QueueCredentials(const QString& user, const QString& password,
                                  const std::function<void(QDialog*)>& look = {});

@@ -117,11 +117,15 @@ void CameraDisplay::RepaintForNewPicture(bool timerTick) {
         window->repaint();
 }
 
-void CameraDisplay::PreparePicture(int rotate, QSize drawn) {
+void CameraDisplay::PreparePicture(int rotate, QSize drawn, const QRectF& area) {
     work.Clear();
-    if (!slot || !slot->Take(work))
-        return; // no new picture: the last one is drawn again
-    const bool converted = work.Size() >= 100 && Convert(rotate, drawn);
+    if (!slot || !slot->Take(work)) {
+        // No new picture: the last one is drawn again, converted again for a new area.
+        if (picture->ConvertedArea() != area && shownJpeg.Size() > 0)
+            Convert(shownJpeg, rotate, drawn, area);
+        return;
+    }
+    const bool converted = work.Size() >= 100 && Convert(work, rotate, drawn, area);
     if (converted) {
         undecodedPictures = 0;
         shownJpeg.Swap(work);
@@ -133,8 +137,8 @@ void CameraDisplay::PreparePicture(int rotate, QSize drawn) {
     slot->Converted(converted, picture->PictureWidth(), picture->PictureHeight());
 }
 
-bool CameraDisplay::Convert(int rotate, QSize drawn) {
-    const SharedPictures::Key key = SharedPictures::KeyOf(work.Data(), work.Size(), rotate, drawn);
+bool CameraDisplay::Convert(const FrameBuffer& jpeg, int rotate, QSize drawn, const QRectF& area) {
+    const SharedPictures::Key key = SharedPictures::KeyOf(jpeg.Data(), jpeg.Size(), rotate, drawn, area);
     std::shared_ptr<DisplayPicture> next = SharedPictures::Find(key);
     if (!next) {
         // Into the picture shown while no other display shows it (it keeps it until the new one
@@ -147,7 +151,7 @@ bool CameraDisplay::Convert(int rotate, QSize drawn) {
                 spare = std::make_shared<DisplayPicture>();
             next = spare;
         }
-        if (!next->Convert(work.Data(), work.Size(), rotate, drawn))
+        if (!next->Convert(jpeg.Data(), jpeg.Size(), rotate, drawn, area))
             return false; // the picture shown stays
         SharedPictures::Offer(key, next);
     }
@@ -158,22 +162,23 @@ bool CameraDisplay::Convert(int rotate, QSize drawn) {
     return true;
 }
 
-void CameraDisplay::Paint(QPainter& painter, const QRect& client, int rotate, bool stretch, QSize drawn) {
+void CameraDisplay::Paint(QPainter& painter, const QRect& client, int rotate, bool stretch, QSize drawn,
+                          const QRectF& area) {
     repaintPending = false;
     const uint32_t now = GetTickCount();
     if (now - lastPaintYield > 1000) {
         Sleep(1);
         lastPaintYield = now;
     }
-    PreparePicture(rotate, drawn);
+    PreparePicture(rotate, drawn, area);
     if (!window)
         return;
-    picture->Draw(painter, client, stretch);
+    picture->Draw(painter, client, stretch, area);
     // While the picture covers the whole window, the host's background under it is not painted
     // before each picture. When it stops covering it, the next paint shows the background again.
     const bool covers =
         picture->HasBitmap() &&
-        (stretch || (picture->BitmapWidth() >= client.width() && picture->BitmapHeight() >= client.height()));
+        (stretch || (picture->DrawnWidth() >= client.width() && picture->DrawnHeight() >= client.height()));
     if (covers != window->testAttribute(Qt::WA_OpaquePaintEvent)) {
         window->setAttribute(Qt::WA_OpaquePaintEvent, covers);
         if (!covers)

@@ -39,8 +39,10 @@ class CameraDisplay {
     void SetFps(float fps);
 
     // The paint: takes the newest picture, if one came, and converts it (for the rotation, and
-    // no larger than drawn when drawn is not empty), then draws the picture shown.
-    void Paint(QPainter& painter, const QRect& client, int rotate, bool stretch, QSize drawn);
+    // no larger than drawn when drawn is not empty), then draws the area of the picture shown
+    // (in shares of it). A new area converts the picture shown again at once.
+    void Paint(QPainter& painter, const QRect& client, int rotate, bool stretch, QSize drawn,
+               const QRectF& area = DisplayPicture::kWholePicture);
     const DisplayPicture& Picture() const { return *picture; }
     // The bytes of the picture shown, as the camera sent them.
     const FrameBuffer& ShownJpeg() const { return shownJpeg; }
@@ -55,10 +57,10 @@ class CameraDisplay {
     // repaint timer, once). Nothing while a repaint is pending.
     void RepaintForNewPicture(bool timerTick);
     void OnPictureArrived();
-    void PreparePicture(int rotate, QSize drawn);
-    // The picture taken (work) as the picture shown: converted, or found converted. False when it
-    // gives no picture.
-    bool Convert(int rotate, QSize drawn);
+    void PreparePicture(int rotate, QSize drawn, const QRectF& area);
+    // The picture jpeg as the picture shown: converted, or found converted. False when it gives
+    // no picture.
+    bool Convert(const FrameBuffer& jpeg, int rotate, QSize drawn, const QRectF& area);
     uint32_t RepaintPeriod() const;
 
     StreamEvents* const events;

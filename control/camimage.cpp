@@ -3,6 +3,7 @@
 #include "control/cameracommand.h"
 #include "control/camimagewindow.h"
 #include "control/streamtimings.h"
+#include "control/zoomindicator.h"
 
 #include "foundation/log.h"
 #include "platform/com/bstring.h"
@@ -10,6 +11,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 
@@ -160,6 +162,8 @@ HRESULT CCamImage::put_URL(BSTR value) {
     LogTrace(u"CCamImage::put_URL", "Url %S", Wide(newUrl));
     if (value && newUrl.isEmpty())
         return E_FAIL;
+    if (newUrl != url)
+        zoom.Reset(); // another camera is shown whole
     url = newUrl;
     dirty = true;
     StopStream();
@@ -331,6 +335,34 @@ HRESULT CCamImage::get_FailedConnectAttempts(int32_t* value) {
     return S_OK;
 }
 
+HRESULT CCamImage::get_DigitalZoom(int32_t* value) {
+    if (!value)
+        return E_POINTER;
+    *value = digitalZoom;
+    return S_OK;
+}
+
+HRESULT CCamImage::put_DigitalZoom(int32_t value) {
+    LogTrace(u"", "CCamImage::put_DigitalZoom %d", value);
+    digitalZoom = value;
+    return S_OK;
+}
+
+HRESULT CCamImage::get_Zoom(int32_t* value) {
+    if (!value)
+        return E_POINTER;
+    *value = static_cast<int32_t>(std::lround(zoom.Factor() * 100.0));
+    return S_OK;
+}
+
+HRESULT CCamImage::put_Zoom(int32_t value) {
+    LogTrace(u"", "CCamImage::put_Zoom %d", value);
+    const QRectF target = ZoomTarget();
+    zoom.ZoomAbout(value / 100.0, target.center(), target);
+    ZoomChanged();
+    return S_OK;
+}
+
 // ---- dispatch
 
 namespace {
@@ -415,6 +447,9 @@ constexpr DispatchMember kDispatchMembers[] = {
     {CamImageDispid::SamePictureSeconds, Property<VT_I4, &CCamImage::get_SamePictureSeconds, nullptr>()},
     {CamImageDispid::FailedConnectAttempts,
      Property<VT_I4, &CCamImage::get_FailedConnectAttempts, nullptr>()},
+    {CamImageDispid::DigitalZoom,
+     Property<VT_I4, &CCamImage::get_DigitalZoom, &CCamImage::put_DigitalZoom>()},
+    {CamImageDispid::Zoom, Property<VT_I4, &CCamImage::get_Zoom, &CCamImage::put_Zoom>()},
 };
 
 } // namespace
@@ -656,12 +691,44 @@ void CCamImage::OnDraw(QPainter& painter, const QRect& client) {
     // Stretched over a window smaller than the picture, it is decoded no larger
     // than needed.
     const QSize drawn = scaledDecoding && stretch && window ? window->size() : QSize();
-    display.Paint(painter, client, rotate, stretch != 0, drawn);
+    display.Paint(painter, client, rotate, stretch != 0, drawn, zoom.Area());
+    if (zoom.Zoomed())
+        DrawZoomIndicator(painter, client, ZoomTarget().size(), zoom);
 }
 
-void CCamImage::SendCameraCommand(const QPoint& tap, const QSize& client) {
+QRectF CCamImage::ZoomTarget() const {
+    if (stretch && window)
+        return QRectF(window->rect());
+    const DisplayPicture& shown = display.Picture();
+    return QRectF(0, 0, shown.DrawnWidth(), shown.DrawnHeight());
+}
+
+void CCamImage::ZoomChanged() {
+    if (window)
+        window->update();
+}
+
+void CCamImage::ZoomByWheel(int angle, QPointF point) {
+    zoom.Wheel(angle, point, ZoomTarget());
+    ZoomChanged();
+}
+
+void CCamImage::Pan(QPointF by) {
+    zoom.Pan(by, ZoomTarget());
+    ZoomChanged();
+}
+
+void CCamImage::SendCameraCommand(const QPoint& at, const QSize& client) {
     if (ptzUrl.isEmpty())
         return;
+    // Zoomed, the camera is sent the tap where it falls on the whole picture.
+    QPoint tap = at;
+    if (zoom.Zoomed()) {
+        const QRectF target = ZoomTarget();
+        const QPointF shown = zoom.PictureAt(at, target);
+        tap = QPointF(target.left() + shown.x() * target.width(), target.top() + shown.y() * target.height())
+                  .toPoint();
+    }
     QString command;
     if (!FormatCameraCommand(ptzUrl, MapTap(tap.x(), tap.y(), client.width(), client.height(), rotate),
                              kMaxCommandLength - 1, command)) {

@@ -13,6 +13,7 @@
 #include "control/cameradisplay.h"
 #include "control/camerasource.h"
 #include "control/interface/camimageinterface.h"
+#include "control/picturezoom.h"
 #include "control/streamevents.h"
 
 #include "platform/com/comptr.h"
@@ -78,6 +79,10 @@ class CCamImage final : public ICamImage,
     HRESULT put_SharedConnection(int32_t shared) override;
     HRESULT get_SamePictureSeconds(int32_t* seconds) override;
     HRESULT get_FailedConnectAttempts(int32_t* attempts) override;
+    HRESULT get_DigitalZoom(int32_t* enabled) override;
+    HRESULT put_DigitalZoom(int32_t enabled) override;
+    HRESULT get_Zoom(int32_t* percent) override;
+    HRESULT put_Zoom(int32_t percent) override;
 
     // IConnectionPointContainer
     HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
@@ -106,6 +111,11 @@ class CCamImage final : public ICamImage,
     // The picture shown (what it was decoded to), for tests and tools.
     const DisplayPicture& ShownPicture() const { return display.Picture(); }
     void SendCameraCommand(const QPoint& tap, const QSize& client);
+    // The digital zoom, from the window's wheel and drags (when DigitalZoom is on).
+    bool DigitalZoomOn() const { return digitalZoom != 0; }
+    void ZoomByWheel(int angle, QPointF point);
+    void Pan(QPointF by);
+    const PictureZoom& Zoomed() const { return zoom; }
 
   private:
     CCamImage();
@@ -114,6 +124,10 @@ class CCamImage final : public ICamImage,
     static constexpr size_t kMaxCommandLength = 256;
 
     bool IsWindow() const;
+    // Where the whole picture is drawn in the window: over it when stretched, else at the
+    // picture's size.
+    QRectF ZoomTarget() const;
+    void ZoomChanged();
     // Opens the stream of the URL, user name and password set, or joins the
     // camera's shared one. False after OnConnectionFailed (0).
     bool OpenStream();
@@ -146,6 +160,8 @@ class CCamImage final : public ICamImage,
     QString ptzUrl;
     int32_t scaledDecoding = 0;
     int32_t sharedConnection = 0;
+    int32_t digitalZoom = 0;
+    PictureZoom zoom;
     uint32_t extentX = 5080;
     uint32_t extentY = 5080;
     bool dirty = false;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cmath>
 #include <new>
 
 namespace {
@@ -19,6 +20,40 @@ constexpr size_t kStripSlack = 64 + kStripPixelBytes;
 uint8_t* StripStart(uint8_t* memory) {
     const auto address = reinterpret_cast<uintptr_t>(memory);
     return memory + ((address + 63) / 64 * 64 - address) + kStripPixelBytes;
+}
+
+// An area of the picture as drawn, in shares of it, as it lies in the decoded picture, and back.
+// Turned a quarter right (90), the decoded picture's left column is drawn as the top row.
+QRectF DrawnToDecoded(const QRectF& a, int rotate) {
+    switch (rotate) {
+    case 90:
+        return QRectF(a.top(), 1.0 - a.right(), a.height(), a.width());
+    case 180:
+        return QRectF(1.0 - a.right(), 1.0 - a.bottom(), a.width(), a.height());
+    case 270:
+        return QRectF(1.0 - a.bottom(), a.left(), a.height(), a.width());
+    default:
+        return a;
+    }
+}
+
+QRectF DecodedToDrawn(const QRectF& d, int rotate) {
+    switch (rotate) {
+    case 90:
+        return QRectF(1.0 - d.bottom(), d.left(), d.height(), d.width());
+    case 270:
+        return QRectF(d.top(), 1.0 - d.right(), d.height(), d.width());
+    default:
+        return DrawnToDecoded(d, rotate); // unturned and half round, each is its own inverse
+    }
+}
+
+// Drawn over target: the whole image as it is, or a part of it.
+void DrawImage(QPainter& painter, const QRect& target, const QImage& image, const QRectF& source) {
+    if (source == QRectF(image.rect()))
+        painter.drawImage(target, image);
+    else
+        painter.drawImage(QRectF(target), image, source);
 }
 
 } // namespace
@@ -107,7 +142,8 @@ void DisplayPicture::TurnStrip(const DecodeTarget& t, int start, int end) {
     TurnStripRows(rows, count, t.width, out, bitsStride);
 }
 
-bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSize drawn) {
+bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSize drawn,
+                             const QRectF& area) {
     // Unturned or turned half round, the decoded rows are the picture as drawn (for the half turn
     // bottom row first, each row then mirrored); libjpeg-turbo fills the fourth byte of each
     // pixel with 0xFF, which makes them the window surface's 32-bit words.
@@ -115,11 +151,19 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
     DecodeTarget target{this, rotate == 270 || rotate == 180, rotate == 90 || rotate == 270, asDrawn,
                         rotate == 180};
     DecodeScale scale;
-    if (drawn.isValid()) {
-        // The cover size in the decoder's orientation.
-        scale.coverWidth = target.quarterTurn ? drawn.height() : drawn.width();
-        scale.coverHeight = target.quarterTurn ? drawn.width() : drawn.height();
+    if (drawn.isValid() && !area.isEmpty()) {
+        // The whole picture's cover size, at which the area covers the drawn size, in the
+        // decoder's orientation.
+        const int width = static_cast<int>(std::ceil(drawn.width() / area.width()));
+        const int height = static_cast<int>(std::ceil(drawn.height() / area.height()));
+        scale.coverWidth = target.quarterTurn ? height : width;
+        scale.coverHeight = target.quarterTurn ? width : height;
     }
+    const QRectF part = DrawnToDecoded(area, rotate);
+    scale.partLeft = part.left();
+    scale.partTop = part.top();
+    scale.partWidth = part.width();
+    scale.partHeight = part.height();
     // The shown bitmap stays untouched until the new one is whole. A quarter turn moves whole
     // 32-bit pixels; a rotation that is none of the four keeps the decoded rows as the bitmap.
     const PixelOrder order =
@@ -136,6 +180,14 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
     decodedHeight = target.height;
     biWidth = target.quarterTurn ? decodedHeight : decodedWidth;
     biHeight = target.quarterTurn ? decodedWidth : decodedHeight;
+    drawnWidth = target.quarterTurn ? scale.scaledHeight : scale.scaledWidth;
+    drawnHeight = target.quarterTurn ? scale.scaledWidth : scale.scaledHeight;
+    heldArea = DecodedToDrawn(QRectF(static_cast<double>(scale.partX) / scale.scaledWidth,
+                                     static_cast<double>(scale.partY) / scale.scaledHeight,
+                                     static_cast<double>(decodedWidth) / scale.scaledWidth,
+                                     static_cast<double>(decodedHeight) / scale.scaledHeight),
+                              rotate);
+    convertedArea = area;
     bits.swap(spare);
     bitmapRotate = rotate;
     bitsAsDrawn = asDrawn;
@@ -147,20 +199,29 @@ bool DisplayPicture::Convert(const uint8_t* jpeg, size_t length, int rotate, QSi
     return true;
 }
 
-void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch) {
+QRectF DisplayPicture::SourceOf(const QRectF& area) const {
+    if (area == heldArea)
+        return QRectF(0, 0, biWidth, biHeight);
+    return QRectF((area.left() - heldArea.left()) / heldArea.width() * biWidth,
+                  (area.top() - heldArea.top()) / heldArea.height() * biHeight,
+                  area.width() / heldArea.width() * biWidth, area.height() / heldArea.height() * biHeight);
+}
+
+void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch, const QRectF& area) {
     if (bits.empty())
         return;
     const QRect target =
-        stretch ? QRect(0, 0, client.width(), client.height()) : QRect(0, 0, biWidth, biHeight);
+        stretch ? QRect(0, 0, client.width(), client.height()) : QRect(0, 0, drawnWidth, drawnHeight);
+    const QRectF source = SourceOf(area);
     if (bitsAsDrawn) { // already as it appears, in the window surface's format
-        painter.drawImage(target, AsDrawn());
+        DrawImage(painter, target, AsDrawn(), source);
         return;
     }
     // Drawn much smaller than it is, the picture is sampled straight from the bitmap, mirrored
     // on the way: a large picture then costs no second bitmap. Otherwise it is made once, as it
     // appears, in the format of the window's surface, which draws many times faster than
     // converting and mirroring each pixel while drawing.
-    const bool sampled = stretch && 2LL * target.width() * target.height() < 1LL * biWidth * biHeight;
+    const bool sampled = stretch && 2.0 * target.width() * target.height() < source.width() * source.height();
     if (sampled) {
         shown = QImage();
         shownBytes = PictureBytes();
@@ -170,12 +231,15 @@ void DisplayPicture::Draw(QPainter& painter, const QRect& client, bool stretch) 
         painter.save();
         painter.translate(0, upsideDown ? target.bottom() + 1 : 0);
         painter.scale(1, upsideDown ? -1 : 1);
-        painter.drawImage(QRect(0, 0, target.width(), target.height()), memory);
+        const QRectF rows =
+            upsideDown ? QRectF(source.left(), biHeight - source.bottom(), source.width(), source.height())
+                       : source;
+        DrawImage(painter, QRect(0, 0, target.width(), target.height()), memory, rows);
         painter.restore();
         return;
     }
     if (MakeShown())
-        painter.drawImage(target, shown);
+        DrawImage(painter, target, shown, source);
 }
 
 bool DisplayPicture::BitmapUpsideDown() const {

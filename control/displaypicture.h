@@ -5,6 +5,9 @@
 // is decoded straight into the window surface's 32-bit format instead, as it appears on screen,
 // and drawn from there. Painting thread only. The pixel loops are control/picturekernels.h's.
 //
+// Zoomed into, only the part of the picture shown is decoded and converted: the bitmap then
+// holds that part (HeldArea), decoded at a scale at which the part covers the drawn size.
+//
 // Memory: the bitmap shown, the next one made beside it, and for a turned picture the shown
 // picture in the window surface's 32-bit format (made once per picture); all picture memory,
 // used again while the size stays.
@@ -13,6 +16,7 @@
 
 #include <QImage>
 #include <QRect>
+#include <QSize>
 
 #include <cstdint>
 #include <vector>
@@ -26,10 +30,15 @@ class DisplayPicture {
     DisplayPicture(const DisplayPicture&) = delete;
     DisplayPicture& operator=(const DisplayPicture&) = delete;
 
+    // The whole picture, as an area of it.
+    static constexpr QRectF kWholePicture{0.0, 0.0, 1.0, 1.0};
+
     // Converts one JPEG. False when it gives no picture; the previous one then stays. With a
     // drawn size (as it appears on screen, after the rotation), the picture is decoded at the
-    // smallest scale that still covers it.
-    bool Convert(const uint8_t* jpeg, size_t length, int rotate, QSize drawn = QSize());
+    // smallest scale at which the area shown still covers it. Only the area (in shares of the
+    // picture as drawn) is decoded.
+    bool Convert(const uint8_t* jpeg, size_t length, int rotate, QSize drawn = QSize(),
+                 const QRectF& area = kWholePicture);
 
     bool HasBitmap() const { return !bits.empty(); }
     // The picture's own size, and the size it was decoded at (smaller when scaled).
@@ -40,6 +49,13 @@ class DisplayPicture {
     // The bitmap's size: the decoded size, exchanged for a quarter turn.
     int BitmapWidth() const { return biWidth; }
     int BitmapHeight() const { return biHeight; }
+    // The whole picture at the scale decoded, as drawn: the bitmap's size unless it holds a part.
+    int DrawnWidth() const { return drawnWidth; }
+    int DrawnHeight() const { return drawnHeight; }
+    // The part of the picture the bitmap holds, in shares of the picture as drawn.
+    const QRectF& HeldArea() const { return heldArea; }
+    // The area it was converted for.
+    const QRectF& ConvertedArea() const { return convertedArea; }
     // The bitmap's pixel memory, bottom row first; for a picture kept as drawn (rotate 0 and
     // 180), its memory in the form AsDrawn describes.
     const PictureBytes& Bits() const { return bits; }
@@ -47,11 +63,11 @@ class DisplayPicture {
     // 0xFFRRGGBB); null for any other.
     QImage AsDrawn() const;
 
-    // Copies the bitmap to the painter at (0, 0): stretched over client when stretch is
-    // non-zero, else at its own size; mirrored vertically for a picture converted for rotate 90
-    // (one converted for 180 is mirrored as it is decoded). A new rotation applies from the next
-    // picture.
-    void Draw(QPainter& painter, const QRect& client, bool stretch);
+    // Copies the area of the picture to the painter at (0, 0): stretched over client when
+    // stretch is non-zero, else at the size of the whole picture; mirrored vertically for a
+    // picture converted for rotate 90 (one converted for 180 is mirrored as it is decoded). A
+    // new rotation applies from the next picture.
+    void Draw(QPainter& painter, const QRect& client, bool stretch, const QRectF& area = kWholePicture);
 
     static int RowBytes(int width) { return ((width * 24 + 31) / 32) * 4; }
 
@@ -92,6 +108,8 @@ class DisplayPicture {
     bool BitmapUpsideDown() const;
     // Makes `shown` from the bitmap unless it was made from it. False when there is no memory.
     bool MakeShown();
+    // The area of the picture in the bitmap's pixels, as drawn.
+    QRectF SourceOf(const QRectF& area) const;
 
     std::vector<uint8_t> converted; // rows of a picture that is turned a quarter, before the turn
     PictureBytes bits;              // the bitmap
@@ -102,8 +120,12 @@ class DisplayPicture {
     int decodedHeight = 0;
     int biWidth = 0;
     int biHeight = 0;
-    int bitmapRotate = 0;     // the rotation the bitmap was made for
-    bool bitsAsDrawn = false; // the bitmap is in the window surface's format, as drawn
+    int drawnWidth = 0;
+    int drawnHeight = 0;
+    QRectF heldArea = kWholePicture;
+    QRectF convertedArea = kWholePicture; // the area asked for
+    int bitmapRotate = 0;                 // the rotation the bitmap was made for
+    bool bitsAsDrawn = false;             // the bitmap is in the window surface's format, as drawn
     // The bitmap as it appears on screen, mirrored, in the window surface's format; `shown`
     // draws from shownBytes (declared first, so that it outlives the image).
     PictureBytes shownBytes;

@@ -2,6 +2,8 @@
 
 #include "control/decodelimits.h"
 
+#include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -75,6 +77,39 @@ void AttachMemorySource(j_decompress_ptr info, const uint8_t* bytes, size_t leng
     info->src = &source->standard;
 }
 
+// The rows of the scaled picture to decode, [first, last).
+struct PartRows {
+    int first;
+    int last;
+};
+
+// Narrows the decoding to the part the scale names, once the scaled size is known, and tells it.
+PartRows ChoosePart(jpeg_decompress_struct& info, DecodeScale* scale) {
+    const int width = static_cast<int>(info.output_width);
+    const int height = static_cast<int>(info.output_height);
+    if (!scale)
+        return {0, height};
+    scale->scaledWidth = width;
+    scale->scaledHeight = height;
+    const auto edge = [](double share, int size, bool up) {
+        const double at = std::clamp(share, 0.0, 1.0) * size;
+        return static_cast<int>(up ? std::ceil(at) : std::floor(at));
+    };
+    const int left = edge(scale->partLeft, width, false);
+    const int right = std::max(left + 1, edge(scale->partLeft + scale->partWidth, width, true));
+    const int top = edge(scale->partTop, height, false);
+    const int bottom = std::max(top + 1, edge(scale->partTop + scale->partHeight, height, true));
+    scale->partX = 0;
+    if (right - left < width) {
+        auto x = static_cast<JDIMENSION>(left);
+        auto columns = static_cast<JDIMENSION>(std::min(right, width) - left);
+        jpeg_crop_scanline(&info, &x, &columns); // widened to whole blocks
+        scale->partX = static_cast<int>(x);
+    }
+    scale->partY = std::min(top, height - 1);
+    return {scale->partY, std::min(bottom, height)};
+}
+
 // Kept out of DecodeJpegRows so that nothing the jump could skip lives in its frame.
 bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, DecodeLimits& limits, const uint8_t* bytes,
             size_t length, PixelOrder order, void* context, PrepareRows prepare, RowAddress row,
@@ -106,16 +141,21 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, DecodeLimits& li
         info.scale_denom = static_cast<unsigned int>(scale->denominator);
     }
     jpeg_start_decompress(&info);
+    const PartRows part = ChoosePart(info, scale);
     if (info.output_components != components ||
-        !prepare(context, static_cast<int>(info.output_width), static_cast<int>(info.output_height))) {
+        !prepare(context, static_cast<int>(info.output_width), part.last - part.first)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW target = row(context, static_cast<int>(info.output_scanline));
+    if (part.first > 0)
+        jpeg_skip_scanlines(&info, static_cast<JDIMENSION>(part.first));
+    while (static_cast<int>(info.output_scanline) < part.last) {
+        JSAMPROW target = row(context, static_cast<int>(info.output_scanline) - part.first);
         jpeg_read_scanlines(&info, &target, 1);
     }
-    jpeg_finish_decompress(&info);
+    // The rows below a part are not decoded.
+    if (info.output_scanline == info.output_height)
+        jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     return true;
 }

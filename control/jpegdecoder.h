@@ -26,15 +26,27 @@ using RowAddress = uint8_t* (*)(void* context, int y);
 
 // Decoding smaller than the picture: the caller names the size the result must still cover
 // (0, 0: the whole size), and learns the picture's own size and the scale used, 1/denominator.
+// It may also name a part of the picture (in shares of it, as decoded): only that part is then
+// decoded, widened to the picture's blocks on the left and right, and it learns the part's
+// place in the scaled picture.
 struct DecodeScale {
     int coverWidth = 0;
     int coverHeight = 0;
+    double partLeft = 0.0;
+    double partTop = 0.0;
+    double partWidth = 1.0;
+    double partHeight = 1.0;
+
     int pictureWidth = 0;
     int pictureHeight = 0;
     int denominator = 1;
+    int scaledWidth = 0; // the whole picture at the scale used
+    int scaledHeight = 0;
+    int partX = 0; // the first column and row decoded, of the scaled picture
+    int partY = 0;
 };
 
-// With a scale, the rows are the picture scaled down by the largest of 2, 4 and 8 (libjpeg's
+// With a scale, the rows are the picture (or its part) scaled down by the largest of 2, 4 and 8 (libjpeg's
 // DCT scaling, far cheaper than decoding whole and shrinking) that still covers the size named.
 bool DecodeJpegRows(const uint8_t* bytes, size_t length, PixelOrder order, void* context, PrepareRows prepare,
                     RowAddress row, DecodeScale* scale = nullptr);

@@ -9,9 +9,10 @@ std::vector<SharedPictures::Entry>& SharedPictures::Entries() {
     return entries;
 }
 
-SharedPictures::Key SharedPictures::KeyOf(const uint8_t* jpeg, size_t length, int rotate, QSize drawn) {
+SharedPictures::Key SharedPictures::KeyOf(const uint8_t* jpeg, size_t length, int rotate, QSize drawn,
+                                          const QRectF& area) {
     const std::string_view bytes(reinterpret_cast<const char*>(jpeg), length);
-    return Key{std::hash<std::string_view>()(bytes), length, rotate, drawn};
+    return Key{std::hash<std::string_view>()(bytes), length, rotate, drawn, area};
 }
 
 std::shared_ptr<DisplayPicture> SharedPictures::Find(const Key& key) {

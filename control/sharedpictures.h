@@ -1,6 +1,6 @@
 #pragma once
 // Pictures that one display converted and another display may show as they are: two controls of
-// one camera, with the same turn and drawn size, convert each picture once. A picture is found
+// one camera, with the same turn, drawn size and area shown, convert each picture once. A picture is found
 // by its JPEG bytes (their hash and length) and by how it was converted. It holds no picture: an
 // entry lives as long as a display shows it.
 //
@@ -9,6 +9,7 @@
 
 #include "control/displaypicture.h"
 
+#include <QRectF>
 #include <QSize>
 
 #include <cstddef>
@@ -22,9 +23,11 @@ class SharedPictures {
         size_t length = 0;
         int rotate = 0;
         QSize drawn;
+        QRectF area;
         bool operator==(const Key& other) const = default;
     };
-    static Key KeyOf(const uint8_t* jpeg, size_t length, int rotate, QSize drawn);
+    static Key KeyOf(const uint8_t* jpeg, size_t length, int rotate, QSize drawn,
+                     const QRectF& area = DisplayPicture::kWholePicture);
 
     // A picture converted for the key that a display still shows; null when none is.
     static std::shared_ptr<DisplayPicture> Find(const Key& key);

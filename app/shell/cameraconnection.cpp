@@ -18,6 +18,12 @@
 #include "platform/ui/windowtimers.h"
 #include "settings/settingsstore.h"
 
+#include <QCoreApplication>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr int kWatchTimer = 1;
@@ -79,6 +85,7 @@ CameraConnection::~CameraConnection() {
 void CameraConnection::Prepare(const Camera& camera, int rotation, bool stretch, const QString& ptzUrl) {
     cameraName = camera.name;
     control->put_SharedConnection(1); // a tile and the camera view of one camera read it once
+    control->put_DigitalZoom(1);
     control->put_Rotate(static_cast<int16_t>(rotation));
     control->put_Stretch(stretch ? 1 : 0);
     PutText(control, &ICamImage::put_Username, camera.userName);
@@ -114,6 +121,32 @@ uint32_t CameraConnection::FailedWaitMs() {
     int32_t shown = shownAtOpen;
     control->get_PicturesShown(&shown);
     return std::max(kRetryFailedMs, backoff.AfterConnection(static_cast<int64_t>(shown) - shownAtOpen));
+}
+
+void CameraConnection::ZoomPicture(int steps) {
+    int32_t percent = 100;
+    if (steps != 0 && control->get_Zoom(&percent) != S_OK)
+        return;
+    // One step is one notch of the mouse wheel, the square root of 2, from the nearest step of
+    // the zoom shown: 100, 141, 200, 283 ... 800 %.
+    const double step = std::sqrt(2.0);
+    const double shown = std::round(std::log(std::max(percent, 100) / 100.0) / std::log(step));
+    control->put_Zoom(steps == 0 ? 100
+                                 : static_cast<int32_t>(std::lround(100.0 * std::pow(step, shown + steps))));
+}
+
+int CameraConnection::ZoomStepsOf(int command) {
+    return command == Command::WholePicture ? 0 : command == Command::PictureZoomIn ? 1 : -1;
+}
+
+void CameraConnection::WheelOverPicture(const QWheelEvent& event, QWidget* from) {
+    QWidget* window = hostWindow ? hostWindow->ControlWindow() : nullptr;
+    if (!window)
+        return;
+    const QPointF at = window->mapFrom(from, event.position());
+    QWheelEvent over(at, event.globalPosition(), event.pixelDelta(), event.angleDelta(), event.buttons(),
+                     event.modifiers(), event.phase(), event.inverted());
+    QCoreApplication::sendEvent(window, &over);
 }
 
 void CameraConnection::Disconnect() {

@@ -27,6 +27,7 @@ class ControlHost;
 class ICamImage;
 class StatusOverlay;
 class WindowTimers;
+class QWheelEvent;
 class QWidget;
 
 class CameraConnection {
@@ -65,6 +66,14 @@ class CameraConnection {
     // The wait before trying again a camera that failed: kRetryFailedMs, or longer while the
     // reconnects back off.
     uint32_t FailedWaitMs();
+    // The digital zoom, about the middle of what is shown: one step in (1) or out (-1), or back
+    // to the whole picture (0).
+    void ZoomPicture(int steps);
+    // The steps of the commands PictureZoomIn (1), PictureZoomOut (-1) and WholePicture (0).
+    static int ZoomStepsOf(int command);
+    // A wheel turned over the picture in a window of the owner's that lets the mouse through
+    // the control's (a tile): the control zooms as if turned over it.
+    void WheelOverPicture(const QWheelEvent& event, QWidget* from);
     // StopDownload.
     void Disconnect();
     void SetCredentials(const QString& user, const QString& password);

@@ -539,6 +539,11 @@ bool CameraView::OnCommand(int id) {
     case Command::ZoomOut:
         OnZoom(false);
         return true;
+    case Command::PictureZoomIn:
+    case Command::PictureZoomOut:
+    case Command::WholePicture:
+        stream->ZoomPicture(CameraConnection::ZoomStepsOf(id));
+        return true;
     case Command::ViewRotate:
         OnRotate();
         return true;

@@ -48,6 +48,10 @@ const Item kViewPopup[] = {
     {Command::ViewFitToWindow, u"Fit View to Window", true},
     {Command::ViewAutoSwitch, u"Automatic Switch", true},
     {0, nullptr, false},
+    {Command::PictureZoomIn, nullptr, false, Str::PictureZoomInItem},
+    {Command::PictureZoomOut, nullptr, false, Str::PictureZoomOutItem},
+    {Command::WholePicture, nullptr, false, Str::WholePictureItem},
+    {0, nullptr, false},
     {Command::SavePicture, nullptr, false, Str::SavePictureItem},
     {Command::FullScreen, nullptr, true, Str::FullScreenItem},
 };
@@ -59,6 +63,10 @@ const Item kGridPopup[] = {
     {0, nullptr, false},
     {Command::NextPage, nullptr, false, Str::NextPageItem},
     {Command::PreviousPage, nullptr, false, Str::PreviousPageItem},
+    {0, nullptr, false},
+    {Command::PictureZoomIn, nullptr, false, Str::PictureZoomInItem},
+    {Command::PictureZoomOut, nullptr, false, Str::PictureZoomOutItem},
+    {Command::WholePicture, nullptr, false, Str::WholePictureItem},
     {0, nullptr, false},
     {Command::FullScreen, nullptr, true, Str::FullScreenItem},
 };

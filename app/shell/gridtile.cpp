@@ -14,6 +14,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -220,6 +221,16 @@ void GridTile::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         listener.OnTileClicked(this);
     QWidget::mousePressEvent(event);
+}
+
+void GridTile::ZoomPicture(int steps) {
+    if (stream->Created())
+        stream->ZoomPicture(steps);
+}
+
+void GridTile::wheelEvent(QWheelEvent* event) {
+    stream->WheelOverPicture(*event, this);
+    event->accept();
 }
 
 void GridTile::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -47,6 +47,9 @@ class GridTile : public QWidget {
     // The grid's prompt for this tile: asks, and connects again after OK.
     void AskForCredentials();
     void SetSelected(bool selected);
+    // The digital zoom of the tile's picture (CameraConnection::ZoomPicture); the wheel over the
+    // tile zooms it about the pointer.
+    void ZoomPicture(int steps);
 
     const QString& ItemPath() const { return itemPath; }
     const Camera& CurrentCamera() const { return camera; }
@@ -64,6 +67,7 @@ class GridTile : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void Connect();

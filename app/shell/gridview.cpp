@@ -1,6 +1,7 @@
 #include "app/shell/gridview.h"
 
 #include "app/resources/resource.h"
+#include "app/shell/cameraconnection.h"
 #include "app/shell/griditems.h"
 #include "app/shell/zelppcapp.h"
 
@@ -196,6 +197,12 @@ bool GridView::OnCommand(int id) {
         return true;
     case Command::PreviousPage:
         TurnPage(-1);
+        return true;
+    case Command::PictureZoomIn:
+    case Command::PictureZoomOut:
+    case Command::WholePicture:
+        if (selected >= 0 && selected < static_cast<int>(tiles.size()))
+            tiles[selected]->ZoomPicture(CameraConnection::ZoomStepsOf(id));
         return true;
     default:
         return false;

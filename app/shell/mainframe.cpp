@@ -51,6 +51,11 @@ MainFrame::MainFrame(ZelPPCApp& application)
     AddShortcut(QKeySequence::HelpContents, Command::Help);
     AddShortcut(QKeySequence(Qt::Key_F11), Command::FullScreen);
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), Command::SavePicture);
+    // Plus is also the key it shares with "=" on many keyboards, and the keypad's.
+    for (const auto key : {Qt::Key_Plus, Qt::Key_Equal})
+        AddShortcut(QKeySequence(Qt::CTRL | key), Command::PictureZoomIn);
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), Command::PictureZoomOut);
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), Command::WholePicture);
     // Escape leaves full screen first, then goes back.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] {

@@ -39,6 +39,8 @@ inline constexpr DISPID UndecodedPictures = 13;
 inline constexpr DISPID SharedConnection = 14;
 inline constexpr DISPID SamePictureSeconds = 15;
 inline constexpr DISPID FailedConnectAttempts = 16;
+inline constexpr DISPID DigitalZoom = 17;
+inline constexpr DISPID Zoom = 18;
 } // namespace CamImageDispid
 
 namespace CamImageEventDispid {
@@ -90,6 +92,16 @@ class ICamImage : public IDispatch {
     // While a stream is being opened: how many times in a row the camera could not be reached
     // (the control tries again every second until the connection times out); 0 otherwise.
     virtual HRESULT get_FailedConnectAttempts(int32_t* attempts) = 0;
+    // Non-zero: the mouse wheel over the control's window zooms into the picture about the
+    // pointer (without moving the camera), a drag pans it, and a click that does not drag sends
+    // the tap-to-centre command when the button is let go. 0 (the default): a press sends it.
+    virtual HRESULT get_DigitalZoom(int32_t* enabled) = 0;
+    virtual HRESULT put_DigitalZoom(int32_t enabled) = 0;
+    // How far the picture is zoomed into, in percent: 100 (the default) shows the whole picture,
+    // up to 800. Writing it zooms about the middle of what is shown; a new URL shows the whole
+    // picture again. Only the part shown is decoded, at the scale it needs. Not persisted.
+    virtual HRESULT get_Zoom(int32_t* percent) = 0;
+    virtual HRESULT put_Zoom(int32_t percent) = 0;
 
   protected:
     ~ICamImage() = default;

@@ -11,8 +11,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QTest>
 #include <QThread>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <atomic>
@@ -455,6 +457,57 @@ TEST_F(ControlTest, TapsSendTheCentreCommandThroughTheRotation) {
     QTest::mouseClick(ControlWindow(), Qt::LeftButton, {}, QPoint(5, 6));
     Pump(200);
     EXPECT_EQ(camera.Server().PtzCommands().size(), sent + 1);
+}
+
+// With the digital zoom on, the wheel zooms about the pointer, a drag pans, and only a click that
+// does not drag centres the camera, where the click falls on the whole picture.
+TEST_F(ControlTest, ZoomedTheWheelKeepsThePointedPlaceADragPansAndATapCentresOnTheWholePicture) {
+    camsim::CameraConfig config;
+    config.ptz = true;
+    InProcessCamsim camera(config);
+    MakeControl();
+    control->put_DigitalZoom(1);
+    ASSERT_EQ(
+        PutText(&ICamImage::put_PTZ_URL, "/vexo-cgi/com/ptz.cgi?imagewidth=%d&imageheight=%d&center=%d,%d"),
+        S_OK);
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return PicturesDrawn() > 0; }));
+    QWidget* window = ControlWindow();
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, window->mapToGlobal(at), Qt::LeftButton, held, {});
+        QCoreApplication::sendEvent(window, &event);
+    };
+    size_t sent = 0;
+    const auto tap = [&](QPoint at) {
+        // A tap while the last command is still being sent is dropped: tap until one gets through.
+        EXPECT_TRUE(PumpUntil([&] {
+            send(QEvent::MouseButtonPress, at, Qt::LeftButton);
+            send(QEvent::MouseButtonRelease, at, {});
+            Pump(10);
+            return camera.Server().PtzCommands().size() > sent;
+        }));
+        ++sent;
+        const std::string last = camera.Server().PtzCommands().back();
+        return last.substr(last.find("center="));
+    };
+    QWheelEvent wheel(QPointF(160, 120), window->mapToGlobal(QPointF(160, 120)), QPoint(), QPoint(0, 240),
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(window, &wheel);
+    int32_t percent = 0;
+    control->get_Zoom(&percent);
+    EXPECT_EQ(percent, 200);
+    EXPECT_EQ(tap(QPoint(160, 120)), "center=160,120"); // what was under the pointer still is
+    EXPECT_EQ(tap(QPoint(0, 0)), "center=80,60");
+    // A drag of 40 pixels to the right pans by 20 of the picture's, and sends nothing.
+    send(QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton);
+    for (int x = 110; x <= 140; x += 10)
+        send(QEvent::MouseMove, QPoint(x, 100), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, QPoint(140, 100), {});
+    Pump(300);
+    EXPECT_EQ(camera.Server().PtzCommands().size(), sent);
+    EXPECT_EQ(tap(QPoint(0, 0)), "center=60,60");
+    control->put_Zoom(100);
+    EXPECT_EQ(tap(QPoint(30, 40)), "center=30,40");
 }
 
 TEST_F(ControlTest, PropertiesAreSavedAndLoadedInTheirOrder) {

@@ -385,6 +385,50 @@ TEST(DecodeScaleTest, TheSmallestScaleThatStillCoversTheDrawnSize) {
     }
 }
 
+// Zoomed into, only the part shown is decoded (at a scale at which it covers the drawn size), and
+// it is drawn as that part of the whole picture looks, whatever the turn.
+TEST_P(DisplayPictureTest, AZoomedAreaIsDecodedAloneAndDrawsAsThatPartOfTheWholePicture) {
+    const std::string jpeg = PatternJpeg(640, 480);
+    const QRectF area(0.3, 0.55, 0.25, 0.25); // across the fields' border, near the band
+    struct Case {
+        int rotate;
+        QSize drawn;     // the scaled decoding's size; none: whole scale
+        int scaledWidth; // the whole picture as decoded, as drawn
+    };
+    for (const Case c : {Case{0, QSize(), 640}, Case{90, QSize(), 480}, Case{180, QSize(), 640},
+                         Case{270, QSize(), 480}, Case{0, QSize(80, 60), 320}}) {
+        SCOPED_TRACE(c.rotate);
+        const QImage whole = Drawn(jpeg, c.rotate, false, c.rotate % 180 ? QSize(480, 640) : QSize(640, 480));
+        DisplayPicture display;
+        ASSERT_TRUE(display.Convert(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), c.rotate,
+                                    c.drawn, area));
+        EXPECT_EQ(display.DrawnWidth(), c.scaledWidth);
+        EXPECT_LT(display.BitmapWidth() * display.BitmapHeight(),
+                  display.DrawnWidth() * display.DrawnHeight() / 8)
+            << "only the part is decoded";
+        EXPECT_TRUE(display.HeldArea().adjusted(-1e-9, -1e-9, 1e-9, 1e-9).contains(area));
+        const QSize target = whole.size() / 4;
+        QImage zoomed(target, QImage::Format_RGB888);
+        QPainter painter(&zoomed);
+        display.Draw(painter, zoomed.rect(), true, area);
+        painter.end();
+        int unlike = 0;
+        for (int y = 1; y < target.height(); y += 5) {
+            for (int x = 1; x < target.width(); x += 5) {
+                const QPoint inWhole(
+                    (area.left() + (x + 0.5) / target.width() * area.width()) * whole.width(),
+                    (area.top() + (y + 0.5) / target.height() * area.height()) * whole.height());
+                const QColor a = zoomed.pixelColor(x, y);
+                const QColor b = whole.pixelColor(inWhole);
+                unlike += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                              std::abs(a.blue() - b.blue()) >
+                          60;
+            }
+        }
+        EXPECT_LT(unlike, 8) << "pixels unlike the whole picture's"; // a few on the fields' edges
+    }
+}
+
 // A display finds another's conversion only for the same bytes, turn and drawn size, and only
 // while that display shows it: converted again for another picture, it is not found for the first.
 TEST(SharedPicturesTest, AConversionIsFoundForItsPictureWhileADisplayShowsIt) {

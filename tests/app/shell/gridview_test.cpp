@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 
@@ -262,6 +263,47 @@ TEST_F(GridTest, OnAWallDisplayNoBoxWaitsAndAClickedTileAsksForItsPassword) {
     EXPECT_EQ(Frame().ActiveView(), &Grid()); // the click asked; it did not open the camera
     EXPECT_EQ(ModalSeam::Unexpected(), 0);
     EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
+}
+
+// The digital zoom: Ctrl+Plus, Ctrl+Minus and Ctrl+0 zoom the selected tile, and the camera view
+// they open; the wheel zooms the tile it is turned over.
+TEST_F(GridTest, TheZoomKeysZoomTheSelectedTileAndTheCameraViewAndTheWheelTheTileUnderIt) {
+    InProcessCamsim camera;
+    Start();
+    AddFolder("/CameraCollection/Yard");
+    AddCamera("/CameraCollection/Yard/Door", camera);
+    AddCamera("/CameraCollection/Yard/Gate", camera);
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 2));
+    const std::vector<GridTile*> tiles = Grid().Tiles();
+    ASSERT_TRUE(PumpUntil([&] { return Streaming(tiles[0]) && Streaming(tiles[1]); }));
+    const auto zoom = [](ICamImage* control) {
+        int32_t percent = 0;
+        control->get_Zoom(&percent);
+        return percent;
+    };
+    const QPointF over = tiles[1]->rect().center();
+    QWheelEvent wheel(over, tiles[1]->mapToGlobal(over), QPoint(), QPoint(0, 240), Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(tiles[1], &wheel);
+    EXPECT_EQ(zoom(tiles[1]->Control()), 200);
+    EXPECT_EQ(zoom(tiles[0]->Control()), 100);
+    const struct {
+        Qt::Key key;
+        int tile; // the tile's zoom after it, and the other's
+        int other;
+    } keys[] = {
+        {Qt::Key_Plus, 141, 200}, {Qt::Key_Plus, 200, 200}, {Qt::Key_Minus, 141, 200}, {Qt::Key_0, 100, 200}};
+    for (const auto& k : keys) {
+        PressKey(&Grid(), k.key, Qt::ControlModifier);
+        EXPECT_EQ(zoom(tiles[0]->Control()), k.tile) << k.key;
+        EXPECT_EQ(zoom(tiles[1]->Control()), k.other) << k.key;
+    }
+    Grid().OpenSelected();
+    ASSERT_TRUE(PumpUntil([&] { return Frame().ActiveView() == &Camera() && Camera().IsConnected(); }));
+    PressKey(&Camera(), Qt::Key_Equal, Qt::ControlModifier); // Plus without Shift
+    EXPECT_EQ(zoom(Camera().Control()), 141);
+    PressKey(&Camera(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(zoom(Camera().Control()), 100);
 }
 
 TEST_F(GridTest, EachTileSaysItsStateInWords) {

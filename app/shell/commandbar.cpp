@@ -68,6 +68,14 @@ const Item kGridPopup[] = {
     {Command::PictureZoomOut, nullptr, false, Str::PictureZoomOutItem},
     {Command::WholePicture, nullptr, false, Str::WholePictureItem},
     {0, nullptr, false},
+    {Command::LayoutFirst, nullptr, true, Str::LayoutFirstItem},
+    {Command::LayoutFirst + 1, nullptr, true, Str::LayoutFirstItem + 1},
+    {Command::LayoutFirst + 2, nullptr, true, Str::LayoutFirstItem + 2},
+    {Command::LayoutFirst + 3, nullptr, true, Str::LayoutFirstItem + 3},
+    {Command::LayoutFirst + 4, nullptr, true, Str::LayoutFirstItem + 4},
+    {Command::LayoutFirst + 5, nullptr, true, Str::LayoutFirstItem + 5},
+    {Command::LayoutFirst + 6, nullptr, true, Str::LayoutFirstItem + 6},
+    {0, nullptr, false},
     {Command::FullScreen, nullptr, true, Str::FullScreenItem},
 };
 

@@ -12,6 +12,7 @@
 #include "platform/ui/windowtimers.h"
 #include "settings/settingsstore.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -218,9 +219,31 @@ void GridTile::paintEvent(QPaintEvent*) {
 }
 
 void GridTile::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
+        pressedAt = event->position().toPoint();
+        dragging = false;
         listener.OnTileClicked(this);
+    }
     QWidget::mousePressEvent(event);
+}
+
+void GridTile::mouseMoveEvent(QMouseEvent* event) {
+    if ((event->buttons() & Qt::LeftButton) && !dragging &&
+        (event->position().toPoint() - pressedAt).manhattanLength() >= QApplication::startDragDistance()) {
+        dragging = true;
+        setCursor(Qt::ClosedHandCursor);
+    }
+    QWidget::mouseMoveEvent(event);
+}
+
+void GridTile::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && dragging) {
+        dragging = false;
+        unsetCursor();
+        listener.OnTileDropped(this, event->globalPosition().toPoint());
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
 }
 
 void GridTile::ZoomPicture(int steps) {

@@ -30,6 +30,8 @@ class GridTileListener {
     virtual void OnTileOpened(GridTile* tile) = 0;
     // The camera refused the stream: the tile waits for AskForCredentials.
     virtual void OnTileWantsCredentials(GridTile* tile) = 0;
+    // The tile was dragged and let go there.
+    virtual void OnTileDropped(GridTile* tile, QPoint globalPosition) = 0;
 
   protected:
     ~GridTileListener() = default;
@@ -66,6 +68,8 @@ class GridTile : public QWidget {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
@@ -81,6 +85,8 @@ class GridTile : public QWidget {
 
     const QString itemPath;
     GridTileListener& listener;
+    QPoint pressedAt;      // of the left button, while it is down
+    bool dragging = false; // it moved far enough to be a drag
     Camera camera;
     std::unique_ptr<CameraConnection> stream;
     WindowTimers* timers;

@@ -2,7 +2,9 @@
 
 #include "app/resources/resource.h"
 #include "app/shell/cameraconnection.h"
+#include "app/shell/commandbar.h"
 #include "app/shell/griditems.h"
+#include "app/shell/gridsettings.h"
 #include "app/shell/zelppcapp.h"
 
 #include "foundation/log.h"
@@ -35,20 +37,38 @@ void GridView::SetItem(const QString& path) {
 
 void GridView::SetScaledDecoding(bool on) {
     scaledDecoding = on;
-    for (GridTile* tile : tiles)
-        tile->SetScaledDecoding(on);
+    for (int i = 0; i < static_cast<int>(tiles.size()); ++i)
+        tiles[i]->SetScaledDecoding(DecodesScaled(i));
 }
 
 int GridView::PageCount() const {
-    return std::max(1, static_cast<int>((items.size() + kTilesPerPage - 1) / kTilesPerPage));
+    const int perPage = layout.TilesPerPage();
+    return std::max(1, static_cast<int>((items.size() + perPage - 1) / perPage));
 }
 
 QSize GridView::GridSize() const {
-    const int count = static_cast<int>(tiles.size());
-    if (count == 0)
-        return QSize(0, 0);
-    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
-    return QSize(columns, (count + columns - 1) / columns);
+    return tiles.empty() ? QSize(0, 0) : layout.Cells(static_cast<int>(tiles.size()));
+}
+
+void GridView::SetLayout(GridLayout::Kind kind) {
+    // The chosen tile stays chosen, on the page that now holds it.
+    const int chosen = page * layout.TilesPerPage() + selected;
+    layout = GridLayout(kind);
+    KeepGridLayout(itemPath, layout);
+    page = chosen / layout.TilesPerPage();
+    selected = chosen % layout.TilesPerPage();
+    CheckLayoutItem();
+    if (active)
+        ShowPage();
+}
+
+void GridView::CheckLayoutItem() {
+    for (int k = 0; k < GridLayout::kKinds; ++k)
+        frame.Bar().SetChecked(Command::LayoutFirst + k, k == layout.Which());
+}
+
+bool GridView::DecodesScaled(int index) const {
+    return scaledDecoding && !(index == 0 && layout.HasBigPlace());
 }
 
 // ---- activation and building
@@ -85,7 +105,9 @@ void GridView::OnMessage(uint32_t message, intptr_t, intptr_t) {
 void GridView::Build() {
     if (!active)
         return; // left again before it was built
-    items = GridItems(itemPath);
+    items = InKeptOrder(itemPath, GridItems(itemPath));
+    layout = KeptGridLayout(itemPath);
+    CheckLayoutItem();
     itemName = Settings().GetValue(Path::Join(Path(itemPath), "Name")).GetText();
     LogTrace(u"GridView::Build", "'%S': %d items", Wide(itemPath), static_cast<int>(items.size()));
     page = std::clamp(page, 0, PageCount() - 1);
@@ -94,16 +116,16 @@ void GridView::Build() {
 
 void GridView::ShowPage() {
     ClearTiles();
-    const int first = page * kTilesPerPage;
-    const int last = std::min(static_cast<int>(items.size()), first + kTilesPerPage);
+    const int first = page * layout.TilesPerPage();
+    const int last = std::min(static_cast<int>(items.size()), first + layout.TilesPerPage());
     for (int i = first; i < last; ++i) {
         auto* tile = new GridTile(this, items[i], *this);
         tiles.push_back(tile);
     }
     LayoutTiles();
-    for (GridTile* tile : tiles) {
-        tile->show();
-        tile->Start(scaledDecoding);
+    for (int i = 0; i < static_cast<int>(tiles.size()); ++i) {
+        tiles[i]->show();
+        tiles[i]->Start(DecodesScaled(i));
     }
     Select(std::clamp(selected, 0, std::max(0, static_cast<int>(tiles.size()) - 1)));
     UpdateTitle();
@@ -126,18 +148,10 @@ void GridView::UpdateTitle() {
 }
 
 void GridView::LayoutTiles() {
-    const QSize grid = GridSize();
-    if (grid.isEmpty())
-        return;
+    const std::vector<QRect> places = layout.Places(static_cast<int>(tiles.size()), size());
     for (int i = 0; i < static_cast<int>(tiles.size()); ++i) {
-        const int column = i % grid.width();
-        const int row = i / grid.width();
-        // Edges computed from the whole size, so that the tiles meet without gaps.
-        const int left = width() * column / grid.width();
-        const int top = height() * row / grid.height();
-        const int right = width() * (column + 1) / grid.width();
-        const int bottom = height() * (row + 1) / grid.height();
-        tiles[i]->setGeometry(left, top, right - left, bottom - top);
+        tiles[i]->setGeometry(places[i]);
+        tiles[i]->SetScaledDecoding(DecodesScaled(i));
     }
 }
 
@@ -205,12 +219,14 @@ bool GridView::OnCommand(int id) {
             tiles[selected]->ZoomPicture(CameraConnection::ZoomStepsOf(id));
         return true;
     default:
-        return false;
+        if (id < Command::LayoutFirst || id > Command::LayoutLast)
+            return false;
+        SetLayout(static_cast<GridLayout::Kind>(id - Command::LayoutFirst));
+        return true;
     }
 }
 
 void GridView::keyPressEvent(QKeyEvent* event) {
-    const int columns = std::max(1, GridSize().width());
     switch (event->key()) {
     case Qt::Key_Left:
         Select(selected - 1);
@@ -219,10 +235,9 @@ void GridView::keyPressEvent(QKeyEvent* event) {
         Select(selected + 1);
         break;
     case Qt::Key_Up:
-        Select(selected - columns);
-        break;
     case Qt::Key_Down:
-        Select(selected + columns);
+        Select(NeighbourPlace(layout.Places(static_cast<int>(tiles.size()), size()), selected,
+                              event->key() == Qt::Key_Up ? -1 : 1));
         break;
     case Qt::Key_PageDown:
         TurnPage(1);
@@ -242,6 +257,24 @@ void GridView::OnTileClicked(GridTile* tile) {
         Select(static_cast<int>(found - tiles.begin()));
     setFocus();
     AskIfWaiting(tile);
+}
+
+void GridView::OnTileDropped(GridTile* tile, QPoint globalPosition) {
+    // The tile let go over another changes places with it, and the grid keeps the new order.
+    QWidget* over = childAt(mapFromGlobal(globalPosition));
+    while (over && over->parentWidget() != this)
+        over = over->parentWidget();
+    const auto from = std::find(tiles.begin(), tiles.end(), tile);
+    const auto to = std::find(tiles.begin(), tiles.end(), over);
+    if (from == tiles.end() || to == tiles.end() || from == to)
+        return;
+    const int first = page * layout.TilesPerPage();
+    items.swapItemsAt(first + static_cast<int>(from - tiles.begin()),
+                      first + static_cast<int>(to - tiles.begin()));
+    std::iter_swap(from, to);
+    KeepGridOrder(itemPath, items);
+    LayoutTiles();
+    Select(static_cast<int>(to - tiles.begin()));
 }
 
 void GridView::OnTileOpened(GridTile* tile) {

@@ -1,14 +1,17 @@
 #pragma once
 // The grid view, the main frame's third view: every camera and live view site of a folder (or
-// the members of a camera switch) at once, as tiles in a near-square grid, up to
-// kTilesPerPage a page. It is built from the settings tree each time it is shown and remembers
-// nothing per folder. The arrow keys and a click choose a tile; Enter or a double click opens
-// it in the camera view, from which Enter comes back here; Escape goes back to the collection;
+// the members of a camera switch) at once, as tiles placed by the grid's layout (GridLayout: a
+// near-square grid of up to 16 a page unless the user chose another), in the order the user
+// gave them by dragging one onto another. It is built from the settings tree each time it is
+// shown; the layout and the order are kept in the settings of the folder or switch
+// (gridsettings.h). The arrow keys and a click choose a tile; Enter or a double click opens it
+// in the camera view, from which Enter comes back here; Escape goes back to the collection;
 // Page Up and Page Down turn the pages. Tiles that want a password are asked one at a time,
-// while the others go on.
+// while the others go on. The tile in a layout's big place decodes its pictures whole.
 //
 // UI thread only.
 
+#include "app/shell/gridlayout.h"
 #include "app/shell/gridtile.h"
 #include "app/shell/view.h"
 
@@ -20,8 +23,6 @@
 
 class GridView : public View, private GridTileListener {
   public:
-    static constexpr int kTilesPerPage = 16;
-
     GridView(QWidget* parent, ViewFrame& frame);
     ~GridView() override;
 
@@ -41,8 +42,11 @@ class GridView : public View, private GridTileListener {
     int PageCount() const;
     const std::vector<GridTile*>& Tiles() const { return tiles; }
     int SelectedTile() const { return selected; }
-    // Columns and rows of the current page.
+    // Columns and rows of the current page's cells.
     QSize GridSize() const;
+    const GridLayout& Layout() const { return layout; }
+    // Places the tiles in the layout from now on, and keeps it for the grid's item.
+    void SetLayout(GridLayout::Kind kind);
 
     void Select(int index);
     void OpenSelected();
@@ -59,6 +63,9 @@ class GridView : public View, private GridTileListener {
     void ShowPage();
     void ClearTiles();
     void LayoutTiles();
+    void CheckLayoutItem();
+    // The tile at index decodes its pictures no larger than it shows them.
+    bool DecodesScaled(int index) const;
     void UpdateTitle();
     void PromptNext();
     void QueuePrompt(GridTile* tile);
@@ -69,6 +76,7 @@ class GridView : public View, private GridTileListener {
     void OnTileClicked(GridTile* tile) override;
     void OnTileOpened(GridTile* tile) override;
     void OnTileWantsCredentials(GridTile* tile) override;
+    void OnTileDropped(GridTile* tile, QPoint globalPosition) override;
 
     ViewFrame& frame;
     QString itemPath;
@@ -77,6 +85,7 @@ class GridView : public View, private GridTileListener {
     int page = 0;
     int selected = 0;
     bool scaledDecoding = true;
+    GridLayout layout;
     bool active = false;
     std::vector<GridTile*> tiles; // of the current page, owned as children
     std::deque<QPointer<GridTile>> waitingForCredentials;

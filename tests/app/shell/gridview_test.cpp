@@ -5,7 +5,9 @@
 #include "tests/app/shell/viewerfixture.h"
 
 #include "app/resources/resource.h"
+#include "app/shell/commandbar.h"
 #include "app/shell/griditems.h"
+#include "app/shell/gridlayout.h"
 #include "app/shell/gridview.h"
 #include "control/interface/camimageinterface.h"
 #include "platform/ui/messagebox.h"
@@ -304,6 +306,99 @@ TEST_F(GridTest, TheZoomKeysZoomTheSelectedTileAndTheCameraViewAndTheWheelTheTil
     EXPECT_EQ(zoom(Camera().Control()), 141);
     PressKey(&Camera(), Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(zoom(Camera().Control()), 100);
+}
+
+// Each layout places a page's tiles in its cells without overlap, the big place first and as
+// large as it says; the arrow keys go to the place above or below.
+TEST(GridLayoutTest, EachLayoutPlacesItsTilesAndTheArrowsFindTheNeighbours) {
+    const struct {
+        GridLayout::Kind kind;
+        const char* name;
+        int perPage;
+        int bigCells; // of the first place, per side
+        QSize cells;
+    } layouts[] = {
+        {GridLayout::Automatic, "auto", 16, 1, QSize(4, 4)},
+        {GridLayout::TwoByTwo, "2x2", 4, 1, QSize(2, 2)},
+        {GridLayout::ThreeByThree, "3x3", 9, 1, QSize(3, 3)},
+        {GridLayout::FourByFour, "4x4", 16, 1, QSize(4, 4)},
+        {GridLayout::OneAndFive, "1+5", 6, 2, QSize(3, 3)},
+        {GridLayout::OneAndSeven, "1+7", 8, 3, QSize(4, 4)},
+        {GridLayout::OneAndTwelve, "1+12", 13, 2, QSize(4, 4)},
+    };
+    const QSize page(1200, 960);
+    for (const auto& l : layouts) {
+        SCOPED_TRACE(l.name);
+        const GridLayout layout(l.kind);
+        EXPECT_EQ(GridLayout::Named(l.name).Which(), l.kind);
+        EXPECT_EQ(layout.Name(), l.name);
+        EXPECT_EQ(layout.TilesPerPage(), l.perPage);
+        EXPECT_EQ(layout.Cells(l.perPage), l.cells);
+        const std::vector<QRect> places = layout.Places(l.perPage, page);
+        ASSERT_EQ(static_cast<int>(places.size()), l.perPage);
+        EXPECT_EQ(places[0], QRect(0, 0, page.width() * l.bigCells / l.cells.width(),
+                                   page.height() * l.bigCells / l.cells.height()));
+        int area = 0;
+        for (size_t i = 0; i < places.size(); ++i) {
+            area += places[i].width() * places[i].height();
+            EXPECT_TRUE(QRect(QPoint(), page).contains(places[i]));
+            for (size_t j = 0; j < i; ++j)
+                EXPECT_FALSE(places[i].intersects(places[j])) << i << " " << j;
+        }
+        EXPECT_EQ(area, page.width() * page.height()); // a full page leaves no cell empty
+    }
+    EXPECT_EQ(GridLayout::Named("9x9").Which(), GridLayout::Automatic);
+    // 1+5: the big place, two small ones right of it, three below.
+    const std::vector<QRect> places = GridLayout(GridLayout::OneAndFive).Places(6, page);
+    EXPECT_EQ(NeighbourPlace(places, 0, 1), 3);
+    EXPECT_EQ(NeighbourPlace(places, 4, -1), 0);
+    EXPECT_EQ(NeighbourPlace(places, 2, 1), 5);
+    EXPECT_EQ(NeighbourPlace(places, 1, -1), 1); // nothing above
+}
+
+// A layout chosen from the menu and an order made by dragging a tile onto another are kept in the
+// folder's settings and come back at the next start; the big place decodes its pictures whole.
+TEST_F(GridTest, TheLayoutAndTheOrderDraggedAreKeptAndComeBackAtTheNextStart) {
+    InProcessCamsim camera;
+    Start();
+    AddFolder("/CameraCollection/Yard");
+    QStringList names;
+    for (int i = 0; i < 7; ++i) {
+        names.append("Camera " + QString::number(i));
+        AddCamera("/CameraCollection/Yard/" + names.back(), camera);
+    }
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 7));
+    Frame().OnCommand(Command::LayoutFirst + GridLayout::OneAndFive);
+    ASSERT_TRUE(PumpUntil([&] { return Grid().Tiles().size() == 6; }));
+    EXPECT_EQ(Grid().PageCount(), 2);
+    EXPECT_TRUE(Frame().Bar().IsChecked(Command::LayoutFirst + GridLayout::OneAndFive));
+    EXPECT_FALSE(Frame().Bar().IsChecked(Command::LayoutFirst));
+    const auto scaled = [](const GridTile* tile) {
+        int32_t on = -1;
+        tile->Control()->get_ScaledDecoding(&on);
+        return on;
+    };
+    std::vector<GridTile*> tiles = Grid().Tiles();
+    EXPECT_GT(tiles[0]->width(), 1.9 * tiles[1]->width());
+    EXPECT_EQ(scaled(tiles[0]), 0);
+    EXPECT_EQ(scaled(tiles[1]), 1);
+    // Camera 4 dragged onto the big place changes places with camera 0.
+    QTest::mousePress(tiles[4], Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(tiles[4], QPoint(40, 40));
+    QTest::mouseRelease(tiles[4], Qt::LeftButton, {},
+                        tiles[4]->mapFrom(&Grid(), tiles[0]->geometry().center()));
+    EXPECT_EQ(Grid().Tiles()[0]->ItemPath(), "/CameraCollection/Yard/Camera 4");
+    EXPECT_EQ(Grid().Tiles()[4]->ItemPath(), "/CameraCollection/Yard/Camera 0");
+    EXPECT_EQ(scaled(Grid().Tiles()[0]), 0);
+    EXPECT_EQ(scaled(Grid().Tiles()[4]), 1);
+
+    StartUnattended("/CameraCollection/Yard", true);
+    ASSERT_TRUE(PumpUntil([&] { return Frame().ActiveView() == &Grid() && Grid().Tiles().size() == 6; }));
+    EXPECT_EQ(Grid().Layout().Which(), GridLayout::OneAndFive);
+    QStringList shown;
+    for (const GridTile* tile : Grid().Tiles())
+        shown.append(tile->ItemPath().section('/', -1));
+    EXPECT_EQ(shown, QStringList({"Camera 4", "Camera 1", "Camera 2", "Camera 3", "Camera 0", "Camera 5"}));
 }
 
 TEST_F(GridTest, EachTileSaysItsStateInWords) {

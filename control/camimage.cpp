@@ -7,6 +7,7 @@
 
 #include "foundation/log.h"
 #include "platform/com/bstring.h"
+#include "recording/recordingwriter.h"
 
 #include <QPainter>
 
@@ -348,6 +349,90 @@ HRESULT CCamImage::put_DigitalZoom(int32_t value) {
     return S_OK;
 }
 
+HRESULT CCamImage::get_RecordFile(BSTR* value) {
+    return value ? (*value = BString(recordFile).Detach(), S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_RecordFile(BSTR value) {
+    return Retarget(recordFile, value);
+}
+
+HRESULT CCamImage::get_RecordFolder(BSTR* value) {
+    return value ? (*value = BString(recordFolder).Detach(), S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_RecordFolder(BSTR value) {
+    return Retarget(recordFolder, value);
+}
+
+HRESULT CCamImage::get_RecordKeepGiB(int32_t* value) {
+    return value ? (*value = recordKeepGiB, S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_RecordKeepGiB(int32_t value) {
+    recordKeepGiB = std::max(0, value); // from the next file on
+    return S_OK;
+}
+
+HRESULT CCamImage::get_RecordKeepDays(int32_t* value) {
+    return value ? (*value = recordKeepDays, S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_RecordKeepDays(int32_t value) {
+    recordKeepDays = std::max(0, value);
+    return S_OK;
+}
+
+HRESULT CCamImage::get_Recording(int32_t* value) {
+    if (!value)
+        return E_POINTER;
+    *value = recording && !recording->CurrentFile().isEmpty() ? 1 : 0;
+    return S_OK;
+}
+
+HRESULT CCamImage::get_RecordingError(BSTR* value) {
+    if (!value)
+        return E_POINTER;
+    const QString error = recording ? recording->Error() : recordingError;
+    *value = error.isEmpty() ? nullptr : BString(error).Detach();
+    return S_OK;
+}
+
+HRESULT CCamImage::Retarget(QString& target, BSTR path) {
+    LogTrace(u"CCamImage::Retarget", "Record to '%S'", Wide(BString::ToQString(path)));
+    EndRecording();
+    recordFile.clear();
+    recordFolder.clear();
+    target = BString::ToQString(path);
+    recordingError.clear();
+    if (display.Slot() && !display.Slot()->HasEnded())
+        StartRecording();
+    return S_OK;
+}
+
+void CCamImage::StartRecording() {
+    if (recording || (recordFile.isEmpty() && recordFolder.isEmpty()) || !display.Slot())
+        return;
+    RecordingTarget target;
+    target.file = recordFile;
+    target.folder = recordFolder;
+    target.keepBytes = static_cast<int64_t>(recordKeepGiB) << 30;
+    target.keepDays = recordKeepDays;
+    recording = std::make_shared<RecordingWriter>(target);
+    display.Slot()->SetRecording(recording);
+}
+
+void CCamImage::EndRecording() {
+    if (!recording)
+        return;
+    if (display.Slot())
+        display.Slot()->SetRecording(nullptr);
+    recordingError = recording->Error();
+    recording.reset(); // the file is closed
+    // One file is one stream's: another stream is not written over it.
+    recordFile.clear();
+}
+
 HRESULT CCamImage::get_Zoom(int32_t* value) {
     if (!value)
         return E_POINTER;
@@ -450,6 +535,15 @@ constexpr DispatchMember kDispatchMembers[] = {
     {CamImageDispid::DigitalZoom,
      Property<VT_I4, &CCamImage::get_DigitalZoom, &CCamImage::put_DigitalZoom>()},
     {CamImageDispid::Zoom, Property<VT_I4, &CCamImage::get_Zoom, &CCamImage::put_Zoom>()},
+    {CamImageDispid::RecordFile, Property<VT_BSTR, &CCamImage::get_RecordFile, &CCamImage::put_RecordFile>()},
+    {CamImageDispid::RecordFolder,
+     Property<VT_BSTR, &CCamImage::get_RecordFolder, &CCamImage::put_RecordFolder>()},
+    {CamImageDispid::RecordKeepGiB,
+     Property<VT_I4, &CCamImage::get_RecordKeepGiB, &CCamImage::put_RecordKeepGiB>()},
+    {CamImageDispid::RecordKeepDays,
+     Property<VT_I4, &CCamImage::get_RecordKeepDays, &CCamImage::put_RecordKeepDays>()},
+    {CamImageDispid::Recording, Property<VT_I4, &CCamImage::get_Recording, nullptr>()},
+    {CamImageDispid::RecordingError, Property<VT_BSTR, &CCamImage::get_RecordingError, nullptr>()},
 };
 
 } // namespace
@@ -654,6 +748,7 @@ bool CCamImage::OpenStream() {
             if (running->Join(display.NewSlot(DisplaySlot::SizeTeller::Display))) {
                 source = std::move(running);
                 commands.Open(kAgent, source->Host(), source->Port(), username, password);
+                StartRecording();
                 return true;
             }
         }
@@ -667,11 +762,13 @@ bool CCamImage::OpenStream() {
     if (!source->Open(display.NewSlot(teller)))
         return false;
     commands.Open(kAgent, source->Host(), source->Port(), username, password);
+    StartRecording();
     return true;
 }
 
 void CCamImage::StopStream() {
     source->Leave(display.Slot());
+    EndRecording(); // after the stream's last picture
     // A camera command being sent (a tap just before leaving the camera) is let
     // finish; only one that is still being sent when the wait is over is cut off.
     if (!commands.Wait(StreamTimings::Current().stopWaitMs)) {

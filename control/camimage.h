@@ -27,6 +27,7 @@
 #include <memory>
 
 class CamImageWindow;
+class RecordingWriter;
 class QPainter;
 class QPoint;
 class QRect;
@@ -83,6 +84,16 @@ class CCamImage final : public ICamImage,
     HRESULT put_DigitalZoom(int32_t enabled) override;
     HRESULT get_Zoom(int32_t* percent) override;
     HRESULT put_Zoom(int32_t percent) override;
+    HRESULT get_RecordFile(BSTR* path) override;
+    HRESULT put_RecordFile(BSTR path) override;
+    HRESULT get_RecordFolder(BSTR* path) override;
+    HRESULT put_RecordFolder(BSTR path) override;
+    HRESULT get_RecordKeepGiB(int32_t* gib) override;
+    HRESULT put_RecordKeepGiB(int32_t gib) override;
+    HRESULT get_RecordKeepDays(int32_t* days) override;
+    HRESULT put_RecordKeepDays(int32_t days) override;
+    HRESULT get_Recording(int32_t* recording) override;
+    HRESULT get_RecordingError(BSTR* error) override;
 
     // IConnectionPointContainer
     HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
@@ -134,6 +145,12 @@ class CCamImage final : public ICamImage,
     // Leaves the stream shown (its last events come before this returns) and ends
     // the camera commands.
     void StopStream();
+    // Starts recording the stream shown into the target set, unless it records already or none
+    // is set; EndRecording ends it (the file is closed before it returns, with a bound).
+    void StartRecording();
+    void EndRecording();
+    // A new target: the recording under way ends, and one into the target begins.
+    HRESULT Retarget(QString& target, BSTR path);
 
     // StreamEvents
     void FireOnConnectionFailed(int status) override;
@@ -162,6 +179,12 @@ class CCamImage final : public ICamImage,
     int32_t sharedConnection = 0;
     int32_t digitalZoom = 0;
     PictureZoom zoom;
+    QString recordFile;
+    QString recordFolder;
+    int32_t recordKeepGiB = 20;
+    int32_t recordKeepDays = 14;
+    std::shared_ptr<RecordingWriter> recording; // while the stream shown is recorded
+    QString recordingError;                     // of the last recording that ended
     uint32_t extentX = 5080;
     uint32_t extentY = 5080;
     bool dirty = false;

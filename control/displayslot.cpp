@@ -1,9 +1,10 @@
 #include "control/displayslot.h"
 
-#include "control/jpegsize.h"
 #include "control/streamtimings.h"
 
+#include "foundation/jpegsize.h"
 #include "foundation/log.h"
+#include "recording/recordingwriter.h"
 
 #include <algorithm>
 #include <chrono>
@@ -68,9 +69,21 @@ void DisplaySlot::Deliver(const uint8_t* bytes, uint32_t n) {
     }
     ++picturesRead;
     bytesRead += n;
+    std::shared_ptr<RecordingWriter> writer;
+    {
+        std::lock_guard<std::mutex> guard(recordingLock);
+        writer = recording;
+    }
+    if (writer)
+        writer->Add(bytes, n);
     if (!wakePosted.exchange(true)) {
         WithEvents([this](StreamEvents&) { wake(); });
     }
+}
+
+void DisplaySlot::SetRecording(std::shared_ptr<RecordingWriter> writer) {
+    std::lock_guard<std::mutex> guard(recordingLock);
+    recording = std::move(writer);
 }
 
 bool DisplaySlot::Take(FrameBuffer& work) {

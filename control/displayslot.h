@@ -12,9 +12,11 @@
 //     the display's thread; the Fire calls and `wake` run under the guard of Detach, with
 //     no lock held, so a host that hands an event to its UI thread and waits cannot deadlock a
 //     UI thread that is stopping the source.
-//   - The display's thread (the host's UI thread): Take, Converted, SetRepainting, Detach, and
+//   - The display's thread (the host's UI thread): Take, Converted, SetRepainting, SetRecording,
+//     Detach, and
 //     the Fire calls that follow a call of the host (joining and leaving a shared source).
-//   - frameLock guards the picture and its numbers; eventLock the event outlet and the calls
+//   - frameLock guards the picture and its numbers; recordingLock the recording; eventLock the event outlet
+//   and the calls
 //     under way; the stream's state (started, broken, ...) is claimed under stateLock, so that
 //     each event fires once whichever thread raises it.
 
@@ -25,9 +27,12 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+class RecordingWriter;
 
 class DisplaySlot {
   public:
@@ -42,6 +47,7 @@ class DisplaySlot {
     DisplaySlot& operator=(const DisplaySlot&) = delete;
 
     // ---- the source's side
+    // A new picture: the display's, and the recording's when it has one.
     void Deliver(const uint8_t* bytes, uint32_t n);
     // For a picture just delivered whose frame header shows a size not yet told: waits until the
     // display has converted it (or a later one), the source stops, or the display wait is over;
@@ -65,6 +71,8 @@ class DisplaySlot {
     // ---- the display's side
     // The newest picture, if one came since the last call, swapped into work.
     bool Take(FrameBuffer& work);
+    // Every picture delivered from now on also goes to this recording (none: null).
+    void SetRecording(std::shared_ptr<RecordingWriter> writer);
     // The display is done with the picture it took last: converted (a picture of this size) or not.
     void Converted(bool converted, int width, int height);
     // Whether the display repaints by itself (FPS above 0); without, no conversion is waited for.
@@ -114,6 +122,8 @@ class DisplaySlot {
     std::atomic<int> usedCount{0};
     std::atomic<int64_t> picturesRead{0};
     std::atomic<int64_t> bytesRead{0};
+    std::mutex recordingLock;
+    std::shared_ptr<RecordingWriter> recording; // guarded by recordingLock
     std::mutex announceLock;
     uint32_t announcedSize = 0; // guarded by announceLock: the size last told
     uint32_t awaitedSize = 0;   // read thread: the size last waited for

@@ -4,6 +4,7 @@
 #include "app/shell/cameraconnection.h"
 #include "app/shell/commandbar.h"
 #include "app/shell/picturefile.h"
+#include "app/shell/recordings.h"
 #include "app/shell/zelppcapp.h"
 
 #include "control/interface/camimageinterface.h"
@@ -18,6 +19,7 @@
 
 #include <QDateTime>
 #include <QKeyEvent>
+#include <QLabel>
 
 namespace {
 
@@ -44,6 +46,33 @@ CameraView::CameraView(QWidget* parent, ViewFrame& viewFrame)
     setPalette(background);
     stream = std::make_unique<CameraConnection>(this, u"CameraView::OnCreate");
     controlCreated = stream->Created();
+    recordMark = new QLabel(QStringLiteral("\u25CF REC"), this);
+    recordMark->setStyleSheet(
+        QStringLiteral("color: #ff3b30; background: rgba(0, 0, 0, 150); font-weight: bold; "
+                       "padding: 2px 6px;"));
+    recordMark->setAttribute(Qt::WA_TransparentForMouseEvents);
+    recordMark->adjustSize();
+    recordMark->hide();
+}
+
+bool CameraView::ShowsRecordMark() const {
+    return recordMark->isVisibleTo(this);
+}
+
+void CameraView::PlaceRecordMark() {
+    const Recordings* recordings = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Recorder() : nullptr;
+    const bool recorded = recordings && recordings->IsRecorded(currentItemPath);
+    recordMark->setVisible(recorded);
+    recordMark->move(width() - recordMark->width() - 8, 8);
+    recordMark->raise();
+    if (frame.Bar().CurrentSet() == ResourceSet::CameraView)
+        frame.Bar().SetChecked(Command::Record, recorded);
+}
+
+void CameraView::OnRecord() {
+    if (Recordings* recordings = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Recorder() : nullptr)
+        recordings->Toggle(currentItemPath);
+    PlaceRecordMark();
 }
 
 CameraView::~CameraView() {
@@ -120,6 +149,7 @@ void CameraView::ConnectCamera() {
     timers->KillTimer(kReconnectTimer);
     SetWaitingForCredentials(false);
     HostWindow()->hide();
+    PlaceRecordMark(); // of the camera shown now
     imageWidth = imageHeight = 0;
     currentName = camera.name;
     const bool ptz = HasPtz();
@@ -287,6 +317,7 @@ void CameraView::Relayout(int width, int height) {
 
 void CameraView::resizeEvent(QResizeEvent* event) {
     View::resizeEvent(event);
+    PlaceRecordMark();
     if (imageWidth > 0 && HostWindow()->isVisible())
         Relayout(imageWidth, imageHeight);
 }
@@ -450,6 +481,7 @@ void CameraView::AdjustMenu() {
     }
     bar.SetChecked(Command::ViewActualSize, actualSize);
     bar.SetChecked(Command::ViewFitToWindow, !actualSize);
+    PlaceRecordMark();
 }
 
 void CameraView::OnStepCamera(bool forward) {
@@ -523,6 +555,9 @@ bool CameraView::OnCommand(int id) {
         return true;
     case Command::SavePicture:
         SavePicture();
+        return true;
+    case Command::Record:
+        OnRecord();
         return true;
     case Command::ViewNextCamera:
         OnStepCamera(true);

@@ -27,6 +27,7 @@
 class CameraConnection;
 class ControlHost;
 class ICamImage;
+class QLabel;
 class WaitCursor;
 class WindowTimers;
 
@@ -64,6 +65,8 @@ class CameraView : public View {
     bool SendingCommand() const { return commands.Sending(); }
     // The words over the picture ("No picture for 4 s"); empty when none.
     QString StatusText() const;
+    // The camera shown is being recorded: its mark shows over the picture.
+    bool ShowsRecordMark() const;
     bool IsConnected() const { return connected; }
     bool IsSwitchTimerRunning() const;
     int EffectiveRotation() const;
@@ -101,6 +104,8 @@ class CameraView : public View {
     void OnToggleAutoSwitch();
     void OnZoom(bool in);
     void OnRotate();
+    void OnRecord();
+    void PlaceRecordMark();
     void OnShowActualSize(bool actual);
     void ReadCurrentMember();
     void ShowWaitCursor();
@@ -133,4 +138,5 @@ class CameraView : public View {
     bool controlCreated = false;
     WindowTimers* timers;
     CommandSender commands; // PTZ zoom and focus, open while a PTZ camera is shown
+    QLabel* recordMark;     // over the picture's upper right corner while the camera is recorded
 };

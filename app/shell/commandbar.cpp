@@ -53,6 +53,7 @@ const Item kViewPopup[] = {
     {Command::WholePicture, nullptr, false, Str::WholePictureItem},
     {0, nullptr, false},
     {Command::SavePicture, nullptr, false, Str::SavePictureItem},
+    {Command::Record, nullptr, true, Str::RecordItem},
     {Command::FullScreen, nullptr, true, Str::FullScreenItem},
 };
 
@@ -76,11 +77,13 @@ const Item kGridPopup[] = {
     {Command::LayoutFirst + 5, nullptr, true, Str::LayoutFirstItem + 5},
     {Command::LayoutFirst + 6, nullptr, true, Str::LayoutFirstItem + 6},
     {0, nullptr, false},
+    {Command::Record, nullptr, true, Str::RecordItem},
     {Command::FullScreen, nullptr, true, Str::FullScreenItem},
 };
 
 // Popup "Tools" of both sets.
 const Item kToolsPopup[] = {
+    {Command::Recordings, nullptr, false, Str::RecordingsItem},
     {Command::AboutLumenfold, u"About Lumenfold...", false},
     {Command::AppExit, u"Exit", false},
 };
@@ -179,6 +182,7 @@ void CommandBar::Build(int resourceSet) {
     } else {
         button(Command::ViewCameras, Str::TooltipCameras);
         button(Command::FullScreen, Str::TooltipFullScreen);
+        button(Command::Record, Str::TooltipRecord);
     }
 }
 
@@ -268,6 +272,11 @@ QIcon CommandIcon(int command) {
         p.drawPolyline(QPolygonF({QPointF(10, 1.5), QPointF(14.5, 1.5), QPointF(14.5, 6)}));
         p.drawPolyline(QPolygonF({QPointF(1.5, 10), QPointF(1.5, 14.5), QPointF(6, 14.5)}));
         p.drawPolyline(QPolygonF({QPointF(10, 14.5), QPointF(14.5, 14.5), QPointF(14.5, 10)}));
+    } else if (command == Command::Record) {
+        // A red dot: record.
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xD3, 0x2F, 0x2F));
+        p.drawEllipse(QRectF(3, 3, 10, 10));
     } else if (command == Command::ViewCameras) {
         // A small tree of items: back to the collection.
         p.setPen(QPen(QColor(0x37, 0x47, 0x4F), 1));

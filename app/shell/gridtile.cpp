@@ -2,6 +2,7 @@
 
 #include "app/resources/resource.h"
 #include "app/shell/cameraconnection.h"
+#include "app/shell/recordings.h"
 #include "app/shell/zelppcapp.h"
 
 #include "control/interface/camimageinterface.h"
@@ -208,12 +209,25 @@ void GridTile::resizeEvent(QResizeEvent* event) {
     Relayout();
 }
 
+bool GridTile::Recorded() const {
+    const Recordings* recordings = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Recorder() : nullptr;
+    return recordings && recordings->IsRecorded(itemPath);
+}
+
 void GridTile::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), selected ? palette().color(QPalette::Highlight) : QColor(0x26, 0x32, 0x38));
     painter.fillRect(PictureArea(), Qt::black);
+    QRect nameArea(kBorder + 2, 0, width() - 2 * kBorder - 4, NameHeight());
+    if (Recorded()) {
+        const int dot = NameHeight() / 2;
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xFF, 0x3B, 0x30));
+        painter.drawEllipse(QRect(nameArea.right() - dot, (NameHeight() - dot) / 2, dot, dot));
+        nameArea.setRight(nameArea.right() - dot - 4);
+    }
     painter.setPen(selected ? palette().color(QPalette::HighlightedText) : QColor(0xEC, 0xEF, 0xF1));
-    const QRect nameArea(kBorder + 2, 0, width() - 2 * kBorder - 4, NameHeight());
     painter.drawText(nameArea, Qt::AlignVCenter | Qt::AlignLeft,
                      fontMetrics().elidedText(camera.name, Qt::ElideRight, nameArea.width()));
 }

@@ -60,6 +60,8 @@ class GridTile : public QWidget {
     // The words over the picture; empty when none.
     QString StatusText() const;
     bool IsConnected() const { return connected; }
+    // The viewer records the tile's camera: a red mark shows in its name bar.
+    bool Recorded() const;
     // The camera refused the stream and the tile waits for a user name and password.
     bool WantsCredentials() const { return wantsCredentials; }
 

@@ -5,6 +5,7 @@
 #include "app/shell/commandbar.h"
 #include "app/shell/griditems.h"
 #include "app/shell/gridsettings.h"
+#include "app/shell/recordings.h"
 #include "app/shell/zelppcapp.h"
 
 #include "foundation/log.h"
@@ -178,6 +179,22 @@ void GridView::Select(int index) {
     selected = std::clamp(index, 0, static_cast<int>(tiles.size()) - 1);
     for (int i = 0; i < static_cast<int>(tiles.size()); ++i)
         tiles[i]->SetSelected(i == selected);
+    CheckRecordItem();
+}
+
+void GridView::CheckRecordItem() {
+    if (frame.Bar().CurrentSet() == ResourceSet::GridView)
+        frame.Bar().SetChecked(Command::Record,
+                               selected < static_cast<int>(tiles.size()) && tiles[selected]->Recorded());
+}
+
+void GridView::RecordSelected() {
+    Recordings* recordings = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Recorder() : nullptr;
+    if (!recordings || selected >= static_cast<int>(tiles.size()))
+        return;
+    recordings->Toggle(tiles[selected]->ItemPath());
+    tiles[selected]->update(); // its mark
+    CheckRecordItem();
 }
 
 void GridView::OpenSelected() {
@@ -208,6 +225,9 @@ bool GridView::OnCommand(int id) {
         return true;
     case Command::NextPage:
         TurnPage(1);
+        return true;
+    case Command::Record:
+        RecordSelected();
         return true;
     case Command::PreviousPage:
         TurnPage(-1);

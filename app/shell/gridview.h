@@ -64,6 +64,9 @@ class GridView : public View, private GridTileListener {
     void ClearTiles();
     void LayoutTiles();
     void CheckLayoutItem();
+    void CheckRecordItem();
+    // Starts or stops recording the chosen tile's camera.
+    void RecordSelected();
     // The tile at index decodes its pictures no larger than it shows them.
     bool DecodesScaled(int index) const;
     void UpdateTitle();

@@ -56,6 +56,7 @@ MainFrame::MainFrame(ZelPPCApp& application)
         AddShortcut(QKeySequence(Qt::CTRL | key), Command::PictureZoomIn);
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), Command::PictureZoomOut);
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), Command::WholePicture);
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), Command::Record);
     // Escape leaves full screen first, then goes back.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] {

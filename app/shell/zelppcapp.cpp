@@ -1,12 +1,15 @@
 #include "app/shell/zelppcapp.h"
 
 #include "app/dialogs/aboutdlg.h"
+#include "app/dialogs/recordingsdlg.h"
 #include "app/resources/resource.h"
 #include "app/resources/strings.h"
 #include "app/shell/cameraview.h"
 #include "app/shell/helpwindow.h"
 #include "app/shell/maindoc.h"
 #include "app/shell/mainframe.h"
+#include "app/shell/recordedcamera.h"
+#include "app/shell/recordings.h"
 
 #include "collection/itemtype.h"
 #include "foundation/log.h"
@@ -79,6 +82,8 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
         frame->PutOnScreen(QGuiApplication::screens().at(options.screen));
     frame->show();
     frame->repaint();
+    recordings = std::make_unique<Recordings>(frame);
+    recordings->Resume();
     if (settings.status == LoadStatus::Damaged) {
         // Once the main window is on screen, with the window as the box's owner.
         QMetaObject::invokeMethod(
@@ -134,6 +139,7 @@ void ZelPPCApp::OpenStartItem(const StartOptions& options) {
 
 int ZelPPCApp::ExitInstance() {
     LogInfo(u"ZelPPCApp::ExitInstance", "Exit");
+    recordings.reset(); // every recording's file is closed
     if (frame)
         frame->SavePlacement();
     delete frame; // when the window closed on its own, it is gone already (its place is kept)
@@ -154,6 +160,9 @@ bool ZelPPCApp::OnCommand(int command) {
     case Command::Help:
         OnHelp();
         return true;
+    case Command::Recordings:
+        ShowRecordings();
+        return true;
     case Command::AppExit:
         if (frame)
             frame->close();
@@ -167,6 +176,18 @@ void ZelPPCApp::OnHelp() {
     if (helpAnchor.isEmpty())
         return;
     ShowHelp(QStringLiteral("zelppc.htm"), helpAnchor);
+}
+
+void ZelPPCApp::ShowRecordings() {
+    QStringList lines;
+    for (const RecordedCamera* camera : recordings->Cameras()) {
+        const QString state = !camera->Failure().isEmpty() ? camera->Failure()
+                              : camera->Writing()          ? LoadResText(Str::RecordingsWriting)
+                                                           : LoadResText(Str::RecordingsWaiting);
+        lines.append(camera->Name() + QStringLiteral(": ") + state);
+    }
+    RecordingsDlg dialog(frame, lines, Recordings::Root());
+    dialog.DoModal();
 }
 
 void ZelPPCApp::OnAppAbout() {

@@ -12,6 +12,7 @@
 class MainDoc;
 struct LoadResult;
 class MainFrame;
+class Recordings;
 
 class ZelPPCApp {
   public:
@@ -46,8 +47,11 @@ class ZelPPCApp {
     bool OnCommand(int command);
     void OnHelp();
     void OnAppAbout();
+    void ShowRecordings();
 
     MainFrame* Frame() const { return frame; }
+    // The cameras being recorded; null before the main window exists and after it has gone.
+    Recordings* Recorder() const { return recordings.get(); }
 
   private:
     // Tells the user that the settings file could not be read and where it went.
@@ -63,5 +67,6 @@ class ZelPPCApp {
     int failedStartCode = 1;
     bool unattended = false;
     std::unique_ptr<MainDoc> document;
+    std::unique_ptr<Recordings> recordings;
     MainFrame* frame = nullptr; // deleted when the main window closes
 };

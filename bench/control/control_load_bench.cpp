@@ -11,12 +11,13 @@
 #include "platform/com/comptr.h"
 #include "platform/ui/controlhost.h"
 
+#include "bench/control/benchcamera.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -89,13 +90,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
 
     QProcess camsim;
-    camsim.start(CAMSIM_PATH, {"--port", "0", "--fps", "25", "--max-clients", "1"});
-    if (!camsim.waitForReadyRead(5000))
+    const QString url = StartCamsim(camsim, {"--fps", "25", "--max-clients", "1"});
+    if (url.isEmpty())
         return 1;
-    const auto port = QRegularExpression("(\\d{4,5})").match(QString::fromUtf8(camsim.readAll()));
-    if (!port.hasMatch())
-        return 1;
-    const QString url = "http://127.0.0.1:" + port.captured(1) + "/vexo-cgi/mjpg/video.cgi";
 
     auto first = std::make_unique<ShownControl>(url);
     CoreShare(3); // the stream starts

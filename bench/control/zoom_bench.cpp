@@ -12,6 +12,8 @@
 #include "platform/com/comptr.h"
 #include "platform/ui/controlhost.h"
 
+#include "bench/control/benchcamera.h"
+
 #include "tools/camsim/jpegencoder.h"
 #include "tools/camsim/testpattern.h"
 
@@ -20,7 +22,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -103,11 +104,8 @@ int main(int argc, char** argv) {
                 ratio < 1.2 ? "(target under 1.2: met)" : "(target under 1.2: MISSED)");
 
     QProcess camsim;
-    camsim.start(CAMSIM_PATH, {"--port", "0", "--fps", "25", "--size", "1280x960"});
-    if (!camsim.waitForReadyRead(5000))
-        return 1;
-    const auto port = QRegularExpression("(\\d{4,5})").match(QString::fromUtf8(camsim.readAll()));
-    if (!port.hasMatch())
+    const QString url = StartCamsim(camsim, {"--fps", "25", "--size", "1280x960"});
+    if (url.isEmpty())
         return 1;
     ControlHost host;
     host.resize(640, 480);
@@ -116,7 +114,7 @@ int main(int argc, char** argv) {
     host.AttachControl(static_cast<ICamImage*>(control.Get()));
     control->put_Stretch(1);
     control->put_DigitalZoom(1);
-    control->put_URL(BString("http://127.0.0.1:" + port.captured(1) + "/vexo-cgi/mjpg/video.cgi").Get());
+    control->put_URL(BString(url).Get());
     QElapsedTimer started;
     started.start();
     int32_t shown = 0;

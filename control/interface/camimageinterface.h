@@ -41,6 +41,12 @@ inline constexpr DISPID SamePictureSeconds = 15;
 inline constexpr DISPID FailedConnectAttempts = 16;
 inline constexpr DISPID DigitalZoom = 17;
 inline constexpr DISPID Zoom = 18;
+inline constexpr DISPID RecordFile = 19;
+inline constexpr DISPID RecordFolder = 20;
+inline constexpr DISPID RecordKeepGiB = 21;
+inline constexpr DISPID RecordKeepDays = 22;
+inline constexpr DISPID Recording = 23;
+inline constexpr DISPID RecordingError = 24;
 } // namespace CamImageDispid
 
 namespace CamImageEventDispid {
@@ -102,6 +108,26 @@ class ICamImage : public IDispatch {
     // picture again. Only the part shown is decoded, at the scale it needs. Not persisted.
     virtual HRESULT get_Zoom(int32_t* percent) = 0;
     virtual HRESULT put_Zoom(int32_t percent) = 0;
+    // Recording the camera's own pictures, as they arrive and without re-encoding, into Matroska
+    // files (Motion-JPEG, each picture's arrival as its timestamp). RecordFile: the pictures of the
+    // stream shown (or the next one opened) go into exactly this file, until the stream ends or
+    // another target is set. RecordFolder: into <folder>/<yyyy-MM-dd>/<name>-<hhmmss>.mkv, with
+    // <name> the folder's own name, a new file every hour and for every stream, the folder kept
+    // within RecordKeepGiB (default 20) and RecordKeepDays (default 14; 0: no limit), the oldest
+    // files deleted first. An empty text stops recording. Not persisted.
+    virtual HRESULT get_RecordFile(BSTR* path) = 0;
+    virtual HRESULT put_RecordFile(BSTR path) = 0;
+    virtual HRESULT get_RecordFolder(BSTR* path) = 0;
+    virtual HRESULT put_RecordFolder(BSTR path) = 0;
+    virtual HRESULT get_RecordKeepGiB(int32_t* gib) = 0;
+    virtual HRESULT put_RecordKeepGiB(int32_t gib) = 0;
+    virtual HRESULT get_RecordKeepDays(int32_t* days) = 0;
+    virtual HRESULT put_RecordKeepDays(int32_t days) = 0;
+    // Non-zero while a file is being written.
+    virtual HRESULT get_Recording(int32_t* recording) = 0;
+    // Why the last recording stopped by itself (a full disk, a folder that cannot be written
+    // to); a null string while it goes on or ended as asked.
+    virtual HRESULT get_RecordingError(BSTR* error) = 0;
 
   protected:
     ~ICamImage() = default;

@@ -10,8 +10,10 @@
 #include "tests/support/qtprinters.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QTest>
 #include <QThread>
 #include <QWheelEvent>
@@ -508,6 +510,42 @@ TEST_F(ControlTest, ZoomedTheWheelKeepsThePointedPlaceADragPansAndATapCentresOnT
     EXPECT_EQ(tap(QPoint(0, 0)), "center=60,60");
     control->put_Zoom(100);
     EXPECT_EQ(tap(QPoint(30, 40)), "center=30,40");
+}
+
+// A recorded camera's pictures go into its folder, a file for each connection: the stream that
+// was lost is closed whole, and the one that follows goes into a new file.
+TEST_F(ControlTest, EachConnectionOfARecordedCameraGoesIntoAFileOfItsOwn) {
+    InProcessCamsim camera;
+    camsim::Faults loss;
+    loss.closeAfter = 10;
+    camera.Server().QueueFaults(loss);
+    MakeControl();
+    ASSERT_EQ(PutText(&ICamImage::put_RecordFolder, root.File("Recordings/Gate")), S_OK);
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnStreamStopped"));
+    control->StopDownload(); // as the viewer does before it connects again
+    control->StartDownload();
+    int32_t recording = 0;
+    ASSERT_TRUE(PumpUntil([&] { return control->get_Recording(&recording) == S_OK && recording == 1; }));
+    Pump(300);
+    control->StopDownload();
+    control->get_Recording(&recording);
+    EXPECT_EQ(recording, 0);
+    const QDir day(root.File("Recordings/Gate/" + QDate::currentDate().toString("yyyy-MM-dd")));
+    const QStringList files = day.entryList({"Gate-*.mkv"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), 2) << day.path().toStdString();
+    QStringList frames;
+    for (const QString& file : files) {
+        QProcess probe;
+        probe.start("ffprobe", {"-v", "error", "-count_frames", "-show_entries", "stream=nb_read_frames",
+                                "-of", "default=nw=1:nk=1", day.filePath(file)});
+        ASSERT_TRUE(probe.waitForFinished(10000));
+        frames.append(QString::fromLatin1(probe.readAllStandardOutput().trimmed()));
+    }
+    EXPECT_TRUE(frames.contains("10")) << frames.join(' ').toStdString(); // the lost stream's, whole
+    BString error;
+    control->get_RecordingError(error.Receive());
+    EXPECT_TRUE(error.ToQString().isEmpty());
 }
 
 TEST_F(ControlTest, PropertiesAreSavedAndLoadedInTheirOrder) {

@@ -27,6 +27,7 @@ const Command kCommands[] = {
     {"archive", &RunArchiveCommand, kArchiveUsage},
     {"identify", &RunIdentifyCommand, kIdentifyUsage},
     {"stream", &RunStreamCommand, kStreamUsage},
+    {"record", &RunRecordCommand, kRecordUsage},
 };
 
 void PrintUsage(FILE* out) {

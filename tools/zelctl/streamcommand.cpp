@@ -11,6 +11,7 @@
 #include "platform/ui/controlhost.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QPixmap>
 #include <QTimer>
@@ -22,6 +23,8 @@
 #include <limits>
 #include <mutex>
 #include <optional>
+
+const char kRecordUsage[] = "  zelctl record URL --seconds N --out FILE.mkv [--user U] [--password P]\n";
 
 const char kStreamUsage[] =
     "  zelctl stream URL [--user U] [--password P] [--seconds N] [--fps F] [--rotate 0|90|180|270]\n"
@@ -39,6 +42,7 @@ struct StreamOptions {
     bool stretch = false;
     bool reconnect = false; // start the stream again each time it ends, until the time is up
     QString snapshot;
+    QString record; // the file the stream is recorded into
 };
 
 // The shortest wait before a stream that ended is started again; a camera that keeps ending its
@@ -74,6 +78,8 @@ std::optional<StreamOptions> Parse(const QStringList& arguments) {
                         options.rotate == 270);
         } else if (argument == QLatin1String("--snapshot") && hasValue) {
             options.snapshot = arguments[++i];
+        } else if (argument == QLatin1String("--out") && hasValue) {
+            options.record = arguments[++i];
         } else if (!argument.startsWith(QLatin1String("--")) && options.url.isEmpty()) {
             options.url = argument;
         } else {
@@ -152,13 +158,38 @@ class EventPrinter {
     std::mutex lock;
 };
 
+int Watch(const StreamOptions& options);
+
 } // namespace
 
 int RunStreamCommand(const QStringList& arguments) {
     const std::optional<StreamOptions> options = Parse(arguments);
-    if (!options)
+    if (!options || !options->record.isEmpty())
         return Fail(QStringLiteral("usage:\n") + QString::fromLatin1(kStreamUsage));
+    return Watch(*options);
+}
 
+int RunRecordCommand(const QStringList& arguments) {
+    // Only the stream's own options; the pictures are not drawn.
+    static const QStringList kOwn = {"--seconds", "--out", "--user", "--password"};
+    std::optional<StreamOptions> options = Parse(arguments);
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(QLatin1String("--")) && !kOwn.contains(argument))
+            options.reset();
+    }
+    if (!options || options->record.isEmpty() || !arguments.contains(QLatin1String("--seconds")))
+        return Fail(QStringLiteral("usage:\n") + QString::fromLatin1(kRecordUsage));
+    QFile out(options->record);
+    if (!out.open(QIODevice::WriteOnly))
+        return Fail(QStringLiteral("%1: cannot be written: %2").arg(options->record, out.errorString()));
+    out.close();
+    options->fps = 0.0f;
+    return Watch(*options);
+}
+
+namespace {
+
+int Watch(const StreamOptions& options) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
@@ -195,32 +226,36 @@ int RunStreamCommand(const QStringList& arguments) {
         shownBefore = shown;
         return wait;
     };
-    printer.restarting = options->reconnect;
+    printer.restarting = options.reconnect;
     ComPtr<DispatchSink> sink(
         DispatchSink::Create(DIID_ICamImageEvents,
                              [&printer](DISPID member, const DISPPARAMS& p) { printer.OnEvent(member, p); }));
     sink->Connect(control.Get());
 
-    control->put_FPS(options->fps);
-    control->put_Rotate(static_cast<int16_t>(options->rotate));
-    control->put_Stretch(options->stretch ? 1 : 0);
-    PutText(control.Get(), &ICamImage::put_Username, options->user);
-    PutText(control.Get(), &ICamImage::put_Password, options->password);
-    PutText(control.Get(), &ICamImage::put_URL, options->url);
+    control->put_FPS(options.fps);
+    control->put_Rotate(static_cast<int16_t>(options.rotate));
+    control->put_Stretch(options.stretch ? 1 : 0);
+    PutText(control.Get(), &ICamImage::put_Username, options.user);
+    PutText(control.Get(), &ICamImage::put_Password, options.password);
+    if (!options.record.isEmpty())
+        PutText(control.Get(), &ICamImage::put_RecordFile, options.record);
+    PutText(control.Get(), &ICamImage::put_URL, options.url);
 
     if (!printer.ended) {
-        QTimer::singleShot(options->seconds * 1000, &application, &QCoreApplication::quit);
+        QTimer::singleShot(options.seconds * 1000, &application, &QCoreApplication::quit);
         application.exec();
     }
 
-    if (!options->snapshot.isEmpty()) {
-        if (!host.ControlWindow()->grab().toImage().save(options->snapshot, "PNG")) {
-            Fail(QStringLiteral("%1: cannot be written").arg(options->snapshot));
+    if (!options.snapshot.isEmpty()) {
+        if (!host.ControlWindow()->grab().toImage().save(options.snapshot, "PNG")) {
+            Fail(QStringLiteral("%1: cannot be written").arg(options.snapshot));
         }
     }
     printer.restarting = false;
     printer.stopping = true;
-    control->StopDownload();
+    control->StopDownload(); // a recording's file is closed
+    BString recordingError;
+    control->get_RecordingError(recordingError.Receive());
 
     int64_t read = 0, drawn = 0, bytes = 0;
     if (const auto statistics =
@@ -236,5 +271,14 @@ int RunStreamCommand(const QStringList& arguments) {
     PrintLine(
         QStringLiteral("pictures read %1, drawn %2, mean size %3 bytes")
             .arg(QString::number(read), QString::number(drawn), QString::number(read ? bytes / read : 0)));
-    return printer.started ? Exit::Ok : Exit::NotFound;
+    if (!printer.started)
+        return Exit::NotFound;
+    if (!options.record.isEmpty()) {
+        if (!recordingError.ToQString().isEmpty())
+            return Fail(QStringLiteral("the recording stopped: %1").arg(recordingError.ToQString()));
+        PrintLine(QStringLiteral("recorded into %1").arg(options.record));
+    }
+    return Exit::Ok;
 }
+
+} // namespace

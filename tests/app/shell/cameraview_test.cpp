@@ -5,13 +5,17 @@
 
 #include "app/resources/resource.h"
 #include "app/shell/cameraconnection.h"
+#include "app/shell/commandbar.h"
 #include "app/shell/picturefile.h"
+#include "app/shell/recordings.h"
+#include "app/shell/zelppcapp.h"
 #include "control/interface/camimageinterface.h"
 #include "platform/ui/controlhost.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modal.h"
 #include "settings/archivefile.h"
 #include "settings/settingsstore.h"
+#include "tests/support/filesystemfaults.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -285,6 +289,50 @@ TEST_F(ViewerTest, ZoomAndTapCommandsReachAPtzCamerasVideoSource) {
     EXPECT_TRUE(QString::fromStdString(camera.Server().PtzCommands().back())
                     .startsWith("/vexo-cgi/com/ptz.cgi?camera=2&imagewidth="));
     EXPECT_TRUE(QString::fromStdString(camera.Server().PtzCommands().back()).endsWith("&center=10,20"));
+}
+
+// Ctrl+R records the camera shown on its one connection; the recording goes on in other views,
+// starts again at the next start, and a folder it cannot write to is told once.
+TEST_F(ViewerTest, ARecordedCameraGoesOnInOtherViewsAndAtTheNextStartAndSaysWhyItStopped) {
+    InProcessCamsim camera;
+    Start();
+    Settings().SetValue("/Recording/Folder", Data(root.File("Videos")));
+    AddCamera("/CameraCollection/Gate", camera);
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Gate"));
+    PressKey(&Camera(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_TRUE(Camera().ShowsRecordMark());
+    EXPECT_TRUE(Frame().Bar().IsChecked(Command::Record));
+    const QDir day(root.File("Videos/Gate/" + QDate::currentDate().toString("yyyy-MM-dd")));
+    const auto recorded = [&] {
+        qint64 bytes = 0;
+        for (const QFileInfo& file : day.entryInfoList({"Gate-*.mkv"}, QDir::Files))
+            bytes += file.size();
+        return bytes;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return recorded() > 20000; }));
+    Frame().OnCommand(Command::ViewCameras);
+    const qint64 before = recorded();
+    EXPECT_TRUE(PumpUntil([&] { return recorded() > before + 20000; }))
+        << "recording goes on in the collection";
+    EXPECT_EQ(camera.Server().Requests().All().size(), 1u) << "one connection for the view and the recording";
+
+    Exit();
+    Start();
+    ASSERT_TRUE(app->Recorder()->IsRecorded("/CameraCollection/Gate"));
+    ASSERT_TRUE(PumpUntil([&] { return day.entryList({"Gate-*.mkv"}, QDir::Files).size() == 2; }));
+    EXPECT_FALSE(app->Recorder()->Toggle("/CameraCollection/Gate"));
+    EXPECT_EQ(Settings().GetValue("/Recording/Cameras").GetText(), "");
+
+    QDir().mkpath(root.File("Shut"));
+    Settings().SetValue("/Recording/Folder", Data(root.File("Shut")));
+    const ReadOnlyFolder shut(root.File("Shut"));
+    EXPECT_TRUE(app->Recorder()->Toggle("/CameraCollection/Gate"));
+    ASSERT_TRUE(PumpUntil([] { return !MessageBoxSeam::Shown().isEmpty(); }));
+    EXPECT_TRUE(MessageBoxSeam::Shown().front().startsWith(
+        "The recording of 'Gate' stopped: Cannot create the folder "))
+        << MessageBoxSeam::Shown().front().toStdString();
+    Pump(1500);
+    EXPECT_EQ(MessageBoxSeam::Shown().size(), 1) << "told once";
 }
 
 TEST_F(ViewerTest, ASiteWithoutAUrlFailsWithAMessageInsteadOfWaiting) {

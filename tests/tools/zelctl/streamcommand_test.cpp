@@ -2,9 +2,12 @@
 // and the snapshot.
 
 #include "tests/support/camsimfixture.h"
+#include "tests/support/ffmpegserver.h"
+#include "tests/support/freeport.h"
 #include "tests/support/qtprinters.h"
 #include "tests/support/temporarydataroot.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 
@@ -18,14 +21,14 @@ struct Outcome {
     QString errors; // standard error
 };
 
-Outcome Stream(const QStringList& arguments, bool debug = false) {
+Outcome Stream(const QStringList& arguments, bool debug = false, const QString& command = "stream") {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("LUMENFOLD_DEBUG");
     if (debug)
         environment.insert("LUMENFOLD_DEBUG", "1");
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(ZELCTL_PATH), QStringList{"stream"} + arguments);
+    process.start(QStringLiteral(ZELCTL_PATH), QStringList{command} + arguments);
     EXPECT_TRUE(process.waitForFinished(20000));
     return {process.exitCode(),
             QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
@@ -87,6 +90,40 @@ TEST(ZelctlStreamTest, AFailedStreamEndsAtOnceWithStatusOne) {
         EXPECT_EQ(Stream({url, "--seconds", bad}).status, 2) << bad;
     EXPECT_EQ(Stream({url, "--rotate", "45"}).status, 2);
     EXPECT_EQ(Stream({}).status, 2);
+}
+
+// zelctl record of ffmpeg's own Motion-JPEG server: a file that ffmpeg plays back without an
+// error; and its exit statuses.
+TEST(ZelctlRecordTest, RecordsARealServerIntoAFileFfmpegPlaysAndSaysWhatWentWrong) {
+    TemporaryDataRoot root;
+    FfmpegServer server(25);
+    ASSERT_TRUE(server.Listening()) << server.Error();
+    const QString file = root.File("ffmpeg.mkv");
+    const auto record = [](const QStringList& arguments) { return Stream(arguments, false, "record"); };
+    const Outcome run = record({QString::fromStdString(server.Url()), "--seconds", "2", "--out", file});
+    ASSERT_EQ(run.status, 0) << run.errors.toStdString();
+    QProcess play;
+    play.start("ffmpeg", {"-v", "error", "-i", file, "-f", "null", "-"});
+    ASSERT_TRUE(play.waitForFinished(20000));
+    EXPECT_EQ(play.exitCode(), 0);
+    EXPECT_EQ(play.readAllStandardError(), "");
+    EXPECT_GT(QFileInfo(file).size(), 10000);
+
+    InProcessCamsim camera;
+    const QString url = QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi"));
+    const struct {
+        QStringList arguments;
+        int status;
+    } runs[] = {
+        {{"http://127.0.0.1:" + QString::number(UnusedLoopbackPort()) + "/", "--seconds", "1", "--out", file},
+         1},
+        {{url, "--seconds", "1", "--out", root.File("no/such/folder/a.mkv")}, 2},
+        {{url, "--seconds", "1"}, 2},
+        {{url, "--out", file}, 2},
+        {{url, "--seconds", "1", "--out", file, "--rotate", "90"}, 2},
+    };
+    for (const auto& r : runs)
+        EXPECT_EQ(record(r.arguments).status, r.status) << r.arguments.join(' ').toStdString();
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "control/jpegsize.h"
+#include "foundation/jpegsize.h"
 
 namespace {
 

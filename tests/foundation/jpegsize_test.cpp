@@ -1,6 +1,6 @@
 // The size a JPEG's frame header announces, read without decoding.
 
-#include "control/jpegsize.h"
+#include "foundation/jpegsize.h"
 
 #include "tools/camsim/jpegencoder.h"
 #include "tools/camsim/testpattern.h"

@@ -1,0 +1,111 @@
+#include "app/shell/recordedcamera.h"
+
+#include "app/resources/resource.h"
+#include "app/shell/cameraconnection.h"
+
+#include "control/interface/camimageinterface.h"
+#include "foundation/log.h"
+#include "foundation/text.h"
+#include "platform/com/bstring.h"
+#include "platform/ui/messages.h"
+#include "platform/ui/windowtimers.h"
+#include "settings/settingsstore.h"
+
+namespace {
+
+constexpr int kRetryTimer = 1;
+constexpr int kCheckTimer = 2;
+constexpr char16_t kLog[] = u"RecordedCamera";
+
+} // namespace
+
+RecordedCamera::RecordedCamera(const QString& path, const QString& recordings, int keepGiB, int keepDays,
+                               std::function<void(RecordedCamera&, const QString&)> onStopped)
+    : itemPath(path), folder(recordings), stopped(std::move(onStopped)) {
+    timers = new WindowTimers([this](int id) { id == kRetryTimer ? Connect() : Check(); }, this);
+    camera.Load(Settings().GetNode(itemPath));
+    stream = std::make_unique<CameraConnection>(this, u"RecordedCamera::OnCreate");
+    if (!stream->Created()) {
+        failure = LoadResText(Str::ControlMissing);
+        return;
+    }
+    ICamImage* control = stream->Control();
+    control->put_RecordKeepGiB(keepGiB);
+    control->put_RecordKeepDays(keepDays);
+    control->put_RecordFolder(BString(folder).Get());
+    LogInfo(kLog, "Recording '%S' into '%S'", Wide(camera.name), Wide(folder));
+    Connect();
+    timers->SetTimer(kCheckTimer, kCheckMs);
+}
+
+RecordedCamera::~RecordedCamera() {
+    timers->KillTimer(kRetryTimer);
+    timers->KillTimer(kCheckTimer);
+    connected = false;
+    stream.reset(); // the stream stops, and the file is closed
+}
+
+bool RecordedCamera::Writing() const {
+    int32_t writing = 0;
+    return stream->Created() && stream->Control()->get_Recording(&writing) == S_OK && writing != 0;
+}
+
+void RecordedCamera::Connect() {
+    timers->KillTimer(kRetryTimer);
+    // Nothing drawn: the control is never shown, and decodes nothing.
+    stream->Prepare(camera, 0, false, QString());
+    stream->Control()->put_FPS(0.0f);
+    connected = true;
+    stream->Open(camera.GetURL());
+}
+
+void RecordedCamera::TryAgain(uint32_t waitMs) {
+    connected = false;
+    stream->Disconnect();
+    timers->SetTimer(kRetryTimer, std::max<uint32_t>(waitMs, 1));
+}
+
+void RecordedCamera::Check() {
+    if (!failure.isEmpty())
+        return;
+    BString error;
+    stream->Control()->get_RecordingError(error.Receive());
+    if (error.ToQString().isEmpty())
+        return;
+    failure = error.ToQString();
+    timers->KillTimer(kCheckTimer);
+    stopped(*this, failure); // told once
+}
+
+bool RecordedCamera::event(QEvent* event) {
+    if (event->type() != WindowMessageEvent::kType)
+        return QWidget::event(event);
+    const auto* message = static_cast<const WindowMessageEvent*>(event);
+    const int status = static_cast<int>(message->wParam);
+    if (!connected || !failure.isEmpty())
+        return true;
+    switch (static_cast<int>(message->message) - WM_USER) {
+    case Message::StreamStarted:
+        stream->StreamStarted();
+        break;
+    case Message::ConnectionBroken:
+        LogWarning(kLog, "The stream of '%S' broke (%d); trying again", Wide(camera.name), status);
+        TryAgain(stream->ConnectionLost());
+        break;
+    case Message::ConnectionFailed:
+        if (status == 401) {
+            // Without a saved user name and password the camera cannot be recorded.
+            failure = LoadResText(Str::NeedsPassword);
+            connected = false;
+            stream->Disconnect();
+            stopped(*this, failure);
+            break;
+        }
+        LogWarning(kLog, "'%S' cannot be reached (%d); trying again", Wide(camera.name), status);
+        TryAgain(stream->FailedWaitMs());
+        break;
+    default:
+        break;
+    }
+    return true;
+}

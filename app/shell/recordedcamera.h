@@ -1,0 +1,55 @@
+#pragma once
+// One camera the viewer records, whatever is on screen: a hidden stream control of its own, which
+// shares the camera's one connection with the views that show it (SharedConnection) and draws
+// nothing, recording into the camera's folder. A lost or failed stream is tried again as a wall
+// display's tiles do; once a second it looks whether the recording stopped by itself (a full
+// disk) and then tells its listener once.
+//
+// UI thread only. The control's events arrive as posted messages (CameraEventSink).
+
+#include "collection/camera.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class CameraConnection;
+class WindowTimers;
+
+class RecordedCamera : public QWidget {
+  public:
+    static constexpr uint32_t kCheckMs = 1000;
+
+    // Records the item at path into folder, keeping it within the limits (0: none); stopped tells
+    // why the recording stopped by itself.
+    RecordedCamera(const QString& path, const QString& folder, int keepGiB, int keepDays,
+                   std::function<void(RecordedCamera&, const QString& why)> stopped);
+    ~RecordedCamera() override;
+
+    const QString& ItemPath() const { return itemPath; }
+    const QString& Name() const { return camera.name; }
+    const QString& Folder() const { return folder; }
+    // The file being written; empty while none is.
+    bool Writing() const;
+    // Why the recording stopped, or why the camera cannot be recorded; empty while it goes on.
+    const QString& Failure() const { return failure; }
+
+  protected:
+    bool event(QEvent* event) override;
+
+  private:
+    void Connect();
+    void TryAgain(uint32_t waitMs);
+    void Check();
+
+    const QString itemPath;
+    const QString folder;
+    Camera camera;
+    std::unique_ptr<CameraConnection> stream;
+    WindowTimers* timers;
+    std::function<void(RecordedCamera&, const QString&)> stopped;
+    bool connected = false;
+    QString failure;
+};

@@ -1,0 +1,97 @@
+#include "app/shell/recordings.h"
+
+#include "app/resources/resource.h"
+#include "app/shell/picturefile.h"
+#include "app/shell/recordedcamera.h"
+#include "app/shell/zelppcapp.h"
+
+#include "foundation/log.h"
+#include "foundation/text.h"
+#include "platform/ui/messagebox.h"
+#include "settings/settingsstore.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr char kCameras[] = "/Recording/Cameras";
+constexpr char kFolder[] = "/Recording/Folder";
+constexpr char kKeepGiB[] = "/Recording/KeepGiB";
+constexpr char kKeepDays[] = "/Recording/KeepDays";
+
+int SettingOr(const char* path, int otherwise) {
+    return Settings().Exists(path) ? Settings().GetValue(path).GetInt() : otherwise;
+}
+
+} // namespace
+
+Recordings::Recordings(QWidget* messages) : window(messages) {}
+
+Recordings::~Recordings() = default;
+
+QString Recordings::Root() {
+    const QString chosen = Settings().GetValue(kFolder).GetText();
+    if (!chosen.isEmpty())
+        return chosen;
+    QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (videos.isEmpty())
+        videos = QDir::homePath();
+    return QDir(videos).filePath(QStringLiteral("Lumenfold"));
+}
+
+QString Recordings::FolderOf(const QString& cameraName) {
+    return QDir(Root()).filePath(SafeFileName(cameraName));
+}
+
+void Recordings::Resume() {
+    for (const QString& path :
+         Settings().GetValue(kCameras).GetText().split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (Settings().Exists(path))
+            Start(path);
+    }
+    Keep(); // without those that are gone
+}
+
+bool Recordings::IsRecorded(const QString& path) const {
+    return cameras.count(path) > 0;
+}
+
+bool Recordings::Toggle(const QString& path) {
+    if (IsRecorded(path)) {
+        LogInfo(u"Recordings::Toggle", "Recording of '%S' ends", Wide(path));
+        cameras.erase(path); // its file is closed
+    } else {
+        Start(path);
+    }
+    Keep();
+    return IsRecorded(path);
+}
+
+std::vector<const RecordedCamera*> Recordings::Cameras() const {
+    std::vector<const RecordedCamera*> all;
+    for (const auto& [path, camera] : cameras)
+        all.push_back(camera.get());
+    return all;
+}
+
+void Recordings::Start(const QString& path) {
+    const QString name = Settings().GetValue(Path::Join(Path(path), "Name")).GetText();
+    cameras[path] = std::make_unique<RecordedCamera>(
+        path, FolderOf(name), SettingOr(kKeepGiB, 20), SettingOr(kKeepDays, 14),
+        [this](RecordedCamera& camera, const QString& why) {
+            const QString text = FormatText(LoadResText(Str::RecordingStopped), {camera.Name(), why});
+            LogError(u"Recordings", "%S", Wide(text));
+            if (!ZelPPCApp::RunsUnattended())
+                MessageBox(window, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+        });
+}
+
+void Recordings::Keep() const {
+    QStringList paths;
+    for (const auto& [path, camera] : cameras)
+        paths.append(path);
+    Settings().SetValue(kCameras, Data(paths.join(QLatin1Char('\n'))));
+    if (ZelPPCApp* app = ZelPPCApp::Instance())
+        app->SaveSettings();
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The cameras the viewer records, each by a RecordedCamera of its own, so that a recording goes
+// on whatever is on screen. Which items record is kept in the settings ("/Recording/Cameras", an
+// item path a line) and recording starts again at the next start. A camera's recordings go to
+// <videos>/Lumenfold/<safe camera name>/<yyyy-MM-dd>/<safe camera name>-<hhmmss>.mkv (the user's
+// videos folder, else the home folder; "/Recording/Folder" names another), within
+// "/Recording/KeepGiB" (20) and "/Recording/KeepDays" (14) a camera. Keys older viewers ignore.
+// A recording that stops by itself is logged and, unless the viewer runs unattended, told once
+// in a message box.
+//
+// UI thread only.
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class RecordedCamera;
+
+class Recordings {
+  public:
+    explicit Recordings(QWidget* window);
+    ~Recordings();
+
+    // Starts recording the items kept in the settings (those still there).
+    void Resume();
+    bool IsRecorded(const QString& path) const;
+    // Starts or stops recording the item, and keeps which are recorded; true when it records now.
+    bool Toggle(const QString& path);
+    std::vector<const RecordedCamera*> Cameras() const;
+    // Where the cameras' folders are.
+    static QString Root();
+    // A camera's folder, named after it.
+    static QString FolderOf(const QString& cameraName);
+
+  private:
+    void Start(const QString& path);
+    void Keep() const;
+
+    QPointer<QWidget> window; // for the messages
+    std::map<QString, std::unique_ptr<RecordedCamera>> cameras;
+};

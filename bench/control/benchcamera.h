@@ -1,0 +1,18 @@
+#pragma once
+// camsim as a process of its own for the control's benchmarks, so that serving the camera costs
+// the benchmark's process nothing.
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+
+// Starts camsim on a free port with the options given; the stream's URL, or empty when it did not
+// start.
+inline QString StartCamsim(QProcess& camsim, const QStringList& options) {
+    camsim.start(CAMSIM_PATH, QStringList{"--port", "0"} + options);
+    if (!camsim.waitForReadyRead(5000))
+        return QString();
+    const auto port = QRegularExpression("(\\d{4,5})").match(QString::fromUtf8(camsim.readAll()));
+    return port.hasMatch() ? "http://127.0.0.1:" + port.captured(1) + "/vexo-cgi/mjpg/video.cgi" : QString();
+}

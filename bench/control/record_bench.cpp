@@ -1,0 +1,111 @@
+// Recording a 640x480 camera at 25 pictures/s, as the viewer's recorder does (a hidden control that
+// draws nothing, recording into a folder): the process's share of one core, beside the same control
+// only receiving the stream (what recording a camera that is on screen adds is the difference, as
+// the views and the recording share the connection), and beside `ffmpeg -i URL -c copy -f matroska FILE`
+// recording the same stream for as long, the reference the cost is quoted against. The camera is a camsim
+// process.
+//   build/bench/control/record_bench [seconds]     (default 20 a phase)
+
+#include "control/camimage.h"
+#include "platform/com/bstring.h"
+#include "platform/com/comptr.h"
+#include "platform/ui/controlhost.h"
+
+#include "bench/control/benchcamera.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+double Seconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The process's share of one core while the event loop runs for the given seconds.
+double CoreShare(int seconds) {
+    const double cpu = Seconds(RUSAGE_SELF);
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return (Seconds(RUSAGE_SELF) - cpu) / (wall.elapsed() / 1000.0);
+}
+
+// A hidden control of the camera that draws nothing; recording into folder unless it is empty.
+double Watch(const QString& url, const QString& folder, int seconds, int64_t* recorded = nullptr) {
+    ControlHost host;
+    host.resize(640, 480);
+    ComPtr<CCamImage> control(CCamImage::Create());
+    host.AttachControl(static_cast<ICamImage*>(control.Get()));
+    control->put_FPS(0.0f);
+    control->put_SharedConnection(1);
+    if (!folder.isEmpty())
+        control->put_RecordFolder(BString(folder).Get());
+    control->put_URL(BString(url).Get());
+    CoreShare(2); // the stream starts
+    const double share = CoreShare(seconds);
+    control->StopDownload();
+    if (recorded) {
+        int64_t read = 0, drawn = 0, bytes = 0;
+        control->GetStatistics(&read, &drawn, &bytes);
+        *recorded = read;
+    }
+    host.DetachControl();
+    CoreShare(3); // the shared stream's linger ends
+    return share;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::max(2, std::atoi(argv[1])) : 20;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QTemporaryDir folder;
+
+    QProcess camsim;
+    const QString url = StartCamsim(camsim, {"--fps", "25"});
+    if (url.isEmpty())
+        return 1;
+
+    const double receiving = Watch(url, QString(), seconds);
+    int64_t pictures = 0;
+    const double recording = Watch(url, folder.filePath("Camera"), seconds, &pictures);
+
+    QProcess ffmpeg;
+    const double before = Seconds(RUSAGE_CHILDREN);
+    ffmpeg.start("ffmpeg", {"-nostdin", "-loglevel", "error", "-i", url, "-t", QString::number(seconds), "-c",
+                            "copy", "-f", "matroska", "-y", folder.filePath("ffmpeg.mkv")});
+    ffmpeg.waitForFinished((seconds + 30) * 1000);
+    const double reference = (Seconds(RUSAGE_CHILDREN) - before) / seconds;
+
+    std::printf("receiving only (hidden control, nothing drawn): %.2f %% of a core\n", 100.0 * receiving);
+    std::printf("recording (%lld pictures in %d s): %.2f %% of a core, %.2f points beyond receiving %s\n",
+                static_cast<long long>(pictures), seconds, 100.0 * recording, 100.0 * (recording - receiving),
+                recording - receiving < 0.003 ? "(target under 0.3 % for the recording: met)"
+                                              : "(target under 0.3 % for the recording: MISSED)");
+    std::printf("ffmpeg -i URL -c copy -f matroska FILE (exit %d): %.2f %% of a core; recording against it: "
+                "%.2f %s\n",
+                ffmpeg.exitCode(), 100.0 * reference, reference > 0 ? recording / reference : 0.0,
+                reference > 0 && recording / reference < 0.5 ? "(target under 0.5: met)"
+                                                             : "(target under 0.5: MISSED)");
+    camsim.terminate();
+    camsim.waitForFinished(3000);
+    return 0;
+}

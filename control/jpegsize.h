@@ -1,8 +1,0 @@
-#pragma once
-// The picture size a JPEG's frame header announces, read without decoding anything: the read
-// thread learns from it whether a stream's pictures changed their size.
-
-#include <cstdint>
-
-// False when the bytes hold no start-of-image marker followed by a frame header.
-bool ReadJpegSize(const uint8_t* jpeg, uint32_t length, int& width, int& height);

@@ -1,0 +1,196 @@
+#include "recording/recordingwriter.h"
+
+#include "recording/matroskafile.h"
+#include "recording/retention.h"
+
+#include "foundation/jpegsize.h"
+#include "foundation/log.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+struct Picture {
+    std::vector<uint8_t> bytes;
+    int64_t arrivalMs;
+};
+
+} // namespace
+
+struct RecordingWriter::State {
+    explicit State(RecordingTarget t) : target(std::move(t)) {
+        if (target.name.isEmpty())
+            target.name = QFileInfo(target.folder).fileName();
+    }
+
+    void Run();
+    // The next file's path in the folder, its date folder made.
+    QString NextFile();
+    bool Begin(const Picture& first);
+
+    RecordingTarget target;
+    std::mutex lock;
+    std::condition_variable changed;
+    std::deque<Picture> queue; // guarded by lock
+    size_t queuedBytes = 0;    // guarded by lock
+    bool ending = false;       // guarded by lock
+    bool done = false;         // guarded by lock: the writer thread has ended
+    std::condition_variable finished;
+    QString error;        // guarded by lock
+    QString currentFile;  // guarded by lock
+    bool stopped = false; // guarded by lock: a write failed, nothing more is taken
+    int64_t written = 0;  // guarded by lock
+    int64_t leftOut = 0;  // guarded by lock
+
+    MatroskaFile file; // writer thread
+    int64_t fileStartMs = 0;
+    QString failure; // writer thread: why it stopped
+};
+
+QString RecordingWriter::State::NextFile() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString day = target.folder + QLatin1Char('/') + now.toString(QStringLiteral("yyyy-MM-dd"));
+    errno = 0;
+    if (!QDir().mkpath(day)) {
+        failure = QStringLiteral("Cannot create the folder %1: %2")
+                      .arg(day, QString::fromLocal8Bit(std::strerror(errno)));
+        return QString();
+    }
+    const QString base =
+        day + QLatin1Char('/') + target.name + QLatin1Char('-') + now.toString(QStringLiteral("hhmmss"));
+    QString path = base + QStringLiteral(".mkv");
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = base + QLatin1Char('-') + QString::number(n) + QStringLiteral(".mkv");
+    return path;
+}
+
+bool RecordingWriter::State::Begin(const Picture& first) {
+    int width = 0;
+    int height = 0;
+    ReadJpegSize(first.bytes.data(), static_cast<uint32_t>(first.bytes.size()), width, height);
+    const bool inFolder = target.file.isEmpty();
+    const QString path = inFolder ? NextFile() : target.file;
+    if (path.isEmpty())
+        return false;
+    if (!file.Open(path, width, height)) {
+        failure = file.Error();
+        return false;
+    }
+    LogInfo(u"RecordingWriter", "Recording to '%S'", Wide(path));
+    fileStartMs = first.arrivalMs;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        currentFile = path;
+    }
+    if (inFolder && (target.keepBytes > 0 || target.keepDays > 0))
+        KeepWithinLimits(target.folder, target.keepBytes, target.keepDays, path,
+                         QDateTime::currentDateTime());
+    return true;
+}
+
+void RecordingWriter::State::Run() {
+    for (;;) {
+        Picture picture;
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            changed.wait(guard, [this] { return ending || !queue.empty(); });
+            if (queue.empty())
+                break;
+            picture = std::move(queue.front());
+            queue.pop_front();
+            queuedBytes -= picture.bytes.size();
+        }
+        const bool next =
+            file.IsOpen() && target.file.isEmpty() && picture.arrivalMs - fileStartMs >= kFileMs;
+        if (next && !file.Close()) {
+            failure = file.Error();
+            break;
+        }
+        if (!file.IsOpen() && !Begin(picture))
+            break;
+        if (!file.Write(picture.bytes.data(), picture.bytes.size(), picture.arrivalMs)) {
+            failure = file.Error();
+            break;
+        }
+        std::lock_guard<std::mutex> guard(lock);
+        ++written;
+    }
+    if (!file.Close() && failure.isEmpty())
+        failure = file.Error();
+    std::lock_guard<std::mutex> guard(lock);
+    if (!failure.isEmpty()) {
+        error = failure;
+        stopped = true;
+        queue.clear();
+        queuedBytes = 0;
+        LogError(u"RecordingWriter", "Recording stopped: %S", Wide(error));
+    }
+    currentFile.clear();
+    done = true;
+    finished.notify_all();
+}
+
+RecordingWriter::RecordingWriter(RecordingTarget target) : state(std::make_shared<State>(std::move(target))) {
+    std::thread([shared = state] { shared->Run(); }).detach(); // the end is waited for on `finished`
+}
+
+RecordingWriter::~RecordingWriter() {
+    std::unique_lock<std::mutex> guard(state->lock);
+    state->ending = true;
+    state->changed.notify_all();
+    if (!state->finished.wait_for(guard, std::chrono::milliseconds(kStopWaitMs),
+                                  [this] { return state->done; }))
+        LogWarning(u"RecordingWriter", "The recording's last pictures are still being written");
+}
+
+void RecordingWriter::Add(const uint8_t* jpeg, size_t length) {
+    const int64_t arrival = NowMs();
+    std::lock_guard<std::mutex> guard(state->lock);
+    if (state->stopped || state->done)
+        return;
+    if (state->queuedBytes + length > kMaxQueuedBytes) {
+        if (state->leftOut++ == 0)
+            LogWarning(u"RecordingWriter", "The disk is too slow for the recording: pictures are left out");
+        return;
+    }
+    state->queue.push_back(Picture{std::vector<uint8_t>(jpeg, jpeg + length), arrival});
+    state->queuedBytes += length;
+    state->changed.notify_one();
+}
+
+QString RecordingWriter::Error() const {
+    std::lock_guard<std::mutex> guard(state->lock);
+    return state->error;
+}
+
+QString RecordingWriter::CurrentFile() const {
+    std::lock_guard<std::mutex> guard(state->lock);
+    return state->currentFile;
+}
+
+int64_t RecordingWriter::PicturesWritten() const {
+    std::lock_guard<std::mutex> guard(state->lock);
+    return state->written;
+}
+
+int64_t RecordingWriter::PicturesLeftOut() const {
+    std::lock_guard<std::mutex> guard(state->lock);
+    return state->leftOut;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The recording of one stream: the camera's pictures, handed over by the stream's read thread as
+// they arrive, written on a thread of the recording's own into Matroska files (MatroskaFile).
+// Either one file named exactly, or a camera's folder: <folder>/<yyyy-MM-dd>/<name>-<hhmmss>.mkv,
+// a new file every hour, the folder kept within its limits (Retention) each time a file begins.
+//
+// A slow disk never holds the read thread: pictures beyond kMaxQueuedBytes waiting to be written
+// are left out (counted, and logged once). When a file cannot be written (a full disk, a folder
+// that cannot be written to), the recording stops: the file so far is closed and stays playable,
+// and Error() says why. Nothing else stops.
+//
+// Threads: Add from any one thread (the read thread); the rest from the owner's. The writer thread
+// shares the state below with them (a shared_ptr, so that a writer that outlives the bounded wait
+// of the destructor touches nothing freed); its lock guards the queue and the words.
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+struct RecordingTarget {
+    QString file;          // one file, exactly this one; or
+    QString folder;        // a camera's folder, with a new file every hour
+    QString name;          // the files' name in the folder (the folder's own name when empty)
+    int64_t keepBytes = 0; // the folder's limits; 0: none
+    int keepDays = 0;
+};
+
+class RecordingWriter {
+  public:
+    static constexpr size_t kMaxQueuedBytes = 32u << 20;
+    static constexpr uint32_t kStopWaitMs = 5000;
+    static constexpr int64_t kFileMs = 3600 * 1000; // a new file in a folder after an hour
+
+    explicit RecordingWriter(RecordingTarget target);
+    // Writes what was handed over, ends the file, and waits for it (with kStopWaitMs as bound).
+    ~RecordingWriter();
+    RecordingWriter(const RecordingWriter&) = delete;
+    RecordingWriter& operator=(const RecordingWriter&) = delete;
+
+    // A picture that has just arrived.
+    void Add(const uint8_t* jpeg, size_t length);
+
+    // Why the recording stopped; empty while it goes on.
+    QString Error() const;
+    // The file being written (empty before the first picture and after a stop).
+    QString CurrentFile() const;
+    int64_t PicturesWritten() const;
+    int64_t PicturesLeftOut() const;
+
+    struct State;
+
+  private:
+    std::shared_ptr<State> state;
+};

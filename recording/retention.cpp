@@ -1,0 +1,45 @@
+#include "recording/retention.h"
+
+#include "foundation/log.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
+
+int KeepWithinLimits(const QString& folder, int64_t keepBytes, int keepDays, const QString& writing,
+                     const QDateTime& now) {
+    std::vector<QFileInfo> files;
+    int64_t total = 0;
+    const QDir root(folder);
+    for (const QFileInfo& day : root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        for (const QFileInfo& file :
+             QDir(day.filePath()).entryInfoList({QStringLiteral("*.mkv")}, QDir::Files)) {
+            files.push_back(file);
+            total += file.size();
+        }
+    }
+    std::sort(files.begin(), files.end(),
+              [](const QFileInfo& a, const QFileInfo& b) { return a.lastModified() < b.lastModified(); });
+    const QDateTime oldest = now.addDays(-keepDays);
+    int deleted = 0;
+    for (const QFileInfo& file : files) {
+        const bool tooMuch = keepBytes > 0 && total > keepBytes;
+        const bool tooOld = keepDays > 0 && file.lastModified() < oldest;
+        if (!tooMuch && !tooOld)
+            break; // the rest are newer
+        if (QFileInfo(writing) == file)
+            continue;
+        if (!QFile::remove(file.filePath())) {
+            LogWarning(u"KeepWithinLimits", "Could not delete the old recording '%S'", Wide(file.filePath()));
+            continue;
+        }
+        LogInfo(u"KeepWithinLimits", "Deleted the old recording '%S' (%s)", Wide(file.filePath()),
+                tooOld ? "older than the days kept" : "beyond the space kept");
+        total -= file.size();
+        ++deleted;
+        root.rmdir(file.dir().dirName()); // only when it is empty
+    }
+    return deleted;
+}

@@ -1,0 +1,171 @@
+// Recording without re-encoding: what ffmpeg reads back from the files, a file cut by a full
+// disk, a camera's folder and its limits.
+
+#include "recording/matroskafile.h"
+#include "recording/recordingwriter.h"
+#include "recording/retention.h"
+
+#include "tests/support/filesystemfaults.h"
+#include "tests/support/temporarydataroot.h"
+#include "tools/camsim/jpegencoder.h"
+#include "tools/camsim/testpattern.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace {
+
+// Camera picture n: the test pattern with its number in the band.
+std::string Picture(int n) {
+    camsim::Scene scene;
+    scene.frame = n;
+    const std::vector<uint8_t> rgb = camsim::TestPattern(320, 240, scene).Render();
+    return camsim::EncodeJpeg(rgb.data(), 320, 240, false);
+}
+
+// What a program printed on standard output, and whether it ended well.
+QStringList Output(const QString& program, const QStringList& arguments, bool* ok = nullptr) {
+    QProcess process;
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(20000);
+    if (ok)
+        *ok = finished && process.exitCode() == 0 && process.readAllStandardError().isEmpty();
+    return QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// The file's stream as ffprobe sees it, and its pictures' timestamps in milliseconds.
+QStringList Probe(const QString& file) {
+    return Output("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries",
+                              "format=format_name:stream=codec_name", "-of", "default=nw=1:nk=1", file});
+}
+QStringList Timestamps(const QString& file) {
+    return Output("ffprobe", {"-v", "error", "-show_entries", "packet=pts", "-of", "csv=p=0", file});
+}
+
+TEST(MatroskaFileTest, PicturesGoInByteForByteWithTheirArrivalTimes) {
+    TemporaryDataRoot root;
+    const QString file = root.File("camera.mkv");
+    const int64_t arrivals[] = {5000, 5040, 5093, 5120, 5200};
+    MatroskaFile mkv;
+    ASSERT_TRUE(mkv.Open(file, 320, 240)) << mkv.Error().toStdString();
+    for (int n = 0; n < 5; ++n) {
+        const std::string jpeg = Picture(n);
+        ASSERT_TRUE(mkv.Write(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), arrivals[n]));
+    }
+    ASSERT_TRUE(mkv.Close());
+    EXPECT_EQ(Probe(file), QStringList({"mjpeg", "matroska,webm"})); // the stream, then the file
+    EXPECT_EQ(Timestamps(file), QStringList({"0", "40", "93", "120", "200"}));
+    bool played = false;
+    Output("ffmpeg", {"-v", "error", "-i", file, "-c", "copy", "-f", "image2", root.File("%d.jpg")}, &played);
+    ASSERT_TRUE(played);
+    for (int n = 0; n < 5; ++n) {
+        QFile taken(root.File(QString::number(n + 1) + ".jpg"));
+        ASSERT_TRUE(taken.open(QIODevice::ReadOnly)) << n;
+        EXPECT_EQ(taken.readAll().toStdString(), Picture(n)) << n;
+    }
+}
+
+TEST(MatroskaFileTest, AFileCutByAFullDiskPlaysUpToItsLastWholePicture) {
+    TemporaryDataRoot root;
+    const QString file = root.File("full.mkv");
+    MatroskaFile mkv;
+    int written = 0;
+    {
+        const FileSizeLimit disk(100 * 1024);
+        ASSERT_TRUE(mkv.Open(file, 320, 240));
+        for (const std::string jpeg = Picture(1);
+             written < 1000 &&
+             mkv.Write(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), written * 40);)
+            ++written;
+    }
+    EXPECT_GT(written, 3);
+    EXPECT_LT(written, 1000);
+    EXPECT_FALSE(mkv.IsOpen());
+    EXPECT_TRUE(mkv.Error().endsWith("File too large")) << mkv.Error().toStdString();
+    // Every picture written before the disk was full is there; the one cut short is not.
+    const QStringList frames = Output("ffprobe", {"-v", "quiet", "-count_frames", "-show_entries",
+                                                  "stream=nb_read_frames", "-of", "csv=p=0", file});
+    ASSERT_EQ(frames.size(), 1);
+    EXPECT_GE(frames[0].toInt(), written - 1);
+    EXPECT_LE(frames[0].toInt(), written);
+}
+
+TEST(RetentionTest, TheOldestGoFirstUntilTheFolderIsWithinItsLimits) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const struct {
+        const char* what;
+        int64_t keepBytes;
+        int keepDays;
+        QStringList left; // of a, b, c, d: 1000 bytes each, 20, 10, 2 and 0 days old; d is being written
+    } cases[] = {
+        {"no limits", 0, 0, {"a", "b", "c", "d"}}, {"by space", 2500, 0, {"c", "d"}},
+        {"by age", 0, 14, {"b", "c", "d"}},        {"by both", 2500, 5, {"c", "d"}},
+        {"the file written stays", 1, 1, {"d"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TemporaryDataRoot root;
+        const int ages[] = {20, 10, 2, 0};
+        for (int i = 0; i < 4; ++i) {
+            const QString day = root.File(now.addDays(-ages[i]).toString("yyyy-MM-dd"));
+            QDir().mkpath(day);
+            QFile file(day + "/" + QChar('a' + i) + ".mkv");
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray(1000, 'x'));
+            file.close();
+            const time_t when = now.addDays(-ages[i]).toSecsSinceEpoch();
+            const utimbuf times{when, when};
+            utime(QFile::encodeName(file.fileName()).constData(), &times);
+        }
+        const QString writing = root.File(now.toString("yyyy-MM-dd") + "/d.mkv");
+        KeepWithinLimits(root.Path(), c.keepBytes, c.keepDays, writing, now);
+        QStringList left;
+        for (const QFileInfo& day :
+             QDir(root.Path()).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+            EXPECT_FALSE(QDir(day.filePath()).isEmpty()) << "an emptied day's folder goes";
+            for (const QFileInfo& file : QDir(day.filePath()).entryInfoList({"*.mkv"}, QDir::Files))
+                left.append(file.baseName());
+        }
+        EXPECT_EQ(left, c.left);
+    }
+}
+
+TEST(RecordingWriterTest, AFolderGetsADatedFileAndOneThatCannotBeWrittenSaysWhy) {
+    TemporaryDataRoot root;
+    const std::string jpeg = Picture(7);
+    QString written;
+    {
+        RecordingWriter writer(RecordingTarget{{}, root.File("Gate"), {}, 0, 0});
+        for (int n = 0; n < 3; ++n) {
+            writer.Add(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size());
+            QThread::msleep(10);
+        }
+        for (int wait = 0; wait < 200 && writer.PicturesWritten() < 3; ++wait)
+            QThread::msleep(10);
+        written = writer.CurrentFile();
+    }
+    const QString day = QDate::currentDate().toString("yyyy-MM-dd");
+    EXPECT_TRUE(QRegularExpression("^" + root.File("Gate/" + day + "/Gate-") + "[0-9]{6}\\.mkv$")
+                    .match(written)
+                    .hasMatch())
+        << written.toStdString();
+    EXPECT_EQ(Timestamps(written).size(), 3);
+
+    QDir().mkpath(root.File("Shut"));
+    const ReadOnlyFolder shut(root.File("Shut"));
+    RecordingWriter refused(RecordingTarget{{}, root.File("Shut"), {}, 0, 0});
+    refused.Add(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size());
+    for (int wait = 0; wait < 200 && refused.Error().isEmpty(); ++wait)
+        QThread::msleep(10);
+    EXPECT_TRUE(refused.Error().contains("Permission denied")) << refused.Error().toStdString();
+}
+
+} // namespace

@@ -85,6 +85,23 @@ uint32_t CameraDisplay::RepaintPeriod() const {
     return period < 1.0f ? 1u : period > 3600000.0f ? 3600000u : static_cast<uint32_t>(period);
 }
 
+void CameraDisplay::Freeze(const std::vector<uint8_t>& jpeg) {
+    frozen = true;
+    still.Clear();
+    still.Append(jpeg.data(), static_cast<uint32_t>(jpeg.size()));
+    stillWaiting = true;
+    if (window)
+        window->update();
+}
+
+void CameraDisplay::Thaw() {
+    if (!frozen)
+        return;
+    frozen = false;
+    stillWaiting = false;
+    RepaintForNewPicture(false);
+}
+
 void CameraDisplay::OnPictureArrived() {
     if (!slot)
         return;
@@ -98,7 +115,7 @@ void CameraDisplay::RepaintForNewPicture(bool timerTick) {
         timers->KillTimer(kRepaintTimer);
     }
     const uint32_t period = RepaintPeriod();
-    if (period == 0 || !slot || !slot->PictureWaiting() || repaintPending)
+    if (frozen || period == 0 || !slot || !slot->PictureWaiting() || repaintPending)
         return;
     const uint32_t now = GetTickCount();
     const uint32_t wait = pacer.Wait(now, period);
@@ -119,7 +136,13 @@ void CameraDisplay::RepaintForNewPicture(bool timerTick) {
 
 void CameraDisplay::PreparePicture(int rotate, QSize drawn, const QRectF& area) {
     work.Clear();
-    if (!slot || !slot->Take(work)) {
+    if (frozen && stillWaiting) {
+        stillWaiting = false;
+        if (still.Size() >= 100 && Convert(still, rotate, drawn, area))
+            shownJpeg = still;
+        return;
+    }
+    if (frozen || !slot || !slot->Take(work)) {
         // No new picture: the last one is drawn again, converted again for a new area.
         if (picture->ConvertedArea() != area && shownJpeg.Size() > 0)
             Convert(shownJpeg, rotate, drawn, area);

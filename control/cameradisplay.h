@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QPainter;
 class WindowTimers;
@@ -37,6 +38,11 @@ class CameraDisplay {
     void Release();
 
     void SetFps(float fps);
+
+    // Shows this picture instead of the stream's until Thaw (instant replay); meanwhile the slot
+    // keeps only the stream's newest picture, which Thaw shows.
+    void Freeze(const std::vector<uint8_t>& jpeg);
+    void Thaw();
 
     // The paint: takes the newest picture, if one came, and converts it (for the rotation, and
     // no larger than drawn when drawn is not empty), then draws the area of the picture shown
@@ -70,6 +76,9 @@ class CameraDisplay {
     float fps = 25.0f;
     bool repaintPending = false;
     bool repaintDeferred = false; // the repaint timer is set for a waiting picture
+    bool frozen = false;
+    bool stillWaiting = false; // `still` is to be converted at the next paint
+    FrameBuffer still;
     RepaintPacer pacer;
 
     FrameBuffer work;

@@ -486,6 +486,7 @@ void CameraSource::ReadThread() {
             first = true;
         }
         Keep(picture, length);
+        replay.Add(picture, length);
         const std::vector<std::shared_ptr<DisplaySlot>> displays = Slots();
         int used = 0;
         for (const std::shared_ptr<DisplaySlot>& slot : displays) {

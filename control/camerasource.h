@@ -26,6 +26,7 @@
 #include "control/displayslot.h"
 #include "control/framebuffer.h"
 #include "control/frameratestats.h"
+#include "control/replaymemory.h"
 
 #include "platform/http/wininet.h"
 #include "platform/kernel/event.h"
@@ -88,6 +89,8 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     // How many times in a row the camera could not be reached while the request is being sent
     // (it is tried again every second up to the connection timeout); 0 when no such try runs.
     int FailedConnectAttempts() const { return failedConnectAttempts; }
+    // The last seconds of the camera's pictures, for the displays that ask (Keep) and read them.
+    ReplayMemory& Replay() { return replay; }
 
   private:
     CameraSource(const CameraKey& camera, bool shared);
@@ -154,4 +157,5 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     std::atomic<bool> frameArrived{false};
 
     FrameRateStats stats;
+    ReplayMemory replay; // its own lock; the read thread adds to it
 };

@@ -5,10 +5,13 @@
 #include "control/streamtimings.h"
 #include "control/zoomindicator.h"
 
+#include "foundation/jpegsize.h"
 #include "foundation/log.h"
 #include "platform/com/bstring.h"
+#include "recording/matroskafile.h"
 #include "recording/recordingwriter.h"
 
+#include <QDateTime>
 #include <QPainter>
 
 #include <algorithm>
@@ -163,8 +166,10 @@ HRESULT CCamImage::put_URL(BSTR value) {
     LogTrace(u"CCamImage::put_URL", "Url %S", Wide(newUrl));
     if (value && newUrl.isEmpty())
         return E_FAIL;
-    if (newUrl != url)
-        zoom.Reset(); // another camera is shown whole
+    if (newUrl != url) {
+        zoom.Reset(); // another camera is shown whole, and live
+        put_Paused(0);
+    }
     url = newUrl;
     dirty = true;
     StopStream();
@@ -398,6 +403,148 @@ HRESULT CCamImage::get_RecordingError(BSTR* value) {
     return S_OK;
 }
 
+HRESULT CCamImage::get_ReplaySeconds(int32_t* value) {
+    return value ? (*value = replaySeconds, S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_ReplaySeconds(int32_t value) {
+    replaySeconds = std::max(0, value);
+    KeepReplay();
+    return S_OK;
+}
+
+HRESULT CCamImage::get_ReplayMiB(int32_t* value) {
+    return value ? (*value = replayMiB, S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_ReplayMiB(int32_t value) {
+    replayMiB = std::max(0, value);
+    KeepReplay();
+    return S_OK;
+}
+
+void CCamImage::KeepReplay() {
+    if (replaySeconds > 0)
+        source->Replay().Keep(replaySeconds, static_cast<size_t>(replayMiB) << 20);
+}
+
+HRESULT CCamImage::get_Paused(int32_t* value) {
+    return value ? (*value = paused ? 1 : 0, S_OK) : E_POINTER;
+}
+
+template <typename Choose> bool CCamImage::ShowReplay(Choose choose) {
+    const std::vector<ReplayMemory::Picture> kept = source->Replay().Pictures();
+    if (kept.empty())
+        return false;
+    const ReplayMemory::Picture& shown = kept[static_cast<size_t>(
+        std::clamp<int64_t>(choose(kept), 0, static_cast<int64_t>(kept.size()) - 1))];
+    paused = true;
+    pausedNumber = shown.number;
+    pausedArrival = shown.arrivalMs;
+    display.Freeze(*shown.bytes);
+    return true;
+}
+
+namespace {
+
+// The index of the kept picture of that number, or of the first after it.
+int64_t IndexOf(const std::vector<ReplayMemory::Picture>& kept, uint64_t number) {
+    return std::lower_bound(kept.begin(), kept.end(), number,
+                            [](const ReplayMemory::Picture& p, uint64_t n) { return p.number < n; }) -
+           kept.begin();
+}
+
+} // namespace
+
+HRESULT CCamImage::put_Paused(int32_t value) {
+    LogTrace(u"", "CCamImage::put_Paused %d", value);
+    if (!value) {
+        paused = false;
+        display.Thaw();
+        return S_OK;
+    }
+    if (paused)
+        return S_OK;
+    // The kept picture that is the one shown, else the newest.
+    const FrameBuffer& shownJpeg = display.ShownJpeg();
+    const bool kept = ShowReplay([&](const std::vector<ReplayMemory::Picture>& pictures) {
+        for (int64_t i = static_cast<int64_t>(pictures.size()) - 1; i >= 0; --i) {
+            const std::vector<uint8_t>& bytes = *pictures[i].bytes;
+            if (bytes.size() == shownJpeg.Size() && std::equal(bytes.begin(), bytes.end(), shownJpeg.Data()))
+                return i;
+        }
+        return static_cast<int64_t>(pictures.size()) - 1;
+    });
+    if (!kept) { // nothing kept: the picture shown stays as it is
+        paused = true;
+        pausedNumber = 0;
+        pausedArrival = QDateTime::currentMSecsSinceEpoch();
+        display.Freeze(std::vector<uint8_t>(shownJpeg.Data(), shownJpeg.Data() + shownJpeg.Size()));
+    }
+    return S_OK;
+}
+
+HRESULT CCamImage::put_ReplayStep(int32_t pictures) {
+    if (!paused)
+        put_Paused(1);
+    ShowReplay([&](const std::vector<ReplayMemory::Picture>& kept) {
+        return IndexOf(kept, pausedNumber) + pictures;
+    });
+    return S_OK;
+}
+
+HRESULT CCamImage::put_ReplayStepMs(int32_t milliseconds) {
+    if (!paused)
+        put_Paused(1);
+    const int64_t wanted = pausedArrival + milliseconds;
+    ShowReplay([&](const std::vector<ReplayMemory::Picture>& kept) {
+        // The picture that arrived nearest the time wanted.
+        const auto later =
+            std::lower_bound(kept.begin(), kept.end(), wanted,
+                             [](const ReplayMemory::Picture& p, int64_t t) { return p.arrivalMs < t; });
+        int64_t index = later - kept.begin();
+        if (later != kept.begin() &&
+            (later == kept.end() || wanted - (later - 1)->arrivalMs < later->arrivalMs - wanted))
+            --index;
+        return index;
+    });
+    return S_OK;
+}
+
+HRESULT CCamImage::get_ShownTime(BSTR* value) {
+    if (!value)
+        return E_POINTER;
+    *value = paused ? BString(QDateTime::fromMSecsSinceEpoch(pausedArrival)
+                                  .toString(QStringLiteral("yyyy-MM-ddThh:mm:ss.zzz")))
+                          .Detach()
+                    : nullptr;
+    return S_OK;
+}
+
+HRESULT CCamImage::put_ClipFile(BSTR value) {
+    const QString path = BString::ToQString(value);
+    const std::vector<ReplayMemory::Picture> kept = source->Replay().Pictures();
+    if (kept.empty()) {
+        recordingError = QStringLiteral("There is no picture to save yet");
+        return E_FAIL;
+    }
+    int width = 0;
+    int height = 0;
+    ReadJpegSize(kept.front().bytes->data(), static_cast<uint32_t>(kept.front().bytes->size()), width,
+                 height);
+    MatroskaFile clip;
+    bool written = clip.Open(path, width, height);
+    for (size_t i = 0; written && i < kept.size(); ++i)
+        written = clip.Write(kept[i].bytes->data(), kept[i].bytes->size(), kept[i].arrivalMs);
+    if (written && clip.Close()) {
+        LogInfo(u"CCamImage::put_ClipFile", "%d pictures into '%S'", static_cast<int>(kept.size()),
+                Wide(path));
+        return S_OK;
+    }
+    recordingError = clip.Error();
+    return E_FAIL;
+}
+
 HRESULT CCamImage::Retarget(QString& target, BSTR path) {
     LogTrace(u"CCamImage::Retarget", "Record to '%S'", Wide(BString::ToQString(path)));
     EndRecording();
@@ -544,6 +691,14 @@ constexpr DispatchMember kDispatchMembers[] = {
      Property<VT_I4, &CCamImage::get_RecordKeepDays, &CCamImage::put_RecordKeepDays>()},
     {CamImageDispid::Recording, Property<VT_I4, &CCamImage::get_Recording, nullptr>()},
     {CamImageDispid::RecordingError, Property<VT_BSTR, &CCamImage::get_RecordingError, nullptr>()},
+    {CamImageDispid::ReplaySeconds,
+     Property<VT_I4, &CCamImage::get_ReplaySeconds, &CCamImage::put_ReplaySeconds>()},
+    {CamImageDispid::ReplayMiB, Property<VT_I4, &CCamImage::get_ReplayMiB, &CCamImage::put_ReplayMiB>()},
+    {CamImageDispid::Paused, Property<VT_I4, &CCamImage::get_Paused, &CCamImage::put_Paused>()},
+    {CamImageDispid::ReplayStep, Property<VT_I4, nullptr, &CCamImage::put_ReplayStep>()},
+    {CamImageDispid::ReplayStepMs, Property<VT_I4, nullptr, &CCamImage::put_ReplayStepMs>()},
+    {CamImageDispid::ShownTime, Property<VT_BSTR, &CCamImage::get_ShownTime, nullptr>()},
+    {CamImageDispid::ClipFile, Property<VT_BSTR, nullptr, &CCamImage::put_ClipFile>()},
 };
 
 } // namespace
@@ -748,6 +903,7 @@ bool CCamImage::OpenStream() {
             if (running->Join(display.NewSlot(DisplaySlot::SizeTeller::Display))) {
                 source = std::move(running);
                 commands.Open(kAgent, source->Host(), source->Port(), username, password);
+                KeepReplay();
                 StartRecording();
                 return true;
             }
@@ -762,6 +918,7 @@ bool CCamImage::OpenStream() {
     if (!source->Open(display.NewSlot(teller)))
         return false;
     commands.Open(kAgent, source->Host(), source->Port(), username, password);
+    KeepReplay();
     StartRecording();
     return true;
 }

@@ -94,6 +94,16 @@ class CCamImage final : public ICamImage,
     HRESULT put_RecordKeepDays(int32_t days) override;
     HRESULT get_Recording(int32_t* recording) override;
     HRESULT get_RecordingError(BSTR* error) override;
+    HRESULT get_ReplaySeconds(int32_t* seconds) override;
+    HRESULT put_ReplaySeconds(int32_t seconds) override;
+    HRESULT get_ReplayMiB(int32_t* mib) override;
+    HRESULT put_ReplayMiB(int32_t mib) override;
+    HRESULT get_Paused(int32_t* paused) override;
+    HRESULT put_Paused(int32_t paused) override;
+    HRESULT put_ReplayStep(int32_t pictures) override;
+    HRESULT put_ReplayStepMs(int32_t milliseconds) override;
+    HRESULT get_ShownTime(BSTR* time) override;
+    HRESULT put_ClipFile(BSTR path) override;
 
     // IConnectionPointContainer
     HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
@@ -151,6 +161,11 @@ class CCamImage final : public ICamImage,
     void EndRecording();
     // A new target: the recording under way ends, and one into the target begins.
     HRESULT Retarget(QString& target, BSTR path);
+    // Asks the stream's source to keep the replay asked for.
+    void KeepReplay();
+    // Shows, paused, the kept picture chosen from the pictures kept (their index), and true; false
+    // when none is kept.
+    template <typename Choose> bool ShowReplay(Choose choose);
 
     // StreamEvents
     void FireOnConnectionFailed(int status) override;
@@ -185,6 +200,11 @@ class CCamImage final : public ICamImage,
     int32_t recordKeepDays = 14;
     std::shared_ptr<RecordingWriter> recording; // while the stream shown is recorded
     QString recordingError;                     // of the last recording that ended
+    int32_t replaySeconds = 0;
+    int32_t replayMiB = 64;
+    bool paused = false;
+    uint64_t pausedNumber = 0; // the kept picture shown while paused
+    int64_t pausedArrival = 0; // when it arrived, ms since 1970
     uint32_t extentX = 5080;
     uint32_t extentY = 5080;
     bool dirty = false;

@@ -135,6 +135,14 @@ void CameraConnection::ZoomPicture(int steps) {
                                  : static_cast<int32_t>(std::lround(100.0 * std::pow(step, shown + steps))));
 }
 
+void CameraConnection::KeepReplay() {
+    const auto setting = [](const char* path, int otherwise) {
+        return Settings().Exists(path) ? Settings().GetValue(path).GetInt() : otherwise;
+    };
+    control->put_ReplaySeconds(setting("/Recording/ReplaySeconds", 30));
+    control->put_ReplayMiB(setting("/Recording/ReplayMiB", 64));
+}
+
 int CameraConnection::ZoomStepsOf(int command) {
     return command == Command::WholePicture ? 0 : command == Command::PictureZoomIn ? 1 : -1;
 }
@@ -213,6 +221,11 @@ QString CameraConnection::WatchWords() {
         int32_t failedAttempts = 0;
         control->get_FailedConnectAttempts(&failedAttempts);
         return failedAttempts > 0 ? LoadResText(Str::CannotConnectRetrying) : QString();
+    }
+    int32_t paused = 0;
+    if (control->get_Paused(&paused) == S_OK && paused) {
+        lastPictureTick = now; // a paused picture is not a stalled stream; the replay's words show
+        return QString();
     }
     int32_t shown = lastShown;
     int32_t undecoded = 0;

@@ -74,6 +74,9 @@ class CameraConnection {
     // A wheel turned over the picture in a window of the owner's that lets the mouse through
     // the control's (a tile): the control zooms as if turned over it.
     void WheelOverPicture(const QWheelEvent& event, QWidget* from);
+    // The control keeps the last seconds of the camera for instant replay and clips, as the
+    // settings say ("/Recording/ReplaySeconds", default 30; "/Recording/ReplayMiB", default 64).
+    void KeepReplay();
     // StopDownload.
     void Disconnect();
     void SetCredentials(const QString& user, const QString& password);

@@ -3,6 +3,7 @@
 #include "app/resources/resource.h"
 #include "app/shell/cameraconnection.h"
 #include "app/shell/commandbar.h"
+#include "app/shell/instantreplay.h"
 #include "app/shell/picturefile.h"
 #include "app/shell/recordings.h"
 #include "app/shell/zelppcapp.h"
@@ -10,6 +11,7 @@
 #include "control/interface/camimageinterface.h"
 #include "foundation/log.h"
 #include "foundation/text.h"
+#include "platform/com/bstring.h"
 #include "platform/ui/controlhost.h"
 #include "platform/ui/inputpanel.h"
 #include "platform/ui/messagebox.h"
@@ -18,6 +20,7 @@
 #include "settings/settingsstore.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -53,6 +56,28 @@ CameraView::CameraView(QWidget* parent, ViewFrame& viewFrame)
     recordMark->setAttribute(Qt::WA_TransparentForMouseEvents);
     recordMark->adjustSize();
     recordMark->hide();
+    replay = std::make_unique<InstantReplay>(this, [this](const QString& words) {
+        stream->SetStatus(words);
+        frame.Bar().SetChecked(Command::Pause, replay && replay->Paused());
+    });
+}
+
+void CameraView::SaveClip() {
+    const QString folder = Recordings::FolderOf(currentName) + QLatin1Char('/') +
+                           QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    const QString path = folder + QLatin1Char('/') + SafeFileName(currentName) + QLatin1Char('-') +
+                         QTime::currentTime().toString(QStringLiteral("hhmmss")) +
+                         QStringLiteral("-clip.mkv");
+    QDir().mkpath(folder);
+    if (stream->Control()->put_ClipFile(BString(path).Get()) == S_OK) {
+        ShowNotice(FormatText(LoadResText(Str::ClipSaved), {path}));
+        return;
+    }
+    BString why;
+    stream->Control()->get_RecordingError(why.Receive());
+    LogError(u"CameraView::SaveClip", "Could not save '%S': %S", Wide(path), Wide(why.ToQString()));
+    MessageBox(this, FormatText(LoadResText(Str::ClipNotSaved), {path, why.ToQString()}),
+               LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool CameraView::ShowsRecordMark() const {
@@ -150,6 +175,7 @@ void CameraView::ConnectCamera() {
     SetWaitingForCredentials(false);
     HostWindow()->hide();
     PlaceRecordMark(); // of the camera shown now
+    replay->Reset(Control());
     imageWidth = imageHeight = 0;
     currentName = camera.name;
     const bool ptz = HasPtz();
@@ -157,6 +183,7 @@ void CameraView::ConnectCamera() {
                     ptz ? QStringLiteral("/vexo-cgi/com/ptz.cgi?") + SourcePrefix() +
                               QStringLiteral("imagewidth=%d&imageheight=%d&center=%d,%d")
                         : QString());
+    stream->KeepReplay();
     if (ptz && OpenCommandConnection())
         SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on"));
     connected = true;
@@ -559,6 +586,23 @@ bool CameraView::OnCommand(int id) {
     case Command::Record:
         OnRecord();
         return true;
+    case Command::Pause:
+        replay->TogglePause();
+        return true;
+    case Command::PicturePrevious:
+    case Command::PictureNext:
+        replay->StepPictures(id == Command::PictureNext ? 1 : -1);
+        return true;
+    case Command::FiveSecondsBack:
+    case Command::FiveSecondsForward:
+        replay->StepMs(id == Command::FiveSecondsForward ? InstantReplay::kStepMs : -InstantReplay::kStepMs);
+        return true;
+    case Command::Live:
+        replay->Live();
+        return true;
+    case Command::SaveClip:
+        SaveClip();
+        return true;
     case Command::ViewNextCamera:
         OnStepCamera(true);
         return true;
@@ -596,6 +640,19 @@ bool CameraView::OnCommand(int id) {
 void CameraView::keyPressEvent(QKeyEvent* event) {
     LogTrace(u"", "CameraView::OnKeyDown char %0x, rep %d, flags %0x", static_cast<unsigned>(event->key()),
              event->isAutoRepeat() ? 2 : 1, static_cast<unsigned>(event->nativeScanCode()));
+    // The replay's keys, which the camera view gives no other meaning.
+    static const std::pair<int, int> kReplayKeys[] = {{Qt::Key_Space, Command::Pause},
+                                                      {Qt::Key_Comma, Command::PicturePrevious},
+                                                      {Qt::Key_Period, Command::PictureNext},
+                                                      {Qt::Key_PageUp, Command::FiveSecondsBack},
+                                                      {Qt::Key_PageDown, Command::FiveSecondsForward},
+                                                      {Qt::Key_End, Command::Live}};
+    for (const auto& [key, command] : kReplayKeys) {
+        if (event->key() == key && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            OnCommand(command);
+            return;
+        }
+    }
     int base;
     switch (event->key()) {
     case Qt::Key_Right:

@@ -27,6 +27,7 @@
 class CameraConnection;
 class ControlHost;
 class ICamImage;
+class InstantReplay;
 class QLabel;
 class WaitCursor;
 class WindowTimers;
@@ -105,6 +106,8 @@ class CameraView : public View {
     void OnZoom(bool in);
     void OnRotate();
     void OnRecord();
+    // Saves the pictures kept for replay as a clip in the camera's recordings folder.
+    void SaveClip();
     void PlaceRecordMark();
     void OnShowActualSize(bool actual);
     void ReadCurrentMember();
@@ -139,4 +142,5 @@ class CameraView : public View {
     WindowTimers* timers;
     CommandSender commands; // PTZ zoom and focus, open while a PTZ camera is shown
     QLabel* recordMark;     // over the picture's upper right corner while the camera is recorded
+    std::unique_ptr<InstantReplay> replay;
 };

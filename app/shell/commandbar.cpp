@@ -55,6 +55,14 @@ const Item kViewPopup[] = {
     {Command::SavePicture, nullptr, false, Str::SavePictureItem},
     {Command::Record, nullptr, true, Str::RecordItem},
     {Command::FullScreen, nullptr, true, Str::FullScreenItem},
+    {0, nullptr, false},
+    {Command::Pause, nullptr, true, Str::PauseItem},
+    {Command::PicturePrevious, nullptr, false, Str::PauseItem + 1},
+    {Command::PictureNext, nullptr, false, Str::PauseItem + 2},
+    {Command::FiveSecondsBack, nullptr, false, Str::PauseItem + 3},
+    {Command::FiveSecondsForward, nullptr, false, Str::PauseItem + 4},
+    {Command::Live, nullptr, false, Str::PauseItem + 5},
+    {Command::SaveClip, nullptr, false, Str::PauseItem + 6},
 };
 
 // Menu 131, popup "View" of the grid.

@@ -57,6 +57,7 @@ MainFrame::MainFrame(ZelPPCApp& application)
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), Command::PictureZoomOut);
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_0), Command::WholePicture);
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), Command::Record);
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), Command::SaveClip);
     // Escape leaves full screen first, then goes back.
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, [this] {

@@ -55,6 +55,7 @@ void RecordedCamera::Connect() {
     // Nothing drawn: the control is never shown, and decodes nothing.
     stream->Prepare(camera, 0, false, QString());
     stream->Control()->put_FPS(0.0f);
+    stream->KeepReplay(); // a recorded camera's last seconds, for the camera view
     connected = true;
     stream->Open(camera.GetURL());
 }

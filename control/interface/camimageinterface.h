@@ -47,6 +47,13 @@ inline constexpr DISPID RecordKeepGiB = 21;
 inline constexpr DISPID RecordKeepDays = 22;
 inline constexpr DISPID Recording = 23;
 inline constexpr DISPID RecordingError = 24;
+inline constexpr DISPID ReplaySeconds = 25;
+inline constexpr DISPID ReplayMiB = 26;
+inline constexpr DISPID Paused = 27;
+inline constexpr DISPID ReplayStep = 28;
+inline constexpr DISPID ReplayStepMs = 29;
+inline constexpr DISPID ShownTime = 30;
+inline constexpr DISPID ClipFile = 31;
 } // namespace CamImageDispid
 
 namespace CamImageEventDispid {
@@ -126,8 +133,29 @@ class ICamImage : public IDispatch {
     // Non-zero while a file is being written.
     virtual HRESULT get_Recording(int32_t* recording) = 0;
     // Why the last recording stopped by itself (a full disk, a folder that cannot be written
-    // to); a null string while it goes on or ended as asked.
+    // to), or why the last clip could not be written; a null string while it goes on or ended as
+    // asked.
     virtual HRESULT get_RecordingError(BSTR* error) = 0;
+    // Instant replay. ReplaySeconds: the camera's source keeps its last pictures for this long
+    // (default 0: none), within ReplayMiB (default 64) for the camera and 512 MiB for every camera
+    // together; the source keeps the most any of its controls asks for. Paused (non-zero) freezes
+    // the picture shown while the stream goes on being received; ReplayStep moves the picture
+    // shown by so many pictures (negative: back), ReplayStepMs by so many milliseconds, within
+    // what is kept, pausing first; Paused 0 is live again. ShownTime: when the picture shown while
+    // paused arrived ("yyyy-MM-ddThh:mm:ss.zzz", local time); a null string while live. Picture
+    // is the picture shown, paused or not.
+    virtual HRESULT get_ReplaySeconds(int32_t* seconds) = 0;
+    virtual HRESULT put_ReplaySeconds(int32_t seconds) = 0;
+    virtual HRESULT get_ReplayMiB(int32_t* mib) = 0;
+    virtual HRESULT put_ReplayMiB(int32_t mib) = 0;
+    virtual HRESULT get_Paused(int32_t* paused) = 0;
+    virtual HRESULT put_Paused(int32_t paused) = 0;
+    virtual HRESULT put_ReplayStep(int32_t pictures) = 0;
+    virtual HRESULT put_ReplayStepMs(int32_t milliseconds) = 0;
+    virtual HRESULT get_ShownTime(BSTR* time) = 0;
+    // Writes the pictures kept for replay into this Matroska file, as a recording's are written.
+    // E_FAIL when nothing is kept yet or the file cannot be written (RecordingError says why).
+    virtual HRESULT put_ClipFile(BSTR path) = 0;
 
   protected:
     ~ICamImage() = default;

@@ -10,6 +10,7 @@
 #include "tests/support/qtprinters.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMouseEvent>
@@ -546,6 +547,70 @@ TEST_F(ControlTest, EachConnectionOfARecordedCameraGoesIntoAFileOfItsOwn) {
     BString error;
     control->get_RecordingError(error.Receive());
     EXPECT_TRUE(error.ToQString().isEmpty());
+}
+
+// Paused, the picture stays while the stream goes on; steps move through the pictures kept, by
+// picture and by time; a clip holds them all; live again, the pictures move on.
+TEST_F(ControlTest, APausedPictureStaysAndStepsGoThroughTheLastSecondsKept) {
+    InProcessCamsim camera;
+    MakeControl();
+    control->put_ReplaySeconds(30);
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return PicturesRead() >= 40; }));
+    const auto picture = [&] {
+        BString jpeg;
+        control->get_Picture(jpeg.Receive());
+        return jpeg.ToByteArray();
+    };
+    const auto shownTime = [&] {
+        BString time;
+        control->get_ShownTime(time.Receive());
+        return QDateTime::fromString(time.ToQString(), Qt::ISODateWithMs);
+    };
+    control->put_Paused(1);
+    Pump(50);
+    const QByteArray paused = picture();
+    const QDateTime pausedAt = shownTime();
+    ASSERT_TRUE(pausedAt.isValid());
+    const int64_t readBefore = PicturesRead();
+    Pump(300);
+    EXPECT_EQ(picture(), paused);
+    EXPECT_GT(PicturesRead(), readBefore) << "the stream goes on while paused";
+    // The camera sends 25 a second: 5 pictures are 200 ms.
+    const struct {
+        int pictures;
+        int ms;
+        int expectedMs; // from the paused picture
+    } steps[] = {{-5, 0, -200}, {5, 0, 0}, {0, -1000, -1000}, {0, 1000, 0}, {-10000, 0, -10000}};
+    for (const auto& step : steps) {
+        if (step.pictures)
+            control->put_ReplayStep(step.pictures);
+        else
+            control->put_ReplayStepMs(step.ms);
+        Pump(50);
+        const qint64 offset = pausedAt.msecsTo(shownTime());
+        if (step.expectedMs == -10000)
+            EXPECT_LT(offset, -1500) << "at the oldest kept";
+        else
+            EXPECT_NEAR(offset, step.expectedMs, 30) << step.pictures << " " << step.ms;
+    }
+    control->put_ReplayStep(1000000); // the newest kept
+    Pump(50);
+    EXPECT_NE(picture(), paused);
+
+    const QString clip = root.File("clip.mkv");
+    ASSERT_EQ(PutText(&ICamImage::put_ClipFile, clip), S_OK);
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-count_frames", "-show_entries", "stream=nb_read_frames", "-of",
+                            "default=nw=1:nk=1", clip});
+    ASSERT_TRUE(probe.waitForFinished(10000));
+    EXPECT_GE(probe.readAllStandardOutput().trimmed().toInt(), 40);
+    EXPECT_EQ(PutText(&ICamImage::put_ClipFile, root.File("no/such/folder.mkv")), E_FAIL);
+
+    control->put_Paused(0);
+    const QByteArray live = picture();
+    EXPECT_TRUE(PumpUntil([&] { return picture() != live; }));
+    EXPECT_FALSE(shownTime().isValid());
 }
 
 TEST_F(ControlTest, PropertiesAreSavedAndLoadedInTheirOrder) {

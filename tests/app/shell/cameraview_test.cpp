@@ -335,6 +335,39 @@ TEST_F(ViewerTest, ARecordedCameraGoesOnInOtherViewsAndAtTheNextStartAndSaysWhyI
     EXPECT_EQ(MessageBoxSeam::Shown().size(), 1) << "told once";
 }
 
+// Instant replay's keys in the camera view, and the last seconds saved as a clip.
+TEST_F(ViewerTest, SpacePausesPageUpStepsBackEndIsLiveAndCtrlShiftSSavesTheLastSeconds) {
+    InProcessCamsim camera;
+    Start();
+    Settings().SetValue("/Recording/Folder", Data(root.File("Videos")));
+    AddCamera("/CameraCollection/Gate", camera);
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Gate"));
+    Pump(1000);
+    const auto paused = [&] {
+        int32_t on = 0;
+        Camera().Control()->get_Paused(&on);
+        return on != 0;
+    };
+    PressKey(&Camera(), Qt::Key_Space);
+    EXPECT_TRUE(paused());
+    EXPECT_TRUE(QRegularExpression("^Paused [0-9]{2}:[0-9]{2}:[0-9]{2}, [01] s ago$")
+                    .match(Camera().StatusText())
+                    .hasMatch())
+        << Camera().StatusText().toStdString();
+    EXPECT_TRUE(Frame().Bar().IsChecked(Command::Pause));
+    PressKey(&Camera(), Qt::Key_PageUp);
+    EXPECT_TRUE(Camera().StatusText().startsWith("Paused "));
+    PressKey(&Camera(), Qt::Key_End);
+    EXPECT_FALSE(paused());
+    EXPECT_EQ(Camera().StatusText(), "");
+
+    PressKey(&Camera(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    const QDir day(root.File("Videos/Gate/" + QDate::currentDate().toString("yyyy-MM-dd")));
+    EXPECT_EQ(day.entryList({"Gate-*-clip.mkv"}, QDir::Files).size(), 1);
+    EXPECT_TRUE(Frame().windowTitle().startsWith("Clip saved to " + day.path()))
+        << Frame().windowTitle().toStdString();
+}
+
 TEST_F(ViewerTest, ASiteWithoutAUrlFailsWithAMessageInsteadOfWaiting) {
     Start();
     Settings().SetValue("/CameraCollection/Empty/Name", Data("Empty"));

@@ -85,10 +85,10 @@ uint32_t CameraDisplay::RepaintPeriod() const {
     return period < 1.0f ? 1u : period > 3600000.0f ? 3600000u : static_cast<uint32_t>(period);
 }
 
-void CameraDisplay::Freeze(const std::vector<uint8_t>& jpeg) {
+void CameraDisplay::Freeze(const uint8_t* jpeg, size_t length) {
     frozen = true;
     still.Clear();
-    still.Append(jpeg.data(), static_cast<uint32_t>(jpeg.size()));
+    still.Append(jpeg, static_cast<uint32_t>(length));
     stillWaiting = true;
     if (window)
         window->update();

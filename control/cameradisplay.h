@@ -41,7 +41,7 @@ class CameraDisplay {
 
     // Shows this picture instead of the stream's until Thaw (instant replay); meanwhile the slot
     // keeps only the stream's newest picture, which Thaw shows.
-    void Freeze(const std::vector<uint8_t>& jpeg);
+    void Freeze(const uint8_t* jpeg, size_t length);
     void Thaw();
 
     // The paint: takes the newest picture, if one came, and converts it (for the rotation, and

@@ -441,7 +441,7 @@ template <typename Choose> bool CCamImage::ShowReplay(Choose choose) {
     paused = true;
     pausedNumber = shown.number;
     pausedArrival = shown.arrivalMs;
-    display.Freeze(*shown.bytes);
+    display.Freeze(shown.bytes->data(), shown.bytes->size());
     return true;
 }
 
@@ -469,7 +469,7 @@ HRESULT CCamImage::put_Paused(int32_t value) {
     const FrameBuffer& shownJpeg = display.ShownJpeg();
     const bool kept = ShowReplay([&](const std::vector<ReplayMemory::Picture>& pictures) {
         for (int64_t i = static_cast<int64_t>(pictures.size()) - 1; i >= 0; --i) {
-            const std::vector<uint8_t>& bytes = *pictures[i].bytes;
+            const ReplayBytes& bytes = *pictures[i].bytes;
             if (bytes.size() == shownJpeg.Size() && std::equal(bytes.begin(), bytes.end(), shownJpeg.Data()))
                 return i;
         }
@@ -479,7 +479,7 @@ HRESULT CCamImage::put_Paused(int32_t value) {
         paused = true;
         pausedNumber = 0;
         pausedArrival = QDateTime::currentMSecsSinceEpoch();
-        display.Freeze(std::vector<uint8_t>(shownJpeg.Data(), shownJpeg.Data() + shownJpeg.Size()));
+        display.Freeze(shownJpeg.Data(), shownJpeg.Size());
     }
     return S_OK;
 }

@@ -46,8 +46,6 @@ bool MatroskaFile::Open(const QString& name, int width, int height) {
     stream->codecpar->codec_id = AV_CODEC_ID_MJPEG;
     stream->codecpar->width = width;
     stream->codecpar->height = height;
-    // Every picture reaches the file as soon as it is written.
-    context->flags |= AVFMT_FLAG_FLUSH_PACKETS;
     if ((code = avio_open(&context->pb, file.constData(), AVIO_FLAG_WRITE)) < 0)
         return Fail("Cannot create", code);
     AVDictionary* options = nullptr;
@@ -81,6 +79,13 @@ bool MatroskaFile::Write(const uint8_t* jpeg, size_t length, int64_t arrivalMs) 
     ++pictures;
     bytes += static_cast<int64_t>(length);
     return true;
+}
+
+bool MatroskaFile::Flush() {
+    if (!context)
+        return false;
+    avio_flush(context->pb);
+    return context->pb->error < 0 ? Fail("Cannot write to", context->pb->error) : true;
 }
 
 bool MatroskaFile::Close() {

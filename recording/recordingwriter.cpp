@@ -106,31 +106,36 @@ bool RecordingWriter::State::Begin(const Picture& first) {
 }
 
 void RecordingWriter::State::Run() {
-    for (;;) {
-        Picture picture;
+    for (bool end = false; !end && failure.isEmpty();) {
+        std::deque<Picture> batch;
         {
             std::unique_lock<std::mutex> guard(lock);
-            changed.wait(guard, [this] { return ending || !queue.empty(); });
-            if (queue.empty())
+            changed.wait_for(guard, std::chrono::milliseconds(kBatchMs),
+                             [this] { return ending || queuedBytes >= kWakeBytes; });
+            end = ending;
+            batch.swap(queue);
+            queuedBytes = 0;
+        }
+        int64_t writtenNow = 0;
+        for (const Picture& picture : batch) {
+            const bool next =
+                file.IsOpen() && target.file.isEmpty() && picture.arrivalMs - fileStartMs >= kFileMs;
+            if (next && !file.Close()) {
+                failure = file.Error();
                 break;
-            picture = std::move(queue.front());
-            queue.pop_front();
-            queuedBytes -= picture.bytes.size();
+            }
+            if (!file.IsOpen() && !Begin(picture))
+                break;
+            if (!file.Write(picture.bytes.data(), picture.bytes.size(), picture.arrivalMs)) {
+                failure = file.Error();
+                break;
+            }
+            ++writtenNow;
         }
-        const bool next =
-            file.IsOpen() && target.file.isEmpty() && picture.arrivalMs - fileStartMs >= kFileMs;
-        if (next && !file.Close()) {
+        if (failure.isEmpty() && file.IsOpen() && !file.Flush())
             failure = file.Error();
-            break;
-        }
-        if (!file.IsOpen() && !Begin(picture))
-            break;
-        if (!file.Write(picture.bytes.data(), picture.bytes.size(), picture.arrivalMs)) {
-            failure = file.Error();
-            break;
-        }
         std::lock_guard<std::mutex> guard(lock);
-        ++written;
+        written += writtenNow;
     }
     if (!file.Close() && failure.isEmpty())
         failure = file.Error();
@@ -172,7 +177,8 @@ void RecordingWriter::Add(const uint8_t* jpeg, size_t length) {
     }
     state->queue.push_back(Picture{std::vector<uint8_t>(jpeg, jpeg + length), arrival});
     state->queuedBytes += length;
-    state->changed.notify_one();
+    if (state->queuedBytes >= kWakeBytes)
+        state->changed.notify_one();
 }
 
 QString RecordingWriter::Error() const {

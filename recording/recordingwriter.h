@@ -5,7 +5,9 @@
 // a new file every hour, the folder kept within its limits (Retention) each time a file begins.
 //
 // A slow disk never holds the read thread: pictures beyond kMaxQueuedBytes waiting to be written
-// are left out (counted, and logged once). When a file cannot be written (a full disk, a folder
+// are left out (counted, and logged once). The writer takes the pictures that came every
+// kBatchMs and hands them to the file together, which costs a camera a few wake-ups a second
+// instead of one a picture; a crash loses at most those. When a file cannot be written (a full disk, a folder
 // that cannot be written to), the recording stops: the file so far is closed and stays playable,
 // and Error() says why. Nothing else stops.
 //
@@ -29,6 +31,8 @@ struct RecordingTarget {
 class RecordingWriter {
   public:
     static constexpr size_t kMaxQueuedBytes = 32u << 20;
+    static constexpr size_t kWakeBytes = 4u << 20; // a batch this large is written at once
+    static constexpr uint32_t kBatchMs = 250;
     static constexpr uint32_t kStopWaitMs = 5000;
     static constexpr int64_t kFileMs = 3600 * 1000; // a new file in a folder after an hour
 

@@ -11,7 +11,7 @@
 #include "platform/com/comptr.h"
 #include "platform/ui/controlhost.h"
 
-#include "bench/control/benchcamera.h"
+#include "bench/control/controlbench.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

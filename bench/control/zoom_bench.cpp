@@ -12,7 +12,7 @@
 #include "platform/com/comptr.h"
 #include "platform/ui/controlhost.h"
 
-#include "bench/control/benchcamera.h"
+#include "bench/control/controlbench.h"
 
 #include "tools/camsim/jpegencoder.h"
 #include "tools/camsim/testpattern.h"
@@ -57,21 +57,6 @@ std::string DetailedJpeg(int width, int height) {
     }
     return camsim::EncodeJpeg(rgb.data(), width, height, false);
 }
-
-// An application that notes when a paint of one window has been delivered.
-class PaintWatch : public QApplication {
-  public:
-    using QApplication::QApplication;
-    bool notify(QObject* receiver, QEvent* event) override {
-        const bool paint = event->type() == QEvent::Paint && receiver == watched;
-        const bool handled = QApplication::notify(receiver, event);
-        if (paint)
-            ++paints;
-        return handled;
-    }
-    QObject* watched = nullptr;
-    int paints = 0;
-};
 
 } // namespace
 

@@ -10,7 +10,7 @@
 namespace {
 
 TEST(ReplayMemoryTest, TheNewestPicturesStayWithinTheBytesAskedFor) {
-    const std::vector<uint8_t> picture(10000, 0xAB);
+    const std::vector<uint8_t> picture(8192, 0xAB); // two pages
     const size_t before = ReplayMemory::AllBytes();
     {
         ReplayMemory unasked;
@@ -23,11 +23,11 @@ TEST(ReplayMemoryTest, TheNewestPicturesStayWithinTheBytesAskedFor) {
         for (int i = 0; i < 50; ++i)
             memory.Add(picture.data(), picture.size());
         const std::vector<ReplayMemory::Picture> kept = memory.Pictures();
-        EXPECT_EQ(kept.size(), 10u);
-        EXPECT_EQ(memory.Bytes(), 100000u);
+        EXPECT_EQ(kept.size(), 12u);
+        EXPECT_LE(memory.Bytes(), 100000u);
         EXPECT_EQ(kept.back().number, 50u);
-        EXPECT_EQ(kept.front().number, 41u);
-        EXPECT_EQ(ReplayMemory::AllBytes(), before + 100000);
+        EXPECT_EQ(kept.front().number, 39u);
+        EXPECT_EQ(ReplayMemory::AllBytes(), before + memory.Bytes());
     }
     EXPECT_EQ(ReplayMemory::AllBytes(), before) << "a camera's pictures are given back when it goes";
 }

@@ -83,7 +83,8 @@ TEST(MatroskaFileTest, AFileCutByAFullDiskPlaysUpToItsLastWholePicture) {
         ASSERT_TRUE(mkv.Open(file, 320, 240));
         for (const std::string jpeg = Picture(1);
              written < 1000 &&
-             mkv.Write(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), written * 40);)
+             mkv.Write(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), written * 40) &&
+             mkv.Flush();)
             ++written;
     }
     EXPECT_GT(written, 3);

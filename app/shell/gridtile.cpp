@@ -79,6 +79,8 @@ void GridTile::Start(bool scaledDecoding) {
 void GridTile::Connect() {
     rotation = CameraConnection::EffectiveRotation(camera, Settings().GetValue("/View/Rotation").GetInt());
     stream->Prepare(camera, rotation, true, QString());
+    if (Settings().GetValue("/Recording/ReplayInTiles").GetBool())
+        stream->KeepReplay(); // tiles keep no replay unless asked
     connected = true;
     stream->SetStatus(LoadResText(Str::Connecting));
     const QString url = camera.GetURL();

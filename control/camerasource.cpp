@@ -163,6 +163,37 @@ void CameraSource::Keep(const uint8_t* bytes, uint32_t n) {
     newest.Append(bytes, n);
 }
 
+void CameraSource::DetectMotion(const MotionSettings& settings) {
+    std::lock_guard<std::mutex> guard(motionLock);
+    if (!motion)
+        motion = std::make_unique<MotionDetector>(settings);
+}
+
+bool CameraSource::InMotion() const {
+    std::lock_guard<std::mutex> guard(motionLock);
+    return motion && motion->InMotion();
+}
+
+void CameraSource::Detect(const uint8_t* bytes, uint32_t n) {
+    const int number = pictureNumber++;
+    MotionDetector::Change change = MotionDetector::Change::None;
+    {
+        std::lock_guard<std::mutex> guard(motionLock);
+        if (motion)
+            change = motion->Add(
+                bytes, n,
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+                    .count());
+    }
+    if (change == MotionDetector::Change::None)
+        return;
+    LogInfo(u"CameraSource::Detect", "Motion %s at picture %d",
+            change == MotionDetector::Change::Started ? "starts" : "ends", number);
+    ForEachSlot([change, number](DisplaySlot& slot) {
+        slot.FireMotion(change == MotionDetector::Change::Started, number);
+    });
+}
+
 uint32_t CameraSource::SamePictureMs() const {
     std::lock_guard<std::mutex> guard(slotLock);
     if (newest.Size() == 0 || streamEnded)
@@ -487,6 +518,7 @@ void CameraSource::ReadThread() {
         }
         Keep(picture, length);
         replay.Add(picture, length);
+        Detect(picture, length);
         const std::vector<std::shared_ptr<DisplaySlot>> displays = Slots();
         int used = 0;
         for (const std::shared_ptr<DisplaySlot>& slot : displays) {

@@ -26,6 +26,7 @@
 #include "control/displayslot.h"
 #include "control/framebuffer.h"
 #include "control/frameratestats.h"
+#include "control/motiondetector.h"
 #include "control/replaymemory.h"
 
 #include "platform/http/wininet.h"
@@ -91,6 +92,10 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     int FailedConnectAttempts() const { return failedConnectAttempts; }
     // The last seconds of the camera's pictures, for the displays that ask (Keep) and read them.
     ReplayMemory& Replay() { return replay; }
+    // Motion detection in the camera's pictures, from now on, with the settings of the first
+    // display that asks; its starts and ends go to every display as events. UI thread.
+    void DetectMotion(const MotionSettings& settings);
+    bool InMotion() const;
 
   private:
     CameraSource(const CameraKey& camera, bool shared);
@@ -99,6 +104,8 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     void WatchThread();
     bool SendRequest(int& status);
     void Keep(const uint8_t* bytes, uint32_t n);
+    // The picture to the motion detector, when there is one; its starts and ends as events.
+    void Detect(const uint8_t* bytes, uint32_t n);
     std::vector<std::shared_ptr<DisplaySlot>> Slots() const;
     template <typename Call> void ForEachSlot(Call call);
     HINTERNET CurrentRequest() const;
@@ -158,4 +165,7 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
 
     FrameRateStats stats;
     ReplayMemory replay; // its own lock; the read thread adds to it
+    mutable std::mutex motionLock;
+    std::unique_ptr<MotionDetector> motion; // guarded by motionLock; used on the read thread
+    int pictureNumber = 0;                  // read thread: of the stream, from 0
 };

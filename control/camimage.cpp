@@ -545,6 +545,67 @@ HRESULT CCamImage::put_ClipFile(BSTR value) {
     return E_FAIL;
 }
 
+HRESULT CCamImage::get_MotionDetection(int32_t* value) {
+    return value ? (*value = motionDetection, S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_MotionDetection(int32_t value) {
+    LogTrace(u"", "CCamImage::put_MotionDetection %d", value);
+    motionDetection = value;
+    DetectMotion();
+    return S_OK;
+}
+
+HRESULT CCamImage::get_MotionSensitivity(int32_t* value) {
+    return value ? (*value = motionSensitivity, S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_MotionSensitivity(int32_t value) {
+    motionSensitivity = std::clamp(value, 1, 100);
+    return S_OK;
+}
+
+HRESULT CCamImage::get_MotionArea(int32_t* value) {
+    return value ? (*value = motionArea, S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_MotionArea(int32_t value) {
+    motionArea = std::clamp(value, 1, 1000);
+    return S_OK;
+}
+
+HRESULT CCamImage::get_MotionIgnored(BSTR* value) {
+    return value ? (*value = BString(motionIgnored).Detach(), S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_MotionIgnored(BSTR value) {
+    const QString areas = BString::ToQString(value);
+    for (const QString& area : areas.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        if (area.split(QLatin1Char(',')).size() != 4)
+            return E_INVALIDARG;
+    }
+    motionIgnored = areas;
+    return S_OK;
+}
+
+HRESULT CCamImage::get_Motion(int32_t* value) {
+    return value ? (*value = source->InMotion() ? 1 : 0, S_OK) : E_POINTER;
+}
+
+void CCamImage::DetectMotion() {
+    if (!motionDetection)
+        return;
+    MotionSettings settings;
+    settings.sensitivity = motionSensitivity;
+    settings.smallestArea = motionArea / 1000.0;
+    for (const QString& area : motionIgnored.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QStringList edges = area.split(QLatin1Char(','));
+        settings.ignored.push_back(QRectF(edges[0].toDouble() / 10000, edges[1].toDouble() / 10000,
+                                          edges[2].toDouble() / 10000, edges[3].toDouble() / 10000));
+    }
+    source->DetectMotion(settings);
+}
+
 HRESULT CCamImage::Retarget(QString& target, BSTR path) {
     LogTrace(u"CCamImage::Retarget", "Record to '%S'", Wide(BString::ToQString(path)));
     EndRecording();
@@ -699,6 +760,14 @@ constexpr DispatchMember kDispatchMembers[] = {
     {CamImageDispid::ReplayStepMs, Property<VT_I4, nullptr, &CCamImage::put_ReplayStepMs>()},
     {CamImageDispid::ShownTime, Property<VT_BSTR, &CCamImage::get_ShownTime, nullptr>()},
     {CamImageDispid::ClipFile, Property<VT_BSTR, nullptr, &CCamImage::put_ClipFile>()},
+    {CamImageDispid::MotionDetection,
+     Property<VT_I4, &CCamImage::get_MotionDetection, &CCamImage::put_MotionDetection>()},
+    {CamImageDispid::MotionSensitivity,
+     Property<VT_I4, &CCamImage::get_MotionSensitivity, &CCamImage::put_MotionSensitivity>()},
+    {CamImageDispid::MotionArea, Property<VT_I4, &CCamImage::get_MotionArea, &CCamImage::put_MotionArea>()},
+    {CamImageDispid::MotionIgnored,
+     Property<VT_BSTR, &CCamImage::get_MotionIgnored, &CCamImage::put_MotionIgnored>()},
+    {CamImageDispid::Motion, Property<VT_I4, &CCamImage::get_Motion, nullptr>()},
 };
 
 } // namespace
@@ -748,6 +817,11 @@ HRESULT CCamImage::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
 void CCamImage::FireOnSize(int width, int height) {
     VARIANT arguments[2] = {Short(height), Short(width)};
     events.Fire(CamImageEventDispid::OnSize, arguments, 2);
+}
+
+void CCamImage::FireOnMotion(bool started, int picture) {
+    VARIANT arguments[2] = {Long(picture), Short(started ? 1 : 0)};
+    events.Fire(CamImageEventDispid::OnMotion, arguments, 2);
 }
 
 void CCamImage::FireOnStreamStarted() {
@@ -904,6 +978,7 @@ bool CCamImage::OpenStream() {
                 source = std::move(running);
                 commands.Open(kAgent, source->Host(), source->Port(), username, password);
                 KeepReplay();
+                DetectMotion();
                 StartRecording();
                 return true;
             }
@@ -919,6 +994,7 @@ bool CCamImage::OpenStream() {
         return false;
     commands.Open(kAgent, source->Host(), source->Port(), username, password);
     KeepReplay();
+    DetectMotion();
     StartRecording();
     return true;
 }

@@ -104,6 +104,15 @@ class CCamImage final : public ICamImage,
     HRESULT put_ReplayStepMs(int32_t milliseconds) override;
     HRESULT get_ShownTime(BSTR* time) override;
     HRESULT put_ClipFile(BSTR path) override;
+    HRESULT get_MotionDetection(int32_t* on) override;
+    HRESULT put_MotionDetection(int32_t on) override;
+    HRESULT get_MotionSensitivity(int32_t* sensitivity) override;
+    HRESULT put_MotionSensitivity(int32_t sensitivity) override;
+    HRESULT get_MotionArea(int32_t* tenthsOfAPercent) override;
+    HRESULT put_MotionArea(int32_t tenthsOfAPercent) override;
+    HRESULT get_MotionIgnored(BSTR* areas) override;
+    HRESULT put_MotionIgnored(BSTR areas) override;
+    HRESULT get_Motion(int32_t* moving) override;
 
     // IConnectionPointContainer
     HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
@@ -173,6 +182,9 @@ class CCamImage final : public ICamImage,
     void FireOnStreamStarted() override;
     void FireOnSize(int width, int height) override;
     void FireOnStreamStopped() override;
+    void FireOnMotion(bool started, int picture) override;
+    // Asks the stream's source to look for motion, when asked to.
+    void DetectMotion();
 
     std::atomic<ULONG> refCount{1};
     ConnectionPoint events;
@@ -205,6 +217,10 @@ class CCamImage final : public ICamImage,
     bool paused = false;
     uint64_t pausedNumber = 0; // the kept picture shown while paused
     int64_t pausedArrival = 0; // when it arrived, ms since 1970
+    int32_t motionDetection = 0;
+    int32_t motionSensitivity = 50;
+    int32_t motionArea = 10;
+    QString motionIgnored;
     uint32_t extentX = 5080;
     uint32_t extentY = 5080;
     bool dirty = false;

@@ -199,6 +199,10 @@ void DisplaySlot::FireStopped() {
     WithEvents([](StreamEvents& e) { e.FireOnStreamStopped(); });
 }
 
+void DisplaySlot::FireMotion(bool started, int picture) {
+    WithEvents([started, picture](StreamEvents& e) { e.FireOnMotion(started, picture); });
+}
+
 bool DisplaySlot::HasStarted() const {
     std::lock_guard<std::mutex> guard(stateLock);
     return started;

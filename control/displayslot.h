@@ -64,6 +64,8 @@ class DisplaySlot {
     void FireFailed(int status);
     void FireBroken(int status);
     void FireStopped();
+    // Motion started or ended at that picture; any number of times, while the stream runs.
+    void FireMotion(bool started, int picture);
     // What the host has heard of the stream.
     bool HasStarted() const;
     bool HasEnded() const; // failed or stopped

@@ -127,10 +127,12 @@ bool Decode(jpeg_decompress_struct& info, ErrorManager& errors, DecodeLimits& li
         jpeg_destroy_decompress(&info);
         return false;
     }
-    // Colour and grey pictures both come out as three (or four) bytes a pixel, in the order asked for.
-    const int components = order == PixelOrder::BlueGreenRedPadded ? 4 : 3;
+    // Colour and grey pictures both come out as three (or four) bytes a pixel, in the order asked for, or
+    // as their luminance alone.
+    const int components = order == PixelOrder::BlueGreenRedPadded ? 4 : order == PixelOrder::Grey ? 1 : 3;
     info.out_color_space = order == PixelOrder::RedGreenBlue   ? JCS_RGB
                            : order == PixelOrder::BlueGreenRed ? JCS_EXT_BGR
+                           : order == PixelOrder::Grey         ? JCS_GRAYSCALE
                                                                : JCS_EXT_BGRX;
     if (scale) {
         scale->pictureWidth = static_cast<int>(info.image_width);

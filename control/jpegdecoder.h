@@ -18,9 +18,9 @@ bool DecodeJpeg(const uint8_t* bytes, size_t length, DecodedPicture& picture);
 
 // The same decoding into rows that the caller places, three bytes a pixel in the given order
 // (grey pictures give three equal bytes), or four with a fourth byte of no meaning, which
-// suits copying pixels as whole words: prepare(width, height) is told the size first and may
-// refuse it; row(y) then says where decoded row y (from the top) goes.
-enum class PixelOrder { RedGreenBlue, BlueGreenRed, BlueGreenRedPadded };
+// suits copying pixels as whole words, or one byte of luminance (Grey): prepare(width, height) is told the
+// size first and may refuse it; row(y) then says where decoded row y (from the top) goes.
+enum class PixelOrder { RedGreenBlue, BlueGreenRed, BlueGreenRedPadded, Grey };
 using PrepareRows = bool (*)(void* context, int width, int height);
 using RowAddress = uint8_t* (*)(void* context, int y);
 

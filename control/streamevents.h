@@ -10,6 +10,8 @@ class StreamEvents {
     virtual void FireOnStreamStarted() = 0;
     virtual void FireOnSize(int width, int height) = 0;
     virtual void FireOnStreamStopped() = 0;
+    // Motion in the camera's pictures started (or ended) at that picture of the stream.
+    virtual void FireOnMotion(bool started, int picture) = 0;
 
   protected:
     ~StreamEvents() = default;

@@ -54,6 +54,11 @@ inline constexpr DISPID ReplayStep = 28;
 inline constexpr DISPID ReplayStepMs = 29;
 inline constexpr DISPID ShownTime = 30;
 inline constexpr DISPID ClipFile = 31;
+inline constexpr DISPID MotionDetection = 32;
+inline constexpr DISPID MotionSensitivity = 33;
+inline constexpr DISPID MotionArea = 34;
+inline constexpr DISPID MotionIgnored = 35;
+inline constexpr DISPID Motion = 36;
 } // namespace CamImageDispid
 
 namespace CamImageEventDispid {
@@ -62,6 +67,7 @@ inline constexpr DISPID OnStreamStarted = 2;    // Width, Height (16-bit), alway
 inline constexpr DISPID OnConnectionFailed = 5; // Status
 inline constexpr DISPID OnConnectionBroken = 6; // Status, always 2
 inline constexpr DISPID OnStreamStopped = 7;
+inline constexpr DISPID OnMotion = 8; // Started (1, or 0 for the end), Picture (of the stream, from 0)
 } // namespace CamImageEventDispid
 
 // Every call returns S_OK or a failure code. Strings passed in are copied; strings returned are
@@ -156,6 +162,21 @@ class ICamImage : public IDispatch {
     // Writes the pictures kept for replay into this Matroska file, as a recording's are written.
     // E_FAIL when nothing is kept yet or the file cannot be written (RecordingError says why).
     virtual HRESULT put_ClipFile(BSTR path) = 0;
+    // Motion detection. MotionDetection (non-zero) has the camera's source look for motion in its
+    // pictures from the next stream opened (or the one shown), with MotionSensitivity (1 to 100,
+    // default 50), MotionArea (the smallest moving area, in tenths of a percent of the picture,
+    // default 10) and MotionIgnored (areas where nothing counts: "L,T,W,H;..." in ten-thousandths
+    // of the picture); the first control of a camera that asks sets them for every control of it.
+    // Each start and end of motion fires OnMotion; Motion is non-zero while it lasts.
+    virtual HRESULT get_MotionDetection(int32_t* on) = 0;
+    virtual HRESULT put_MotionDetection(int32_t on) = 0;
+    virtual HRESULT get_MotionSensitivity(int32_t* sensitivity) = 0;
+    virtual HRESULT put_MotionSensitivity(int32_t sensitivity) = 0;
+    virtual HRESULT get_MotionArea(int32_t* tenthsOfAPercent) = 0;
+    virtual HRESULT put_MotionArea(int32_t tenthsOfAPercent) = 0;
+    virtual HRESULT get_MotionIgnored(BSTR* areas) = 0;
+    virtual HRESULT put_MotionIgnored(BSTR areas) = 0;
+    virtual HRESULT get_Motion(int32_t* moving) = 0;
 
   protected:
     ~ICamImage() = default;

@@ -4,6 +4,7 @@
 
 #include "tools/camsim/authenticator.h"
 #include "tools/camsim/faults.h"
+#include "tools/camsim/motionscene.h"
 #include "tools/camsim/requestlog.h"
 
 #include <string>
@@ -25,6 +26,7 @@ struct CameraConfig {
     std::string user;
     std::string password;
     Faults faults;
+    MotionScene scene; // pictures of a scene for motion detection instead of the test pattern
     // Bytes of each answer's body the request log keeps for tests; a long-running camsim keeps none.
     size_t recordedBodyBytes = RequestLog::kDefaultBodyLimit;
 };

@@ -195,7 +195,8 @@ bool CameraServer::Stream(Socket& socket, const RequestHead& request, const Faul
     const auto scene = [this, size, camera, grey = faults.grey] {
         const PtzPosition position = ptz.Position(camera);
         return frames.Get(FrameKey{size.width, size.height, camera, position.zoom,
-                                   TenThousandths(position.crossX), TenThousandths(position.crossY), grey});
+                                   TenThousandths(position.crossX), TenThousandths(position.crossY), grey,
+                                   config.scene});
     };
     const auto recorder = [this, record](std::string_view bytes) { requests.AppendBody(record, bytes); };
     StreamWriter(socket, faults, config.fps, scene, recorder, pictureSentListener, [this] {

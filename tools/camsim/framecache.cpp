@@ -6,6 +6,12 @@
 namespace camsim {
 
 const std::string& FrameCycle::Picture(long long number) {
+    if (key.scene.kind != MotionScene::Kind::None) { // every picture of a scene is its own
+        thread_local std::string scenePicture;       // each stream's thread has its own
+        const std::vector<uint8_t> pixels = RenderMotionScene(key.scene, key.width, key.height, number);
+        scenePicture = EncodeJpeg(pixels.data(), key.width, key.height, key.grey);
+        return scenePicture;
+    }
     const int index = static_cast<int>(number % kLength);
     std::call_once(encoded[index], [this, index] {
         const Scene scene{key.camera, index, key.zoom, key.crossX / 10000.0, key.crossY / 10000.0};

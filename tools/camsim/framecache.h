@@ -9,6 +9,8 @@
 // Threads: any connection thread; each cycle encodes each picture once (std::call_once), and the
 // cache's map is guarded by its lock.
 
+#include "tools/camsim/motionscene.h"
+
 #include <array>
 #include <compare>
 #include <deque>
@@ -27,6 +29,7 @@ struct FrameKey {
     int crossX = 5000; // crossing point in ten-thousandths of the width
     int crossY = 5000; // and of the height
     bool grey = false;
+    MotionScene scene; // a scene for motion detection instead of the test pattern
     auto operator<=>(const FrameKey&) const = default;
 };
 
@@ -35,13 +38,14 @@ class FrameCycle {
     static constexpr int kLength = 25;
 
     explicit FrameCycle(const FrameKey& key) : key(key) {}
-    // The JPEG of frame number % kLength.
+    // The JPEG of frame number % kLength; of a motion scene, picture number itself (made anew).
     const std::string& Picture(long long number);
 
   private:
     const FrameKey key;
     std::array<std::once_flag, kLength> encoded;
     std::array<std::string, kLength> pictures;
+    // A motion scene's pictures are made for each stream, on its own thread (thread_local).
 };
 
 class FrameCache {

@@ -216,6 +216,15 @@ const std::vector<Option>& AllOptions() {
          Switch([](Options& o) { o.camera.faults.grey = true; })},
         {"--width", "N", "fault: pictures N pixels wide whatever the request asks",
          Number(1, kMaxPictureSide, [](Options& o, int v) { o.camera.faults.width = v; })},
+        {"--scene", "S",
+         "pictures for motion detection: still, box:A:B (a box crosses from picture A to B), box:A:B:L,T,W,H "
+         "(only inside that rectangle, in ten-thousandths), brightness:C (brighter from picture C)",
+         [](Options& o, std::string_view text) {
+             const std::optional<MotionScene> scene = MotionScene::Parse(text);
+             if (scene)
+                 o.camera.scene = *scene;
+             return scene.has_value();
+         }},
         {"--repeat-after", "N", "fault: after N pictures, the Nth again and again, byte for byte (frozen)",
          Number(1, kMaxCount, [](Options& o, int v) { o.camera.faults.repeatAfter = v; })},
         {"--silent-after-head", "BYTES",

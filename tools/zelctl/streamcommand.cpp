@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
+#include <QTime>
 #include <QTimer>
 
 #include <algorithm>
@@ -28,7 +29,7 @@ const char kRecordUsage[] = "  zelctl record URL --seconds N --out FILE.mkv [--u
 
 const char kStreamUsage[] =
     "  zelctl stream URL [--user U] [--password P] [--seconds N] [--fps F] [--rotate 0|90|180|270]\n"
-    "                    [--stretch] [--snapshot FILE.png] [--reconnect]\n";
+    "                    [--stretch] [--snapshot FILE.png] [--reconnect] [--motion]\n";
 
 namespace {
 
@@ -42,7 +43,8 @@ struct StreamOptions {
     bool stretch = false;
     bool reconnect = false; // start the stream again each time it ends, until the time is up
     QString snapshot;
-    QString record; // the file the stream is recorded into
+    QString record;      // the file the stream is recorded into
+    bool motion = false; // look for motion, and print its starts and ends
 };
 
 // The shortest wait before a stream that ended is started again; a camera that keeps ending its
@@ -62,6 +64,8 @@ std::optional<StreamOptions> Parse(const QStringList& arguments) {
             options.stretch = true;
         } else if (argument == QLatin1String("--reconnect")) {
             options.reconnect = true;
+        } else if (argument == QLatin1String("--motion")) {
+            options.motion = true;
         } else if (argument == QLatin1String("--user") && hasValue) {
             options.user = arguments[++i];
         } else if (argument == QLatin1String("--password") && hasValue) {
@@ -131,6 +135,13 @@ class EventPrinter {
             if (stopping)
                 return;
             line = QStringLiteral("OnConnectionBroken %1").arg(DispatchSink::Argument(parameters, 0));
+            break;
+        case CamImageEventDispid::OnMotion:
+            line = QStringLiteral("motion %1 at %2, picture %3")
+                       .arg(DispatchSink::Argument(parameters, 0) ? QStringLiteral("started")
+                                                                  : QStringLiteral("ended"),
+                            QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz")),
+                            QString::number(DispatchSink::Argument(parameters, 1)));
             break;
         case CamImageEventDispid::OnStreamStopped:
             line = QStringLiteral("OnStreamStopped");
@@ -239,6 +250,7 @@ int Watch(const StreamOptions& options) {
     PutText(control.Get(), &ICamImage::put_Password, options.password);
     if (!options.record.isEmpty())
         PutText(control.Get(), &ICamImage::put_RecordFile, options.record);
+    control->put_MotionDetection(options.motion ? 1 : 0);
     PutText(control.Get(), &ICamImage::put_URL, options.url);
 
     if (!printer.ended) {

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,36 @@ TEST(ZelctlStreamTest, AFailedStreamEndsAtOnceWithStatusOne) {
         EXPECT_EQ(Stream({url, "--seconds", bad}).status, 2) << bad;
     EXPECT_EQ(Stream({url, "--rotate", "45"}).status, 2);
     EXPECT_EQ(Stream({}).status, 2);
+}
+
+// zelctl stream --motion: a box crossing camsim's still scene starts motion within two pictures and
+// ends it; the still scene alone gives none; ffmpeg's moving test picture gives motion.
+TEST(ZelctlStreamTest, MotionStartsAndEndsAreLinesWithTheirPictures) {
+    const QRegularExpression started("^motion started at [0-9:.]{12}, picture ([0-9]+)$");
+    for (const char* scene : {"box:20:45", "still"}) {
+        SCOPED_TRACE(scene);
+        camsim::CameraConfig config;
+        config.scene = *camsim::MotionScene::Parse(scene);
+        InProcessCamsim camera(config);
+        const Outcome run =
+            Stream({QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi")), "--seconds",
+                    QString(scene) == "still" ? "2" : "5", "--fps", "0", "--motion"});
+        const QStringList motion = run.lines.filter(QRegularExpression("^motion "));
+        if (QString(scene) == "still") {
+            EXPECT_TRUE(motion.isEmpty()) << motion.join('|').toStdString();
+            continue;
+        }
+        ASSERT_EQ(motion.size(), 2) << run.lines.join('|').toStdString();
+        const int first = started.match(motion[0]).captured(1).toInt();
+        EXPECT_GE(first, 20);
+        EXPECT_LE(first, 22);
+        EXPECT_TRUE(motion[1].startsWith("motion ended at "));
+    }
+    FfmpegServer server(25);
+    ASSERT_TRUE(server.Listening()) << server.Error();
+    const Outcome run =
+        Stream({QString::fromStdString(server.Url()), "--seconds", "3", "--fps", "0", "--motion"});
+    EXPECT_TRUE(run.lines.filter(started).size() >= 1) << run.lines.join('|').toStdString();
 }
 
 // zelctl record of ffmpeg's own Motion-JPEG server: a file that ffmpeg plays back without an

@@ -113,6 +113,7 @@ inline constexpr int TooltipRecord = 2005;
 inline constexpr int PausedAt = 1128;
 inline constexpr int ClipSaved = 1129;
 inline constexpr int ClipNotSaved = 1130;
+inline constexpr int MotionWord = 1131;
 inline constexpr int TooltipOpen = 2000;
 inline constexpr int TooltipProperties = 2001;
 inline constexpr int TooltipCameras = 2002;
@@ -156,4 +157,6 @@ inline constexpr int Reconnect = 10;      // camera view
 inline constexpr int ViewGrid = 11;       // main frame: show the grid, then build it
 inline constexpr int StartGrid = 12;      // grid, from the main frame and on activation
 inline constexpr int NextPrompt = 13;     // grid: the next tile that waits for credentials
+inline constexpr int Motion =
+    14; // camera view, grid tile, from the control's events: wParam 1 starts, 0 ends
 } // namespace Message

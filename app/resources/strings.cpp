@@ -109,6 +109,7 @@ const StringResource kStrings[] = {
     {Str::PausedAt, u"Paused %s, %s s ago"},
     {Str::ClipSaved, u"Clip saved to %s"},
     {Str::ClipNotSaved, u"The clip could not be saved to %s: %s"},
+    {Str::MotionWord, u"Motion"},
     {Str::TooltipRecord, u"Record this camera"},
     {Str::RecordingStopped, u"The recording of '%s' stopped: %s"},
     {Str::RecordingsTitle, u"Recordings"},

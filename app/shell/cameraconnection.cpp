@@ -143,6 +143,19 @@ void CameraConnection::KeepReplay() {
     control->put_ReplayMiB(setting("/Recording/ReplayMiB", 64));
 }
 
+void CameraConnection::DetectMotion(const QString& itemPath) {
+    const Node item = Settings().GetNode(itemPath);
+    const bool on = item.GetValue("MotionDetection").GetBool();
+    if (on) {
+        if (item.Exists("MotionSensitivity"))
+            control->put_MotionSensitivity(item.GetValue("MotionSensitivity").GetInt());
+        if (item.Exists("MotionArea"))
+            control->put_MotionArea(item.GetValue("MotionArea").GetInt());
+        PutText(control, &ICamImage::put_MotionIgnored, item.GetValue("MotionIgnored").GetText());
+    }
+    control->put_MotionDetection(on ? 1 : 0);
+}
+
 int CameraConnection::ZoomStepsOf(int command) {
     return command == Command::WholePicture ? 0 : command == Command::PictureZoomIn ? 1 : -1;
 }

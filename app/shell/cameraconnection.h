@@ -77,6 +77,9 @@ class CameraConnection {
     // The control keeps the last seconds of the camera for instant replay and clips, as the
     // settings say ("/Recording/ReplaySeconds", default 30; "/Recording/ReplayMiB", default 64).
     void KeepReplay();
+    // The control looks for motion when the item's settings ask for it ("MotionDetection" true,
+    // with "MotionSensitivity", "MotionArea" and "MotionIgnored"; values older readers ignore).
+    void DetectMotion(const QString& itemPath);
     // StopDownload.
     void Disconnect();
     void SetCredentials(const QString& user, const QString& password);

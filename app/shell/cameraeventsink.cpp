@@ -22,6 +22,8 @@ int MessageOf(DISPID member) {
         return Message::ConnectionBroken;
     case CamImageEventDispid::OnStreamStopped:
         return Message::StreamStopped;
+    case CamImageEventDispid::OnMotion:
+        return Message::Motion;
     default:
         return 0;
     }

@@ -56,6 +56,13 @@ CameraView::CameraView(QWidget* parent, ViewFrame& viewFrame)
     recordMark->setAttribute(Qt::WA_TransparentForMouseEvents);
     recordMark->adjustSize();
     recordMark->hide();
+    motionMark = new QLabel(LoadResText(Str::MotionWord), this);
+    motionMark->setStyleSheet(
+        QStringLiteral("color: black; background: #ff8f00; font-weight: bold; padding: 2px 8px;"));
+    motionMark->setAttribute(Qt::WA_TransparentForMouseEvents);
+    motionMark->adjustSize();
+    motionMark->move(8, 8);
+    motionMark->hide();
     replay = std::make_unique<InstantReplay>(this, [this](const QString& words) {
         stream->SetStatus(words);
         frame.Bar().SetChecked(Command::Pause, replay && replay->Paused());
@@ -78,6 +85,10 @@ void CameraView::SaveClip() {
     LogError(u"CameraView::SaveClip", "Could not save '%S': %S", Wide(path), Wide(why.ToQString()));
     MessageBox(this, FormatText(LoadResText(Str::ClipNotSaved), {path, why.ToQString()}),
                LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool CameraView::ShowsMotion() const {
+    return motionMark->isVisibleTo(this);
 }
 
 bool CameraView::ShowsRecordMark() const {
@@ -184,6 +195,8 @@ void CameraView::ConnectCamera() {
                               QStringLiteral("imagewidth=%d&imageheight=%d&center=%d,%d")
                         : QString());
     stream->KeepReplay();
+    stream->DetectMotion(currentItemPath);
+    motionMark->hide();
     if (ptz && OpenCommandConnection())
         SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on"));
     connected = true;
@@ -276,6 +289,10 @@ void CameraView::OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) {
         break;
     case Message::StreamStarted:
         OnStreamStarted();
+        break;
+    case Message::Motion:
+        motionMark->setVisible(wParam != 0);
+        motionMark->raise();
         break;
     case Message::StreamStopped:
         OnStreamStopped();

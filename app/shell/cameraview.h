@@ -68,6 +68,8 @@ class CameraView : public View {
     QString StatusText() const;
     // The camera shown is being recorded: its mark shows over the picture.
     bool ShowsRecordMark() const;
+    // The camera's pictures show motion: "Motion" shows over them.
+    bool ShowsMotion() const;
     bool IsConnected() const { return connected; }
     bool IsSwitchTimerRunning() const;
     int EffectiveRotation() const;
@@ -142,5 +144,6 @@ class CameraView : public View {
     WindowTimers* timers;
     CommandSender commands; // PTZ zoom and focus, open while a PTZ camera is shown
     QLabel* recordMark;     // over the picture's upper right corner while the camera is recorded
+    QLabel* motionMark;     // in the upper left corner while the camera's pictures show motion
     std::unique_ptr<InstantReplay> replay;
 };

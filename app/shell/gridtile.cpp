@@ -24,6 +24,7 @@ namespace {
 
 constexpr int kRetryTimer = 1;
 constexpr int kBorder = 2; // the selection frame round the picture
+const QColor kMotionColour(0xFF, 0x8F, 0x00);
 constexpr char16_t kFailed[] = u"GridTile::OnConnectionFailed";
 
 } // namespace
@@ -79,6 +80,8 @@ void GridTile::Start(bool scaledDecoding) {
 void GridTile::Connect() {
     rotation = CameraConnection::EffectiveRotation(camera, Settings().GetValue("/View/Rotation").GetInt());
     stream->Prepare(camera, rotation, true, QString());
+    stream->DetectMotion(itemPath);
+    motion = false;
     if (Settings().GetValue("/Recording/ReplayInTiles").GetBool())
         stream->KeepReplay(); // tiles keep no replay unless asked
     connected = true;
@@ -126,6 +129,10 @@ bool GridTile::event(QEvent* event) {
     case Message::Reconnect:
         if (!connected)
             Reconnect();
+        break;
+    case Message::Motion:
+        motion = message->wParam != 0;
+        update(); // its frame
         break;
     default:
         break; // a stream's end needs nothing here: its broken or failed event came first
@@ -218,7 +225,10 @@ bool GridTile::Recorded() const {
 
 void GridTile::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), selected ? palette().color(QPalette::Highlight) : QColor(0x26, 0x32, 0x38));
+    // Motion frames the tile in its colour, over the selection's.
+    painter.fillRect(rect(), motion     ? kMotionColour
+                             : selected ? palette().color(QPalette::Highlight)
+                                        : QColor(0x26, 0x32, 0x38));
     painter.fillRect(PictureArea(), Qt::black);
     QRect nameArea(kBorder + 2, 0, width() - 2 * kBorder - 4, NameHeight());
     if (Recorded()) {
@@ -230,8 +240,10 @@ void GridTile::paintEvent(QPaintEvent*) {
         nameArea.setRight(nameArea.right() - dot - 4);
     }
     painter.setPen(selected ? palette().color(QPalette::HighlightedText) : QColor(0xEC, 0xEF, 0xF1));
+    const QString name =
+        motion ? camera.name + QStringLiteral(" \u2014 ") + LoadResText(Str::MotionWord) : camera.name;
     painter.drawText(nameArea, Qt::AlignVCenter | Qt::AlignLeft,
-                     fontMetrics().elidedText(camera.name, Qt::ElideRight, nameArea.width()));
+                     fontMetrics().elidedText(name, Qt::ElideRight, nameArea.width()));
 }
 
 void GridTile::mousePressEvent(QMouseEvent* event) {

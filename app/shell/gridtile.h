@@ -60,6 +60,8 @@ class GridTile : public QWidget {
     // The words over the picture; empty when none.
     QString StatusText() const;
     bool IsConnected() const { return connected; }
+    // The camera's pictures show motion: the tile is framed in orange and says so.
+    bool ShowsMotion() const { return motion; }
     // The viewer records the tile's camera: a red mark shows in its name bar.
     bool Recorded() const;
     // The camera refused the stream and the tile waits for a user name and password.
@@ -89,6 +91,7 @@ class GridTile : public QWidget {
     GridTileListener& listener;
     QPoint pressedAt;      // of the left button, while it is down
     bool dragging = false; // it moved far enough to be a drag
+    bool motion = false;
     Camera camera;
     std::unique_ptr<CameraConnection> stream;
     WindowTimers* timers;

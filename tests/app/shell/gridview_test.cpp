@@ -4,6 +4,8 @@
 
 #include "tests/app/shell/viewerfixture.h"
 
+#include "tools/camsim/motionscene.h"
+
 #include "app/resources/resource.h"
 #include "app/shell/commandbar.h"
 #include "app/shell/griditems.h"
@@ -399,6 +401,29 @@ TEST_F(GridTest, TheLayoutAndTheOrderDraggedAreKeptAndComeBackAtTheNextStart) {
     for (const GridTile* tile : Grid().Tiles())
         shown.append(tile->ItemPath().section('/', -1));
     EXPECT_EQ(shown, QStringList({"Camera 4", "Camera 1", "Camera 2", "Camera 3", "Camera 0", "Camera 5"}));
+}
+
+// A camera whose settings ask for motion detection frames its tile while a box crosses its
+// pictures, and not before nor after; a camera that does not ask is never framed.
+TEST_F(GridTest, ATileIsFramedWhileItsCameraSeesMotion) {
+    camsim::CameraConfig moving;
+    moving.scene = *camsim::MotionScene::Parse("box:15:40");
+    InProcessCamsim yard(moving);
+    InProcessCamsim door(moving);
+    Start();
+    AddFolder("/CameraCollection/Yard");
+    AddCamera("/CameraCollection/Yard/Yard", yard);
+    AddCamera("/CameraCollection/Yard/Door", door);
+    Settings().SetValue("/CameraCollection/Yard/Yard/MotionDetection", Data(true));
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 2));
+    std::vector<GridTile*> tiles = Grid().Tiles();
+    if (tiles[0]->ItemPath().endsWith("/Door"))
+        std::swap(tiles[0], tiles[1]); // the watched camera first
+    ASSERT_TRUE(PumpUntil([&] { return Streaming(tiles[0]); }));
+    EXPECT_FALSE(tiles[0]->ShowsMotion());
+    ASSERT_TRUE(PumpUntil([&] { return tiles[0]->ShowsMotion(); }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return !tiles[0]->ShowsMotion(); }, 6000)) << "motion ends after the box";
+    EXPECT_FALSE(tiles[1]->ShowsMotion());
 }
 
 TEST_F(GridTest, EachTileSaysItsStateInWords) {

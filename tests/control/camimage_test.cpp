@@ -592,7 +592,8 @@ TEST_F(ControlTest, APausedPictureStaysAndStepsGoThroughTheLastSecondsKept) {
         if (step.expectedMs == -10000)
             EXPECT_LT(offset, -1500) << "at the oldest kept";
         else
-            EXPECT_NEAR(offset, step.expectedMs, 30) << step.pictures << " " << step.ms;
+            EXPECT_NEAR(offset, step.expectedMs, 80)
+                << step.pictures << " " << step.ms; // two pictures: arrivals jitter
     }
     control->put_ReplayStep(1000000); // the newest kept
     Pump(50);

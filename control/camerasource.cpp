@@ -122,6 +122,9 @@ bool CameraSource::Join(std::shared_ptr<DisplaySlot> slot) {
     // A stream that has not started yet tells this display as it tells the others.
     if (started)
         slot->FireStarted();
+    int since = 0;
+    if (MotionSince(since)) // a display that comes during motion is told it is under way
+        slot->FireMotion(true, since);
     return true;
 }
 
@@ -170,7 +173,13 @@ void CameraSource::DetectMotion(const MotionSettings& settings) {
 }
 
 bool CameraSource::InMotion() const {
+    int since = 0;
+    return MotionSince(since);
+}
+
+bool CameraSource::MotionSince(int& picture) const {
     std::lock_guard<std::mutex> guard(motionLock);
+    picture = motionStart;
     return motion && motion->InMotion();
 }
 
@@ -184,6 +193,8 @@ void CameraSource::Detect(const uint8_t* bytes, uint32_t n) {
                 bytes, n,
                 std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
                     .count());
+        if (change == MotionDetector::Change::Started)
+            motionStart = number;
     }
     if (change == MotionDetector::Change::None)
         return;
@@ -537,6 +548,9 @@ void CameraSource::ReadThread() {
         }
     }
     LogTrace(u"CCamImage::ReadThread", "anImgReader.Read failed");
+    int since = 0;
+    if (MotionSince(since)) // motion under way ends with the stream
+        ForEachSlot([this](DisplaySlot& slot) { slot.FireMotion(false, pictureNumber); });
     {
         std::lock_guard<std::mutex> guard(slotLock);
         streamEnded = true;

@@ -96,6 +96,8 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     // display that asks; its starts and ends go to every display as events. UI thread.
     void DetectMotion(const MotionSettings& settings);
     bool InMotion() const;
+    // Whether motion is under way, and the picture it started at.
+    bool MotionSince(int& picture) const;
 
   private:
     CameraSource(const CameraKey& camera, bool shared);
@@ -168,4 +170,5 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     mutable std::mutex motionLock;
     std::unique_ptr<MotionDetector> motion; // guarded by motionLock; used on the read thread
     int pictureNumber = 0;                  // read thread: of the stream, from 0
+    int motionStart = 0;                    // guarded by motionLock: where the motion under way began
 };

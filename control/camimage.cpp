@@ -424,7 +424,8 @@ HRESULT CCamImage::put_ReplayMiB(int32_t value) {
 }
 
 void CCamImage::KeepReplay() {
-    if (replaySeconds > 0)
+    // Only the stream shown: one about to be opened is asked when it opens.
+    if (replaySeconds > 0 && display.Slot() && !display.Slot()->HasEnded())
         source->Replay().Keep(replaySeconds, static_cast<size_t>(replayMiB) << 20);
 }
 
@@ -530,8 +531,11 @@ HRESULT CCamImage::put_ClipFile(BSTR value) {
     }
     int width = 0;
     int height = 0;
-    ReadJpegSize(kept.front().bytes->data(), static_cast<uint32_t>(kept.front().bytes->size()), width,
-                 height);
+    // The size of the first kept picture that declares one.
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (ReadJpegSize(kept[i].bytes->data(), static_cast<uint32_t>(kept[i].bytes->size()), width, height))
+            break;
+    }
     MatroskaFile clip;
     bool written = clip.Open(path, width, height);
     for (size_t i = 0; written && i < kept.size(); ++i)
@@ -593,8 +597,8 @@ HRESULT CCamImage::get_Motion(int32_t* value) {
 }
 
 void CCamImage::DetectMotion() {
-    if (!motionDetection)
-        return;
+    if (!motionDetection || !display.Slot() || display.Slot()->HasEnded())
+        return; // a stream about to be opened is asked when it opens
     MotionSettings settings;
     settings.sensitivity = motionSensitivity;
     settings.smallestArea = motionArea / 1000.0;
@@ -635,8 +639,9 @@ void CCamImage::EndRecording() {
         return;
     if (display.Slot())
         display.Slot()->SetRecording(nullptr);
+    recording->End(); // the last pictures are written and the file closed
     recordingError = recording->Error();
-    recording.reset(); // the file is closed
+    recording.reset();
     // One file is one stream's: another stream is not written over it.
     recordFile.clear();
 }

@@ -69,13 +69,12 @@ void DisplaySlot::Deliver(const uint8_t* bytes, uint32_t n) {
     }
     ++picturesRead;
     bytesRead += n;
-    std::shared_ptr<RecordingWriter> writer;
     {
+        // Under the lock: the recording is never ended (nor freed) on this thread.
         std::lock_guard<std::mutex> guard(recordingLock);
-        writer = recording;
+        if (recording)
+            recording->Add(bytes, n);
     }
-    if (writer)
-        writer->Add(bytes, n);
     if (!wakePosted.exchange(true)) {
         WithEvents([this](StreamEvents&) { wake(); });
     }

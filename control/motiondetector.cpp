@@ -26,15 +26,16 @@ bool MotionDetector::Decode(const uint8_t* jpeg, size_t length) {
         [](void* context, int w, int h) {
             MotionDetector& d = *static_cast<Target*>(context)->detector;
             if (w != d.width || h != d.height) { // a new size: a new background
-                d.width = w;
-                d.height = h;
                 d.background.clear();
                 try {
                     d.grey.assign(static_cast<size_t>(w) * h, 0);
                     d.counted.assign(static_cast<size_t>(w) * h, 1);
                 } catch (const std::bad_alloc&) {
+                    d.width = d.height = 0; // the next picture tries again
                     return false;
                 }
+                d.width = w;
+                d.height = h;
                 for (int y = 0; y < h; ++y) {
                     for (int x = 0; x < w; ++x) {
                         const QPointF centre((x + 0.5) / w, (y + 0.5) / h);

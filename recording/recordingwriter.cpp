@@ -118,6 +118,11 @@ void RecordingWriter::State::Run() {
         }
         int64_t writtenNow = 0;
         for (const Picture& picture : batch) {
+            int width = 0;
+            int height = 0;
+            if (!file.IsOpen() && !ReadJpegSize(picture.bytes.data(),
+                                                static_cast<uint32_t>(picture.bytes.size()), width, height))
+                continue; // a file begins with a picture whose size it can declare
             const bool next =
                 file.IsOpen() && target.file.isEmpty() && picture.arrivalMs - fileStartMs >= kFileMs;
             if (next && !file.Close()) {
@@ -157,7 +162,13 @@ RecordingWriter::RecordingWriter(RecordingTarget target) : state(std::make_share
 }
 
 RecordingWriter::~RecordingWriter() {
+    End();
+}
+
+void RecordingWriter::End() {
     std::unique_lock<std::mutex> guard(state->lock);
+    if (state->done)
+        return;
     state->ending = true;
     state->changed.notify_all();
     if (!state->finished.wait_for(guard, std::chrono::milliseconds(kStopWaitMs),

@@ -39,6 +39,8 @@ class RecordingWriter {
     explicit RecordingWriter(RecordingTarget target);
     // Writes what was handed over, ends the file, and waits for it (with kStopWaitMs as bound).
     ~RecordingWriter();
+    // The same, now: afterwards Error() says whether the end was written. Any number of times.
+    void End();
     RecordingWriter(const RecordingWriter&) = delete;
     RecordingWriter& operator=(const RecordingWriter&) = delete;
 

@@ -147,10 +147,10 @@ void CameraConnection::DetectMotion(const QString& itemPath) {
     const Node item = Settings().GetNode(itemPath);
     const bool on = item.GetValue("MotionDetection").GetBool();
     if (on) {
-        if (item.Exists("MotionSensitivity"))
-            control->put_MotionSensitivity(item.GetValue("MotionSensitivity").GetInt());
-        if (item.Exists("MotionArea"))
-            control->put_MotionArea(item.GetValue("MotionArea").GetInt());
+        // The defaults for what the item does not say.
+        control->put_MotionSensitivity(
+            item.Exists("MotionSensitivity") ? item.GetValue("MotionSensitivity").GetInt() : 50);
+        control->put_MotionArea(item.Exists("MotionArea") ? item.GetValue("MotionArea").GetInt() : 10);
         PutText(control, &ICamImage::put_MotionIgnored, item.GetValue("MotionIgnored").GetText());
     }
     control->put_MotionDetection(on ? 1 : 0);

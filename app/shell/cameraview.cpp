@@ -21,6 +21,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -72,9 +73,11 @@ CameraView::CameraView(QWidget* parent, ViewFrame& viewFrame)
 void CameraView::SaveClip() {
     const QString folder = Recordings::FolderOf(currentName) + QLatin1Char('/') +
                            QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
-    const QString path = folder + QLatin1Char('/') + SafeFileName(currentName) + QLatin1Char('-') +
-                         QTime::currentTime().toString(QStringLiteral("hhmmss")) +
-                         QStringLiteral("-clip.mkv");
+    const QString stem = folder + QLatin1Char('/') + SafeFileName(currentName) + QLatin1Char('-') +
+                         QTime::currentTime().toString(QStringLiteral("hhmmss")) + QStringLiteral("-clip");
+    QString path = stem + QStringLiteral(".mkv");
+    for (int n = 2; QFileInfo::exists(path); ++n) // a second clip of the same second
+        path = stem + QStringLiteral("-%1.mkv").arg(n);
     QDir().mkpath(folder);
     if (stream->Control()->put_ClipFile(BString(path).Get()) == S_OK) {
         ShowNotice(FormatText(LoadResText(Str::ClipSaved), {path}));

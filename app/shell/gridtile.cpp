@@ -93,6 +93,7 @@ void GridTile::Connect() {
 
 void GridTile::Reconnect() {
     timers->KillTimer(kRetryTimer);
+    motion = false; // the next stream says when it sees motion
     wantsCredentials = false;
     LogTrace(u"GridTile::Reconnect", "Reconnect to '%S'", Wide(camera.name));
     connected = true;

@@ -22,6 +22,8 @@ InstantReplay::InstantReplay(QWidget* owner, std::function<void(const QString&)>
     : status(std::move(say)), timers(new WindowTimers([this](int) { ShowTime(); }, owner)) {}
 
 void InstantReplay::Reset(ICamImage* shown) {
+    if (shown && paused)
+        shown->put_Paused(0); // the picture frozen before is let go
     control = shown;
     if (paused) {
         paused = false;

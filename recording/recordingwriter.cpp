@@ -110,10 +110,8 @@ void RecordingWriter::State::Run() {
         std::deque<Picture> batch;
         {
             std::unique_lock<std::mutex> guard(lock);
-            // On the system clock: the thread sanitizer of this toolchain does not follow a wait on
-            // the steady clock (pthread_cond_clockwait) and reports races that are not there.
-            changed.wait_until(guard, std::chrono::system_clock::now() + std::chrono::milliseconds(kBatchMs),
-                               [this] { return ending || queuedBytes >= kWakeBytes; });
+            changed.wait_for(guard, std::chrono::milliseconds(kBatchMs),
+                             [this] { return ending || queuedBytes >= kWakeBytes; });
             end = ending;
             batch.swap(queue);
             queuedBytes = 0;
@@ -173,9 +171,8 @@ void RecordingWriter::End() {
         return;
     state->ending = true;
     state->changed.notify_all();
-    if (!state->finished.wait_until(guard,
-                                    std::chrono::system_clock::now() + std::chrono::milliseconds(kStopWaitMs),
-                                    [this] { return state->done; })) // the system clock, as in Run
+    if (!state->finished.wait_for(guard, std::chrono::milliseconds(kStopWaitMs),
+                                  [this] { return state->done; }))
         LogWarning(u"RecordingWriter", "The recording's last pictures are still being written");
 }
 

@@ -71,7 +71,7 @@ CameraView::CameraView(QWidget* parent, ViewFrame& viewFrame)
 }
 
 void CameraView::SaveClip() {
-    const QString folder = Recordings::FolderOf(currentName) + QLatin1Char('/') +
+    const QString folder = Recordings::FolderOf(currentItemPath) + QLatin1Char('/') +
                            QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
     const QString stem = folder + QLatin1Char('/') + SafeFileName(currentName) + QLatin1Char('-') +
                          QTime::currentTime().toString(QStringLiteral("hhmmss")) + QStringLiteral("-clip");

@@ -1,6 +1,7 @@
 #include "app/shell/recordings.h"
 
 #include "app/resources/resource.h"
+#include "app/shell/griditems.h"
 #include "app/shell/picturefile.h"
 #include "app/shell/recordedcamera.h"
 #include "app/shell/zelppcapp.h"
@@ -10,8 +11,11 @@
 #include "platform/ui/messagebox.h"
 #include "settings/settingsstore.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace {
 
@@ -40,8 +44,20 @@ QString Recordings::Root() {
     return QDir(videos).filePath(QStringLiteral("Lumenfold"));
 }
 
-QString Recordings::FolderOf(const QString& cameraName) {
-    return QDir(Root()).filePath(SafeFileName(cameraName));
+QString Recordings::FolderOf(const QString& itemPath) {
+    const auto nameOf = [](const QString& path) {
+        return SafeFileName(Settings().GetValue(Path::Join(Path(path), "Name")).GetText());
+    };
+    QString folder = nameOf(itemPath);
+    const QStringList all = GridItems(QStringLiteral("/CameraCollection"));
+    const bool shared = std::any_of(all.begin(), all.end(), [&](const QString& other) {
+        return other != itemPath && nameOf(other) == folder;
+    });
+    if (shared)
+        folder += QLatin1Char('-') +
+                  QString::fromLatin1(
+                      QCryptographicHash::hash(itemPath.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
+    return QDir(Root()).filePath(folder);
 }
 
 void Recordings::Resume() {
@@ -76,9 +92,8 @@ std::vector<const RecordedCamera*> Recordings::Cameras() const {
 }
 
 void Recordings::Start(const QString& path) {
-    const QString name = Settings().GetValue(Path::Join(Path(path), "Name")).GetText();
     cameras[path] = std::make_unique<RecordedCamera>(
-        path, FolderOf(name), SettingOr(kKeepGiB, 20), SettingOr(kKeepDays, 14),
+        path, FolderOf(path), SettingOr(kKeepGiB, 20), SettingOr(kKeepDays, 14),
         [this](RecordedCamera& camera, const QString& why) {
             const QString text = FormatText(LoadResText(Str::RecordingStopped), {camera.Name(), why});
             LogError(u"Recordings", "%S", Wide(text));

@@ -34,8 +34,10 @@ class Recordings {
     std::vector<const RecordedCamera*> Cameras() const;
     // Where the cameras' folders are.
     static QString Root();
-    // A camera's folder, named after it.
-    static QString FolderOf(const QString& cameraName);
+    // The folder of the camera or site at itemPath, named after it; when another item of the
+    // collection has a name that makes the same folder name, a short mark of its path is added,
+    // so that each camera's folder, and its limits, are its own.
+    static QString FolderOf(const QString& itemPath);
 
   private:
     void Start(const QString& path);

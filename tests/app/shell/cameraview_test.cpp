@@ -335,6 +335,24 @@ TEST_F(ViewerTest, ARecordedCameraGoesOnInOtherViewsAndAtTheNextStartAndSaysWhyI
     EXPECT_EQ(MessageBoxSeam::Shown().size(), 1) << "told once";
 }
 
+// Each recorded camera has a folder of its own, even when another has the same name.
+TEST_F(ViewerTest, CamerasOfTheSameNameRecordIntoFoldersOfTheirOwn) {
+    InProcessCamsim camera;
+    Start();
+    Settings().SetValue("/Recording/Folder", Data(root.File("Videos")));
+    AddCamera("/CameraCollection/Gate", camera);
+    AddCamera("/CameraCollection/Door", camera);
+    Settings().SetValue("/CameraCollection/Site/Type", Data("Folder"));
+    Settings().SetValue("/CameraCollection/Site/Name", Data("Site"));
+    AddCamera("/CameraCollection/Site/Door", camera);
+    EXPECT_EQ(Recordings::FolderOf("/CameraCollection/Gate"), root.File("Videos/Gate"));
+    const QString door = Recordings::FolderOf("/CameraCollection/Door");
+    const QString otherDoor = Recordings::FolderOf("/CameraCollection/Site/Door");
+    EXPECT_NE(door, otherDoor);
+    EXPECT_TRUE(QRegularExpression("/Videos/Door-[0-9a-f]{8}$").match(door).hasMatch()) << door.toStdString();
+    EXPECT_EQ(Recordings::FolderOf("/CameraCollection/Door"), door) << "the same every time";
+}
+
 // Instant replay's keys in the camera view, and the last seconds saved as a clip.
 TEST_F(ViewerTest, SpacePausesPageUpStepsBackEndIsLiveAndCtrlShiftSSavesTheLastSeconds) {
     InProcessCamsim camera;

@@ -29,39 +29,6 @@
 
 namespace {
 
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double ChildCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double ResidentMiB() {
-    QFile status("/proc/self/statm");
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = status.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * sysconf(_SC_PAGESIZE) / (1024.0 * 1024.0) : 0;
-}
-
-// Runs the event loop for the given seconds; the process's share of one core meanwhile.
-double CoreShare(int seconds) {
-    const double cpu = CpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return (CpuSeconds() - cpu) / (wall.elapsed() / 1000.0);
-}
-
 struct ShownControl {
     ShownControl(const QString& url) : control(CCamImage::Create()) {
         host.resize(640, 480);
@@ -111,11 +78,11 @@ int main(int argc, char** argv) {
     CoreShare(3); // the shared stream's linger ends, and with it the connection
 
     QProcess ffmpeg;
-    const double childBefore = ChildCpuSeconds();
+    const double childBefore = CpuSeconds(RUSAGE_CHILDREN);
     ffmpeg.start("ffmpeg", {"-nostdin", "-loglevel", "error", "-i", url, "-t", QString::number(seconds), "-f",
                             "null", "-"});
     ffmpeg.waitForFinished((seconds + 30) * 1000);
-    const double reference = (ChildCpuSeconds() - childBefore) / seconds;
+    const double reference = (CpuSeconds(RUSAGE_CHILDREN) - childBefore) / seconds;
 
     std::printf("one control:  %.2f %% of a core, %lld pictures drawn in %d s, resident %.1f MiB\n",
                 100.0 * one, static_cast<long long>(drawnOne), seconds, rss);

@@ -36,24 +36,6 @@
 
 namespace {
 
-double Seconds(int who) {
-    rusage usage{};
-    getrusage(who, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// The process's share of one core while the event loop runs for the given seconds.
-double CoreShare(int seconds) {
-    const double cpu = Seconds(RUSAGE_SELF);
-    QElapsedTimer wall;
-    wall.start();
-    QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return (Seconds(RUSAGE_SELF) - cpu) / (wall.elapsed() / 1000.0);
-}
-
 // A hidden control of the camera that draws nothing; recording into folder unless it is empty.
 double Watch(const QString& url, const QString& folder, int seconds, int64_t* recorded = nullptr) {
     ControlHost host;
@@ -76,14 +58,6 @@ double Watch(const QString& url, const QString& folder, int seconds, int64_t* re
     host.DetachControl();
     CoreShare(3); // the shared stream's linger ends
     return share;
-}
-
-double ResidentMiB() {
-    QFile status("/proc/self/statm");
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = status.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * sysconf(_SC_PAGESIZE) / (1024.0 * 1024.0) : 0;
 }
 
 bool Replay(PaintWatch& application) {
@@ -151,11 +125,11 @@ int main(int argc, char** argv) {
     const double recording = Watch(url, folder.filePath("Camera"), seconds, &pictures);
 
     QProcess ffmpeg;
-    const double before = Seconds(RUSAGE_CHILDREN);
+    const double before = CpuSeconds(RUSAGE_CHILDREN);
     ffmpeg.start("ffmpeg", {"-nostdin", "-loglevel", "error", "-i", url, "-t", QString::number(seconds), "-c",
                             "copy", "-f", "matroska", "-y", folder.filePath("ffmpeg.mkv")});
     ffmpeg.waitForFinished((seconds + 30) * 1000);
-    const double reference = (Seconds(RUSAGE_CHILDREN) - before) / seconds;
+    const double reference = (CpuSeconds(RUSAGE_CHILDREN) - before) / seconds;
 
     std::printf("receiving only (hidden control, nothing drawn): %.2f %% of a core\n", 100.0 * receiving);
     std::printf("recording (%lld pictures in %d s): %.2f %% of a core, %.2f points beyond receiving %s\n",

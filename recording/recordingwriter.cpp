@@ -124,7 +124,7 @@ void RecordingWriter::State::Run() {
                                                 static_cast<uint32_t>(picture.bytes.size()), width, height))
                 continue; // a file begins with a picture whose size it can declare
             const bool next =
-                file.IsOpen() && target.file.isEmpty() && picture.arrivalMs - fileStartMs >= kFileMs;
+                file.IsOpen() && target.file.isEmpty() && picture.arrivalMs - fileStartMs >= target.newFileMs;
             if (next && !file.Close()) {
                 failure = file.Error();
                 break;

@@ -26,6 +26,7 @@ struct RecordingTarget {
     QString name;          // the files' name in the folder (the folder's own name when empty)
     int64_t keepBytes = 0; // the folder's limits; 0: none
     int keepDays = 0;
+    int64_t newFileMs = 3600 * 1000; // in a folder, a new file after this long
 };
 
 class RecordingWriter {
@@ -34,7 +35,6 @@ class RecordingWriter {
     static constexpr size_t kWakeBytes = 4u << 20; // a batch this large is written at once
     static constexpr uint32_t kBatchMs = 250;
     static constexpr uint32_t kStopWaitMs = 5000;
-    static constexpr int64_t kFileMs = 3600 * 1000; // a new file in a folder after an hour
 
     explicit RecordingWriter(RecordingTarget target);
     // Writes what was handed over, ends the file, and waits for it (with kStopWaitMs as bound).

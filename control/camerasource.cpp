@@ -111,8 +111,8 @@ bool CameraSource::Join(std::shared_ptr<DisplaySlot> slot) {
             return false;
         displaySlots.push_back(slot);
         started = streamStarted;
-        if (started && newest.Size() > 0)
-            slot->Deliver(newest.Data(), newest.Size());
+        if (started && newest.Size() > 0) // to a display that records nothing yet
+            slot->Deliver(newest.Data(), newest.Size(), false);
     }
     {
         std::lock_guard<std::mutex> guard(watchLock);
@@ -183,26 +183,30 @@ bool CameraSource::MotionSince(int& picture) const {
     return motion && motion->InMotion();
 }
 
-void CameraSource::Detect(const uint8_t* bytes, uint32_t n) {
+bool CameraSource::Detect(const uint8_t* bytes, uint32_t n) {
     const int number = pictureNumber++;
     MotionDetector::Change change = MotionDetector::Change::None;
+    bool moving = false;
     {
         std::lock_guard<std::mutex> guard(motionLock);
-        if (motion)
+        if (motion) {
             change = motion->Add(
                 bytes, n,
                 std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
                     .count());
+            moving = motion->InMotion();
+        }
         if (change == MotionDetector::Change::Started)
             motionStart = number;
     }
     if (change == MotionDetector::Change::None)
-        return;
+        return moving;
     LogInfo(u"CameraSource::Detect", "Motion %s at picture %d",
             change == MotionDetector::Change::Started ? "starts" : "ends", number);
     ForEachSlot([change, number](DisplaySlot& slot) {
         slot.FireMotion(change == MotionDetector::Change::Started, number);
     });
+    return moving;
 }
 
 uint32_t CameraSource::SamePictureMs() const {
@@ -529,11 +533,11 @@ void CameraSource::ReadThread() {
         }
         Keep(picture, length);
         replay.Add(picture, length);
-        Detect(picture, length);
+        const bool moving = Detect(picture, length);
         const std::vector<std::shared_ptr<DisplaySlot>> displays = Slots();
         int used = 0;
         for (const std::shared_ptr<DisplaySlot>& slot : displays) {
-            slot->Deliver(picture, length);
+            slot->Deliver(picture, length, moving);
             used += slot->TakeUsedCount();
         }
         frameArrived = true;

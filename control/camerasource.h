@@ -107,7 +107,8 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     bool SendRequest(int& status);
     void Keep(const uint8_t* bytes, uint32_t n);
     // The picture to the motion detector, when there is one; its starts and ends as events.
-    void Detect(const uint8_t* bytes, uint32_t n);
+    // Whether motion is under way at it.
+    bool Detect(const uint8_t* bytes, uint32_t n);
     std::vector<std::shared_ptr<DisplaySlot>> Slots() const;
     template <typename Call> void ForEachSlot(Call call);
     HINTERNET CurrentRequest() const;

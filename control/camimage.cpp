@@ -2,6 +2,7 @@
 
 #include "control/cameracommand.h"
 #include "control/camimagewindow.h"
+#include "control/motionrecording.h"
 #include "control/streamtimings.h"
 #include "control/zoomindicator.h"
 
@@ -391,15 +392,38 @@ HRESULT CCamImage::put_RecordKeepDays(int32_t value) {
 HRESULT CCamImage::get_Recording(int32_t* value) {
     if (!value)
         return E_POINTER;
-    *value = recording && !recording->CurrentFile().isEmpty() ? 1 : 0;
+    const bool continuous = recording && !recording->CurrentFile().isEmpty();
+    *value = continuous || (motionRecording && motionRecording->Recording()) ? 1 : 0;
     return S_OK;
 }
 
 HRESULT CCamImage::get_RecordingError(BSTR* value) {
     if (!value)
         return E_POINTER;
-    const QString error = recording ? recording->Error() : recordingError;
+    const QString error = recording         ? recording->Error()
+                          : motionRecording ? motionRecording->Error()
+                                            : recordingError;
     *value = error.isEmpty() ? nullptr : BString(error).Detach();
+    return S_OK;
+}
+
+HRESULT CCamImage::get_RecordOnMotion(int32_t* value) {
+    return value ? (*value = recordOnMotion, S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_RecordOnMotion(int32_t value) {
+    LogTrace(u"", "CCamImage::put_RecordOnMotion %d", value);
+    recordOnMotion = std::max(0, value); // from the next recording on
+    return S_OK;
+}
+
+HRESULT CCamImage::get_RecordBeforeMotion(int32_t* value) {
+    return value ? (*value = recordBeforeMotion, S_OK) : E_POINTER;
+}
+
+HRESULT CCamImage::put_RecordBeforeMotion(int32_t value) {
+    LogTrace(u"", "CCamImage::put_RecordBeforeMotion %d", value);
+    recordBeforeMotion = std::max(0, value);
     return S_OK;
 }
 
@@ -623,25 +647,43 @@ HRESULT CCamImage::Retarget(QString& target, BSTR path) {
 }
 
 void CCamImage::StartRecording() {
-    if (recording || (recordFile.isEmpty() && recordFolder.isEmpty()) || !display.Slot())
+    if (recording || motionRecording || (recordFile.isEmpty() && recordFolder.isEmpty()) || !display.Slot())
         return;
     RecordingTarget target;
     target.file = recordFile;
     target.folder = recordFolder;
     target.keepBytes = static_cast<int64_t>(recordKeepGiB) << 30;
     target.keepDays = recordKeepDays;
+    if (recordOnMotion > 0) {
+        // The seconds before a motion come from the source's replay memory.
+        if (recordBeforeMotion > 0)
+            source->Replay().Keep(recordBeforeMotion, static_cast<size_t>(replayMiB) << 20);
+        motionRecording =
+            std::make_shared<MotionRecording>(target, source->Replay(), recordBeforeMotion, recordOnMotion);
+        display.Slot()->SetMotionRecording(motionRecording);
+        return;
+    }
     recording = std::make_shared<RecordingWriter>(target);
     display.Slot()->SetRecording(recording);
 }
 
 void CCamImage::EndRecording() {
-    if (!recording)
+    if (!recording && !motionRecording)
         return;
-    if (display.Slot())
+    if (display.Slot()) {
         display.Slot()->SetRecording(nullptr);
-    recording->End(); // the last pictures are written and the file closed
-    recordingError = recording->Error();
+        display.Slot()->SetMotionRecording(nullptr);
+    }
+    // The last pictures are written and the file closed.
+    if (recording) {
+        recording->End();
+        recordingError = recording->Error();
+    } else {
+        motionRecording->End();
+        recordingError = motionRecording->Error();
+    }
     recording.reset();
+    motionRecording.reset();
     // One file is one stream's: another stream is not written over it.
     recordFile.clear();
 }
@@ -773,6 +815,10 @@ constexpr DispatchMember kDispatchMembers[] = {
     {CamImageDispid::MotionIgnored,
      Property<VT_BSTR, &CCamImage::get_MotionIgnored, &CCamImage::put_MotionIgnored>()},
     {CamImageDispid::Motion, Property<VT_I4, &CCamImage::get_Motion, nullptr>()},
+    {CamImageDispid::RecordOnMotion,
+     Property<VT_I4, &CCamImage::get_RecordOnMotion, &CCamImage::put_RecordOnMotion>()},
+    {CamImageDispid::RecordBeforeMotion,
+     Property<VT_I4, &CCamImage::get_RecordBeforeMotion, &CCamImage::put_RecordBeforeMotion>()},
 };
 
 } // namespace

@@ -27,6 +27,7 @@
 #include <memory>
 
 class CamImageWindow;
+class MotionRecording;
 class RecordingWriter;
 class QPainter;
 class QPoint;
@@ -113,6 +114,10 @@ class CCamImage final : public ICamImage,
     HRESULT get_MotionIgnored(BSTR* areas) override;
     HRESULT put_MotionIgnored(BSTR areas) override;
     HRESULT get_Motion(int32_t* moving) override;
+    HRESULT get_RecordOnMotion(int32_t* seconds) override;
+    HRESULT put_RecordOnMotion(int32_t seconds) override;
+    HRESULT get_RecordBeforeMotion(int32_t* seconds) override;
+    HRESULT put_RecordBeforeMotion(int32_t seconds) override;
 
     // IConnectionPointContainer
     HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
@@ -164,8 +169,9 @@ class CCamImage final : public ICamImage,
     // Leaves the stream shown (its last events come before this returns) and ends
     // the camera commands.
     void StopStream();
-    // Starts recording the stream shown into the target set, unless it records already or none
-    // is set; EndRecording ends it (the file is closed before it returns, with a bound).
+    // Starts recording the stream shown into the target set, continuously or around motion, unless
+    // it records already or none is set; EndRecording ends it (the file is closed before it
+    // returns, with a bound).
     void StartRecording();
     void EndRecording();
     // A new target: the recording under way ends, and one into the target begins.
@@ -210,8 +216,11 @@ class CCamImage final : public ICamImage,
     QString recordFolder;
     int32_t recordKeepGiB = 20;
     int32_t recordKeepDays = 14;
-    std::shared_ptr<RecordingWriter> recording; // while the stream shown is recorded
-    QString recordingError;                     // of the last recording that ended
+    int32_t recordOnMotion = 0;
+    int32_t recordBeforeMotion = 5;
+    std::shared_ptr<RecordingWriter> recording;       // while the stream shown is recorded
+    std::shared_ptr<MotionRecording> motionRecording; // or recorded around motion
+    QString recordingError;                           // of the last recording that ended
     int32_t replaySeconds = 0;
     int32_t replayMiB = 64;
     bool paused = false;

@@ -1,5 +1,6 @@
 #include "control/displayslot.h"
 
+#include "control/motionrecording.h"
 #include "control/streamtimings.h"
 
 #include "foundation/jpegsize.h"
@@ -59,7 +60,7 @@ void DisplaySlot::Detach(bool waitForCalls) {
 
 // ---- pictures
 
-void DisplaySlot::Deliver(const uint8_t* bytes, uint32_t n) {
+void DisplaySlot::Deliver(const uint8_t* bytes, uint32_t n, bool moving) {
     {
         std::lock_guard<std::mutex> guard(frameLock);
         incoming.Clear();
@@ -70,10 +71,12 @@ void DisplaySlot::Deliver(const uint8_t* bytes, uint32_t n) {
     ++picturesRead;
     bytesRead += n;
     {
-        // Under the lock: the recording is never ended (nor freed) on this thread.
+        // Under the lock: the recordings are never ended (nor freed) on this thread.
         std::lock_guard<std::mutex> guard(recordingLock);
         if (recording)
             recording->Add(bytes, n);
+        if (motionRecording)
+            motionRecording->Add(bytes, n, moving);
     }
     if (!wakePosted.exchange(true)) {
         WithEvents([this](StreamEvents&) { wake(); });
@@ -83,6 +86,11 @@ void DisplaySlot::Deliver(const uint8_t* bytes, uint32_t n) {
 void DisplaySlot::SetRecording(std::shared_ptr<RecordingWriter> writer) {
     std::lock_guard<std::mutex> guard(recordingLock);
     recording = std::move(writer);
+}
+
+void DisplaySlot::SetMotionRecording(std::shared_ptr<MotionRecording> value) {
+    std::lock_guard<std::mutex> guard(recordingLock);
+    motionRecording = std::move(value);
 }
 
 bool DisplaySlot::Take(FrameBuffer& work) {

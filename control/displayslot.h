@@ -13,9 +13,9 @@
 //     no lock held, so a host that hands an event to its UI thread and waits cannot deadlock a
 //     UI thread that is stopping the source.
 //   - The display's thread (the host's UI thread): Take, Converted, SetRepainting, SetRecording,
-//     Detach, and
+//     SetMotionRecording, Detach, and
 //     the Fire calls that follow a call of the host (joining and leaving a shared source).
-//   - frameLock guards the picture and its numbers; recordingLock the recording; eventLock the event outlet
+//   - frameLock guards the picture and its numbers; recordingLock the recordings; eventLock the event outlet
 //   and the calls
 //     under way; the stream's state (started, broken, ...) is claimed under stateLock, so that
 //     each event fires once whichever thread raises it.
@@ -32,6 +32,7 @@
 #include <thread>
 #include <vector>
 
+class MotionRecording;
 class RecordingWriter;
 
 class DisplaySlot {
@@ -47,8 +48,9 @@ class DisplaySlot {
     DisplaySlot& operator=(const DisplaySlot&) = delete;
 
     // ---- the source's side
-    // A new picture: the display's, and the recording's when it has one.
-    void Deliver(const uint8_t* bytes, uint32_t n);
+    // A new picture: the display's, and the recordings' when it has them; moving: the camera is
+    // in motion at it.
+    void Deliver(const uint8_t* bytes, uint32_t n, bool moving);
     // For a picture just delivered whose frame header shows a size not yet told: waits until the
     // display has converted it (or a later one), the source stops, or the display wait is over;
     // then fires OnSize when the converted size is new. Read thread.
@@ -75,6 +77,8 @@ class DisplaySlot {
     bool Take(FrameBuffer& work);
     // Every picture delivered from now on also goes to this recording (none: null).
     void SetRecording(std::shared_ptr<RecordingWriter> writer);
+    // The same for a recording around motion (none: null).
+    void SetMotionRecording(std::shared_ptr<MotionRecording> recording);
     // The display is done with the picture it took last: converted (a picture of this size) or not.
     void Converted(bool converted, int width, int height);
     // Whether the display repaints by itself (FPS above 0); without, no conversion is waited for.
@@ -125,7 +129,8 @@ class DisplaySlot {
     std::atomic<int64_t> picturesRead{0};
     std::atomic<int64_t> bytesRead{0};
     std::mutex recordingLock;
-    std::shared_ptr<RecordingWriter> recording; // guarded by recordingLock
+    std::shared_ptr<RecordingWriter> recording;       // guarded by recordingLock
+    std::shared_ptr<MotionRecording> motionRecording; // guarded by recordingLock
     std::mutex announceLock;
     uint32_t announcedSize = 0; // guarded by announceLock: the size last told
     uint32_t awaitedSize = 0;   // read thread: the size last waited for

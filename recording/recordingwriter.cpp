@@ -21,12 +21,6 @@
 
 namespace {
 
-int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 struct Picture {
     std::vector<uint8_t> bytes;
     int64_t arrivalMs;
@@ -162,24 +156,42 @@ RecordingWriter::RecordingWriter(RecordingTarget target) : state(std::make_share
 }
 
 RecordingWriter::~RecordingWriter() {
-    End();
+    bool asked;
+    {
+        std::lock_guard<std::mutex> guard(state->lock);
+        asked = state->ending;
+    }
+    if (!asked)
+        End();
+}
+
+void RecordingWriter::Finish() {
+    std::lock_guard<std::mutex> guard(state->lock);
+    state->ending = true;
+    state->changed.notify_all();
 }
 
 void RecordingWriter::End() {
+    Finish();
     std::unique_lock<std::mutex> guard(state->lock);
-    if (state->done)
-        return;
-    state->ending = true;
-    state->changed.notify_all();
     if (!state->finished.wait_for(guard, std::chrono::milliseconds(kStopWaitMs),
                                   [this] { return state->done; }))
         LogWarning(u"RecordingWriter", "The recording's last pictures are still being written");
 }
 
+int64_t RecordingWriter::Now() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void RecordingWriter::Add(const uint8_t* jpeg, size_t length) {
-    const int64_t arrival = NowMs();
+    Add(jpeg, length, Now());
+}
+
+void RecordingWriter::Add(const uint8_t* jpeg, size_t length, int64_t arrival) {
     std::lock_guard<std::mutex> guard(state->lock);
-    if (state->stopped || state->done)
+    if (state->stopped || state->done || state->ending)
         return;
     if (state->queuedBytes + length > kMaxQueuedBytes) {
         if (state->leftOut++ == 0)

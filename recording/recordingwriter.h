@@ -11,9 +11,11 @@
 // that cannot be written to), the recording stops: the file so far is closed and stays playable,
 // and Error() says why. Nothing else stops.
 //
-// Threads: Add from any one thread (the read thread); the rest from the owner's. The writer thread
-// shares the state below with them (a shared_ptr, so that a writer that outlives the bounded wait
-// of the destructor touches nothing freed); its lock guards the queue and the words.
+// Threads: Add from any one thread (the read thread); the rest from the owner's, which may be that
+// thread too when it ends the recording with Finish, which never waits. The writer thread shares
+// the state below with them (a shared_ptr, so that a writer that outlives the bounded wait of the
+// destructor, or that nobody waits for, touches nothing freed); its lock guards the queue and the
+// words.
 
 #include <QString>
 
@@ -37,15 +39,23 @@ class RecordingWriter {
     static constexpr uint32_t kStopWaitMs = 5000;
 
     explicit RecordingWriter(RecordingTarget target);
-    // Writes what was handed over, ends the file, and waits for it (with kStopWaitMs as bound).
+    // Writes what was handed over, ends the file, and waits for it (with kStopWaitMs as bound),
+    // unless its end was asked for already.
     ~RecordingWriter();
     // The same, now: afterwards Error() says whether the end was written. Any number of times.
     void End();
+    // The same without waiting: the writer thread writes what was handed over and ends the file
+    // on its own; once it has, CurrentFile() is empty and Error() says whether the end was written.
+    void Finish();
     RecordingWriter(const RecordingWriter&) = delete;
     RecordingWriter& operator=(const RecordingWriter&) = delete;
 
-    // A picture that has just arrived.
+    // A picture that has just arrived; or one that arrived earlier, at arrivalMs on the writer's
+    // clock (Now). They go into the file in the order handed over; none once the end is asked.
     void Add(const uint8_t* jpeg, size_t length);
+    void Add(const uint8_t* jpeg, size_t length, int64_t arrivalMs);
+    // The writer's clock: milliseconds that only go on.
+    static int64_t Now();
 
     // Why the recording stopped; empty while it goes on.
     QString Error() const;

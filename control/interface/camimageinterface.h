@@ -59,6 +59,8 @@ inline constexpr DISPID MotionSensitivity = 33;
 inline constexpr DISPID MotionArea = 34;
 inline constexpr DISPID MotionIgnored = 35;
 inline constexpr DISPID Motion = 36;
+inline constexpr DISPID RecordOnMotion = 37;
+inline constexpr DISPID RecordBeforeMotion = 38;
 } // namespace CamImageDispid
 
 namespace CamImageEventDispid {
@@ -127,7 +129,8 @@ class ICamImage : public IDispatch {
     // another target is set. RecordFolder: into <folder>/<yyyy-MM-dd>/<name>-<hhmmss>.mkv, with
     // <name> the folder's own name, a new file every hour and for every stream, the folder kept
     // within RecordKeepGiB (default 20) and RecordKeepDays (default 14; 0: no limit), the oldest
-    // files deleted first. An empty text stops recording. Not persisted.
+    // files deleted first. An empty text stops recording. Not persisted. With RecordOnMotion (at
+    // the end of this interface) the target is recorded only around motion.
     virtual HRESULT get_RecordFile(BSTR* path) = 0;
     virtual HRESULT put_RecordFile(BSTR path) = 0;
     virtual HRESULT get_RecordFolder(BSTR* path) = 0;
@@ -177,6 +180,20 @@ class ICamImage : public IDispatch {
     virtual HRESULT get_MotionIgnored(BSTR* areas) = 0;
     virtual HRESULT put_MotionIgnored(BSTR areas) = 0;
     virtual HRESULT get_Motion(int32_t* moving) = 0;
+    // Recording on motion, into RecordFile or RecordFolder, with MotionDetection on (without it
+    // nothing moves, and nothing is recorded). RecordOnMotion: 0 (the default) records the target
+    // continuously; above 0, nothing is recorded until the camera's motion starts, then a file
+    // holds the pictures from RecordBeforeMotion seconds before it started (default 5: the camera's
+    // source keeps them, within ReplayMiB) to RecordOnMotion seconds after it ended, each at the
+    // time it arrived; motion that starts again within those seconds goes on in the same file.
+    // Each motion is a file of its own: in the folder as any recording, or RecordFile's name with
+    // "-2", "-3", ... before its extension for the second motion on. Recording is non-zero while
+    // a file is written; a file that cannot be written stops recording on motion, RecordingError
+    // says why. Both are read when recording begins (a target set, a stream opened). Not persisted.
+    virtual HRESULT get_RecordOnMotion(int32_t* seconds) = 0;
+    virtual HRESULT put_RecordOnMotion(int32_t seconds) = 0;
+    virtual HRESULT get_RecordBeforeMotion(int32_t* seconds) = 0;
+    virtual HRESULT put_RecordBeforeMotion(int32_t seconds) = 0;
 
   protected:
     ~ICamImage() = default;

@@ -730,6 +730,14 @@ TEST_F(ControlTest, DispatchAnswersEachKindOfCallByWhatTheMemberCanDo) {
          DISP_E_MEMBERNOTFOUND, VT_EMPTY},
         {"a method as a get", CamImageDispid::StopDownload, DISPATCH_PROPERTYGET, &none, true, S_OK,
          VT_EMPTY},
+        {"get of RecordOnMotion", CamImageDispid::RecordOnMotion, DISPATCH_PROPERTYGET, &none, true, S_OK,
+         VT_I4},
+        {"put of RecordOnMotion as a short", CamImageDispid::RecordOnMotion, DISPATCH_PROPERTYPUT, &one, true,
+         DISP_E_TYPEMISMATCH, VT_EMPTY},
+        {"get of RecordBeforeMotion", CamImageDispid::RecordBeforeMotion, DISPATCH_PROPERTYGET, &none, true,
+         S_OK, VT_I4},
+        {"put of RecordBeforeMotion as a short", CamImageDispid::RecordBeforeMotion, DISPATCH_PROPERTYPUT,
+         &one, true, DISP_E_TYPEMISMATCH, VT_EMPTY},
     };
     for (const auto& c : cases) {
         VARIANT result;

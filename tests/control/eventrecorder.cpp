@@ -29,6 +29,11 @@ EventRecorder::EventRecorder(IUnknown* control) : uiThread(std::this_thread::get
         case CamImageEventDispid::OnStreamStopped:
             Record("OnStreamStopped");
             break;
+        case CamImageEventDispid::OnMotion:
+            Record(QString("OnMotion %1 %2")
+                       .arg(DispatchSink::Argument(p, 0))
+                       .arg(DispatchSink::Argument(p, 1)));
+            break;
         default:
             Record(QString("unknown %1").arg(member));
         }

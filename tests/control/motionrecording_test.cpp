@@ -1,0 +1,91 @@
+// Recording on motion against camsim's scenes: a moving box is one file, RecordBeforeMotion seconds before
+// the motion to RecordOnMotion seconds after, each picture once; a still scene is none; a full disk stops it.
+
+#include "tests/control/controlfixture.h"
+
+#include "platform/com/bstring.h"
+#include "tests/support/filesystemfaults.h"
+#include "tools/camsim/jpegencoder.h"
+
+#include <QCryptographicHash>
+#include <QDate>
+#include <QDir>
+#include <QProcess>
+
+#include <optional>
+
+namespace {
+
+// The picture number of the control's first OnMotion of that kind (1: a start, 0: an end); -1: none.
+int MotionAt(const QStringList& events, int started) {
+    const QStringList found = events.filter(QString("OnMotion %1 ").arg(started));
+    return found.isEmpty() ? -1 : found.first().section(' ', 2).toInt();
+}
+
+TEST_F(ControlTest, RecordingOnMotionWritesAFileFromSecondsBeforeTheMotionToSecondsAfter) {
+    const struct {
+        const char* scene;
+        qint64 diskBytes; // 0: no limit
+        int files;
+        const char* error; // the end of RecordingError
+    } cases[] = {{"box:65:75", 0, 1, ""}, {"still", 0, 0, ""}, {"box:65:75", 100000, 1, "File too large"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scene);
+        camsim::CameraConfig config;
+        config.fps = 50;
+        config.scene = *camsim::MotionScene::Parse(c.scene);
+        InProcessCamsim camera(config);
+        std::optional<FileSizeLimit> disk;
+        if (c.diskBytes)
+            disk.emplace(c.diskBytes);
+        const QString folder = root.File(QString("Yard%1").arg(&c - cases));
+        MakeControl();
+        control->put_MotionDetection(1);
+        control->put_RecordOnMotion(1);
+        control->put_RecordBeforeMotion(1);
+        ASSERT_EQ(PutText(&ICamImage::put_RecordFolder, folder), S_OK);
+        ASSERT_EQ(PutUrl(camera.Url("/vexo-cgi/mjpg/video.cgi?resolution=320x240")), S_OK);
+        ASSERT_TRUE(PumpUntil([&] { return PicturesRead() >= 80; })); // past the box's first pictures
+        // Until its file has ended: after the motion, or at the error; at once when nothing moved.
+        int32_t recording = 0;
+        BString error;
+        EXPECT_TRUE(PumpUntil(
+            [&] {
+                control->get_Recording(&recording);
+                control->get_RecordingError(error.Receive());
+                return recording == 0 && (MotionAt(events->Texts(), 0) >= 0 || !error.ToQString().isEmpty() ||
+                                          MotionAt(events->Texts(), 1) < 0);
+            },
+            10000));
+        EXPECT_EQ(error.ToQString().section(": ", -1), c.error);
+        const QDir day(folder + "/" + QDate::currentDate().toString("yyyy-MM-dd"));
+        const QStringList files = day.entryList({"*.mkv"}, QDir::Files);
+        ASSERT_EQ(files.size(), c.files);
+        const int start = MotionAt(events->Texts(), 1), end = MotionAt(events->Texts(), 0);
+        ReleaseControl();
+        if (c.files == 0 || *c.error)
+            continue;
+        // Each picture's timestamp and the hash of its bytes.
+        QProcess probe;
+        probe.start("ffprobe", {"-v", "error", "-show_data_hash", "md5", "-show_entries",
+                                "packet=pts,data_hash", "-of", "csv=p=0", day.filePath(files[0])});
+        ASSERT_TRUE(probe.waitForFinished(10000));
+        QList<int> pts;
+        QStringList hashes;
+        for (const QString& line :
+             QString::fromLatin1(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+            pts.append(line.section(',', 0, 0).toInt());
+            hashes.append(line.section(':', 1));
+        }
+        // The picture that started the motion, found by its bytes: each of the scene's is its own.
+        const std::string jpeg = camsim::EncodeJpeg(
+            camsim::RenderMotionScene(config.scene, 320, 240, start).data(), 320, 240, false);
+        const int at = static_cast<int>(hashes.indexOf(
+            QCryptographicHash::hash(QByteArray::fromStdString(jpeg), QCryptographicHash::Md5).toHex()));
+        EXPECT_EQ(hashes.removeDuplicates(), 0);
+        EXPECT_NEAR(pts.value(at), 1000, 100) << "a second before the motion started";
+        EXPECT_NEAR(pts.last() - pts.value(at + end - start), 1000, 100) << "to a second after it ended";
+    }
+}
+
+} // namespace

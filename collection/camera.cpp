@@ -35,6 +35,7 @@ void Camera::Load(const Node& item) {
     port = item.GetValue(kPortKey).GetInt();
     for (const StoredText& entry : kAfterPort)
         this->*entry.field = item.GetValue(entry.key).GetText();
+    motion.Load(item);
 }
 
 void Camera::Save(const Node& item) const {
@@ -43,4 +44,5 @@ void Camera::Save(const Node& item) const {
     item.SetValue(kPortKey, Data(port));
     for (const StoredText& entry : kAfterPort)
         item.SetValue(entry.key, Data(this->*entry.field));
+    motion.Save(item);
 }

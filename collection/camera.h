@@ -2,6 +2,8 @@
 // A camera or a live view site on its way between the settings tree, the property pages and the
 // camera view.
 
+#include "collection/motionoptions.h"
+
 #include <QString>
 
 class Node;
@@ -38,4 +40,5 @@ class Camera {
     QString compression;
     QString folderPath; // not stored: the folder that holds, or is to hold, the item
     QString customURL;
+    MotionOptions motion;
 };

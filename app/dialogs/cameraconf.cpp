@@ -3,6 +3,7 @@
 #include "app/dialogs/cameraconffolder.h"
 #include "app/dialogs/cameraconfgeneral.h"
 #include "app/dialogs/cameraconfimage.h"
+#include "app/dialogs/cameraconfmotion.h"
 #include "app/dialogs/cameraconfsecurity.h"
 #include "app/resources/resource.h"
 
@@ -15,4 +16,5 @@ CameraConf::CameraConf(QWidget* parent, const Path& folder, const QString& itemN
     AddPage(image);
     AddPage(new CameraConfSecurity(edit.record));
     AddPage(new CameraConfFolder(edit.record, edit.currentPath));
+    AddPage(new CameraConfMotion(edit.record));
 }

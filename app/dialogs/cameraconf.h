@@ -1,6 +1,6 @@
 #pragma once
-// The property sheet of a camera: general (name, address, port, camera type), image, security
-// and folder pages.
+// The property sheet of a camera: general (name, address, port, camera type), image, security,
+// folder and motion pages.
 
 #include "app/dialogs/cameraitemsheet.h"
 

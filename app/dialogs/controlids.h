@@ -26,6 +26,14 @@ inline constexpr int NotReachableText = 1040;
 inline constexpr int SavePassword = 1045;
 inline constexpr int Version = 1051;
 inline constexpr int PlatformName = 1052;
+inline constexpr int MotionDetect = 1060; // the Motion page
+inline constexpr int MotionSensitivity = 1061;
+inline constexpr int MotionArea = 1062;
+inline constexpr int MotionMask = 1063;
+inline constexpr int MotionClear = 1064;
+inline constexpr int MotionRecord = 1065;
+inline constexpr int MotionBefore = 1066;
+inline constexpr int MotionAfter = 1067;
 } // namespace ControlId
 
 inline QString ControlName(int id) {

@@ -2,6 +2,7 @@
 
 #include "app/dialogs/cameraconffolder.h"
 #include "app/dialogs/cameraconfgenerallivesite.h"
+#include "app/dialogs/cameraconfmotion.h"
 #include "app/dialogs/cameraconfsecurity.h"
 #include "app/resources/resource.h"
 
@@ -12,4 +13,5 @@ LiveSiteConf::LiveSiteConf(QWidget* parent, const Path& folder, const QString& i
     AddPage(new CameraConfGeneralLiveSite(edit.record, edit.currentPath));
     AddPage(new CameraConfSecurity(edit.record));
     AddPage(new CameraConfFolder(edit.record, edit.currentPath));
+    AddPage(new CameraConfMotion(edit.record));
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The property sheet of a live view site: general (name, URL), security and folder pages.
+// The property sheet of a live view site: general (name, URL), security, folder and motion
+// pages.
 
 #include "app/dialogs/cameraitemsheet.h"
 

@@ -7,6 +7,7 @@
 #include "app/shell/zelppcapp.h"
 
 #include "collection/camera.h"
+#include "collection/motionoptions.h"
 #include "control/interface/camimageinterface.h"
 #include "foundation/log.h"
 #include "foundation/text.h"
@@ -144,16 +145,15 @@ void CameraConnection::KeepReplay() {
 }
 
 void CameraConnection::DetectMotion(const QString& itemPath) {
-    const Node item = Settings().GetNode(itemPath);
-    const bool on = item.GetValue("MotionDetection").GetBool();
-    if (on) {
-        // The defaults for what the item does not say.
-        control->put_MotionSensitivity(
-            item.Exists("MotionSensitivity") ? item.GetValue("MotionSensitivity").GetInt() : 50);
-        control->put_MotionArea(item.Exists("MotionArea") ? item.GetValue("MotionArea").GetInt() : 10);
-        PutText(control, &ICamImage::put_MotionIgnored, item.GetValue("MotionIgnored").GetText());
+    MotionOptions motion;
+    motion.Load(Settings().GetNode(itemPath));
+    if (motion.detect) {
+        control->put_MotionSensitivity(motion.sensitivity);
+        control->put_MotionArea(motion.smallestArea);
+        PutText(control, &ICamImage::put_MotionIgnored, motion.IgnoredText());
+        KeepReplay(); // so that the camera can be seen again at an event's moment
     }
-    control->put_MotionDetection(on ? 1 : 0);
+    control->put_MotionDetection(motion.detect ? 1 : 0);
 }
 
 int CameraConnection::ZoomStepsOf(int command) {

@@ -77,8 +77,8 @@ class CameraConnection {
     // The control keeps the last seconds of the camera for instant replay and clips, as the
     // settings say ("/Recording/ReplaySeconds", default 30; "/Recording/ReplayMiB", default 64).
     void KeepReplay();
-    // The control looks for motion when the item's settings ask for it ("MotionDetection" true,
-    // with "MotionSensitivity", "MotionArea" and "MotionIgnored"; values older readers ignore).
+    // The control looks for motion when the item's settings ask for it (MotionOptions), and then
+    // keeps the last seconds as KeepReplay does, so that an event's moment can be seen again.
     void DetectMotion(const QString& itemPath);
     // StopDownload.
     void Disconnect();

@@ -4,6 +4,7 @@
 #include "app/shell/cameraconnection.h"
 #include "app/shell/commandbar.h"
 #include "app/shell/instantreplay.h"
+#include "app/shell/motionalerts.h"
 #include "app/shell/picturefile.h"
 #include "app/shell/recordings.h"
 #include "app/shell/zelppcapp.h"
@@ -94,6 +95,23 @@ bool CameraView::ShowsMotion() const {
     return motionMark->isVisibleTo(this);
 }
 
+void CameraView::ShowMotion(bool on) {
+    motionMark->setVisible(on);
+    motionMark->raise();
+    if (on == !motionItem.isEmpty())
+        return;
+    MotionAlerts* alerts = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Alerts() : nullptr;
+    if (on) {
+        motionItem = currentItemPath;
+        if (alerts)
+            alerts->Seen(motionItem, currentName, true, Control());
+    } else {
+        if (alerts)
+            alerts->Seen(motionItem, currentName, false, nullptr);
+        motionItem.clear();
+    }
+}
+
 bool CameraView::ShowsRecordMark() const {
     return recordMark->isVisibleTo(this);
 }
@@ -115,6 +133,7 @@ void CameraView::OnRecord() {
 }
 
 CameraView::~CameraView() {
+    ShowMotion(false);
     CloseCommandConnection();
     stream.reset(); // stops the stream: no event of the control comes after this
 }
@@ -198,8 +217,8 @@ void CameraView::ConnectCamera() {
                               QStringLiteral("imagewidth=%d&imageheight=%d&center=%d,%d")
                         : QString());
     stream->KeepReplay();
+    ShowMotion(false); // of the camera shown until now
     stream->DetectMotion(currentItemPath);
-    motionMark->hide();
     if (ptz && OpenCommandConnection())
         SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on"));
     connected = true;
@@ -228,6 +247,7 @@ void CameraView::ReconnectCamera() {
 void CameraView::DisconnectCamera() {
     LogTrace(u"CameraView::DisconnectCamera", "Disconnect from '%S'", Wide(camera.name));
     connected = false;
+    ShowMotion(false);
     stream->Disconnect();
     CloseCommandConnection();
 }
@@ -294,8 +314,7 @@ void CameraView::OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) {
         OnStreamStarted();
         break;
     case Message::Motion:
-        motionMark->setVisible(wParam != 0);
-        motionMark->raise();
+        ShowMotion(wParam != 0);
         break;
     case Message::StreamStopped:
         OnStreamStopped();
@@ -328,6 +347,29 @@ void CameraView::OnStreamStarted() {
     streamStarted = true;
     cycle.RestartDisplayTime();
     stream->StreamStarted();
+    GoToMoment();
+}
+
+void CameraView::ShowMoment(int64_t atMs) {
+    momentMs = atMs;
+}
+
+void CameraView::GoToMoment() {
+    if (momentMs == 0)
+        return;
+    const int64_t target = momentMs;
+    momentMs = 0;
+    replay->StepMs(static_cast<int32_t>(
+        std::clamp<int64_t>(target - QDateTime::currentMSecsSinceEpoch(), INT32_MIN, 0)));
+    // The step goes back as far as the replay memory reaches: when that is not far enough, the
+    // camera is shown live.
+    BString shown;
+    Control()->get_ShownTime(shown.Receive());
+    const QDateTime time = QDateTime::fromString(shown.ToQString(), Qt::ISODateWithMs);
+    if (!time.isValid() || time.toMSecsSinceEpoch() - target > kMomentToleranceMs) {
+        LogInfo(u"CameraView::GoToMoment", "The moment is no longer kept: live");
+        replay->Live();
+    }
 }
 
 void CameraView::Relayout(int width, int height) {

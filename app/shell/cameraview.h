@@ -70,6 +70,10 @@ class CameraView : public View {
     bool ShowsRecordMark() const;
     // The camera's pictures show motion: "Motion" shows over them.
     bool ShowsMotion() const;
+    // The next camera opened is shown paused at that moment (ms since 1970) when its replay
+    // memory still holds it (within kMomentToleranceMs), else live.
+    static constexpr int64_t kMomentToleranceMs = 2000;
+    void ShowMoment(int64_t atMs);
     bool IsConnected() const { return connected; }
     bool IsSwitchTimerRunning() const;
     int EffectiveRotation() const;
@@ -111,6 +115,10 @@ class CameraView : public View {
     // Saves the pictures kept for replay as a clip in the camera's recordings folder.
     void SaveClip();
     void PlaceRecordMark();
+    // Motion shows over the picture, or ends (the viewer's motion alerts are told once each).
+    void ShowMotion(bool on);
+    // Once the stream has started: the moment ShowMoment asked for, or live.
+    void GoToMoment();
     void OnShowActualSize(bool actual);
     void ReadCurrentMember();
     void ShowWaitCursor();
@@ -145,5 +153,7 @@ class CameraView : public View {
     CommandSender commands; // PTZ zoom and focus, open while a PTZ camera is shown
     QLabel* recordMark;     // over the picture's upper right corner while the camera is recorded
     QLabel* motionMark;     // in the upper left corner while the camera's pictures show motion
+    QString motionItem;     // the item whose motion the viewer was told of, until it ends
+    int64_t momentMs = 0;   // the moment to show once the stream has started (0: live)
     std::unique_ptr<InstantReplay> replay;
 };

@@ -92,6 +92,9 @@ const Item kGridPopup[] = {
 // Popup "Tools" of both sets.
 const Item kToolsPopup[] = {
     {Command::Recordings, nullptr, false, Str::RecordingsItem},
+    {Command::MotionEvents, nullptr, false, Str::MotionEventsItem},
+    {Command::MotionToBigPlace, nullptr, true, Str::MotionToBigPlaceItem},
+    {Command::MotionBell, nullptr, true, Str::MotionBellItem},
     {Command::AboutLumenfold, u"About Lumenfold...", false},
     {Command::AppExit, u"Exit", false},
 };

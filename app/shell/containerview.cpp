@@ -7,6 +7,7 @@
 #include "app/resources/resource.h"
 #include "app/shell/cameraview.h"
 #include "app/shell/mainframe.h"
+#include "app/shell/recordings.h"
 #include "app/shell/zelppcapp.h"
 
 #include "collection/collectiontree.h"
@@ -236,6 +237,8 @@ void ContainerView::ShowAndKeep(const QString& path) {
     tree->SelectPath(path);
     Settings().SetValue("/Collection/SelectedPath", Data(path));
     if (ZelPPCApp* app = ZelPPCApp::Instance()) {
+        if (Recordings* recordings = app->Recorder())
+            recordings->FollowMotionSettings(); // an item's Motion page may have changed
         app->SaveSettings();
     } else {
         SaveSettings();

@@ -2,6 +2,7 @@
 
 #include "app/resources/resource.h"
 #include "app/shell/cameraconnection.h"
+#include "app/shell/motionalerts.h"
 #include "app/shell/recordings.h"
 #include "app/shell/zelppcapp.h"
 
@@ -39,6 +40,7 @@ GridTile::GridTile(QWidget* parent, const QString& path, GridTileListener& tileL
 }
 
 GridTile::~GridTile() {
+    ShowMotion(false);
     timers->KillTimer(kRetryTimer);
     connected = false;
     stream.reset(); // stops the stream: no event of the control comes after this
@@ -81,7 +83,7 @@ void GridTile::Connect() {
     rotation = CameraConnection::EffectiveRotation(camera, Settings().GetValue("/View/Rotation").GetInt());
     stream->Prepare(camera, rotation, true, QString());
     stream->DetectMotion(itemPath);
-    motion = false;
+    ShowMotion(false);
     if (Settings().GetValue("/Recording/ReplayInTiles").GetBool())
         stream->KeepReplay(); // tiles keep no replay unless asked
     connected = true;
@@ -91,9 +93,18 @@ void GridTile::Connect() {
     stream->Open(url);
 }
 
+void GridTile::ShowMotion(bool on) {
+    if (on == motion)
+        return;
+    motion = on;
+    update(); // its frame
+    if (MotionAlerts* alerts = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Alerts() : nullptr)
+        alerts->Seen(itemPath, camera.name, on, on ? Control() : nullptr);
+}
+
 void GridTile::Reconnect() {
     timers->KillTimer(kRetryTimer);
-    motion = false; // the next stream says when it sees motion
+    ShowMotion(false); // the next stream says when it sees motion
     wantsCredentials = false;
     LogTrace(u"GridTile::Reconnect", "Reconnect to '%S'", Wide(camera.name));
     connected = true;
@@ -132,8 +143,9 @@ bool GridTile::event(QEvent* event) {
             Reconnect();
         break;
     case Message::Motion:
-        motion = message->wParam != 0;
-        update(); // its frame
+        ShowMotion(message->wParam != 0);
+        if (motion)
+            listener.OnTileMotion(this);
         break;
     default:
         break; // a stream's end needs nothing here: its broken or failed event came first

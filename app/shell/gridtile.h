@@ -32,6 +32,8 @@ class GridTileListener {
     virtual void OnTileWantsCredentials(GridTile* tile) = 0;
     // The tile was dragged and let go there.
     virtual void OnTileDropped(GridTile* tile, QPoint globalPosition) = 0;
+    // Motion started in the tile's pictures.
+    virtual void OnTileMotion(GridTile* tile) = 0;
 
   protected:
     ~GridTileListener() = default;
@@ -84,6 +86,8 @@ class GridTile : public QWidget {
     void OnConnectionBroken(int status);
     void OnConnectionFailed(int status);
     void Relayout();
+    // Motion shows on the tile, or ends (the viewer's motion alerts are told once each).
+    void ShowMotion(bool on);
     QRect PictureArea() const;
     int NameHeight() const;
 

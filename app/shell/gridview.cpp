@@ -5,6 +5,7 @@
 #include "app/shell/commandbar.h"
 #include "app/shell/griditems.h"
 #include "app/shell/gridsettings.h"
+#include "app/shell/motionalerts.h"
 #include "app/shell/recordings.h"
 #include "app/shell/zelppcapp.h"
 
@@ -284,17 +285,36 @@ void GridView::OnTileDropped(GridTile* tile, QPoint globalPosition) {
     QWidget* over = childAt(mapFromGlobal(globalPosition));
     while (over && over->parentWidget() != this)
         over = over->parentWidget();
-    const auto from = std::find(tiles.begin(), tiles.end(), tile);
     const auto to = std::find(tiles.begin(), tiles.end(), over);
-    if (from == tiles.end() || to == tiles.end() || from == to)
-        return;
+    if (to != tiles.end() && SwapTiles(tile, static_cast<int>(to - tiles.begin())))
+        KeepGridOrder(itemPath, items);
+}
+
+bool GridView::SwapTiles(GridTile* tile, int place) {
+    const auto from = std::find(tiles.begin(), tiles.end(), tile);
+    if (from == tiles.end() || place < 0 || place >= static_cast<int>(tiles.size()) ||
+        from - tiles.begin() == place)
+        return false;
     const int first = page * layout.TilesPerPage();
-    items.swapItemsAt(first + static_cast<int>(from - tiles.begin()),
-                      first + static_cast<int>(to - tiles.begin()));
-    std::iter_swap(from, to);
-    KeepGridOrder(itemPath, items);
+    items.swapItemsAt(first + static_cast<int>(from - tiles.begin()), first + place);
+    std::iter_swap(from, tiles.begin() + place);
     LayoutTiles();
-    Select(static_cast<int>(to - tiles.begin()));
+    Select(place);
+    return true;
+}
+
+void GridView::OnTileMotion(GridTile* tile) {
+    if (!MotionAlerts::BringsToBigPlace())
+        return;
+    // Into the big place, for this page only (the order the user gave is kept); without a big
+    // place the tile is chosen.
+    const auto found = std::find(tiles.begin(), tiles.end(), tile);
+    if (found == tiles.end())
+        return;
+    if (layout.HasBigPlace())
+        SwapTiles(tile, 0);
+    else
+        Select(static_cast<int>(found - tiles.begin()));
 }
 
 void GridView::OnTileOpened(GridTile* tile) {

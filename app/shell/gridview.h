@@ -80,6 +80,9 @@ class GridView : public View, private GridTileListener {
     void OnTileOpened(GridTile* tile) override;
     void OnTileWantsCredentials(GridTile* tile) override;
     void OnTileDropped(GridTile* tile, QPoint globalPosition) override;
+    void OnTileMotion(GridTile* tile) override;
+    // The tile changes places with the one at place, which is chosen; false when it is there.
+    bool SwapTiles(GridTile* tile, int place);
 
     ViewFrame& frame;
     QString itemPath;

@@ -6,6 +6,7 @@
 #include "app/shell/containerview.h"
 #include "app/shell/gridview.h"
 #include "app/shell/helpwindow.h"
+#include "app/shell/motionalerts.h"
 #include "app/shell/zelppcapp.h"
 
 #include "foundation/log.h"
@@ -69,6 +70,7 @@ MainFrame::MainFrame(ZelPPCApp& application)
     });
 
     bar.Build(ResourceSet::CollectionView);
+    MotionAlerts::CheckItems(bar);
     RestorePlacement();
 }
 
@@ -115,6 +117,7 @@ void MainFrame::OnViewChange(int resourceSet) {
         return;
     bar.Build(resourceSet);
     bar.SetChecked(Command::FullScreen, fullScreen);
+    MotionAlerts::CheckItems(bar);
     views->setCurrentWidget(next);
     activeView = next;
     ShowBars();
@@ -148,6 +151,11 @@ void MainFrame::OpenCamera(const QString& itemPath) {
     PostMessage(this, WM_USER + Message::ViewCameraView);
 }
 
+void MainFrame::OpenCameraAt(const QString& itemPath, int64_t atMs) {
+    OpenCamera(itemPath);
+    cameraView->ShowMoment(atMs);
+}
+
 void MainFrame::OpenGrid(const QString& itemPath) {
     gridView->SetItem(itemPath);
     PostMessage(this, WM_USER + Message::ViewGrid);
@@ -160,6 +168,7 @@ void MainFrame::ResetCommandBar() {
 void MainFrame::RebuildCommandBar() {
     bar.Build(bar.CurrentSet());
     bar.SetChecked(Command::FullScreen, fullScreen);
+    MotionAlerts::CheckItems(bar);
     if (activeView == cameraView)
         cameraView->AdjustMenu();
 }

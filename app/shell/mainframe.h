@@ -35,6 +35,9 @@ class MainFrame : public QMainWindow, public ViewFrame {
     QWidget* MainWindow() override { return this; }
     void OpenCamera(const QString& itemPath) override;
     void OpenGrid(const QString& itemPath) override;
+    // The camera view on the item, at that moment (ms since 1970) when its replay memory still
+    // holds it, else live.
+    void OpenCameraAt(const QString& itemPath, int64_t atMs);
 
     // Around property sheets: the bar is emptied, then built again for the current set.
     void ResetCommandBar();

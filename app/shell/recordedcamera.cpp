@@ -2,6 +2,7 @@
 
 #include "app/resources/resource.h"
 #include "app/shell/cameraconnection.h"
+#include "app/shell/motionalerts.h"
 
 #include "control/interface/camimageinterface.h"
 #include "foundation/log.h"
@@ -20,8 +21,10 @@ constexpr char16_t kLog[] = u"RecordedCamera";
 } // namespace
 
 RecordedCamera::RecordedCamera(const QString& path, const QString& recordings, int keepGiB, int keepDays,
+                               bool aroundMotion, MotionAlerts* motionAlerts,
                                std::function<void(RecordedCamera&, const QString&)> onStopped)
-    : itemPath(path), folder(recordings), stopped(std::move(onStopped)) {
+    : itemPath(path), folder(recordings), onMotion(aroundMotion), alerts(motionAlerts),
+      stopped(std::move(onStopped)) {
     timers = new WindowTimers([this](int id) { id == kRetryTimer ? Connect() : Check(); }, this);
     camera.Load(Settings().GetNode(itemPath));
     stream = std::make_unique<CameraConnection>(this, u"RecordedCamera::OnCreate");
@@ -32,13 +35,19 @@ RecordedCamera::RecordedCamera(const QString& path, const QString& recordings, i
     ICamImage* control = stream->Control();
     control->put_RecordKeepGiB(keepGiB);
     control->put_RecordKeepDays(keepDays);
+    if (onMotion) {
+        control->put_RecordBeforeMotion(camera.motion.recordBefore);
+        control->put_RecordOnMotion(camera.motion.recordAfter);
+    }
     control->put_RecordFolder(BString(folder).Get());
-    LogInfo(kLog, "Recording '%S' into '%S'", Wide(camera.name), Wide(folder));
+    LogInfo(kLog, "Recording '%S' into '%S'%s", Wide(camera.name), Wide(folder),
+            onMotion ? " on motion" : "");
     Connect();
     timers->SetTimer(kCheckTimer, kCheckMs);
 }
 
 RecordedCamera::~RecordedCamera() {
+    ShowMotion(false);
     timers->KillTimer(kRetryTimer);
     timers->KillTimer(kCheckTimer);
     connected = false;
@@ -56,11 +65,21 @@ void RecordedCamera::Connect() {
     stream->Prepare(camera, 0, false, QString());
     stream->Control()->put_FPS(0.0f);
     stream->KeepReplay(); // a recorded camera's last seconds, for the camera view
+    stream->DetectMotion(itemPath);
     connected = true;
     stream->Open(camera.GetURL());
 }
 
+void RecordedCamera::ShowMotion(bool on) {
+    if (on == moving)
+        return;
+    moving = on;
+    if (alerts)
+        alerts->Seen(itemPath, camera.name, on, nullptr);
+}
+
 void RecordedCamera::TryAgain(uint32_t waitMs) {
+    ShowMotion(false);
     connected = false;
     stream->Disconnect();
     timers->SetTimer(kRetryTimer, std::max<uint32_t>(waitMs, 1));
@@ -88,6 +107,9 @@ bool RecordedCamera::event(QEvent* event) {
     switch (static_cast<int>(message->message) - WM_USER) {
     case Message::StreamStarted:
         stream->StreamStarted();
+        break;
+    case Message::Motion:
+        ShowMotion(message->wParam != 0);
         break;
     case Message::ConnectionBroken:
         LogWarning(kLog, "The stream of '%S' broke (%d); trying again", Wide(camera.name), status);

@@ -16,23 +16,26 @@
 #include <memory>
 
 class CameraConnection;
+class MotionAlerts;
 class WindowTimers;
 
 class RecordedCamera : public QWidget {
   public:
     static constexpr uint32_t kCheckMs = 1000;
 
-    // Records the item at path into folder, keeping it within the limits (0: none); stopped tells
-    // why the recording stopped by itself.
-    RecordedCamera(const QString& path, const QString& folder, int keepGiB, int keepDays,
-                   std::function<void(RecordedCamera&, const QString& why)> stopped);
+    // Records the item at path into folder, keeping it within the limits (0: none), all the time
+    // or only around motion (as the item's MotionOptions say); stopped tells why the recording
+    // stopped by itself. Motion the camera's pictures show goes to the viewer's motion alerts.
+    RecordedCamera(const QString& path, const QString& folder, int keepGiB, int keepDays, bool onMotion,
+                   MotionAlerts* alerts, std::function<void(RecordedCamera&, const QString& why)> stopped);
     ~RecordedCamera() override;
 
     const QString& ItemPath() const { return itemPath; }
     const QString& Name() const { return camera.name; }
     const QString& Folder() const { return folder; }
-    // The file being written; empty while none is.
+    // A file is being written.
     bool Writing() const;
+    bool OnMotion() const { return onMotion; }
     // Why the recording stopped, or why the camera cannot be recorded; empty while it goes on.
     const QString& Failure() const { return failure; }
 
@@ -43,9 +46,13 @@ class RecordedCamera : public QWidget {
     void Connect();
     void TryAgain(uint32_t waitMs);
     void Check();
+    void ShowMotion(bool on);
 
     const QString itemPath;
     const QString folder;
+    const bool onMotion;
+    MotionAlerts* const alerts;
+    bool moving = false; // the alerts were told of motion that has not ended
     Camera camera;
     std::unique_ptr<CameraConnection> stream;
     WindowTimers* timers;

@@ -6,6 +6,7 @@
 #include "app/shell/recordedcamera.h"
 #include "app/shell/zelppcapp.h"
 
+#include "collection/motionoptions.h"
 #include "foundation/log.h"
 #include "foundation/text.h"
 #include "platform/ui/messagebox.h"
@@ -30,7 +31,7 @@ int SettingOr(const char* path, int otherwise) {
 
 } // namespace
 
-Recordings::Recordings(QWidget* messages) : window(messages) {}
+Recordings::Recordings(QWidget* messages, MotionAlerts* motion) : window(messages), alerts(motion) {}
 
 Recordings::~Recordings() = default;
 
@@ -67,6 +68,20 @@ void Recordings::Resume() {
             Start(path);
     }
     Keep(); // without those that are gone
+    FollowMotionSettings();
+}
+
+void Recordings::FollowMotionSettings() {
+    std::map<QString, std::unique_ptr<RecordedCamera>> wanted;
+    for (const QString& path : GridItems(QStringLiteral("/CameraCollection"))) {
+        MotionOptions motion;
+        motion.Load(Settings().GetNode(path));
+        if (!motion.detect || !motion.record || IsRecorded(path))
+            continue;
+        const auto running = onMotion.find(path);
+        wanted[path] = running != onMotion.end() ? std::move(running->second) : Record(path, true);
+    }
+    onMotion.swap(wanted); // the rest stop here, their files closed
 }
 
 bool Recordings::IsRecorded(const QString& path) const {
@@ -78,22 +93,30 @@ bool Recordings::Toggle(const QString& path) {
         LogInfo(u"Recordings::Toggle", "Recording of '%S' ends", Wide(path));
         cameras.erase(path); // its file is closed
     } else {
+        onMotion.erase(path); // recorded all the time instead
         Start(path);
     }
     Keep();
+    FollowMotionSettings();
     return IsRecorded(path);
 }
 
 std::vector<const RecordedCamera*> Recordings::Cameras() const {
     std::vector<const RecordedCamera*> all;
-    for (const auto& [path, camera] : cameras)
-        all.push_back(camera.get());
+    for (const auto* kind : {&cameras, &onMotion}) {
+        for (const auto& [path, camera] : *kind)
+            all.push_back(camera.get());
+    }
     return all;
 }
 
 void Recordings::Start(const QString& path) {
-    cameras[path] = std::make_unique<RecordedCamera>(
-        path, FolderOf(path), SettingOr(kKeepGiB, 20), SettingOr(kKeepDays, 14),
+    cameras[path] = Record(path, false);
+}
+
+std::unique_ptr<RecordedCamera> Recordings::Record(const QString& path, bool motion) {
+    return std::make_unique<RecordedCamera>(
+        path, FolderOf(path), SettingOr(kKeepGiB, 20), SettingOr(kKeepDays, 14), motion, alerts,
         [this](RecordedCamera& camera, const QString& why) {
             const QString text = FormatText(LoadResText(Str::RecordingStopped), {camera.Name(), why});
             LogError(u"Recordings", "%S", Wide(text));

@@ -6,7 +6,9 @@
 // videos folder, else the home folder; "/Recording/Folder" names another), within
 // "/Recording/KeepGiB" (20) and "/Recording/KeepDays" (14) a camera. Keys older viewers ignore.
 // A recording that stops by itself is logged and, unless the viewer runs unattended, told once
-// in a message box.
+// in a message box. A camera whose Motion page asks for recording on motion (MotionOptions) is
+// recorded the same way, into the same folder, but only from some seconds before each motion to
+// some seconds after; FollowMotionSettings starts and stops those as the settings say.
 //
 // UI thread only.
 
@@ -19,15 +21,21 @@
 #include <memory>
 #include <vector>
 
+class MotionAlerts;
 class RecordedCamera;
 
 class Recordings {
   public:
-    explicit Recordings(QWidget* window);
+    // Messages go to window; the recorded cameras' motion to alerts (none: nowhere).
+    Recordings(QWidget* window, MotionAlerts* alerts);
     ~Recordings();
 
-    // Starts recording the items kept in the settings (those still there).
+    // Starts recording the items kept in the settings (those still there), and those that record
+    // on motion.
     void Resume();
+    // Records on motion the items whose settings ask for it now, and no others.
+    void FollowMotionSettings();
+    // Recorded all the time (not only on motion).
     bool IsRecorded(const QString& path) const;
     // Starts or stops recording the item, and keeps which are recorded; true when it records now.
     bool Toggle(const QString& path);
@@ -41,8 +49,11 @@ class Recordings {
 
   private:
     void Start(const QString& path);
+    std::unique_ptr<RecordedCamera> Record(const QString& path, bool onMotion);
     void Keep() const;
 
     QPointer<QWidget> window; // for the messages
+    MotionAlerts* alerts;
     std::map<QString, std::unique_ptr<RecordedCamera>> cameras;
+    std::map<QString, std::unique_ptr<RecordedCamera>> onMotion; // those not in cameras
 };

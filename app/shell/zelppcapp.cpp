@@ -8,6 +8,7 @@
 #include "app/shell/helpwindow.h"
 #include "app/shell/maindoc.h"
 #include "app/shell/mainframe.h"
+#include "app/shell/motionalerts.h"
 #include "app/shell/recordedcamera.h"
 #include "app/shell/recordings.h"
 
@@ -72,6 +73,10 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
         return false;
     }
 
+    alerts = std::make_unique<MotionAlerts>(DataRoot(), [this](const QString& itemPath, int64_t atMs) {
+        if (frame)
+            frame->OpenCameraAt(itemPath, atMs);
+    });
     document = std::make_unique<MainDoc>();
     document->OnOpenDocument(QString::fromUtf16(kStartDocument));
     frame = new MainFrame(*this);
@@ -82,7 +87,7 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
         frame->PutOnScreen(QGuiApplication::screens().at(options.screen));
     frame->show();
     frame->repaint();
-    recordings = std::make_unique<Recordings>(frame);
+    recordings = std::make_unique<Recordings>(frame, alerts.get());
     recordings->Resume();
     if (settings.status == LoadStatus::Damaged) {
         // Once the main window is on screen, with the window as the box's owner.
@@ -163,6 +168,10 @@ bool ZelPPCApp::OnCommand(int command) {
     case Command::Recordings:
         ShowRecordings();
         return true;
+    case Command::MotionEvents:
+    case Command::MotionToBigPlace:
+    case Command::MotionBell:
+        return frame && alerts->OnCommand(command, frame, frame->Bar());
     case Command::AppExit:
         if (frame)
             frame->close();
@@ -183,6 +192,7 @@ void ZelPPCApp::ShowRecordings() {
     for (const RecordedCamera* camera : recordings->Cameras()) {
         const QString state = !camera->Failure().isEmpty() ? camera->Failure()
                               : camera->Writing()          ? LoadResText(Str::RecordingsWriting)
+                              : camera->OnMotion()         ? LoadResText(Str::RecordingsOnMotion)
                                                            : LoadResText(Str::RecordingsWaiting);
         lines.append(camera->Name() + QStringLiteral(": ") + state);
     }

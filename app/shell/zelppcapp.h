@@ -12,6 +12,7 @@
 class MainDoc;
 struct LoadResult;
 class MainFrame;
+class MotionAlerts;
 class Recordings;
 
 class ZelPPCApp {
@@ -52,6 +53,7 @@ class ZelPPCApp {
     MainFrame* Frame() const { return frame; }
     // The cameras being recorded; null before the main window exists and after it has gone.
     Recordings* Recorder() const { return recordings.get(); }
+    MotionAlerts* Alerts() const { return alerts.get(); }
 
   private:
     // Tells the user that the settings file could not be read and where it went.
@@ -68,5 +70,6 @@ class ZelPPCApp {
     bool unattended = false;
     std::unique_ptr<MainDoc> document;
     std::unique_ptr<Recordings> recordings;
-    MainFrame* frame = nullptr; // deleted when the main window closes
+    std::unique_ptr<MotionAlerts> alerts; // outlives the frame, whose views tell it of motion
+    MainFrame* frame = nullptr;           // deleted when the main window closes
 };

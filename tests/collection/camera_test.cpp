@@ -1,4 +1,5 @@
 #include "collection/camera.h"
+#include "collection/cameraedit.h"
 
 #include "tests/collection/collectionfixture.h"
 
@@ -105,6 +106,36 @@ TEST_F(CameraTest, OnlyCamerasBuildAUrlAndLogIt) {
     EXPECT_NE(console.find(":T:Camera::GetURL - 'http://192.168.0.90:80/vexo-cgi/mjpg/video.cgi?camera=3'"),
               std::string::npos)
         << console;
+}
+
+// What an item does about motion goes with it through the property pages, a rename included,
+// and areas the text cannot say (too few edges, not numbers, outside the picture) are left out.
+TEST_F(CameraTest, MotionValuesGoWithTheItemAndUnreadableAreasAreLeftOut) {
+    AddItem("/CameraCollection", "Door", "Camera");
+    CameraEdit edit = CameraEdit::Open(ItemType::Camera, Path("/CameraCollection"), "Door");
+    edit.record.motion.detect = true;
+    edit.record.motion.sensitivity = 70;
+    edit.record.motion.ignored = {QRectF(0, 0, 0.5, 0.25), QRectF(0.75, 0.5, 0.25, 0.5)};
+    edit.record.motion.record = true;
+    edit.record.name = "Front Door";
+    ASSERT_TRUE(edit.WriteBack());
+    Camera read;
+    read.Load(Settings().GetNode("/CameraCollection/Front Door"));
+    EXPECT_TRUE(read.motion.detect && read.motion.record);
+    EXPECT_EQ(read.motion.sensitivity, 70);
+    EXPECT_EQ(read.motion.IgnoredText(), "0,0,5000,2500;7500,5000,2500,5000");
+
+    const struct {
+        const char* text;
+        int areas;
+    } kTexts[] = {
+        {"0,0,5000,2500", 1},       {"0,0,5000", 0},        {"a,b,c,d", 0},          {"0,0,0,0;1,1,1,1", 1},
+        {"9000,9000,5000,5000", 1}, {"20000,0,100,100", 0}, {";;,;0,0,100,100;", 1}, {"", 0},
+    };
+    for (const auto& entry : kTexts)
+        EXPECT_EQ(MotionOptions::ParseIgnored(entry.text).size(), entry.areas) << entry.text;
+    EXPECT_EQ(MotionOptions::ParseIgnored("9000,9000,5000,5000")[0], QRectF(0.9, 0.9, 0.1, 0.1))
+        << "cut to the picture";
 }
 
 } // namespace

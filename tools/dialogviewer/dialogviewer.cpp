@@ -25,6 +25,8 @@
 #include "settings/defaults.h"
 #include "settings/settingsstore.h"
 
+#include "platform/com/runtime.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -144,6 +146,7 @@ int main(int argc, char** argv) {
     if (!ParseOptions(application.arguments(), options))
         return 2;
     RegisterViewerStrings();
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED); // the Motion page shows the camera's picture
     QApplication::setApplicationDisplayName(LoadResText(Str::AppTitle));
     if (!LoadTrees(options))
         return 1;

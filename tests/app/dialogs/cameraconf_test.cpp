@@ -5,16 +5,19 @@
 #include "app/dialogs/cameraconf.h"
 #include "app/dialogs/cameraconfgeneral.h"
 #include "app/dialogs/cameraconfimage.h"
+#include "app/dialogs/motionmaskeditor.h"
 
 #include "collection/camera.h"
 #include "collection/collectiontree.h"
 #include "collection/validation.h"
 #include "tests/app/dialogs/dialogfixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTest>
 
 namespace {
 
@@ -274,6 +277,42 @@ TEST_F(CameraConfTest, TheTypeLineShowsUnknownForTheUnknownModel) {
         EXPECT_EQ(Control<QLabel>(&sheet, ControlId::CameraTypeValue)->text(), "Unknown 4.01");
         sheet.reject();
     });
+}
+
+// The Motion page: a drag over the picture marks an area where nothing counts, a click marks
+// none, a right click takes away the area under it; OK writes the page's values with the item.
+TEST_F(CameraConfTest, MotionPageMarksAreasByDraggingAndWritesThemOnOk) {
+    AddCamera("/CameraCollection", "Door", "192.168.0.90");
+    CameraConf sheet(nullptr, Path("/CameraCollection"), "Door");
+    const int result = Run(sheet, [&] {
+        ChooseTab(sheet, 4);
+        Control<QCheckBox>(&sheet, ControlId::MotionDetect)->setChecked(true);
+        auto* mask = Control<MotionMaskEditor>(&sheet, ControlId::MotionMask);
+        QWidget* layer = mask->childAt(10, 10);
+        ASSERT_NE(layer, nullptr);
+        // Points in shares of the editor.
+        const auto drag = [layer](QPointF from, QPointF to, Qt::MouseButton button = Qt::LeftButton) {
+            const auto at = [layer](QPointF share) {
+                return QPoint(qRound(share.x() * layer->width()), qRound(share.y() * layer->height()));
+            };
+            QTest::mousePress(layer, button, {}, at(from));
+            QTest::mouseMove(layer, at(to));
+            QTest::mouseRelease(layer, button, {}, at(to));
+        };
+        drag({0.01, 0.01}, {0.5, 0.5});
+        drag({0.75, 0.5}, {0.99, 0.99});
+        drag({0.1, 0.8}, {0.1, 0.8}); // a click
+        ASSERT_EQ(mask->Areas().size(), 2);
+        drag({0.8, 0.6}, {0.8, 0.6}, Qt::RightButton);
+        ASSERT_EQ(mask->Areas().size(), 1);
+        Click(&sheet, QDialogButtonBox::Ok);
+    });
+    EXPECT_EQ(result, 1);
+    const Camera stored = Stored("/CameraCollection/Door");
+    EXPECT_TRUE(stored.motion.detect);
+    ASSERT_EQ(stored.motion.ignored.size(), 1);
+    EXPECT_NEAR(stored.motion.ignored[0].width(), 0.5, 0.02);
+    EXPECT_NEAR(stored.motion.ignored[0].height(), 0.5, 0.02);
 }
 
 } // namespace

@@ -6,9 +6,12 @@
 #include "app/resources/resource.h"
 #include "app/shell/cameraconnection.h"
 #include "app/shell/commandbar.h"
+#include "app/shell/motionalerts.h"
 #include "app/shell/picturefile.h"
+#include "app/shell/recordedcamera.h"
 #include "app/shell/recordings.h"
 #include "app/shell/zelppcapp.h"
+#include "collection/motionoptions.h"
 #include "control/interface/camimageinterface.h"
 #include "platform/ui/controlhost.h"
 #include "platform/ui/messagebox.h"
@@ -16,6 +19,7 @@
 #include "settings/archivefile.h"
 #include "settings/settingsstore.h"
 #include "tests/support/filesystemfaults.h"
+#include "tools/camsim/motionscene.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -333,6 +337,35 @@ TEST_F(ViewerTest, ARecordedCameraGoesOnInOtherViewsAndAtTheNextStartAndSaysWhyI
         << MessageBoxSeam::Shown().front().toStdString();
     Pump(1500);
     EXPECT_EQ(MessageBoxSeam::Shown().size(), 1) << "told once";
+}
+
+// A camera whose Motion page asks for it records around motion whatever is on screen, from the
+// next start on and until its settings say otherwise; its motion is an event.
+TEST_F(ViewerTest, ACameraThatRecordsOnMotionWritesAFileWhenSomethingMovesOffScreen) {
+    camsim::CameraConfig moving;
+    moving.scene = *camsim::MotionScene::Parse("box:40:60");
+    InProcessCamsim camera(moving);
+    Start();
+    Settings().SetValue("/Recording/Folder", Data(root.File("Videos")));
+    AddCamera("/CameraCollection/Yard", camera);
+    MotionOptions motion;
+    motion.detect = motion.record = true;
+    motion.recordBefore = motion.recordAfter = 1;
+    motion.Save(Settings().GetNode("/CameraCollection/Yard"));
+    Exit();
+    Start();
+    ASSERT_EQ(app->Recorder()->Cameras().size(), 1u);
+    EXPECT_FALSE(app->Recorder()->IsRecorded("/CameraCollection/Yard")) << "not all the time";
+    const QDir day(root.File("Videos/Yard/" + QDate::currentDate().toString("yyyy-MM-dd")));
+    const std::deque<MotionEvents::Event>& events = app->Alerts()->Events().Events();
+    ASSERT_TRUE(PumpUntil([&] { return !events.empty() && events.back().durationMs >= 0; }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return !app->Recorder()->Cameras()[0]->Writing(); }));
+    EXPECT_EQ(day.entryList({"Yard-*.mkv"}, QDir::Files).size(), 1);
+    EXPECT_EQ(events.size(), 1u);
+
+    Settings().SetValue("/CameraCollection/Yard/MotionRecord", Data(false));
+    app->Recorder()->FollowMotionSettings();
+    EXPECT_TRUE(app->Recorder()->Cameras().empty());
 }
 
 // Each recorded camera has a folder of its own, even when another has the same name.

@@ -11,7 +11,9 @@
 #include "app/shell/griditems.h"
 #include "app/shell/gridlayout.h"
 #include "app/shell/gridview.h"
+#include "app/shell/motionalerts.h"
 #include "control/interface/camimageinterface.h"
+#include "platform/com/bstring.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modal.h"
 #include "settings/settingsstore.h"
@@ -21,6 +23,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <QWheelEvent>
 
 namespace {
@@ -404,8 +407,10 @@ TEST_F(GridTest, TheLayoutAndTheOrderDraggedAreKeptAndComeBackAtTheNextStart) {
 }
 
 // A camera whose settings ask for motion detection frames its tile while a box crosses its
-// pictures, and not before nor after; a camera that does not ask is never framed.
-TEST_F(GridTest, ATileIsFramedWhileItsCameraSeesMotion) {
+// pictures, and not before nor after; with the option on, the tile comes to the big place. The
+// motion leaves one event with its picture, which opens the camera paused at its moment from the
+// replay memory. A camera that does not ask is never framed.
+TEST_F(GridTest, MotionFramesTheTileBringsItToTheBigPlaceAndLeavesAnEventThatOpensItsMoment) {
     camsim::CameraConfig moving;
     moving.scene = *camsim::MotionScene::Parse("box:15:40");
     InProcessCamsim yard(moving);
@@ -415,15 +420,38 @@ TEST_F(GridTest, ATileIsFramedWhileItsCameraSeesMotion) {
     AddCamera("/CameraCollection/Yard/Yard", yard);
     AddCamera("/CameraCollection/Yard/Door", door);
     Settings().SetValue("/CameraCollection/Yard/Yard/MotionDetection", Data(true));
+    Settings().SetValue("/CameraCollection/Yard/GridLayout", Data("1+5"));
+    Settings().SetValue("/CameraCollection/Yard/GridOrder", Data("Door\nYard"));
+    Settings().SetValue("/Motion/BringToBigPlace", Data(true));
     ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 2));
-    std::vector<GridTile*> tiles = Grid().Tiles();
-    if (tiles[0]->ItemPath().endsWith("/Door"))
-        std::swap(tiles[0], tiles[1]); // the watched camera first
-    ASSERT_TRUE(PumpUntil([&] { return Streaming(tiles[0]); }));
-    EXPECT_FALSE(tiles[0]->ShowsMotion());
-    ASSERT_TRUE(PumpUntil([&] { return tiles[0]->ShowsMotion(); }, 5000));
-    EXPECT_TRUE(PumpUntil([&] { return !tiles[0]->ShowsMotion(); }, 6000)) << "motion ends after the box";
-    EXPECT_FALSE(tiles[1]->ShowsMotion());
+    GridTile* watched = Grid().Tiles()[1];
+    ASSERT_TRUE(watched->ItemPath().endsWith("/Yard"));
+    ASSERT_TRUE(PumpUntil([&] { return Streaming(watched); }));
+    EXPECT_FALSE(watched->ShowsMotion());
+    ASSERT_TRUE(PumpUntil([&] { return watched->ShowsMotion(); }, 5000));
+    EXPECT_EQ(Grid().Tiles()[0], watched) << "in the big place";
+    EXPECT_TRUE(PumpUntil([&] { return !watched->ShowsMotion(); }, 6000)) << "motion ends after the box";
+    EXPECT_FALSE(Grid().Tiles()[1]->ShowsMotion());
+
+    const std::deque<MotionEvents::Event>& events = app->Alerts()->Events().Events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].name, "Yard");
+    EXPECT_GT(events[0].durationMs, 1000);
+    EXPECT_FALSE(app->Alerts()->Events().PictureOf(events[0]).isNull());
+
+    Frame().OnCommand(Command::MotionEvents);
+    QTreeWidget* list = app->Alerts()->Window()->List();
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    list->setCurrentItem(list->topLevelItem(0));
+    emit list->itemActivated(list->topLevelItem(0), 0);
+    int32_t paused = 0;
+    ASSERT_TRUE(PumpUntil([&] {
+        return Frame().ActiveView() == &Camera() && Camera().Control()->get_Paused(&paused) == S_OK && paused;
+    }));
+    BString shown;
+    Camera().Control()->get_ShownTime(shown.Receive());
+    const int64_t shownMs = QDateTime::fromString(shown.ToQString(), Qt::ISODateWithMs).toMSecsSinceEpoch();
+    EXPECT_LT(std::abs(shownMs - events[0].id), 1000) << shown.ToQString().toStdString();
 }
 
 TEST_F(GridTest, EachTileSaysItsStateInWords) {

@@ -1,0 +1,72 @@
+#pragma once
+// The motion events the viewer has seen, oldest first: the camera, when motion started, how long
+// it lasted, and a small picture of the moment. A camera shown in several views at once (its
+// tile and the camera view) makes one event, from the first view's start to the last one's end.
+//
+// They are kept in <folder>/motionevents.txt, a line for each start and each end, written and
+// flushed as it happens, so that a crash loses at most the end of the event under way (read
+// back, such an event has no duration). The file keeps the newest kMaxEvents: once it holds
+// twice as many lines it is written anew, whole, through a temporary file. The pictures are
+// files of their own (<folder>/motionevents/<event>.jpg), deleted with their event. Damaged
+// lines are skipped; a file that cannot be written is logged once and the events are still
+// listed.
+//
+// UI thread only.
+
+#include <QDateTime>
+#include <QFile>
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+
+class MotionEvents {
+  public:
+    static constexpr size_t kMaxEvents = 10000;
+    static constexpr int kPictureWidth = 160;
+
+    struct Event {
+        int64_t id = 0;          // unique: the start in ms since 1970, made unique
+        QString itemPath;        // the camera's place in the collection
+        QString name;            // its name then
+        int64_t durationMs = -1; // -1: under way, or unknown
+        QString DurationText() const;
+        QDateTime Start() const { return QDateTime::fromMSecsSinceEpoch(id); }
+    };
+
+    // Reads the events kept in the folder.
+    explicit MotionEvents(const QString& folder);
+
+    // Motion started or ended in a view of the camera; picture: what the view shows at the start.
+    void Started(const QString& itemPath, const QString& name, const QImage& picture);
+    void Ended(const QString& itemPath);
+
+    const std::deque<Event>& Events() const { return events; }
+    // The picture of an event (null when there is none).
+    QImage PictureOf(const Event& event) const;
+    // Called after each change, for a window that lists the events.
+    void SetListener(std::function<void()> changed) { listener = std::move(changed); }
+
+  private:
+    struct UnderWay {
+        int64_t id = 0;
+        int views = 0;
+    };
+
+    void Read();
+    void Append(const QString& line);
+    // When the file holds too many lines: the newest kMaxEvents, written anew.
+    void Trim();
+    QString PictureFile(int64_t id) const;
+
+    const QString folder;
+    std::deque<Event> events;
+    std::map<QString, UnderWay> underWay; // by item path
+    QFile file;
+    size_t lines = 0;
+    bool failed = false;
+    std::function<void()> listener;
+};

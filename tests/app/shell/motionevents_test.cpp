@@ -1,0 +1,55 @@
+// The motion events the viewer keeps: one event a camera however many views show it, kept across
+// a restart and a crash, damaged lines skipped, and no more than the newest kMaxEvents.
+
+#include "app/shell/motionevents.h"
+
+#include "tests/support/temporarydataroot.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(MotionEventsTest, OneEventACameraKeptAcrossARestartACrashAndDamageAndOnlyTheNewest) {
+    TemporaryDataRoot root;
+    const QString folder = root.File("events");
+    {
+        MotionEvents events(folder);
+        QImage picture(320, 240, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        events.Started("/C/Yard", "Yard", picture);
+        events.Started("/C/Yard", "Yard", QImage()); // its tile and the camera view
+        events.Ended("/C/Yard");
+        EXPECT_EQ(events.Events().back().durationMs, -1) << "the other view still sees it";
+        events.Ended("/C/Yard");
+        EXPECT_GE(events.Events().back().durationMs, 0);
+        EXPECT_EQ(events.PictureOf(events.Events().back()).width(), MotionEvents::kPictureWidth);
+        events.Started("/C/Gate", "Gate", QImage()); // and the viewer ends without its end
+    }
+    QFile file(folder + "/motionevents.txt");
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("garbage\nS\tnot a number\t/C/X\tX\nE\t12\t5\nS\t1\t/C/Short\n");
+    file.close();
+
+    MotionEvents events(folder);
+    ASSERT_EQ(events.Events().size(), 2u);
+    EXPECT_EQ(events.Events()[0].name, "Yard");
+    EXPECT_GE(events.Events()[0].durationMs, 0);
+    EXPECT_EQ(events.Events()[1].name, "Gate");
+    EXPECT_EQ(events.Events()[1].DurationText(), "\u2014") << "its end was lost";
+
+    for (size_t n = 0; n < MotionEvents::kMaxEvents; ++n) {
+        events.Started("/C/Door", "Door", QImage());
+        events.Ended("/C/Door");
+    }
+    EXPECT_EQ(events.Events().size(), MotionEvents::kMaxEvents);
+    EXPECT_EQ(events.Events().front().name, "Door");
+    const MotionEvents reread(folder);
+    EXPECT_EQ(reread.Events().size(), MotionEvents::kMaxEvents);
+    EXPECT_EQ(reread.Events().back().id, events.Events().back().id);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_LE(file.readAll().count('\n'), 2 * static_cast<qsizetype>(MotionEvents::kMaxEvents));
+}
+
+} // namespace

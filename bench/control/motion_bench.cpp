@@ -2,7 +2,7 @@
 // detector (the grey decode at an eighth and the comparison with the background) beside the bare
 // libjpeg-turbo decode at an eighth of the same picture, round by round, and what 25 a second of
 // each take of one core. The pictures are camsim's still scene with a box crossing it.
-// The budget, under 1 % of a core beyond receiving, is the whole detector's cost.
+// The budget, under 1 % of a core beyond receiving, is the whole detector's cost.
 //   build/bench/control/motion_bench [rounds]          (default 400)
 
 #include "control/motiondetector.h"

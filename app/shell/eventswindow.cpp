@@ -6,11 +6,15 @@
 #include "foundation/text.h"
 
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLocale>
 #include <QPixmap>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -39,7 +43,7 @@ EventsWindow::EventsWindow(QWidget* parent, MotionEvents& motionEvents,
     layout->addWidget(new QLabel(LoadResText(Str::EventsHint), this));
     layout->addWidget(list);
     QObject::connect(list, &QTreeWidget::itemActivated, this, [this] { OpenCurrent(); });
-    events.SetListener([this] { Fill(); });
+    events.SetListener([this] { Update(); });
     Fill();
 }
 
@@ -47,24 +51,57 @@ EventsWindow::~EventsWindow() {
     events.SetListener(nullptr);
 }
 
+QTreeWidgetItem* EventsWindow::NewRow(const MotionEvents::Event& event, bool withPicture) const {
+    auto* row = new QTreeWidgetItem(
+        {event.name, QLocale().toString(event.Start(), QLocale::ShortFormat), event.DurationText()});
+    row->setData(0, kPathRole, event.itemPath);
+    row->setData(0, kStartRole, QVariant::fromValue<qlonglong>(event.id));
+    const QImage picture = withPicture ? events.PictureOf(event) : QImage();
+    if (!picture.isNull())
+        row->setIcon(0, QPixmap::fromImage(picture));
+    return row;
+}
+
 void EventsWindow::Fill() {
+    stale = false;
     list->clear();
-    const QLocale locale;
     QList<QTreeWidgetItem*> rows;
     const std::deque<MotionEvents::Event>& all = events.Events();
-    for (auto event = all.rbegin(); event != all.rend(); ++event) {
-        auto* row = new QTreeWidgetItem(
-            {event->name, locale.toString(event->Start(), QLocale::ShortFormat), event->DurationText()});
-        row->setData(0, kPathRole, event->itemPath);
-        row->setData(0, kStartRole, QVariant::fromValue<qlonglong>(event->id));
-        if (rows.size() < kPictures) {
-            const QImage picture = events.PictureOf(*event);
-            if (!picture.isNull())
-                row->setIcon(0, QPixmap::fromImage(picture));
-        }
-        rows << row;
-    }
+    for (auto event = all.rbegin(); event != all.rend(); ++event)
+        rows << NewRow(*event, rows.size() < kPictures);
     list->addTopLevelItems(rows);
+}
+
+void EventsWindow::Update() {
+    if (!isVisible()) {
+        stale = true; // filled again when shown
+        return;
+    }
+    // The rows are the events, newest first: new events go on top, the picture of the row that
+    // slips below the newest kPictures goes, and rows whose events were let go leave at the bottom.
+    const std::deque<MotionEvents::Event>& all = events.Events();
+    const qlonglong top = list->topLevelItemCount() > 0
+                              ? list->topLevelItem(0)->data(0, kStartRole).toLongLong()
+                              : std::numeric_limits<qlonglong>::min();
+    for (const MotionEvents::Event& event : all) {
+        if (event.id <= top)
+            continue;
+        list->insertTopLevelItem(0, NewRow(event, true));
+        if (QTreeWidgetItem* older = list->topLevelItem(kPictures))
+            older->setIcon(0, QIcon());
+    }
+    while (list->topLevelItemCount() > static_cast<int>(all.size()))
+        delete list->takeTopLevelItem(list->topLevelItemCount() - 1);
+    // An event that ends is among the newest.
+    const int recent = std::min(list->topLevelItemCount(), kPictures);
+    for (int n = 0; n < recent; ++n)
+        list->topLevelItem(n)->setText(2, all[all.size() - 1 - static_cast<size_t>(n)].DurationText());
+}
+
+void EventsWindow::showEvent(QShowEvent* event) {
+    if (stale)
+        Fill();
+    QWidget::showEvent(event);
 }
 
 void EventsWindow::OpenCurrent() {

@@ -1,16 +1,19 @@
 #pragma once
 // The Motion Events window (Tools menu): the motion events, newest first, each with its camera,
-// start, duration and the small picture of its moment. It follows the events as they come; a
+// start, duration and the small picture of its moment (the newest kPictures). While it shows, it
+// follows the events as they come, row by row; hidden, it is filled afresh when shown again. A
 // double click (or Enter) on one shows the camera at that moment.
 //
 // UI thread only.
+
+#include "app/shell/motionevents.h"
 
 #include <QWidget>
 
 #include <functional>
 
-class MotionEvents;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 class EventsWindow : public QWidget {
   public:
@@ -21,13 +24,20 @@ class EventsWindow : public QWidget {
     ~EventsWindow() override;
 
     QTreeWidget* List() const { return list; }
-    // Lists the events afresh.
-    void Fill();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
 
   private:
+    // Lists the events afresh.
+    void Fill();
+    // The events changed: a new one, or one that ended.
+    void Update();
+    QTreeWidgetItem* NewRow(const MotionEvents::Event& event, bool withPicture) const;
     void OpenCurrent();
 
     MotionEvents& events;
     std::function<void(const QString&, int64_t)> open;
     QTreeWidget* list;
+    bool stale = false;
 };

@@ -424,6 +424,7 @@ TEST_F(GridTest, MotionFramesTheTileBringsItToTheBigPlaceAndLeavesAnEventThatOpe
     Settings().SetValue("/CameraCollection/Yard/GridOrder", Data("Door\nYard"));
     Settings().SetValue("/Motion/BringToBigPlace", Data(true));
     ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 2));
+    Frame().OnCommand(Command::MotionEvents); // follows the events while they come
     GridTile* watched = Grid().Tiles()[1];
     ASSERT_TRUE(watched->ItemPath().endsWith("/Yard"));
     ASSERT_TRUE(PumpUntil([&] { return Streaming(watched); }));
@@ -439,9 +440,9 @@ TEST_F(GridTest, MotionFramesTheTileBringsItToTheBigPlaceAndLeavesAnEventThatOpe
     EXPECT_GT(events[0].durationMs, 1000);
     EXPECT_FALSE(app->Alerts()->Events().PictureOf(events[0]).isNull());
 
-    Frame().OnCommand(Command::MotionEvents);
     QTreeWidget* list = app->Alerts()->Window()->List();
     ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(2), events[0].DurationText());
     list->setCurrentItem(list->topLevelItem(0));
     emit list->itemActivated(list->topLevelItem(0), 0);
     int32_t paused = 0;

@@ -167,9 +167,22 @@ void CameraSource::Keep(const uint8_t* bytes, uint32_t n) {
 }
 
 void CameraSource::DetectMotion(const MotionSettings& settings) {
-    std::lock_guard<std::mutex> guard(motionLock);
-    if (!motion)
+    bool ended = false;
+    int picture = 0;
+    {
+        std::lock_guard<std::mutex> guard(motionLock);
+        if (motion && motion->Settings() == settings)
+            return;
+        // One camera has one set of settings: those the last control brought (the user changed
+        // them) replace the others, and motion under way with the old ones ends.
+        ended = motion && motion->InMotion();
+        picture = motionStart;
         motion = std::make_unique<MotionDetector>(settings);
+    }
+    if (!ended)
+        return;
+    LogInfo(u"CameraSource::DetectMotion", "Motion ends with the settings it was seen with");
+    ForEachSlot([picture](DisplaySlot& slot) { slot.FireMotion(false, picture); });
 }
 
 bool CameraSource::InMotion() const {

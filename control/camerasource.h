@@ -92,7 +92,7 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     int FailedConnectAttempts() const { return failedConnectAttempts; }
     // The last seconds of the camera's pictures, for the displays that ask (Keep) and read them.
     ReplayMemory& Replay() { return replay; }
-    // Motion detection in the camera's pictures, from now on, with the settings of the first
+    // Motion detection in the camera's pictures, from now on, with the settings of the last
     // display that asks; its starts and ends go to every display as events. UI thread.
     void DetectMotion(const MotionSettings& settings);
     bool InMotion() const;

@@ -871,6 +871,8 @@ void CCamImage::FireOnSize(int width, int height) {
 }
 
 void CCamImage::FireOnMotion(bool started, int picture) {
+    if (!motionDetection)
+        return; // the camera is looked at for another control
     VARIANT arguments[2] = {Long(picture), Short(started ? 1 : 0)};
     events.Fire(CamImageEventDispid::OnMotion, arguments, 2);
 }

@@ -224,9 +224,9 @@ class CCamImage final : public ICamImage,
     int32_t replaySeconds = 0;
     int32_t replayMiB = 64;
     bool paused = false;
-    uint64_t pausedNumber = 0; // the kept picture shown while paused
-    int64_t pausedArrival = 0; // when it arrived, ms since 1970
-    int32_t motionDetection = 0;
+    uint64_t pausedNumber = 0;               // the kept picture shown while paused
+    int64_t pausedArrival = 0;               // when it arrived, ms since 1970
+    std::atomic<int32_t> motionDetection{0}; // read by OnMotion on the read thread
     int32_t motionSensitivity = 50;
     int32_t motionArea = 10;
     QString motionIgnored;

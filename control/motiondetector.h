@@ -18,6 +18,7 @@ struct MotionSettings {
     int sensitivity = 50;        // 1 (only large changes) .. 100 (the smallest)
     double smallestArea = 0.01;  // share of the picture
     std::vector<QRectF> ignored; // areas of the picture (in shares of it) where nothing counts
+    bool operator==(const MotionSettings&) const = default;
 };
 
 class MotionDetector {
@@ -33,6 +34,7 @@ class MotionDetector {
     // decoded changes nothing.
     Change Add(const uint8_t* jpeg, size_t length, int64_t nowMs);
     bool InMotion() const { return inMotion; }
+    const MotionSettings& Settings() const { return settings; }
     // The moving share of the last picture.
     double MovingShare() const { return movingShare; }
 

@@ -23,7 +23,7 @@ void MotionRecording::Add(const uint8_t* jpeg, size_t length, bool moving) {
     const int64_t now = RecordingWriter::Now();
     std::lock_guard<std::mutex> guard(lock);
     if (!writing) {
-        if (!moving || stopped)
+        if (!moving || stopped || ended)
             return;
         if (writer && !writer->Error().isEmpty()) { // the last file could not be written
             stopped = true;
@@ -46,7 +46,8 @@ void MotionRecording::Add(const uint8_t* jpeg, size_t length, bool moving) {
 
 void MotionRecording::Begin(const uint8_t* jpeg, size_t length, int64_t now) {
     ++files;
-    writer = std::make_shared<RecordingWriter>(NextTarget()); // the last one was finished: no wait
+    previous = std::move(writer); // finished: waited for only at the end
+    writer = std::make_shared<RecordingWriter>(NextTarget());
     writing = true;
     stillSince = -1;
     const std::vector<ReplayMemory::Picture> kept = replay.Pictures();
@@ -79,14 +80,20 @@ RecordingTarget MotionRecording::NextTarget() const {
 }
 
 void MotionRecording::End() {
-    std::shared_ptr<RecordingWriter> last;
+    std::shared_ptr<RecordingWriter> last[2];
     {
         std::lock_guard<std::mutex> guard(lock);
-        last = writer;
+        if (ended)
+            return; // waited for once
+        ended = true;
         writing = false;
+        last[0] = previous;
+        last[1] = writer;
     }
-    if (last)
-        last->End();
+    for (const std::shared_ptr<RecordingWriter>& file : last) {
+        if (file)
+            file->End();
+    }
 }
 
 bool MotionRecording::Recording() const {

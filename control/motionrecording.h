@@ -31,7 +31,8 @@ class MotionRecording {
     // The picture that has just arrived (the newest in the replay memory), and whether the camera
     // is in motion at it.
     void Add(const uint8_t* jpeg, size_t length, bool moving);
-    // Ends the file being written, and waits for it with the writer's bound.
+    // Ends the file being written, and waits for it (and for the one before it) with the writer's
+    // bound, once; nothing is recorded after.
     void End();
 
     // A file is being written.
@@ -50,9 +51,11 @@ class MotionRecording {
     const int64_t afterMs;
 
     mutable std::mutex lock;
-    std::shared_ptr<RecordingWriter> writer; // guarded by lock: the file being written, or the last one
-    bool writing = false;                    // guarded by lock: writer is taking pictures
-    bool stopped = false;                    // guarded by lock: a file could not be written
-    int files = 0;                           // guarded by lock: files begun
+    std::shared_ptr<RecordingWriter> writer;   // guarded by lock: the file being written, or the last one
+    std::shared_ptr<RecordingWriter> previous; // guarded by lock: the one before, perhaps still ending
+    bool ended = false;                        // guarded by lock: End was called
+    bool writing = false;                      // guarded by lock: writer is taking pictures
+    bool stopped = false;                      // guarded by lock: a file could not be written
+    int files = 0;                             // guarded by lock: files begun
     int64_t stillSince = -1; // guarded by lock: the writer's time motion ended; -1 while it goes on
 };

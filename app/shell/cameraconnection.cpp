@@ -156,6 +156,11 @@ void CameraConnection::DetectMotion(const QString& itemPath) {
     control->put_MotionDetection(motion.detect ? 1 : 0);
 }
 
+bool CameraConnection::InMotion() const {
+    int32_t moving = 0;
+    return control && control->get_Motion(&moving) == S_OK && moving != 0;
+}
+
 int CameraConnection::ZoomStepsOf(int command) {
     return command == Command::WholePicture ? 0 : command == Command::PictureZoomIn ? 1 : -1;
 }

@@ -80,6 +80,8 @@ class CameraConnection {
     // The control looks for motion when the item's settings ask for it (MotionOptions), and then
     // keeps the last seconds as KeepReplay does, so that an event's moment can be seen again.
     void DetectMotion(const QString& itemPath);
+    // A start of motion that arrives is still true of the stream shown (not one left since).
+    bool InMotion() const;
     // StopDownload.
     void Disconnect();
     void SetCredentials(const QString& user, const QString& password);

@@ -314,7 +314,7 @@ void CameraView::OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) {
         OnStreamStarted();
         break;
     case Message::Motion:
-        ShowMotion(wParam != 0);
+        ShowMotion(wParam != 0 && connected && stream->InMotion());
         break;
     case Message::StreamStopped:
         OnStreamStopped();
@@ -438,6 +438,7 @@ void CameraView::OnStreamStopped() {
 
 void CameraView::OnConnectionFailed(int status, int second) {
     timers->KillTimer(kWatchdogTimer);
+    momentMs = 0; // the next stream is live
     RemoveWaitCursor();
     if (!connected) {
         LogTrace(u"CameraView::OnConnectionFailed", "ConnectionFailed On '%S', %d, %d", Wide(camera.name),

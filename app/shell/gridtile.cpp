@@ -143,7 +143,7 @@ bool GridTile::event(QEvent* event) {
             Reconnect();
         break;
     case Message::Motion:
-        ShowMotion(message->wParam != 0);
+        ShowMotion(message->wParam != 0 && connected && stream->InMotion());
         if (motion)
             listener.OnTileMotion(this);
         break;

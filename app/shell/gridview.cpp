@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 GridView::GridView(QWidget* parent, ViewFrame& viewFrame) : View(parent), frame(viewFrame) {
     setFocusPolicy(Qt::StrongFocus);
@@ -108,6 +109,9 @@ void GridView::Build() {
     if (!active)
         return; // left again before it was built
     items = InKeptOrder(itemPath, GridItems(itemPath));
+    order = items;
+    orderOf.resize(items.size());
+    std::iota(orderOf.begin(), orderOf.end(), 0);
     layout = KeptGridLayout(itemPath);
     CheckLayoutItem();
     itemName = Settings().GetValue(Path::Join(Path(itemPath), "Name")).GetText();
@@ -286,17 +290,24 @@ void GridView::OnTileDropped(GridTile* tile, QPoint globalPosition) {
     while (over && over->parentWidget() != this)
         over = over->parentWidget();
     const auto to = std::find(tiles.begin(), tiles.end(), over);
-    if (to != tiles.end() && SwapTiles(tile, static_cast<int>(to - tiles.begin())))
-        KeepGridOrder(itemPath, items);
+    if (to != tiles.end() && SwapTiles(tile, static_cast<int>(to - tiles.begin()), true))
+        KeepGridOrder(itemPath, order);
 }
 
-bool GridView::SwapTiles(GridTile* tile, int place) {
+bool GridView::SwapTiles(GridTile* tile, int place, bool userOrder) {
     const auto from = std::find(tiles.begin(), tiles.end(), tile);
     if (from == tiles.end() || place < 0 || place >= static_cast<int>(tiles.size()) ||
         from - tiles.begin() == place)
         return false;
     const int first = page * layout.TilesPerPage();
-    items.swapItemsAt(first + static_cast<int>(from - tiles.begin()), first + place);
+    const int a = first + static_cast<int>(from - tiles.begin());
+    const int b = first + place;
+    // items[n] is order[orderOf[n]]: the user's order changes with the items, or the map does.
+    if (userOrder)
+        order.swapItemsAt(orderOf[a], orderOf[b]);
+    else
+        std::swap(orderOf[a], orderOf[b]);
+    items.swapItemsAt(a, b);
     std::iter_swap(from, tiles.begin() + place);
     LayoutTiles();
     Select(place);
@@ -312,7 +323,7 @@ void GridView::OnTileMotion(GridTile* tile) {
     if (found == tiles.end())
         return;
     if (layout.HasBigPlace())
-        SwapTiles(tile, 0);
+        SwapTiles(tile, 0, false);
     else
         Select(static_cast<int>(found - tiles.begin()));
 }

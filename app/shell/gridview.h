@@ -81,13 +81,16 @@ class GridView : public View, private GridTileListener {
     void OnTileWantsCredentials(GridTile* tile) override;
     void OnTileDropped(GridTile* tile, QPoint globalPosition) override;
     void OnTileMotion(GridTile* tile) override;
-    // The tile changes places with the one at place, which is chosen; false when it is there.
-    bool SwapTiles(GridTile* tile, int place);
+    // The tile changes places with the one at place, which is chosen; false when it is there. A
+    // change of the user's order (a drag) or for the moment only (motion).
+    bool SwapTiles(GridTile* tile, int place, bool userOrder);
 
     ViewFrame& frame;
     QString itemPath;
     QString itemName;
-    QStringList items;
+    QStringList items;        // as shown
+    QStringList order;        // as the user ordered them: the order kept
+    std::vector<int> orderOf; // items[n] is order[orderOf[n]]
     int page = 0;
     int selected = 0;
     bool scaledDecoding = true;

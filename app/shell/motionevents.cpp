@@ -49,6 +49,8 @@ void MotionEvents::Read() {
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return;
     std::map<int64_t, size_t> byId;
+    // An event from the future is damage (or a clock set back): it would hold every later one there.
+    const int64_t latest = QDateTime::currentMSecsSinceEpoch() + kFutureMs;
     while (!file.atEnd()) {
         QString line = QString::fromUtf8(file.readLine());
         if (line.endsWith(QLatin1Char('\n')))
@@ -57,7 +59,7 @@ void MotionEvents::Read() {
         ++lines;
         bool ok = false;
         const int64_t id = fields.value(1).toLongLong(&ok);
-        if (!ok)
+        if (!ok || id <= 0 || id > latest)
             continue;
         if (fields.size() == 4 && fields[0] == QLatin1String("S") && !byId.count(id)) {
             byId[id] = events.size();
@@ -76,15 +78,19 @@ void MotionEvents::Read() {
 
 void MotionEvents::Started(const QString& itemPath, const QString& name, const QImage& picture) {
     UnderWay& camera = underWay[itemPath];
-    if (camera.views++ > 0)
-        return; // another view of the camera saw it first
+    if (camera.views++ > 0) {
+        // Another view of the camera saw it first; it may have had no picture to give.
+        if (!picture.isNull() && !QFileInfo::exists(PictureFile(camera.id)))
+            SavePicture(camera.id, picture);
+        return;
+    }
     int64_t id = QDateTime::currentMSecsSinceEpoch();
     if (!events.empty())
         id = std::max(id, events.back().id + 1);
     camera.id = id;
     events.push_back(Event{id, itemPath, name, -1});
-    if (!picture.isNull() && QDir().mkpath(folder + QStringLiteral("/motionevents")))
-        picture.scaledToWidth(kPictureWidth, Qt::SmoothTransformation).save(PictureFile(id), "JPEG", 80);
+    if (!picture.isNull())
+        SavePicture(id, picture);
     Append(StartLine(events.back()));
     Trim();
     if (listener)
@@ -111,12 +117,17 @@ QImage MotionEvents::PictureOf(const Event& event) const {
     return QImage(PictureFile(event.id));
 }
 
+void MotionEvents::SavePicture(int64_t id, const QImage& picture) {
+    if (QDir().mkpath(folder + QStringLiteral("/motionevents")))
+        picture.scaledToWidth(kPictureWidth, Qt::SmoothTransformation).save(PictureFile(id), "JPEG", 80);
+}
+
 QString MotionEvents::PictureFile(int64_t id) const {
     return folder + QStringLiteral("/motionevents/%1.jpg").arg(id);
 }
 
 void MotionEvents::Append(const QString& line) {
-    if (!file.isOpen() && (!QDir().mkpath(folder) || !file.open(QIODevice::Append | QIODevice::Text))) {
+    if (!file.isOpen() && !OpenForAppending()) {
         if (!failed)
             LogError(kLog, "The motion events cannot be kept in '%S': %S", Wide(file.fileName()),
                      Wide(file.errorString()));
@@ -134,13 +145,24 @@ void MotionEvents::Append(const QString& line) {
     ++lines;
 }
 
+bool MotionEvents::OpenForAppending() {
+    if (!QDir().mkpath(folder) || !file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Text))
+        return false;
+    // A line cut short (the power went) is ended first, so that it does not take the next one.
+    if (file.size() > 0 && file.seek(file.size() - 1) && file.peek(1) != "\n") {
+        file.seek(file.size());
+        file.write("\n");
+    }
+    return true;
+}
+
 void MotionEvents::Trim() {
     if (events.size() > kMaxEvents) {
         QFile::remove(PictureFile(events.front().id));
         events.pop_front();
     }
-    if (lines < 2 * kMaxEvents)
-        return;
+    if (lines < 2 * kLinesAnEvent * kMaxEvents)
+        return; // written anew only once it holds twice what the events kept need
     QByteArray kept;
     for (const Event& event : events) {
         kept += StartLine(event).toUtf8();

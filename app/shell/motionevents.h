@@ -6,7 +6,7 @@
 // They are kept in <folder>/motionevents.txt, a line for each start and each end, written and
 // flushed as it happens, so that a crash loses at most the end of the event under way (read
 // back, such an event has no duration). The file keeps the newest kMaxEvents: once it holds
-// twice as many lines it is written anew, whole, through a temporary file. The pictures are
+// twice the lines they need it is written anew, whole, through a temporary file. The pictures are
 // files of their own (<folder>/motionevents/<event>.jpg), deleted with their event. Damaged
 // lines are skipped; a file that cannot be written is logged once and the events are still
 // listed.
@@ -27,6 +27,8 @@ class MotionEvents {
   public:
     static constexpr size_t kMaxEvents = 10000;
     static constexpr int kPictureWidth = 160;
+    static constexpr size_t kLinesAnEvent = 2;      // its start and its end
+    static constexpr int64_t kFutureMs = 60 * 1000; // read back, a later start is damage
 
     struct Event {
         int64_t id = 0;          // unique: the start in ms since 1970, made unique
@@ -57,7 +59,9 @@ class MotionEvents {
     };
 
     void Read();
+    bool OpenForAppending();
     void Append(const QString& line);
+    void SavePicture(int64_t id, const QImage& picture);
     // When the file holds too many lines: the newest kMaxEvents, written anew.
     void Trim();
     QString PictureFile(int64_t id) const;

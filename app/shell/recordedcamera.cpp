@@ -93,6 +93,7 @@ void RecordedCamera::Check() {
     if (error.ToQString().isEmpty())
         return;
     failure = error.ToQString();
+    ShowMotion(false); // nothing more is heard of it
     timers->KillTimer(kCheckTimer);
     stopped(*this, failure); // told once
 }
@@ -109,7 +110,7 @@ bool RecordedCamera::event(QEvent* event) {
         stream->StreamStarted();
         break;
     case Message::Motion:
-        ShowMotion(message->wParam != 0);
+        ShowMotion(message->wParam != 0 && stream->InMotion());
         break;
     case Message::ConnectionBroken:
         LogWarning(kLog, "The stream of '%S' broke (%d); trying again", Wide(camera.name), status);
@@ -119,6 +120,7 @@ bool RecordedCamera::event(QEvent* event) {
         if (status == 401) {
             // Without a saved user name and password the camera cannot be recorded.
             failure = LoadResText(Str::NeedsPassword);
+            ShowMotion(false);
             connected = false;
             stream->Disconnect();
             stopped(*this, failure);

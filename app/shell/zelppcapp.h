@@ -69,7 +69,7 @@ class ZelPPCApp {
     int failedStartCode = 1;
     bool unattended = false;
     std::unique_ptr<MainDoc> document;
+    std::unique_ptr<MotionAlerts> alerts; // outlives the frame and the recordings, which tell it of motion
     std::unique_ptr<Recordings> recordings;
-    std::unique_ptr<MotionAlerts> alerts; // outlives the frame, whose views tell it of motion
-    MainFrame* frame = nullptr;           // deleted when the main window closes
+    MainFrame* frame = nullptr; // deleted when the main window closes
 };

@@ -7,7 +7,9 @@
 
 #include "platform/com/bstring.h"
 #include "tests/support/qtprinters.h"
+#include "tools/camsim/motionscene.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,7 +19,8 @@ const char kStream[] = "/vexo-cgi/mjpg/video.cgi";
 
 // A control of its own window, sharing its connection unless told otherwise.
 struct Viewer {
-    explicit Viewer(const std::string& url, bool shared = true, const QString& user = QString()) {
+    explicit Viewer(const std::string& url, bool shared = true, const QString& user = QString(),
+                    const std::function<void(CCamImage*)>& before = {}) {
         control = CCamImage::Create();
         events = std::make_unique<EventRecorder>(static_cast<ICamImage*>(control));
         window.resize(320, 240);
@@ -25,6 +28,8 @@ struct Viewer {
         window.AttachControl(static_cast<ICamImage*>(control));
         control->put_SharedConnection(shared ? 1 : 0);
         control->put_Username(BString(user).Get());
+        if (before)
+            before(control);
         result = control->put_URL(BString(QString::fromStdString(url)).Get());
     }
     ~Viewer() {
@@ -94,6 +99,28 @@ TEST_F(ControlTest, ControlsOfOneCameraShareOneStreamAndLeaveItOneByOne) {
     // The last one to leave ends the stream once the linger is over.
     ASSERT_EQ(back.control->StopDownload(), S_OK);
     EXPECT_TRUE(camera.Server().Requests().WaitFinished(0, CameraSource::kLingerMs + kCamsimWaitMs));
+}
+
+// One camera has one set of motion settings: those the last control brought (the user changed
+// them) replace the others; every control that looks hears of the motion, one that does not, none.
+TEST_F(ControlTest, TheLastMotionSettingsOfACameraWinAndAControlThatDoesNotLookHearsNone) {
+    camsim::CameraConfig moving;
+    moving.scene = *camsim::MotionScene::Parse("box:50:80");
+    InProcessCamsim camera(moving);
+    const std::string url = camera.Url(kStream);
+    const auto looking = [](const char* ignored) {
+        return [ignored](CCamImage* control) {
+            control->put_MotionDetection(1);
+            control->put_MotionIgnored(BString(QString(ignored)).Get());
+        };
+    };
+    Viewer blind(url, true, {}, looking("0,0,10000,10000")); // everything ignored
+    ASSERT_TRUE(blind.events->WaitFor("OnSize 640 480"));
+    Viewer watching(url, true, {}, looking(""));
+    Viewer other(url);
+    EXPECT_TRUE(PumpUntil([&] { return !watching.events->Texts().filter("OnMotion 1 ").isEmpty(); }, 8000));
+    EXPECT_FALSE(blind.events->Texts().filter("OnMotion 1 ").isEmpty());
+    EXPECT_TRUE(other.events->Texts().filter("OnMotion").isEmpty());
 }
 
 TEST_F(ControlTest, OnlyControlsOfTheSameCameraAndCredentialsShareAStream) {

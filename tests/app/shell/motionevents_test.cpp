@@ -29,7 +29,9 @@ TEST(MotionEventsTest, OneEventACameraKeptAcrossARestartACrashAndDamageAndOnlyTh
     }
     QFile file(folder + "/motionevents.txt");
     ASSERT_TRUE(file.open(QIODevice::Append));
-    file.write("garbage\nS\tnot a number\t/C/X\tX\nE\t12\t5\nS\t1\t/C/Short\n");
+    // Damage, a start far in the future, and a line cut short by a crash.
+    file.write("garbage\nS\tnot a number\t/C/X\tX\nE\t12\t5\nS\t1\t/C/Short\n"
+               "S\t9223372036854775807\t/C/Later\tLater\nS\t17");
     file.close();
 
     MotionEvents events(folder);
@@ -38,8 +40,11 @@ TEST(MotionEventsTest, OneEventACameraKeptAcrossARestartACrashAndDamageAndOnlyTh
     EXPECT_GE(events.Events()[0].durationMs, 0);
     EXPECT_EQ(events.Events()[1].name, "Gate");
     EXPECT_EQ(events.Events()[1].DurationText(), "\u2014") << "its end was lost";
+    events.Started("/C/Porch", "Porch", QImage());
+    EXPECT_EQ(MotionEvents(folder).Events().back().name, "Porch") << "not taken by the line cut short";
 
-    for (size_t n = 0; n < MotionEvents::kMaxEvents; ++n) {
+    // Written anew once twice the lines of the events kept are there.
+    for (size_t n = 0; n < MotionEvents::kLinesAnEvent * MotionEvents::kMaxEvents; ++n) {
         events.Started("/C/Door", "Door", QImage());
         events.Ended("/C/Door");
     }
@@ -49,7 +54,8 @@ TEST(MotionEventsTest, OneEventACameraKeptAcrossARestartACrashAndDamageAndOnlyTh
     EXPECT_EQ(reread.Events().size(), MotionEvents::kMaxEvents);
     EXPECT_EQ(reread.Events().back().id, events.Events().back().id);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_LE(file.readAll().count('\n'), 2 * static_cast<qsizetype>(MotionEvents::kMaxEvents));
+    EXPECT_LT(file.readAll().count('\n'),
+              static_cast<qsizetype>(2 * MotionEvents::kLinesAnEvent * MotionEvents::kMaxEvents));
 }
 
 } // namespace

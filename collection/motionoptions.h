@@ -19,6 +19,7 @@ struct MotionOptions {
     int recordBefore = 5;  // "MotionRecordBefore": seconds
     int recordAfter = 10;  // "MotionRecordAfter": seconds
     bool stored = false;   // the item has the values
+    bool operator==(const MotionOptions&) const = default;
 
     void Load(const Node& item);
     void Save(const Node& item) const;

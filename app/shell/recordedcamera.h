@@ -36,6 +36,7 @@ class RecordedCamera : public QWidget {
     // A file is being written.
     bool Writing() const;
     bool OnMotion() const { return onMotion; }
+    const MotionOptions& Motion() const { return camera.motion; }
     // Why the recording stopped, or why the camera cannot be recorded; empty while it goes on.
     const QString& Failure() const { return failure; }
 

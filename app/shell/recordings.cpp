@@ -78,8 +78,10 @@ void Recordings::FollowMotionSettings() {
         motion.Load(Settings().GetNode(path));
         if (!motion.detect || !motion.record || IsRecorded(path))
             continue;
+        // One that runs goes on unless its Motion page was changed.
         const auto running = onMotion.find(path);
-        wanted[path] = running != onMotion.end() ? std::move(running->second) : Record(path, true);
+        const bool same = running != onMotion.end() && running->second->Motion() == motion;
+        wanted[path] = same ? std::move(running->second) : Record(path, true);
     }
     onMotion.swap(wanted); // the rest stop here, their files closed
 }

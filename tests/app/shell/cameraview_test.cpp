@@ -363,6 +363,10 @@ TEST_F(ViewerTest, ACameraThatRecordsOnMotionWritesAFileWhenSomethingMovesOffScr
     EXPECT_EQ(day.entryList({"Yard-*.mkv"}, QDir::Files).size(), 1);
     EXPECT_EQ(events.size(), 1u);
 
+    Settings().SetValue("/CameraCollection/Yard/MotionRecordAfter", Data(5));
+    app->Recorder()->FollowMotionSettings();
+    ASSERT_EQ(app->Recorder()->Cameras().size(), 1u);
+    EXPECT_EQ(app->Recorder()->Cameras()[0]->Motion().recordAfter, 5) << "begun again with the page's values";
     Settings().SetValue("/CameraCollection/Yard/MotionRecord", Data(false));
     app->Recorder()->FollowMotionSettings();
     EXPECT_TRUE(app->Recorder()->Cameras().empty());

@@ -7,6 +7,7 @@
 
 #include "collection/camera.h"
 #include "control/interface/camimageinterface.h"
+#include "control/interface/camimagetext.h"
 #include "foundation/log.h"
 #include "foundation/text.h"
 #include "platform/com/bstring.h"
@@ -27,11 +28,6 @@ namespace {
 
 constexpr char16_t kLog[] = u"CameraConfMotion";
 constexpr float kPictureFps = 5.0f; // enough to see where things are
-
-void PutText(ICamImage* control, HRESULT (ICamImage::*setter)(BSTR), const QString& text) {
-    const BString value(text);
-    (control->*setter)(value.Get());
-}
 
 QSpinBox* NewSpin(QWidget* page, int id, int lowest, int highest) {
     auto* spin = WithId(new QSpinBox(page), id);

@@ -9,6 +9,7 @@
 #include "collection/camera.h"
 #include "collection/motionoptions.h"
 #include "control/interface/camimageinterface.h"
+#include "control/interface/camimagetext.h"
 #include "foundation/log.h"
 #include "foundation/text.h"
 #include "platform/com/bstring.h"
@@ -29,12 +30,6 @@ namespace {
 
 constexpr int kWatchTimer = 1;
 constexpr uint32_t kWatchPeriodMs = 1000;
-
-// Texts go to the control as counted strings that live for the call; a null text as none.
-void PutText(const ComPtr<ICamImage>& control, HRESULT (ICamImage::*setter)(BSTR), const QString& text) {
-    const BString value = text.isNull() ? BString() : BString(text);
-    (control.Get()->*setter)(value.Get());
-}
 
 } // namespace
 
@@ -89,9 +84,9 @@ void CameraConnection::Prepare(const Camera& camera, int rotation, bool stretch,
     control->put_DigitalZoom(1);
     control->put_Rotate(static_cast<int16_t>(rotation));
     control->put_Stretch(stretch ? 1 : 0);
-    PutText(control, &ICamImage::put_Username, camera.userName);
-    PutText(control, &ICamImage::put_Password, camera.password);
-    PutText(control, &ICamImage::put_PTZ_URL, ptzUrl);
+    PutText(control.Get(), &ICamImage::put_Username, camera.userName);
+    PutText(control.Get(), &ICamImage::put_Password, camera.password);
+    PutText(control.Get(), &ICamImage::put_PTZ_URL, ptzUrl);
 }
 
 void CameraConnection::Open(const QString& url) {
@@ -100,7 +95,7 @@ void CameraConnection::Open(const QString& url) {
     typedUserName.reset();
     control->get_PicturesShown(&shownAtOpen);
     StartWatch(Watch::Connecting);
-    PutText(control, &ICamImage::put_URL, url.isEmpty() ? QString() : url);
+    PutText(control.Get(), &ICamImage::put_URL, url.isEmpty() ? QString() : url);
 }
 
 void CameraConnection::Reconnect() {
@@ -150,7 +145,7 @@ void CameraConnection::DetectMotion(const QString& itemPath) {
     if (motion.detect) {
         control->put_MotionSensitivity(motion.sensitivity);
         control->put_MotionArea(motion.smallestArea);
-        PutText(control, &ICamImage::put_MotionIgnored, motion.IgnoredText());
+        PutText(control.Get(), &ICamImage::put_MotionIgnored, motion.IgnoredText());
         KeepReplay(); // so that the camera can be seen again at an event's moment
     }
     control->put_MotionDetection(motion.detect ? 1 : 0);
@@ -181,8 +176,8 @@ void CameraConnection::Disconnect() {
 }
 
 void CameraConnection::SetCredentials(const QString& user, const QString& password) {
-    PutText(control, &ICamImage::put_Username, user);
-    PutText(control, &ICamImage::put_Password, password);
+    PutText(control.Get(), &ICamImage::put_Username, user);
+    PutText(control.Get(), &ICamImage::put_Password, password);
 }
 
 // ---- the words over the picture

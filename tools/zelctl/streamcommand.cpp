@@ -3,6 +3,7 @@
 #include "tools/zelctl/console.h"
 
 #include "control/interface/camimageinterface.h"
+#include "control/interface/camimagetext.h"
 #include "foundation/reconnectbackoff.h"
 #include "platform/com/bstring.h"
 #include "platform/com/comptr.h"
@@ -95,10 +96,6 @@ std::optional<StreamOptions> Parse(const QStringList& arguments) {
     if (options.url.isEmpty())
         return std::nullopt;
     return options;
-}
-
-void PutText(ICamImage* control, HRESULT (ICamImage::*setter)(BSTR), const QString& text) {
-    (control->*setter)(BString(text).Get());
 }
 
 // Prints events as lines, from whichever thread fires them, and notes how the stream went. A

@@ -3,8 +3,10 @@
 
 #include "app/shell/motionevents.h"
 
+#include "tests/support/filesystemfaults.h"
 #include "tests/support/temporarydataroot.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -56,6 +58,19 @@ TEST(MotionEventsTest, OneEventACameraKeptAcrossARestartACrashAndDamageAndOnlyTh
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_LT(file.readAll().count('\n'),
               static_cast<qsizetype>(2 * MotionEvents::kLinesAnEvent * MotionEvents::kMaxEvents));
+}
+
+// A folder that cannot be written to keeps nothing, but the events are still listed.
+TEST(MotionEventsTest, EventsThatCannotBeKeptAreStillListed) {
+    TemporaryDataRoot root;
+    QDir().mkpath(root.File("shut"));
+    const ReadOnlyFolder shut(root.File("shut"));
+    MotionEvents events(root.File("shut"));
+    events.Started("/C/Yard", "Yard", QImage(64, 48, QImage::Format_RGB32));
+    events.Ended("/C/Yard");
+    ASSERT_EQ(events.Events().size(), 1u);
+    EXPECT_GE(events.Events()[0].durationMs, 0);
+    EXPECT_FALSE(QFile::exists(root.File("shut/motionevents.txt")));
 }
 
 } // namespace

@@ -163,7 +163,8 @@ void CameraDisplay::PreparePicture(int rotate, QSize drawn, const QRectF& area) 
 bool CameraDisplay::Convert(const FrameBuffer& jpeg, int rotate, QSize drawn, const QRectF& area) {
     const SharedPictures::Key key = SharedPictures::KeyOf(jpeg.Data(), jpeg.Size(), rotate, drawn, area);
     std::shared_ptr<DisplayPicture> next = SharedPictures::Find(key);
-    if (!next) {
+    const bool found = next != nullptr;
+    if (!found) {
         // Into the picture shown while no other display shows it (it keeps it until the new one
         // is whole); else into a picture of its own beside it.
         if (picture.use_count() == 1) {
@@ -181,6 +182,11 @@ bool CameraDisplay::Convert(const FrameBuffer& jpeg, int rotate, QSize drawn, co
     if (next != picture) {
         spare = std::move(picture);
         picture = std::move(next);
+        // The display that converts keeps its last picture to convert the next one into, once
+        // the displays that found it have moved on; a display that found its picture lets go of
+        // its own, else each new picture would take fresh picture-sized memory.
+        if (found)
+            spare.reset();
     }
     return true;
 }

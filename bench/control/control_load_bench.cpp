@@ -4,7 +4,9 @@
 // (`ffmpeg -i URL -f null -`) for as long, the reference the control's cost is quoted against.
 // The camera, a camsim process of its own, serves one client at a time: the second control
 // draws only if it shares the first one's connection.
-//   build/bench/control/control_load_bench [seconds]     (default 20 a phase)
+// The phases are measured in rounds, one after the other, and the medians of the rounds printed, so
+// that a moment of load on the machine moves no figure.
+//   build/bench/control/control_load_bench [seconds] [rounds]     (default 8 s a phase, 5 rounds)
 
 #include "control/camimage.h"
 #include "platform/com/bstring.h"
@@ -26,6 +28,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -49,30 +52,29 @@ struct ShownControl {
     ComPtr<CCamImage> control;
 };
 
-} // namespace
+// One round's figures: each phase's share of a core.
+struct Round {
+    double one = 0;
+    double two = 0;
+    double ffmpeg = 0;
+    int64_t drawnOne = 0;
+    int64_t drawnSecond = 0;
+    int ffmpegExit = -1;
+};
 
-int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-
-    QProcess camsim;
-    const QString url = StartCamsim(camsim, {"--fps", "25", "--max-clients", "1"});
-    if (url.isEmpty())
-        return 1;
-
+Round MeasureRound(const QString& url, int seconds) {
+    Round round;
     auto first = std::make_unique<ShownControl>(url);
-    CoreShare(3); // the stream starts
+    CoreShare(2); // the stream starts
     const int64_t drawnBefore = first->Drawn();
-    const double one = CoreShare(seconds);
-    const double rss = ResidentMiB();
-    const int64_t drawnOne = first->Drawn() - drawnBefore;
+    round.one = CoreShare(seconds);
+    round.drawnOne = first->Drawn() - drawnBefore;
 
     auto second = std::make_unique<ShownControl>(url);
     CoreShare(1);
     const int64_t secondBefore = second->Drawn();
-    const double two = CoreShare(seconds);
-    const int64_t secondDrawn = second->Drawn() - secondBefore;
+    round.two = CoreShare(seconds);
+    round.drawnSecond = second->Drawn() - secondBefore;
     second.reset();
     first.reset();
     CoreShare(3); // the shared stream's linger ends, and with it the connection
@@ -82,16 +84,53 @@ int main(int argc, char** argv) {
     ffmpeg.start("ffmpeg", {"-nostdin", "-loglevel", "error", "-i", url, "-t", QString::number(seconds), "-f",
                             "null", "-"});
     ffmpeg.waitForFinished((seconds + 30) * 1000);
-    const double reference = (CpuSeconds(RUSAGE_CHILDREN) - childBefore) / seconds;
+    round.ffmpeg = (CpuSeconds(RUSAGE_CHILDREN) - childBefore) / seconds;
+    round.ffmpegExit = ffmpeg.exitCode();
+    CoreShare(2); // camsim sees ffmpeg go, and takes a client again
+    return round;
+}
 
-    std::printf("one control:  %.2f %% of a core, %lld pictures drawn in %d s, resident %.1f MiB\n",
-                100.0 * one, static_cast<long long>(drawnOne), seconds, rss);
-    std::printf(
-        "two controls of the camera: %.2f %% of a core; the second adds %.2f %%, drew %lld pictures on "
-        "the one connection\n",
-        100.0 * two, 100.0 * (two - one), static_cast<long long>(secondDrawn));
-    std::printf("ffmpeg -i URL -f null - (exit %d): %.2f %% of a core; one control against it: %.2f\n",
-                ffmpeg.exitCode(), 100.0 * reference, reference > 0 ? one / reference : 0.0);
+template <typename Field> double Median(std::vector<Round> rounds, Field field) {
+    std::vector<double> values;
+    for (const Round& round : rounds)
+        values.push_back(field(round));
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 8;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+
+    QProcess camsim;
+    const QString url = StartCamsim(camsim, {"--fps", "25", "--max-clients", "1"});
+    if (url.isEmpty())
+        return 1;
+
+    std::vector<Round> measured;
+    for (int r = 0; r < rounds; ++r) {
+        measured.push_back(MeasureRound(url, seconds));
+        const Round& round = measured.back();
+        std::printf(
+            "round %d: one control %.2f %%, two %.2f %% (%lld and %lld pictures drawn), ffmpeg %.2f %% "
+            "(exit %d)\n",
+            r + 1, 100.0 * round.one, 100.0 * round.two, static_cast<long long>(round.drawnOne),
+            static_cast<long long>(round.drawnSecond), 100.0 * round.ffmpeg, round.ffmpegExit);
+    }
+    const double one = Median(measured, [](const Round& r) { return r.one; });
+    const double added = Median(measured, [](const Round& r) { return r.two - r.one; });
+    const double reference = Median(measured, [](const Round& r) { return r.ffmpeg; });
+    const double ratio =
+        Median(measured, [](const Round& r) { return r.ffmpeg > 0 ? r.one / r.ffmpeg : 0.0; });
+    std::printf("medians of %d rounds of %d s a phase:\n", rounds, seconds);
+    std::printf("one control:  %.2f %% of a core, resident %.1f MiB\n", 100.0 * one, ResidentMiB());
+    std::printf("a second control of the camera, on the one connection, adds %.2f %%\n", 100.0 * added);
+    std::printf("ffmpeg -i URL -f null -: %.2f %% of a core; one control against it: %.2f\n",
+                100.0 * reference, ratio);
     camsim.terminate();
     camsim.waitForFinished(3000);
     return 0;

@@ -1,7 +1,8 @@
 // The stream control showing a 25 pictures/s 640x480 camera offscreen, as the viewer sets it
 // (connection shared): its process's share of one core and its resident memory; then a second
 // control of the same camera beside it, what it adds; then ffmpeg decoding the same stream
-// (`ffmpeg -i URL -f null -`) for as long, the reference the control's cost is quoted against.
+// (`ffmpeg -i URL -f null -`) for as long, the reference the control's cost is quoted against; and
+// what the control's own decoding of the stream's pictures alone costs, the floor under its cost.
 // The camera, a camsim process of its own, serves one client at a time: the second control
 // draws only if it shares the first one's connection.
 // The phases are measured in rounds, one after the other, and the medians of the rounds printed, so
@@ -9,6 +10,7 @@
 //   build/bench/control/control_load_bench [seconds] [rounds]     (default 8 s a phase, 5 rounds)
 
 #include "control/camimage.h"
+#include "control/displaypicture.h"
 #include "platform/com/bstring.h"
 #include "platform/com/comptr.h"
 #include "platform/ui/controlhost.h"
@@ -42,6 +44,12 @@ struct ShownControl {
         control->put_URL(BString(url).Get());
     }
     ~ShownControl() { host.DetachControl(); }
+    // The JPEG bytes of the picture shown.
+    QByteArray Picture() const {
+        BString picture;
+        control->get_Picture(picture.Receive());
+        return picture.ToByteArray();
+    }
     int64_t Drawn() const {
         int64_t read = 0, drawn = 0, bytes = 0;
         control->GetStatistics(&read, &drawn, &bytes);
@@ -57,10 +65,22 @@ struct Round {
     double one = 0;
     double two = 0;
     double ffmpeg = 0;
+    double decoding = 0; // the control's own decoding of 25 of the stream's pictures a second
     int64_t drawnOne = 0;
     int64_t drawnSecond = 0;
     int ffmpegExit = -1;
 };
+
+// The share of a core that decoding this picture 25 times a second takes, as a display of the
+// control decodes it for a 640x480 window (decoding and conversion, no drawing).
+double DecodingShare(const QByteArray& jpeg) {
+    constexpr int kPictures = 100;
+    DisplayPicture picture;
+    const double before = CpuSeconds();
+    for (int i = 0; i < kPictures && !jpeg.isEmpty(); ++i)
+        picture.Convert(reinterpret_cast<const uint8_t*>(jpeg.constData()), jpeg.size(), 0, QSize(640, 480));
+    return (CpuSeconds() - before) / kPictures * 25;
+}
 
 Round MeasureRound(const QString& url, int seconds) {
     Round round;
@@ -69,6 +89,7 @@ Round MeasureRound(const QString& url, int seconds) {
     const int64_t drawnBefore = first->Drawn();
     round.one = CoreShare(seconds);
     round.drawnOne = first->Drawn() - drawnBefore;
+    const QByteArray shown = first->Picture();
 
     auto second = std::make_unique<ShownControl>(url);
     CoreShare(1);
@@ -86,6 +107,7 @@ Round MeasureRound(const QString& url, int seconds) {
     ffmpeg.waitForFinished((seconds + 30) * 1000);
     round.ffmpeg = (CpuSeconds(RUSAGE_CHILDREN) - childBefore) / seconds;
     round.ffmpegExit = ffmpeg.exitCode();
+    round.decoding = DecodingShare(shown);
     CoreShare(2); // camsim sees ffmpeg go, and takes a client again
     return round;
 }
@@ -117,17 +139,21 @@ int main(int argc, char** argv) {
         const Round& round = measured.back();
         std::printf(
             "round %d: one control %.2f %%, two %.2f %% (%lld and %lld pictures drawn), ffmpeg %.2f %% "
-            "(exit %d)\n",
+            "(exit %d), decoding alone %.2f %%\n",
             r + 1, 100.0 * round.one, 100.0 * round.two, static_cast<long long>(round.drawnOne),
-            static_cast<long long>(round.drawnSecond), 100.0 * round.ffmpeg, round.ffmpegExit);
+            static_cast<long long>(round.drawnSecond), 100.0 * round.ffmpeg, round.ffmpegExit,
+            100.0 * round.decoding);
     }
     const double one = Median(measured, [](const Round& r) { return r.one; });
     const double added = Median(measured, [](const Round& r) { return r.two - r.one; });
+    const double decoding = Median(measured, [](const Round& r) { return r.decoding; });
     const double reference = Median(measured, [](const Round& r) { return r.ffmpeg; });
     const double ratio =
         Median(measured, [](const Round& r) { return r.ffmpeg > 0 ? r.one / r.ffmpeg : 0.0; });
     std::printf("medians of %d rounds of %d s a phase:\n", rounds, seconds);
     std::printf("one control:  %.2f %% of a core, resident %.1f MiB\n", 100.0 * one, ResidentMiB());
+    std::printf("of which its decoding and conversion of the pictures alone: %.2f %% of a core\n",
+                100.0 * decoding);
     std::printf("a second control of the camera, on the one connection, adds %.2f %%\n", 100.0 * added);
     std::printf("ffmpeg -i URL -f null -: %.2f %% of a core; one control against it: %.2f\n",
                 100.0 * reference, ratio);

@@ -45,7 +45,7 @@ TEST_F(ControlTest, RecordingOnMotionWritesAFileFromSecondsBeforeTheMotionToSeco
         control->put_RecordBeforeMotion(1);
         ASSERT_EQ(PutText(&ICamImage::put_RecordFolder, folder), S_OK);
         ASSERT_EQ(PutUrl(camera.Url("/vexo-cgi/mjpg/video.cgi?resolution=320x240")), S_OK);
-        ASSERT_TRUE(PumpUntil([&] { return PicturesRead() >= 80; })); // past the box's first pictures
+        ASSERT_TRUE(PumpUntil([&] { return PicturesRead() >= 80; }, 20000)); // past the box's first pictures
         // Until its file has ended: after the motion, or at the error; at once when nothing moved.
         int32_t recording = 0;
         BString error;

@@ -139,6 +139,7 @@ void CameraSource::Leave(const std::shared_ptr<DisplaySlot>& slot) {
         displaySlots.erase(std::remove(displaySlots.begin(), displaySlots.end(), slot), displaySlots.end());
         last = displaySlots.empty() && !streamEnded;
     }
+    replay.Leave(slot.get(), kLingerMs); // a display that comes in its place finds the seconds kept
     // What a stop would have told this display; the stream goes on for the others.
     if (slot->HasStarted()) {
         slot->FireBroken(2);

@@ -448,9 +448,12 @@ HRESULT CCamImage::put_ReplayMiB(int32_t value) {
 }
 
 void CCamImage::KeepReplay() {
-    // Only the stream shown: one about to be opened is asked when it opens.
-    if (replaySeconds > 0 && display.Slot() && !display.Slot()->HasEnded())
-        source->Replay().Keep(replaySeconds, static_cast<size_t>(replayMiB) << 20);
+    // Only the stream shown: one about to be opened is asked when it opens. Recording on motion
+    // takes the seconds before each motion from the same memory.
+    if (!display.Slot() || display.Slot()->HasEnded())
+        return;
+    const int32_t seconds = std::max(replaySeconds, motionRecording ? recordBeforeMotion : 0);
+    source->Replay().Keep(display.Slot().get(), seconds, static_cast<size_t>(replayMiB) << 20);
 }
 
 HRESULT CCamImage::get_Paused(int32_t* value) {
@@ -655,11 +658,9 @@ void CCamImage::StartRecording() {
     target.keepBytes = static_cast<int64_t>(recordKeepGiB) << 30;
     target.keepDays = recordKeepDays;
     if (recordOnMotion > 0) {
-        // The seconds before a motion come from the source's replay memory.
-        if (recordBeforeMotion > 0)
-            source->Replay().Keep(recordBeforeMotion, static_cast<size_t>(replayMiB) << 20);
         motionRecording =
             std::make_shared<MotionRecording>(target, source->Replay(), recordBeforeMotion, recordOnMotion);
+        KeepReplay(); // the seconds before a motion
         display.Slot()->SetMotionRecording(motionRecording);
         return;
     }
@@ -684,6 +685,7 @@ void CCamImage::EndRecording() {
     }
     recording.reset();
     motionRecording.reset();
+    KeepReplay(); // no longer the seconds before a motion
     // One file is one stream's: another stream is not written over it.
     recordFile.clear();
 }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -15,19 +16,23 @@ size_t PageRounded(size_t bytes) {
 
 } // namespace
 
-template <typename T> T* PageAllocator<T>::allocate(size_t n) {
-    void* memory =
-        mmap(nullptr, PageRounded(n * sizeof(T)), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED)
+ReplayBytes::ReplayBytes(size_t room) : pages(PageRounded(std::max<size_t>(room, 1))) {
+    // Filled at once: its pages are made in one call instead of a fault each.
+    void* mapped =
+        mmap(nullptr, pages, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (mapped == MAP_FAILED)
         throw std::bad_alloc();
-    return static_cast<T*>(memory);
+    memory = static_cast<uint8_t*>(mapped);
 }
 
-template <typename T> void PageAllocator<T>::deallocate(T* memory, size_t n) {
-    munmap(memory, PageRounded(n * sizeof(T)));
+ReplayBytes::~ReplayBytes() {
+    munmap(memory, pages);
 }
 
-template struct PageAllocator<uint8_t>;
+void ReplayBytes::assign(const uint8_t* bytes, size_t length) {
+    used = std::min(length, pages);
+    std::memcpy(memory, bytes, used);
+}
 
 std::atomic<size_t> ReplayMemory::allBytes{0};
 
@@ -39,28 +44,57 @@ ReplayMemory::~ReplayMemory() {
     allBytes -= bytes;
 }
 
-void ReplayMemory::Keep(int seconds, size_t maxBytes) {
+void ReplayMemory::Keep(const void* asker, int seconds, size_t maxBytes) {
     std::lock_guard<std::mutex> guard(lock);
-    keepSeconds = std::max(keepSeconds, seconds);
-    keepBytes = std::max(keepBytes, maxBytes);
+    asks.erase(std::remove_if(asks.begin(), asks.end(), [&](const Ask& a) { return a.asker == asker; }),
+               asks.end());
+    if (seconds > 0 && maxBytes > 0)
+        asks.push_back(Ask{asker, seconds, maxBytes, Clock::time_point()});
+    Settle(Clock::now());
+}
+
+void ReplayMemory::Leave(const void* asker, uint32_t holdMs) {
+    const Clock::time_point now = Clock::now();
+    std::lock_guard<std::mutex> guard(lock);
+    for (Ask& ask : asks) {
+        if (ask.asker == asker)
+            ask.until = now + std::chrono::milliseconds(holdMs);
+    }
+    Settle(now);
+}
+
+void ReplayMemory::Settle(Clock::time_point now) {
+    asks.erase(std::remove_if(asks.begin(), asks.end(),
+                              [&](const Ask& a) { return a.until != Clock::time_point() && a.until <= now; }),
+               asks.end());
+    keepSeconds = 0;
+    keepBytes = 0;
+    for (const Ask& ask : asks) {
+        keepSeconds = std::max(keepSeconds, ask.seconds);
+        keepBytes = std::max(keepBytes, ask.maxBytes);
+    }
+    if (asks.empty()) {
+        pictures.clear(); // a display that still shows one holds its bytes
+        allBytes -= bytes;
+        bytes = 0;
+    } else if (!pictures.empty()) {
+        Trim(pictures.back().arrivalMs, 0);
+    }
 }
 
 void ReplayMemory::Add(const uint8_t* jpeg, size_t length) {
     const int64_t now = QDateTime::currentMSecsSinceEpoch();
     std::lock_guard<std::mutex> guard(lock);
+    if (!asks.empty())
+        Settle(Clock::now());
     const size_t cost = Cost(length);
     if (keepSeconds <= 0 || keepBytes == 0 || cost > keepBytes)
         return;
-    std::shared_ptr<ReplayBytes> kept;
+    std::shared_ptr<ReplayBytes> kept = Trim(now, length);
     try {
-        if (spare && spare->capacity() >= length) {
-            kept = std::move(spare);
-            bytes -= Cost(kept->capacity());
-            allBytes -= Cost(kept->capacity());
-            kept->assign(jpeg, jpeg + length);
-        } else {
-            kept = std::make_shared<ReplayBytes>(jpeg, jpeg + length);
-        }
+        if (!kept)
+            kept = std::make_shared<ReplayBytes>(length);
+        kept->assign(jpeg, length);
         pictures.push_back(Picture{kept, now, nextNumber++});
     } catch (const std::bad_alloc&) {
         return; // no memory for it: the replay goes without this picture
@@ -68,29 +102,29 @@ void ReplayMemory::Add(const uint8_t* jpeg, size_t length) {
     const size_t taken = Cost(kept->capacity());
     bytes += taken;
     allBytes += taken;
-    Trim();
 }
 
-void ReplayMemory::Trim() {
-    const int64_t oldest = pictures.back().arrivalMs - int64_t{keepSeconds} * 1000;
-    while (pictures.size() > 1 &&
-           (pictures.front().arrivalMs < oldest || bytes > keepBytes || allBytes.load() > kAllCamerasBytes)) {
+std::shared_ptr<ReplayBytes> ReplayMemory::Trim(int64_t newestMs, size_t coming) {
+    const int64_t oldest = newestMs - int64_t{keepSeconds} * 1000;
+    const size_t cost = coming > 0 ? Cost(coming) : 0;
+    const size_t least = coming > 0 ? 0 : 1; // the newest stays unless another comes
+    const auto over = [&](size_t more) {
+        return bytes + more > keepBytes || allBytes.load() + more > kAllCamerasBytes;
+    };
+    std::shared_ptr<ReplayBytes> room;
+    while (pictures.size() > least && (pictures.front().arrivalMs < oldest || over(cost))) {
         std::shared_ptr<const ReplayBytes> gone = std::move(pictures.front().bytes);
         pictures.pop_front();
         const size_t freed = Cost(gone->capacity());
         bytes -= freed;
         allBytes -= freed;
-        // Its pages wait for the next picture, unless a display still shows it.
-        if (gone.use_count() == 1 && (!spare || spare->capacity() < gone->capacity())) {
-            if (spare) {
-                bytes -= Cost(spare->capacity());
-                allBytes -= Cost(spare->capacity());
-            }
-            spare = std::const_pointer_cast<ReplayBytes>(gone);
-            bytes += freed;
-            allBytes += freed;
-        }
+        // Pages that no display still shows are the coming picture's, when they hold it.
+        if (!room && cost > 0 && gone.use_count() == 1 && gone->capacity() >= coming)
+            room = std::const_pointer_cast<ReplayBytes>(gone);
     }
+    if (room && over(room->capacity()))
+        room.reset(); // more pages than it needs, beyond what is asked
+    return room;
 }
 
 std::vector<ReplayMemory::Picture> ReplayMemory::Pictures() const {

@@ -16,6 +16,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#ifdef CAMSIM_PATH
 // Starts camsim on a free port with the options given; the stream's URL, or empty when it did not
 // start.
 inline QString StartCamsim(QProcess& camsim, const QStringList& options) {
@@ -25,6 +26,7 @@ inline QString StartCamsim(QProcess& camsim, const QStringList& options) {
     const auto port = QRegularExpression("(\\d{4,5})").match(QString::fromUtf8(camsim.readAll()));
     return port.hasMatch() ? "http://127.0.0.1:" + port.captured(1) + "/vexo-cgi/mjpg/video.cgi" : QString();
 }
+#endif
 
 // An application that counts the paints of one window, once each has been handled.
 class PaintWatch : public QApplication {

@@ -101,6 +101,25 @@ TEST_F(ControlTest, ControlsOfOneCameraShareOneStreamAndLeaveItOneByOne) {
     EXPECT_TRUE(camera.Server().Requests().WaitFinished(0, CameraSource::kLingerMs + kCamsimWaitMs));
 }
 
+// A camera's last seconds are kept while a control of it asks for them (the camera view), and go a
+// change of view after the last one that asked has left, though others (tiles) still show it.
+TEST_F(ControlTest, ACamerasLastSecondsGoAChangeOfViewAfterTheLastControlThatAskedLeaves) {
+    InProcessCamsim camera;
+    const std::string url = camera.Url(kStream);
+    const size_t before = ReplayMemory::AllBytes();
+    Viewer tile(url);
+    auto asking =
+        std::make_unique<Viewer>(url, true, QString(), [](CCamImage* c) { c->put_ReplaySeconds(30); });
+    ASSERT_TRUE(asking->DrawsMore(10));
+    EXPECT_GT(ReplayMemory::AllBytes(), before);
+    asking.reset();
+    Pump(CameraSource::kLingerMs / 4);
+    EXPECT_GT(ReplayMemory::AllBytes(), before) << "kept for a change of view";
+    EXPECT_TRUE(
+        PumpUntil([&] { return ReplayMemory::AllBytes() == before; }, CameraSource::kLingerMs + 2000));
+    EXPECT_TRUE(tile.DrawsMore());
+}
+
 // One camera has one set of motion settings: those the last control brought (the user changed
 // them) replace the others; every control that looks hears of the motion, one that does not, none.
 TEST_F(ControlTest, TheLastMotionSettingsOfACameraWinAndAControlThatDoesNotLookHearsNone) {

@@ -34,6 +34,12 @@ void ControlTest::SetUp() {
     host.show();
 }
 
+void ControlTest::AllowLatePictures() {
+    StreamTimings timings = StreamTimings::Current();
+    timings.pictureTimeoutMs = 5000;
+    StreamTimings::SetForTest(timings);
+}
+
 void ControlTest::TearDown() {
     ReleaseControl();
     StreamTimings::SetForTest(StreamTimings());
@@ -147,9 +153,7 @@ TEST_F(ControlTest, AnswersOtherThanOkGiveTheirStatus) {
 }
 
 TEST_F(ControlTest, ARedirectedStreamPlaysAndAnEndlessChainGivesItsLastStatus) {
-    StreamTimings timings = StreamTimings::Current();
-    timings.pictureTimeoutMs = 5000; // a slow first picture (sanitizer builds) is no failure here
-    StreamTimings::SetForTest(timings);
+    AllowLatePictures();
     InProcessCamsim camera(FastCamera());
     camsim::Faults moved;
     moved.status = 301;
@@ -552,6 +556,7 @@ TEST_F(ControlTest, EachConnectionOfARecordedCameraGoesIntoAFileOfItsOwn) {
 // Paused, the picture stays while the stream goes on; steps move through the pictures kept, by
 // picture and by time; a clip holds them all; live again, the pictures move on.
 TEST_F(ControlTest, APausedPictureStaysAndStepsGoThroughTheLastSecondsKept) {
+    AllowLatePictures();
     InProcessCamsim camera;
     MakeControl();
     control->put_ReplaySeconds(30);
@@ -590,7 +595,7 @@ TEST_F(ControlTest, APausedPictureStaysAndStepsGoThroughTheLastSecondsKept) {
         Pump(50);
         const qint64 offset = pausedAt.msecsTo(shownTime());
         if (step.expectedMs == -10000)
-            EXPECT_LT(offset, -1500) << "at the oldest kept";
+            EXPECT_LT(offset, -1000) << "at the oldest kept, 40 pictures back or more";
         else
             EXPECT_NEAR(offset, step.expectedMs, 80)
                 << step.pictures << " " << step.ms; // two pictures: arrivals jitter

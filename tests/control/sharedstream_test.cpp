@@ -63,6 +63,7 @@ size_t Streams(InProcessCamsim& camera, camsim::StreamAnswer answer) {
 }
 
 TEST_F(ControlTest, ControlsOfOneCameraShareOneStreamAndLeaveItOneByOne) {
+    AllowLatePictures();
     InProcessCamsim camera(OneClientCamera());
     const std::string url = camera.Url(kStream);
     auto first = std::make_unique<Viewer>(url);
@@ -104,6 +105,7 @@ TEST_F(ControlTest, ControlsOfOneCameraShareOneStreamAndLeaveItOneByOne) {
 // A camera's last seconds are kept while a control of it asks for them (the camera view), and go a
 // change of view after the last one that asked has left, though others (tiles) still show it.
 TEST_F(ControlTest, ACamerasLastSecondsGoAChangeOfViewAfterTheLastControlThatAskedLeaves) {
+    AllowLatePictures();
     InProcessCamsim camera;
     const std::string url = camera.Url(kStream);
     const size_t before = ReplayMemory::AllBytes();

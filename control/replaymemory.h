@@ -13,8 +13,8 @@
 // they hold it: fresh pages and giving them back cost more than the copy.
 //
 // Threads: Add on the source's read thread; the rest on the displays' (UI) thread. lock guards
-// the pictures; the bytes of a picture are shared, never changed, so a copy of the list outlives
-// the memory's trimming.
+// the pictures; the bytes of a picture are shared, and changed only once nobody else holds them
+// (when their pages are used again), so a copy of the list outlives the memory's trimming.
 
 #include <QDateTime>
 

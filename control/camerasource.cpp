@@ -9,9 +9,8 @@
 #include "platform/kernel/tick.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 #include <map>
-#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -155,14 +154,16 @@ void CameraSource::Leave(const std::shared_ptr<DisplaySlot>& slot) {
 }
 
 void CameraSource::Keep(const uint8_t* bytes, uint32_t n) {
-    const size_t hash =
-        std::hash<std::string_view>()(std::string_view(reinterpret_cast<const char*>(bytes), n));
+    // The read thread alone writes the newest picture, so it compares with it unlocked. Two
+    // pictures of a moving scene differ within their first blocks: the comparison reads all
+    // bytes only of a picture that comes again.
+    const bool same = newest.Size() == n && std::memcmp(newest.Data(), bytes, n) == 0;
     const Clock::time_point now = Clock::now();
     std::lock_guard<std::mutex> guard(slotLock);
-    if (hash != newestHash || newest.Size() != n)
-        sameSince = now;
-    newestHash = hash;
     lastPicture = now;
+    if (same)
+        return;
+    sameSince = now;
     newest.Clear();
     newest.Append(bytes, n);
 }

@@ -151,9 +151,8 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     std::vector<std::shared_ptr<DisplaySlot>> displaySlots; // guarded by slotLock
     bool streamStarted = false;                             // guarded by slotLock: the first picture came
     bool streamEnded = false; // guarded by slotLock: the read thread ended, or a stop began
-    FrameBuffer newest;       // guarded by slotLock: the newest picture's bytes
-    size_t newestHash = 0;    // guarded by slotLock
-    std::chrono::steady_clock::time_point sameSince;   // guarded by slotLock: when newestHash first came
+    FrameBuffer newest; // guarded by slotLock, written by the read thread alone: the newest picture's bytes
+    std::chrono::steady_clock::time_point sameSince; // guarded by slotLock: when the newest bytes first came
     std::chrono::steady_clock::time_point lastPicture; // guarded by slotLock
 
     std::mutex watchLock;

@@ -35,8 +35,8 @@
 namespace {
 
 struct ShownControl {
-    ShownControl(const QString& url) : control(CCamImage::Create()) {
-        host.resize(640, 480);
+    ShownControl(const QString& url, QSize size = QSize(640, 480)) : control(CCamImage::Create()) {
+        host.resize(size);
         host.show();
         host.AttachControl(static_cast<ICamImage*>(control.Get()));
         control->put_Stretch(1);
@@ -64,6 +64,7 @@ struct ShownControl {
 struct Round {
     double one = 0;
     double two = 0;
+    double withTile = 0;    // the second control the size of a grid's tile
     double ffmpeg = 0;      // its decoding, without its start
     double ffmpegWhole = 0; // the whole run, start and all
     double decoding = 0;    // the control's own decoding of 25 of the stream's pictures a second
@@ -111,6 +112,10 @@ Round MeasureRound(const QString& url, int seconds) {
     const int64_t secondBefore = second->Drawn();
     round.two = CoreShare(seconds);
     round.drawnSecond = second->Drawn() - secondBefore;
+    second = std::make_unique<ShownControl>(url, QSize(320, 240));
+    second->control->put_ScaledDecoding(1); // as the grid's tiles decode
+    CoreShare(1);
+    round.withTile = CoreShare(seconds);
     second.reset();
     first.reset();
     CoreShare(3); // the shared stream's linger ends, and with it the connection
@@ -151,15 +156,17 @@ int main(int argc, char** argv) {
     for (int r = 0; r < rounds; ++r) {
         measured.push_back(MeasureRound(url, seconds));
         const Round& round = measured.back();
-        std::printf("round %d: one control %.2f %%, two %.2f %% (%lld and %lld pictures drawn), ffmpeg %.2f "
+        std::printf("round %d: one control %.2f %%, two %.2f %% (%lld and %lld pictures drawn), with a tile "
+                    "%.2f %%, ffmpeg %.2f "
                     "%%, %.2f %% "
                     "with its start (exit %d), decoding alone %.2f %%\n",
                     r + 1, 100.0 * round.one, 100.0 * round.two, static_cast<long long>(round.drawnOne),
-                    static_cast<long long>(round.drawnSecond), 100.0 * round.ffmpeg,
+                    static_cast<long long>(round.drawnSecond), 100.0 * round.withTile, 100.0 * round.ffmpeg,
                     100.0 * round.ffmpegWhole, round.ffmpegExit, 100.0 * round.decoding);
     }
     const double one = Median(measured, [](const Round& r) { return r.one; });
     const double added = Median(measured, [](const Round& r) { return r.two - r.one; });
+    const double addedTile = Median(measured, [](const Round& r) { return r.withTile - r.one; });
     const double decoding = Median(measured, [](const Round& r) { return r.decoding; });
     const double reference = Median(measured, [](const Round& r) { return r.ffmpeg; });
     const double whole = Median(measured, [](const Round& r) { return r.ffmpegWhole; });
@@ -170,6 +177,8 @@ int main(int argc, char** argv) {
     std::printf("of which its decoding and conversion of the pictures alone: %.2f %% of a core\n",
                 100.0 * decoding);
     std::printf("a second control of the camera, on the one connection, adds %.2f %%\n", 100.0 * added);
+    std::printf("a second control the size of a grid's tile (320x240, scaled decoding) adds %.2f %%\n",
+                100.0 * addedTile);
     std::printf("ffmpeg -i URL -f null -, its decoding: %.2f %% of a core; one control against it: %.2f\n",
                 100.0 * reference, ratio);
     std::printf("ffmpeg's whole run, its start counted: %.2f %% of a core; one control against it: %.2f\n",

@@ -5,9 +5,11 @@
 // Turns are kept on a schedule, one period apart, rather than counted from the last paint:
 // a camera sending at the rate FPS asks for sends each picture a little early or late at
 // random, and a picture a little early would otherwise wait a whole period, every time, from
-// then on. On the schedule it waits only until its turn. A paint late for its turn does not
-// move the next turn, so paints never come faster than the period on average; a paint long
-// after its turn starts the schedule again from itself, so a pause earns no burst.
+// then on. The schedule keeps a quarter of a period of slack behind the pictures: one painted
+// late for its turn moves the next turn only as far as it lies more than the slack behind, so
+// that a camera at the FPS rate is painted as its pictures arrive, its jitter taken by the
+// slack, instead of each picture waiting for a turn fixed at the phase of the first. Paints
+// never come faster than the period on average, and a pause earns no burst beyond the slack.
 //
 // Ticks are GetTickCount milliseconds, compared with wrap-around. UI thread only.
 
@@ -22,5 +24,5 @@ class RepaintPacer {
 
   private:
     bool started = false;
-    uint32_t turn = 0; // the tick of the last paint's turn
+    uint32_t turn = 0; // the tick from which the next picture may be painted
 };

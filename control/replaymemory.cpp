@@ -35,6 +35,7 @@ void ReplayBytes::assign(const uint8_t* bytes, size_t length) {
 }
 
 std::atomic<size_t> ReplayMemory::allBytes{0};
+std::atomic<size_t> ReplayMemory::camerasKeeping{0};
 
 size_t ReplayMemory::Cost(size_t length) {
     return PageRounded(length);
@@ -42,6 +43,8 @@ size_t ReplayMemory::Cost(size_t length) {
 
 ReplayMemory::~ReplayMemory() {
     allBytes -= bytes;
+    if (keeping)
+        --camerasKeeping;
 }
 
 void ReplayMemory::Keep(const void* asker, int seconds, size_t maxBytes) {
@@ -63,6 +66,11 @@ void ReplayMemory::Leave(const void* asker, uint32_t holdMs) {
     Settle(now);
 }
 
+void ReplayMemory::Expire() {
+    std::lock_guard<std::mutex> guard(lock);
+    Settle(Clock::now());
+}
+
 void ReplayMemory::Settle(Clock::time_point now) {
     asks.erase(std::remove_if(asks.begin(), asks.end(),
                               [&](const Ask& a) { return a.until != Clock::time_point() && a.until <= now; }),
@@ -72,6 +80,13 @@ void ReplayMemory::Settle(Clock::time_point now) {
     for (const Ask& ask : asks) {
         keepSeconds = std::max(keepSeconds, ask.seconds);
         keepBytes = std::max(keepBytes, ask.maxBytes);
+    }
+    if (keeping != !asks.empty()) {
+        keeping = !asks.empty();
+        if (keeping)
+            ++camerasKeeping;
+        else
+            --camerasKeeping;
     }
     if (asks.empty()) {
         pictures.clear(); // a display that still shows one holds its bytes
@@ -87,10 +102,11 @@ void ReplayMemory::Add(const uint8_t* jpeg, size_t length) {
     std::lock_guard<std::mutex> guard(lock);
     if (!asks.empty())
         Settle(Clock::now());
-    const size_t cost = Cost(length);
-    if (keepSeconds <= 0 || keepBytes == 0 || cost > keepBytes)
+    if (keepSeconds <= 0 || keepBytes == 0)
         return;
     std::shared_ptr<ReplayBytes> kept = Trim(now, length);
+    if (Cost(length) > keepBytes)
+        return; // larger than all that is asked: the older pictures went before it, and it goes too
     try {
         if (!kept)
             kept = std::make_shared<ReplayBytes>(length);
@@ -108,8 +124,9 @@ std::shared_ptr<ReplayBytes> ReplayMemory::Trim(int64_t newestMs, size_t coming)
     const int64_t oldest = newestMs - int64_t{keepSeconds} * 1000;
     const size_t cost = coming > 0 ? Cost(coming) : 0;
     const size_t least = coming > 0 ? 0 : 1; // the newest stays unless another comes
+    const size_t share = allLimit / std::max<size_t>(camerasKeeping.load(), 1);
     const auto over = [&](size_t more) {
-        return bytes + more > keepBytes || allBytes.load() + more > kAllCamerasBytes;
+        return bytes + more > std::min(keepBytes, share) || allBytes.load() + more > allLimit;
     };
     std::shared_ptr<ReplayBytes> room;
     while (pictures.size() > least && (pictures.front().arrivalMs < oldest || over(cost))) {

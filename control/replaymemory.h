@@ -3,16 +3,18 @@
 // each picture's JPEG bytes as they arrived, with the time they arrived (the wall clock, in
 // milliseconds since 1970) and a number that goes up by one a picture. It keeps nothing until a
 // display asks for some seconds; then it keeps the most seconds any display still asks for, within
-// the most bytes asked for and within kAllCamerasBytes for the pictures of every camera together,
-// the oldest going first. A display that leaves takes its ask back after a while (the time a
-// change of view takes); once no display asks, the pictures go.
+// the most bytes asked for, the oldest going first. The pictures of every camera together stay
+// within kAllCamerasBytes, of which each camera that keeps pictures has an equal share at the most,
+// so that cameras that filled it first leave room for the others. A display that leaves takes its
+// ask back after a while (the time a change of view takes); once no display asks, the pictures go.
 //
 // Memory: each picture's bytes are pages of their own, given back to the system as the picture
 // goes, so that what the memory holds is what the process holds for it; a picture is counted by
 // the pages it takes. The pages of a picture that goes as another comes are that picture's when
 // they hold it: fresh pages and giving them back cost more than the copy.
 //
-// Threads: Add on the source's read thread; the rest on the displays' (UI) thread. lock guards
+// Threads: Add on the source's read thread; Expire as the source stops; the rest on the displays'
+// (UI) thread. lock guards
 // the pictures; the bytes of a picture are shared, and changed only once nobody else holds them
 // (when their pages are used again), so a copy of the list outlives the memory's trimming.
 
@@ -61,7 +63,9 @@ class ReplayMemory {
         uint64_t number = 0;
     };
 
-    ReplayMemory() = default;
+    // allCamerasBytes: what every camera's pictures together stay within, the same for every
+    // camera (a test gives a smaller one).
+    explicit ReplayMemory(size_t allCamerasBytes = kAllCamerasBytes) : allLimit(allCamerasBytes) {}
     ~ReplayMemory();
     ReplayMemory(const ReplayMemory&) = delete;
     ReplayMemory& operator=(const ReplayMemory&) = delete;
@@ -73,6 +77,9 @@ class ReplayMemory {
     // place within that time finds the pictures, then goes.
     void Leave(const void* asker, uint32_t holdMs);
     void Add(const uint8_t* jpeg, size_t length);
+    // The asks of displays that left and whose time is over are taken back now, not at the next
+    // picture: the source stops, and no picture may come.
+    void Expire();
     // The pictures kept, oldest first.
     std::vector<Picture> Pictures() const;
     size_t Bytes() const;
@@ -98,6 +105,7 @@ class ReplayMemory {
     // The memory a picture of that length takes: its pages.
     static size_t Cost(size_t length);
 
+    const size_t allLimit;
     mutable std::mutex lock;
     std::deque<Picture> pictures; // guarded by lock
     std::vector<Ask> asks;        // guarded by lock
@@ -105,5 +113,7 @@ class ReplayMemory {
     int keepSeconds = 0;          // guarded by lock
     size_t keepBytes = 0;         // guarded by lock
     uint64_t nextNumber = 1;      // guarded by lock
+    bool keeping = false;         // guarded by lock: counted among the cameras that keep pictures
     static std::atomic<size_t> allBytes;
+    static std::atomic<size_t> camerasKeeping;
 };

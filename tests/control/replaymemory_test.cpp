@@ -1,5 +1,6 @@
-// The replay memory keeps the newest pictures within its bytes, counts every camera's together,
-// keeps nothing until asked, and no more than the displays that still ask want.
+// The replay memory keeps the newest pictures within its bytes, counts every camera's together and
+// shares that among them, keeps nothing until asked, and no more than the displays that still ask
+// want.
 
 #include "control/replaymemory.h"
 
@@ -39,6 +40,33 @@ TEST(ReplayMemoryTest, TheNewestPicturesStayWithinTheBytesOfTheAsksStillHeld) {
         EXPECT_EQ(memory.Pictures().back().number, 51u);
     }
     EXPECT_EQ(ReplayMemory::AllBytes(), before) << "a camera's pictures are given back when it goes";
+}
+
+// A camera that filled the memory of all cameras first leaves an equal share to one that comes
+// after it; a picture larger than all that is asked takes the older ones with it.
+TEST(ReplayMemoryTest, EachCameraKeepsItsShareAndAPictureLargerThanAskedEmptiesIt) {
+    ASSERT_EQ(ReplayMemory::AllBytes(), 0u);
+    const std::vector<uint8_t> picture(8192, 0xAB); // two pages
+    const size_t limit = 10 * picture.size();
+    ReplayMemory first(limit), second(limit);
+    int display = 0;
+    first.Keep(&display, 30, 1 << 20);
+    for (int i = 0; i < 20; ++i)
+        first.Add(picture.data(), picture.size());
+    EXPECT_EQ(first.Pictures().size(), 10u);
+    second.Keep(&display, 30, 1 << 20);
+    for (int i = 0; i < 10; ++i) {
+        first.Add(picture.data(), picture.size());
+        second.Add(picture.data(), picture.size());
+    }
+    EXPECT_EQ(first.Pictures().size(), 5u);
+    EXPECT_EQ(second.Pictures().size(), 5u);
+    EXPECT_LE(ReplayMemory::AllBytes(), limit);
+
+    first.Keep(&display, 30, 3 * picture.size());
+    const std::vector<uint8_t> large(4 * picture.size(), 0xCD);
+    first.Add(large.data(), large.size());
+    EXPECT_TRUE(first.Pictures().empty());
 }
 
 } // namespace

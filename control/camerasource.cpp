@@ -392,6 +392,7 @@ void CameraSource::Stop() {
         InternetCloseHandle(oldConnection);
     if (oldInternet)
         InternetCloseHandle(oldInternet);
+    replay.Expire(); // the seconds kept for displays that have left go with the stream
     LogTrace(u"CCamImage::Stop", "end");
     {
         std::lock_guard<std::mutex> guard(stopLock);

@@ -103,23 +103,32 @@ TEST_F(ControlTest, ControlsOfOneCameraShareOneStreamAndLeaveItOneByOne) {
 }
 
 // A camera's last seconds are kept while a control of it asks for them (the camera view), and go a
-// change of view after the last one that asked has left, though others (tiles) still show it.
+// change of view after the last one that asked has left: while others (tiles) still show it, or
+// with the stream, though the control that asked stays, stopped.
 TEST_F(ControlTest, ACamerasLastSecondsGoAChangeOfViewAfterTheLastControlThatAskedLeaves) {
     AllowLatePictures();
-    InProcessCamsim camera;
-    const std::string url = camera.Url(kStream);
-    const size_t before = ReplayMemory::AllBytes();
-    Viewer tile(url);
-    auto asking =
-        std::make_unique<Viewer>(url, true, QString(), [](CCamImage* c) { c->put_ReplaySeconds(30); });
-    ASSERT_TRUE(asking->DrawsMore(10));
-    EXPECT_GT(ReplayMemory::AllBytes(), before);
-    asking.reset();
-    Pump(CameraSource::kLingerMs / 4);
-    EXPECT_GT(ReplayMemory::AllBytes(), before) << "kept for a change of view";
-    EXPECT_TRUE(
-        PumpUntil([&] { return ReplayMemory::AllBytes() == before; }, CameraSource::kLingerMs + 2000));
-    EXPECT_TRUE(tile.DrawsMore());
+    for (bool tileStays : {true, false}) {
+        SCOPED_TRACE(tileStays ? "a tile stays" : "the stopped control stays");
+        InProcessCamsim camera;
+        const std::string url = camera.Url(kStream);
+        const size_t before = ReplayMemory::AllBytes();
+        std::unique_ptr<Viewer> tile = tileStays ? std::make_unique<Viewer>(url) : nullptr;
+        auto asking =
+            std::make_unique<Viewer>(url, true, QString(), [](CCamImage* c) { c->put_ReplaySeconds(30); });
+        ASSERT_TRUE(asking->DrawsMore(10));
+        EXPECT_GT(ReplayMemory::AllBytes(), before);
+        if (tileStays)
+            asking.reset();
+        else
+            asking->control->StopDownload();
+        Pump(CameraSource::kLingerMs / 4);
+        EXPECT_GT(ReplayMemory::AllBytes(), before) << "kept for a change of view";
+        EXPECT_TRUE(
+            PumpUntil([&] { return ReplayMemory::AllBytes() == before; }, CameraSource::kLingerMs + 2000));
+        if (tile) {
+            EXPECT_TRUE(tile->DrawsMore());
+        }
+    }
 }
 
 // One camera has one set of motion settings: those the last control brought (the user changed

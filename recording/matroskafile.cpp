@@ -84,8 +84,11 @@ bool MatroskaFile::Write(const uint8_t* jpeg, size_t length, int64_t arrivalMs) 
 bool MatroskaFile::Flush() {
     if (!context)
         return false;
+    const int code = av_write_frame(context, nullptr);
     avio_flush(context->pb);
-    return context->pb->error < 0 ? Fail("Cannot write to", context->pb->error) : true;
+    if (code < 0 || context->pb->error < 0)
+        return Fail("Cannot write to", code < 0 ? code : context->pb->error);
+    return true;
 }
 
 bool MatroskaFile::Close() {

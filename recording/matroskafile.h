@@ -2,8 +2,9 @@
 // One Matroska file of a camera's own JPEG pictures, written through libavformat without decoding
 // or encoding anything: each picture is a Motion-JPEG frame whose timestamp is its arrival, in
 // milliseconds from the file's first picture. Clusters are written as the pictures come (at most a
-// second each) and Flush hands what was written to the file, so that a file cut short by a crash
-// or a full disk plays up to its last whole picture; Close ends it properly.
+// second each); Flush ends the one under way (the muxer holds its last picture back until then)
+// and hands what was written to the file, so that a file cut short by a crash or a full disk
+// plays up to its last whole picture; Close ends it properly.
 //
 // One thread at a time (the recording's writer thread).
 
@@ -28,7 +29,8 @@ class MatroskaFile {
     // One picture that arrived at arrivalMs (any clock that only moves on). False with Error():
     // the file is closed then, playable up to the last picture written.
     bool Write(const uint8_t* jpeg, size_t length, int64_t arrivalMs);
-    // The pictures written so far go to the file now. False with Error(), as for Write.
+    // The pictures written so far go to the file now, the last one too. False with Error(), as
+    // for Write.
     bool Flush();
     // Ends the file. False with Error() when its end could not be written.
     bool Close();

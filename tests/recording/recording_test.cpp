@@ -51,6 +51,12 @@ QStringList Probe(const QString& file) {
 QStringList Timestamps(const QString& file) {
     return Output("ffprobe", {"-v", "error", "-show_entries", "packet=pts", "-of", "csv=p=0", file});
 }
+// How many pictures ffprobe reads from the file.
+int Frames(const QString& file) {
+    const QStringList frames = Output("ffprobe", {"-v", "quiet", "-count_frames", "-show_entries",
+                                                  "stream=nb_read_frames", "-of", "csv=p=0", file});
+    return frames.size() == 1 ? frames[0].toInt() : -1;
+}
 
 TEST(MatroskaFileTest, PicturesGoInByteForByteWithTheirArrivalTimes) {
     TemporaryDataRoot root;
@@ -62,6 +68,10 @@ TEST(MatroskaFileTest, PicturesGoInByteForByteWithTheirArrivalTimes) {
         const std::string jpeg = Picture(n);
         ASSERT_TRUE(mkv.Write(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), arrivals[n]));
     }
+    // What a crash would leave once the pictures are flushed: all of them.
+    ASSERT_TRUE(mkv.Flush());
+    ASSERT_TRUE(QFile::copy(file, root.File("crashed.mkv")));
+    EXPECT_EQ(Frames(root.File("crashed.mkv")), 5);
     ASSERT_TRUE(mkv.Close());
     EXPECT_EQ(Probe(file), QStringList({"mjpeg", "matroska,webm"})); // the stream, then the file
     EXPECT_EQ(Timestamps(file), QStringList({"0", "40", "93", "120", "200"}));
@@ -94,11 +104,8 @@ TEST(MatroskaFileTest, AFileCutByAFullDiskPlaysUpToItsLastWholePicture) {
     EXPECT_FALSE(mkv.IsOpen());
     EXPECT_TRUE(mkv.Error().endsWith("File too large")) << mkv.Error().toStdString();
     // Every picture written before the disk was full is there; the one cut short is not.
-    const QStringList frames = Output("ffprobe", {"-v", "quiet", "-count_frames", "-show_entries",
-                                                  "stream=nb_read_frames", "-of", "csv=p=0", file});
-    ASSERT_EQ(frames.size(), 1);
-    EXPECT_GE(frames[0].toInt(), written - 1);
-    EXPECT_LE(frames[0].toInt(), written);
+    EXPECT_GE(Frames(file), written - 1);
+    EXPECT_LE(Frames(file), written);
 }
 
 TEST(RetentionTest, TheOldestGoFirstUntilTheFolderIsWithinItsLimits) {

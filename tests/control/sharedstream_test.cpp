@@ -134,6 +134,7 @@ TEST_F(ControlTest, ACamerasLastSecondsGoAChangeOfViewAfterTheLastControlThatAsk
 // One camera has one set of motion settings: those the last control brought (the user changed
 // them) replace the others; every control that looks hears of the motion, one that does not, none.
 TEST_F(ControlTest, TheLastMotionSettingsOfACameraWinAndAControlThatDoesNotLookHearsNone) {
+    AllowLatePictures();
     camsim::CameraConfig moving;
     moving.scene = *camsim::MotionScene::Parse("box:50:80");
     InProcessCamsim camera(moving);
@@ -175,6 +176,7 @@ TEST_F(ControlTest, OnlyControlsOfTheSameCameraAndCredentialsShareAStream) {
 }
 
 TEST_F(ControlTest, ACameraFrozenOnOnePictureIsToldApartFromOneThatChanges) {
+    AllowLatePictures();
     camsim::CameraConfig config;
     config.faults.repeatAfter = 3;
     InProcessCamsim camera(config);

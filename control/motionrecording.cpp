@@ -62,7 +62,7 @@ void MotionRecording::Begin(const uint8_t* jpeg, size_t length, int64_t now) {
         const int64_t ago = wallNow - kept[i].arrivalMs;
         if (ago > beforeMs)
             continue;
-        writer->Add(kept[i].bytes->data(), kept[i].bytes->size(), now - ago);
+        writer->AddKept(kept[i].bytes->data(), kept[i].bytes->size(), now - ago);
         ++taken;
     }
     LogInfo(u"MotionRecording", "Motion: a recording begins with %d pictures from before it", taken);

@@ -190,16 +190,25 @@ void RecordingWriter::Add(const uint8_t* jpeg, size_t length) {
 }
 
 void RecordingWriter::Add(const uint8_t* jpeg, size_t length, int64_t arrival) {
+    Queue(jpeg, length, arrival, true);
+}
+
+void RecordingWriter::AddKept(const uint8_t* jpeg, size_t length, int64_t arrival) {
+    Queue(jpeg, length, arrival, false);
+}
+
+void RecordingWriter::Queue(const uint8_t* jpeg, size_t length, int64_t arrival, bool counted) {
     std::lock_guard<std::mutex> guard(state->lock);
     if (state->stopped || state->done || state->ending)
         return;
-    if (state->queuedBytes + length > kMaxQueuedBytes) {
+    if (counted && state->queuedBytes + length > kMaxQueuedBytes) {
         if (state->leftOut++ == 0)
             LogWarning(u"RecordingWriter", "The disk is too slow for the recording: pictures are left out");
         return;
     }
     state->queue.push_back(Picture{std::vector<uint8_t>(jpeg, jpeg + length), arrival});
-    state->queuedBytes += length;
+    if (counted)
+        state->queuedBytes += length;
     if (state->queuedBytes >= kWakeBytes)
         state->changed.notify_one();
 }

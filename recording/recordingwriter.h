@@ -54,6 +54,10 @@ class RecordingWriter {
     // clock (Now). They go into the file in the order handed over; none once the end is asked.
     void Add(const uint8_t* jpeg, size_t length);
     void Add(const uint8_t* jpeg, size_t length, int64_t arrivalMs);
+    // One that was kept before the recording began (the seconds before a motion, handed over all
+    // at once as the file begins): it goes in however much waits, and is not counted against
+    // kMaxQueuedBytes, which is for the pictures that come while a slow disk holds the writer.
+    void AddKept(const uint8_t* jpeg, size_t length, int64_t arrivalMs);
     // The writer's clock: milliseconds that only go on.
     static int64_t Now();
 
@@ -67,5 +71,7 @@ class RecordingWriter {
     struct State;
 
   private:
+    void Queue(const uint8_t* jpeg, size_t length, int64_t arrivalMs, bool counted);
+
     std::shared_ptr<State> state;
 };

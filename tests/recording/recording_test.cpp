@@ -188,4 +188,20 @@ TEST(RecordingWriterTest, AFolderGetsDatedFilesAndOneThatCannotBeWrittenSaysWhy)
     EXPECT_EQ(pictures, (QList<qsizetype>{1, 2}));
 }
 
+// The seconds before a motion, handed over at once as the file begins, all go in, however many
+// bytes they hold: those left out would be the ones nearest the motion.
+TEST(RecordingWriterTest, PicturesKeptFromBeforeTheRecordingAreNeverLeftOut) {
+    TemporaryDataRoot root;
+    std::string jpeg = Picture(7);
+    const int count = RecordingWriter::kMaxQueuedBytes / (1 << 20) + 2;
+    jpeg.resize(1 << 20); // a picture with a megabyte of bytes after its end, as the file holds it
+    RecordingWriter writer(RecordingTarget{root.File("kept.mkv"), {}, {}, 0, 0});
+    for (int i = 0; i < count; ++i)
+        writer.AddKept(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), RecordingWriter::Now());
+    writer.End();
+    EXPECT_TRUE(writer.Error().isEmpty()) << writer.Error().toStdString();
+    EXPECT_EQ(writer.PicturesLeftOut(), 0);
+    EXPECT_EQ(writer.PicturesWritten(), count);
+}
+
 } // namespace

@@ -8,7 +8,11 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -69,10 +73,23 @@ QString RecordingWriter::State::NextFile() {
     }
     const QString base =
         day + QLatin1Char('/') + target.name + QLatin1Char('-') + now.toString(QStringLiteral("hhmmss"));
+    // The name is claimed by making the file here: another writer of the camera (another viewer
+    // recording it) that chose the same name in the same second goes on to the next one.
     QString path = base + QStringLiteral(".mkv");
-    for (int n = 2; QFileInfo::exists(path); ++n)
+    for (int n = 2;; ++n) {
+        const int made =
+            open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (made >= 0) {
+            close(made);
+            return path;
+        }
+        if (errno != EEXIST) {
+            failure = QStringLiteral("Cannot create %1: %2")
+                          .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            return QString();
+        }
         path = base + QLatin1Char('-') + QString::number(n) + QStringLiteral(".mkv");
-    return path;
+    }
 }
 
 bool RecordingWriter::State::Begin(const Picture& first) {
@@ -85,6 +102,8 @@ bool RecordingWriter::State::Begin(const Picture& first) {
         return false;
     if (!file.Open(path, width, height)) {
         failure = file.Error();
+        if (inFolder)
+            QFile::remove(path); // the name claimed, with nothing playable in it
         return false;
     }
     LogInfo(u"RecordingWriter", "Recording to '%S'", Wide(path));

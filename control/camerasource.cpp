@@ -119,8 +119,19 @@ bool CameraSource::Join(std::shared_ptr<DisplaySlot> slot) {
     }
     LogTrace(u"CCamImage::OpenURL", "Shares the stream of '%S'", Wide(camera.url));
     // A stream that has not started yet tells this display as it tells the others.
-    if (started)
+    if (started) {
         slot->FireStarted();
+        // A stream that ended since the slot joined told only the displays it had seen start.
+        bool ended;
+        {
+            std::lock_guard<std::mutex> guard(slotLock);
+            ended = streamEnded;
+        }
+        if (ended) {
+            slot->FireBroken(2);
+            slot->FireStopped();
+        }
+    }
     int since = 0;
     if (MotionSince(since)) // a display that comes during motion is told it is under way
         slot->FireMotion(true, since);
@@ -139,12 +150,12 @@ void CameraSource::Leave(const std::shared_ptr<DisplaySlot>& slot) {
         last = displaySlots.empty() && !streamEnded;
     }
     replay.Leave(slot.get(), kLingerMs); // a display that comes in its place finds the seconds kept
-    // What a stop would have told this display; the stream goes on for the others.
+    // What a stop would have told this display; the stream goes on for the others. Failed first:
+    // it holds only while the display has not started, and then no start can follow it.
+    slot->FireFailed(0);
     if (slot->HasStarted()) {
         slot->FireBroken(2);
         slot->FireStopped();
-    } else {
-        slot->FireFailed(0);
     }
     if (last) {
         std::lock_guard<std::mutex> guard(watchLock);
@@ -348,7 +359,8 @@ void CameraSource::Stop() {
             guard.unlock();
             // A caller other than the read thread waits for the running stop, so that its events
             // come before this call returns, as they do when this call does the stopping.
-            if (!OnReadThread()) {
+            // The watch thread does not wait: the running stop waits for it.
+            if (!OnReadThread() && std::this_thread::get_id() != watchThreadId.load()) {
                 stopEnded.Wait(StreamTimings::Current().stopWaitMs);
                 WaitForThread(Take(readThread));
             }
@@ -455,7 +467,10 @@ void CameraSource::WatchThread() {
         if (lingerEnd != Clock::time_point{} && now >= lingerEnd) {
             lingerEnd = {};
             std::lock_guard<std::mutex> slotGuard(slotLock);
-            stop = stop || displaySlots.empty();
+            if (displaySlots.empty()) { // ended here, so that no display joins the stream that stops
+                streamEnded = true;
+                stop = true;
+            }
         }
         if (stop) {
             guard.unlock();

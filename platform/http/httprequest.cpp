@@ -86,6 +86,11 @@ bool HttpRequest::Configure(const std::string& url) {
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // A name lookup still running when the request ends is left to finish on its own: closing a
+    // request to a camera whose name server never answers would otherwise wait for the lookup.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
+    // Through a proxy, the proxy's own answer to the tunnel is not taken for the camera's.
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(kConnectTimeoutMs));
     curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     if (!connection->Agent().empty())

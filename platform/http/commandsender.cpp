@@ -3,8 +3,15 @@
 #include "platform/http/widetext.h"
 #include "platform/kernel/event.h"
 
+#include <chrono>
 #include <system_error>
 #include <utility>
+
+namespace {
+
+constexpr uint32_t kGiveUpWaitMs = 200; // for the thread of a command given up, once its send is cut off
+
+} // namespace
 
 // The request of a command, shared by the sender and the command thread; closed exactly once,
 // by whoever takes it first, so that closing it from outside also ends a send that hangs.
@@ -12,6 +19,11 @@ struct CommandSender::Flight {
     std::mutex lock;
     HINTERNET request = nullptr; // guarded by lock
     ManualResetEvent done{false};
+    const std::chrono::steady_clock::time_point sentAt = std::chrono::steady_clock::now();
+
+    bool Stale() const {
+        return std::chrono::steady_clock::now() - sentAt >= std::chrono::milliseconds(kGiveUpMs);
+    }
 
     void Close() {
         HINTERNET taken;
@@ -61,14 +73,22 @@ bool CommandSender::Sending() const {
 CommandSender::SendResult CommandSender::Send(const QString& path) {
     HINTERNET target;
     std::thread ended;
+    std::shared_ptr<Flight> stale;
     {
         std::lock_guard<std::mutex> guard(lock);
         target = connection;
         if (!target)
             return SendResult::NotOpen;
-        if (thread.joinable() && !flight->done.IsSet())
+        if (thread.joinable() && !flight->done.IsSet() && !flight->Stale())
             return SendResult::Busy;
+        if (thread.joinable() && !flight->done.IsSet())
+            stale = flight;
         ended = std::move(thread);
+    }
+    if (stale) {
+        stale->Close(); // its send fails now
+        if (!stale->done.Wait(kGiveUpWaitMs))
+            ended.detach(); // it holds only its request and its event
     }
     if (ended.joinable())
         ended.join(); // it has ended

@@ -1,7 +1,9 @@
 #pragma once
 // Camera commands (PTZ zoom, focus, tap-to-centre): each one GET to the camera, sent on a
 // thread of its own whose answer is not read, one at a time. A send that hangs can be cut off;
-// whoever waits for one waits with a bound.
+// whoever waits for one waits with a bound. A command the camera has not answered for
+// kGiveUpMs is given up when the next one comes, so that a camera that once took a command and
+// never answered still takes the ones that follow.
 //
 // Threads: Open, Send and Close come from one thread (the owner's); Wait and Cancel from any.
 // The fields are guarded by `lock`, which is never held while a request is opened, a command
@@ -21,6 +23,7 @@ class CommandSender {
   public:
     enum class OpenResult { Opened, NoInternet, NoConnection };
     enum class SendResult { Sent, NotOpen, Busy, RequestFailed, ThreadFailed };
+    static constexpr uint32_t kGiveUpMs = 5000;
 
     CommandSender() = default;
     ~CommandSender();
@@ -31,7 +34,7 @@ class CommandSender {
     OpenResult Open(const char16_t* agent, const QString& host, uint16_t port, const QString& user,
                     const QString& password);
     bool IsOpen() const;
-    // A command is being sent: another one would be dropped.
+    // A command is being sent: another one would be dropped, unless this one is given up.
     bool Sending() const;
     // Starts sending the command (a path with its query) unless one is still being sent.
     SendResult Send(const QString& path);

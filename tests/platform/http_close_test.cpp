@@ -1,5 +1,6 @@
 // Closing a request from another thread while a call waits on it.
 
+#include "platform/http/commandsender.h"
 #include "platform/http/wininet.h"
 #include "platform/kernel/lasterror.h"
 #include "tests/platform/httpclient.h"
@@ -101,6 +102,27 @@ TEST(HttpCloseTest, CloseFromAnotherThreadEndsASendWaitingForTheHead) {
         camera.Server().Requests().WaitFor([](const auto& all) { return !all.empty(); }, kCamsimWaitMs));
 
     ExpectCancelledPromptly(opened.request, sender);
+}
+
+// A camera that took a command and never answers it still takes the next ones: while the command
+// is young the next is dropped, once it is given up the next is sent.
+TEST(HttpCloseTest, ACommandNeverAnsweredIsGivenUpForTheNext) {
+    InProcessCamsim camera;
+    Faults faults;
+    faults.delayMs = 60000;
+    camera.Server().QueueFaults(faults);
+    CommandSender commands;
+    ASSERT_EQ(commands.Open(u"test", "127.0.0.1", camera.Port(), {}, {}), CommandSender::OpenResult::Opened);
+    const QString zoom = "/vexo-cgi/com/ptz.cgi?rzoom=100";
+    ASSERT_EQ(commands.Send(zoom), CommandSender::SendResult::Sent);
+    ASSERT_TRUE(
+        camera.Server().Requests().WaitFor([](const auto& all) { return !all.empty(); }, kCamsimWaitMs));
+    EXPECT_EQ(commands.Send(zoom), CommandSender::SendResult::Busy);
+    std::this_thread::sleep_for(std::chrono::milliseconds(CommandSender::kGiveUpMs));
+    EXPECT_EQ(commands.Send(zoom), CommandSender::SendResult::Sent);
+    EXPECT_TRUE(
+        camera.Server().Requests().WaitFor([](const auto& all) { return all.size() == 2; }, kCamsimWaitMs));
+    EXPECT_TRUE(commands.Wait(kCamsimWaitMs));
 }
 
 TEST(HttpCloseTest, AClosedHandleIsDeadForEveryLaterCall) {

@@ -79,9 +79,10 @@ CommandSender::SendResult CommandSender::Send(const QString& path) {
         target = connection;
         if (!target)
             return SendResult::NotOpen;
-        if (thread.joinable() && !flight->done.IsSet() && !flight->Stale())
+        const bool inFlight = thread.joinable() && !flight->done.IsSet();
+        if (inFlight && !flight->Stale())
             return SendResult::Busy;
-        if (thread.joinable() && !flight->done.IsSet())
+        if (inFlight)
             stale = flight;
         ended = std::move(thread);
     }

@@ -14,7 +14,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -80,13 +79,19 @@ void EventsWindow::Update() {
     // The rows are the events, newest first: new events go on top, the picture of the row that
     // slips below the newest kPictures goes, and rows whose events were let go leave at the bottom.
     const std::deque<MotionEvents::Event>& all = events.Events();
-    const qlonglong top = list->topLevelItemCount() > 0
-                              ? list->topLevelItem(0)->data(0, kStartRole).toLongLong()
-                              : std::numeric_limits<qlonglong>::min();
-    for (const MotionEvents::Event& event : all) {
-        if (event.id <= top)
-            continue;
-        list->insertTopLevelItem(0, NewRow(event, true));
+    auto next = all.begin(); // the first event not listed yet: the one after the top row's
+    if (list->topLevelItemCount() > 0) {
+        const qlonglong top = list->topLevelItem(0)->data(0, kStartRole).toLongLong();
+        const auto shown = std::find_if(all.rbegin(), all.rend(),
+                                        [top](const MotionEvents::Event& e) { return e.id == top; });
+        if (shown == all.rend()) {
+            Fill();
+            return;
+        }
+        next = shown.base();
+    }
+    for (; next != all.end(); ++next) {
+        list->insertTopLevelItem(0, NewRow(*next, true));
         if (QTreeWidgetItem* older = list->topLevelItem(kPictures))
             older->setIcon(0, QIcon());
     }

@@ -2,10 +2,13 @@
 
 #include "foundation/log.h"
 #include "foundation/text.h"
+#include "platform/fs/filelock.h"
 #include "platform/fs/filereplacement.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -42,15 +45,25 @@ QString MotionEvents::Event::DurationText() const {
 
 MotionEvents::MotionEvents(const QString& eventsFolder)
     : folder(eventsFolder), file(eventsFolder + QStringLiteral("/motionevents.txt")) {
-    Read();
+    events = Read(file, lines);
+    for (const Event& event : events)
+        ids.insert(event.id);
+    while (events.size() > kMaxEvents)
+        LetOldestGo();
 }
 
-void MotionEvents::Read() {
+void MotionEvents::LetOldestGo() {
+    QFile::remove(PictureFile(events.front().id));
+    ids.erase(events.front().id);
+    events.pop_front();
+}
+
+std::deque<MotionEvents::Event> MotionEvents::Read(QFile& file, size_t& lines) {
+    std::deque<Event> read;
+    lines = 0;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
+        return read;
     std::map<int64_t, size_t> byId;
-    // An event from the future is damage (or a clock set back): it would hold every later one there.
-    const int64_t latest = QDateTime::currentMSecsSinceEpoch() + kFutureMs;
     while (!file.atEnd()) {
         QString line = QString::fromUtf8(file.readLine());
         if (line.endsWith(QLatin1Char('\n')))
@@ -59,21 +72,17 @@ void MotionEvents::Read() {
         ++lines;
         bool ok = false;
         const int64_t id = fields.value(1).toLongLong(&ok);
-        if (!ok || id <= 0 || id > latest)
+        if (!ok || id <= 0 || id > kLatestId)
             continue;
         if (fields.size() == 4 && fields[0] == QLatin1String("S") && !byId.count(id)) {
-            byId[id] = events.size();
-            events.push_back(Event{id, fields[2], fields[3], -1});
+            byId[id] = read.size();
+            read.push_back(Event{id, fields[2], fields[3], -1});
         } else if (fields.size() == 3 && fields[0] == QLatin1String("E") && byId.count(id)) {
-            events[byId[id]].durationMs = std::max<int64_t>(0, fields[2].toLongLong());
+            read[byId[id]].durationMs = std::max<int64_t>(0, fields[2].toLongLong());
         }
     }
     file.close();
-    std::sort(events.begin(), events.end(), [](const Event& a, const Event& b) { return a.id < b.id; });
-    while (events.size() > kMaxEvents) {
-        QFile::remove(PictureFile(events.front().id));
-        events.pop_front();
-    }
+    return read;
 }
 
 void MotionEvents::Started(const QString& itemPath, const QString& name, const QImage& picture) {
@@ -84,14 +93,25 @@ void MotionEvents::Started(const QString& itemPath, const QString& name, const Q
             SavePicture(camera.id, picture);
         return;
     }
-    int64_t id = QDateTime::currentMSecsSinceEpoch();
-    if (!events.empty())
-        id = std::max(id, events.back().id + 1);
-    camera.id = id;
-    events.push_back(Event{id, itemPath, name, -1});
-    if (!picture.isNull())
-        SavePicture(id, picture);
-    Append(StartLine(events.back()));
+    {
+        const Locked writers(file.fileName());
+        // Unique among this viewer's events and the newest of another's in the file.
+        const std::set<int64_t> recent = RecentStarts();
+        const int64_t now = QDateTime::currentMSecsSinceEpoch();
+        const int64_t newest =
+            std::max(recent.empty() ? 0 : *recent.rbegin(), events.empty() ? 0 : events.back().id);
+        // After the newest, unless that is from before the clock was set back.
+        int64_t id = newest >= now && newest - now < kAheadMs ? newest + 1 : now;
+        while (ids.count(id) || recent.count(id))
+            ++id;
+        camera.id = id;
+        camera.since.start();
+        ids.insert(id);
+        events.push_back(Event{id, itemPath, name, -1});
+        if (!picture.isNull())
+            SavePicture(id, picture);
+        Append(StartLine(events.back()));
+    }
     Trim();
     if (listener)
         listener();
@@ -102,12 +122,14 @@ void MotionEvents::Ended(const QString& itemPath) {
     if (found == underWay.end() || --found->second.views > 0)
         return;
     const int64_t id = found->second.id;
+    const int64_t lasted = found->second.since.elapsed();
     underWay.erase(found);
     const auto event =
         std::find_if(events.rbegin(), events.rend(), [id](const Event& e) { return e.id == id; });
     if (event == events.rend())
         return; // trimmed away already
-    event->durationMs = std::max<int64_t>(0, QDateTime::currentMSecsSinceEpoch() - id);
+    event->durationMs = lasted;
+    const Locked writers(file.fileName());
     Append(EndLine(id, event->durationMs));
     if (listener)
         listener();
@@ -126,7 +148,28 @@ QString MotionEvents::PictureFile(int64_t id) const {
     return folder + QStringLiteral("/motionevents/%1.jpg").arg(id);
 }
 
+MotionEvents::Locked::Locked(const QString& path) : lock(path) {
+    QString reason;
+    lock.Lock(reason); // without it, written all the same: only a writing anew could lose a line
+}
+
+std::set<int64_t> MotionEvents::RecentStarts() const {
+    constexpr qint64 kTailBytes = 4096;
+    std::set<int64_t> starts;
+    QFile named(file.fileName());
+    if (!named.open(QIODevice::ReadOnly) || !named.seek(std::max<qint64>(0, named.size() - kTailBytes)))
+        return starts;
+    for (const QByteArray& line : named.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() == 4 && fields[0] == "S")
+            starts.insert(fields[1].toLongLong());
+    }
+    return starts;
+}
+
 void MotionEvents::Append(const QString& line) {
+    if (file.isOpen() && Replaced())
+        file.close();
     if (!file.isOpen() && !OpenForAppending()) {
         if (!failed)
             LogError(kLog, "The motion events cannot be kept in '%S': %S", Wide(file.fileName()),
@@ -156,25 +199,43 @@ bool MotionEvents::OpenForAppending() {
     return true;
 }
 
+bool MotionEvents::Replaced() const {
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(file.handle(), &open) != 0 ||
+           ::stat(QFile::encodeName(file.fileName()).constData(), &named) != 0 ||
+           open.st_ino != named.st_ino || open.st_dev != named.st_dev;
+}
+
 void MotionEvents::Trim() {
-    if (events.size() > kMaxEvents) {
-        QFile::remove(PictureFile(events.front().id));
-        events.pop_front();
-    }
+    if (events.size() > kMaxEvents)
+        LetOldestGo();
     if (lines < 2 * kLinesAnEvent * kMaxEvents)
         return; // written anew only once it holds twice what the events kept need
-    QByteArray kept;
-    for (const Event& event : events) {
-        kept += StartLine(event).toUtf8();
-        if (event.durationMs >= 0)
-            kept += EndLine(event.id, event.durationMs).toUtf8();
+    QString reason;
+    FileLock writers(file.fileName());
+    if (!writers.Lock(reason)) {
+        LogError(kLog, "The motion events could not be written anew: %S", Wide(reason));
+        return; // added to as it is, and tried again at the next event
     }
     file.close();
-    QString reason;
+    // What the file holds, another viewer's events with this one's.
+    std::deque<Event> kept = Read(file, lines);
+    while (kept.size() > kMaxEvents) {
+        if (!ids.count(kept.front().id))
+            QFile::remove(PictureFile(kept.front().id));
+        kept.pop_front();
+    }
+    QByteArray bytes;
+    for (const Event& event : kept) {
+        bytes += StartLine(event).toUtf8();
+        if (event.durationMs >= 0)
+            bytes += EndLine(event.id, event.durationMs).toUtf8();
+    }
     FileReplacement replacement(file.fileName());
-    if (!replacement.Create(reason) || !replacement.Write(kept, reason) || !replacement.Commit(reason)) {
+    if (!replacement.Create(reason) || !replacement.Write(bytes, reason) || !replacement.Commit(reason)) {
         LogError(kLog, "The motion events could not be written anew: %S", Wide(reason));
         return; // the old file stays as it was, and is added to
     }
-    lines = static_cast<size_t>(kept.count('\n'));
+    lines = static_cast<size_t>(bytes.count('\n'));
 }

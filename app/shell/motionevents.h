@@ -11,9 +11,17 @@
 // lines are skipped; a file that cannot be written is logged once and the events are still
 // listed.
 //
+// The events are in the order they happened, which is that of their starts unless the clock was
+// set back: a start is the clock's time then, and durations are measured on a clock that never
+// steps. Viewers that share the folder add to one file: each writes under its lock, opens the file
+// again when another has written it anew, and writes it anew from what the file holds.
+//
 // UI thread only.
 
+#include "platform/fs/filelock.h"
+
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QString>
@@ -22,16 +30,19 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 
 class MotionEvents {
   public:
     static constexpr size_t kMaxEvents = 10000;
     static constexpr int kPictureWidth = 160;
-    static constexpr size_t kLinesAnEvent = 2;      // its start and its end
-    static constexpr int64_t kFutureMs = 60 * 1000; // read back, a later start is damage
+    static constexpr size_t kLinesAnEvent = 2;            // its start and its end
+    static constexpr int64_t kLatestId = 253402300799999; // 9999-12-31 23:59:59.999: a later one is damage
+    static constexpr int64_t kAheadMs =
+        60 * 1000; // a start further ahead of the clock is from before it was set back
 
     struct Event {
-        int64_t id = 0;          // unique: the start in ms since 1970, made unique
+        int64_t id = 0;          // the start in ms since 1970, made unique
         QString itemPath;        // the camera's place in the collection
         QString name;            // its name then
         int64_t durationMs = -1; // -1: under way, or unknown
@@ -56,10 +67,23 @@ class MotionEvents {
     struct UnderWay {
         int64_t id = 0;
         int views = 0;
+        QElapsedTimer since;
     };
 
-    void Read();
+    // The lock of the file's writers, held while it lives (or nothing, when it cannot be had).
+    struct Locked {
+        explicit Locked(const QString& path);
+        FileLock lock;
+    };
+
+    // The events the file holds, in its order, and how many lines it has.
+    static std::deque<Event> Read(QFile& file, size_t& lines);
+    // The events started last in the file, by whichever viewer.
+    std::set<int64_t> RecentStarts() const;
+    void LetOldestGo();
     bool OpenForAppending();
+    // Whether the file open is no longer the one of its name (another viewer wrote it anew).
+    bool Replaced() const;
     void Append(const QString& line);
     void SavePicture(int64_t id, const QImage& picture);
     // When the file holds too many lines: the newest kMaxEvents, written anew.
@@ -68,6 +92,7 @@ class MotionEvents {
 
     const QString folder;
     std::deque<Event> events;
+    std::set<int64_t> ids;                // of the events
     std::map<QString, UnderWay> underWay; // by item path
     QFile file;
     size_t lines = 0;

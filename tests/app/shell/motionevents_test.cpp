@@ -1,5 +1,6 @@
 // The motion events the viewer keeps: one event a camera however many views show it, kept across
-// a restart and a crash, damaged lines skipped, and no more than the newest kMaxEvents.
+// a restart, a crash and a clock set back, damaged lines skipped, no more than the newest
+// kMaxEvents, and none lost when two viewers share the file.
 
 #include "app/shell/motionevents.h"
 
@@ -8,6 +9,8 @@
 
 #include <QDir>
 #include <QFile>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -31,30 +34,44 @@ TEST(MotionEventsTest, OneEventACameraKeptAcrossARestartACrashAndDamageAndOnlyTh
     }
     QFile file(folder + "/motionevents.txt");
     ASSERT_TRUE(file.open(QIODevice::Append));
-    // Damage, a start far in the future, and a line cut short by a crash.
+    // Damage, a start beyond any date, one two hours ahead of a clock set back since, and a line
+    // cut short by a crash.
+    const QByteArray ahead = QByteArray::number(QDateTime::currentMSecsSinceEpoch() + 2 * 3600 * 1000);
     file.write("garbage\nS\tnot a number\t/C/X\tX\nE\t12\t5\nS\t1\t/C/Short\n"
-               "S\t9223372036854775807\t/C/Later\tLater\nS\t17");
+               "S\t9223372036854775807\t/C/Later\tLater\nS\t" +
+               ahead + "\t/C/Early\tEarly\nE\t" + ahead + "\t3000\nS\t17");
     file.close();
 
     MotionEvents events(folder);
-    ASSERT_EQ(events.Events().size(), 2u);
+    ASSERT_EQ(events.Events().size(), 3u);
     EXPECT_EQ(events.Events()[0].name, "Yard");
     EXPECT_GE(events.Events()[0].durationMs, 0);
     EXPECT_EQ(events.Events()[1].name, "Gate");
     EXPECT_EQ(events.Events()[1].DurationText(), "\u2014") << "its end was lost";
+    EXPECT_EQ(events.Events()[2].DurationText(), "3 s");
     events.Started("/C/Porch", "Porch", QImage());
     EXPECT_EQ(MotionEvents(folder).Events().back().name, "Porch") << "not taken by the line cut short";
+    EXPECT_LT(events.Events().back().Start().secsTo(QDateTime::currentDateTime()), 60) << "the clock's time";
 
-    // Written anew once twice the lines of the events kept are there.
-    for (size_t n = 0; n < MotionEvents::kLinesAnEvent * MotionEvents::kMaxEvents; ++n) {
+    // Written anew once twice the lines of the events kept are there, with another viewer's.
+    MotionEvents other(folder);
+    constexpr size_t kDoors = MotionEvents::kLinesAnEvent * MotionEvents::kMaxEvents;
+    for (size_t n = 0; n < kDoors; ++n) {
+        if (n == kDoors - 1000)
+            other.Started("/C/Other", "Other", QImage());
         events.Started("/C/Door", "Door", QImage());
         events.Ended("/C/Door");
     }
+    other.Ended("/C/Other"); // into the file written anew
     EXPECT_EQ(events.Events().size(), MotionEvents::kMaxEvents);
     EXPECT_EQ(events.Events().front().name, "Door");
     const MotionEvents reread(folder);
     EXPECT_EQ(reread.Events().size(), MotionEvents::kMaxEvents);
     EXPECT_EQ(reread.Events().back().id, events.Events().back().id);
+    const auto others = std::find_if(reread.Events().begin(), reread.Events().end(),
+                                     [](const MotionEvents::Event& e) { return e.name == "Other"; });
+    ASSERT_NE(others, reread.Events().end());
+    EXPECT_GE(others->durationMs, 0);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_LT(file.readAll().count('\n'),
               static_cast<qsizetype>(2 * MotionEvents::kLinesAnEvent * MotionEvents::kMaxEvents));

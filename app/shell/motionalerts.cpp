@@ -39,8 +39,9 @@ void MotionAlerts::Seen(const QString& itemPath, const QString& name, bool start
         events.Ended(itemPath);
         return;
     }
+    if (!events.Started(itemPath, name, PictureShown(control)))
+        return; // another view of the camera saw it first
     LogInfo(u"MotionAlerts", "Motion in '%S'", Wide(name));
-    events.Started(itemPath, name, PictureShown(control));
     if (RingsBell())
         QApplication::beep();
 }

@@ -1,9 +1,10 @@
 #pragma once
 // What the viewer does when motion starts or ends in a camera it shows: the event goes into the
 // motion events (MotionEvents, under the data root) with a small picture of the moment, the bell
-// rings at a start when the user asked for it, and the Events window lists the events and opens
-// the camera at an event's moment on a double click. The Tools menu's options are kept in the
-// settings ("/Motion/Bell", "/Motion/BringToBigPlace"; keys older viewers ignore).
+// rings at an event's start when the user asked for it (once, however many views show the camera), and the
+// Events window lists the events and opens the camera at an event's moment on a double click. The Tools
+// menu's options are kept in the settings ("/Motion/Bell", "/Motion/BringToBigPlace"; keys older viewers
+// ignore).
 //
 // UI thread only.
 

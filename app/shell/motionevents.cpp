@@ -85,13 +85,13 @@ std::deque<MotionEvents::Event> MotionEvents::Read(QFile& file, size_t& lines) {
     return read;
 }
 
-void MotionEvents::Started(const QString& itemPath, const QString& name, const QImage& picture) {
+bool MotionEvents::Started(const QString& itemPath, const QString& name, const QImage& picture) {
     UnderWay& camera = underWay[itemPath];
     if (camera.views++ > 0) {
         // Another view of the camera saw it first; it may have had no picture to give.
         if (!picture.isNull() && !QFileInfo::exists(PictureFile(camera.id)))
             SavePicture(camera.id, picture);
-        return;
+        return false;
     }
     {
         const Locked writers(file.fileName());
@@ -115,6 +115,7 @@ void MotionEvents::Started(const QString& itemPath, const QString& name, const Q
     Trim();
     if (listener)
         listener();
+    return true;
 }
 
 void MotionEvents::Ended(const QString& itemPath) {

@@ -54,7 +54,8 @@ class MotionEvents {
     explicit MotionEvents(const QString& folder);
 
     // Motion started or ended in a view of the camera; picture: what the view shows at the start.
-    void Started(const QString& itemPath, const QString& name, const QImage& picture);
+    // True when it is a new event: no other view of the camera sees its motion.
+    bool Started(const QString& itemPath, const QString& name, const QImage& picture);
     void Ended(const QString& itemPath);
 
     const std::deque<Event>& Events() const { return events; }

@@ -23,8 +23,9 @@ TEST(MotionEventsTest, OneEventACameraKeptAcrossARestartACrashAndDamageAndOnlyTh
         MotionEvents events(folder);
         QImage picture(320, 240, QImage::Format_RGB32);
         picture.fill(Qt::darkGreen);
-        events.Started("/C/Yard", "Yard", picture);
-        events.Started("/C/Yard", "Yard", QImage()); // its tile and the camera view
+        EXPECT_TRUE(events.Started("/C/Yard", "Yard", picture));
+        EXPECT_FALSE(events.Started("/C/Yard", "Yard", QImage()))
+            << "its tile and the camera view: one event";
         events.Ended("/C/Yard");
         EXPECT_EQ(events.Events().back().durationMs, -1) << "the other view still sees it";
         events.Ended("/C/Yard");

@@ -205,9 +205,10 @@ void ContainerView::OnProperties() {
             SetHelpAnchor(QStringLiteral("camswitch"));
             confirmed = EditItem<CameraSwitchConf>(frame, folder, name, edited);
         }
+        const QString before = path;
         if (confirmed)
             path = edited;
-        ShowAndKeep(path); // a cancelled sheet too: the tree is refilled and the settings saved
+        ShowAndKeep(path, before); // a cancelled sheet too: the tree is refilled and the settings saved
     }
     frame->RebuildCommandBar();
     SHSipPreference(this, SIP_FORCEDOWN);
@@ -232,13 +233,13 @@ void ContainerView::OnDelete() {
     ShowAndKeep(next);
 }
 
-void ContainerView::ShowAndKeep(const QString& path) {
+void ContainerView::ShowAndKeep(const QString& path, const QString& movedFrom) {
     tree->Refill();
     tree->SelectPath(path);
     Settings().SetValue("/Collection/SelectedPath", Data(path));
     if (ZelPPCApp* app = ZelPPCApp::Instance()) {
         if (Recordings* recordings = app->Recorder())
-            recordings->FollowMotionSettings(); // an item's Motion page may have changed
+            recordings->FollowCollection(movedFrom == path ? QString() : movedFrom, path);
         app->SaveSettings();
     } else {
         SaveSettings();

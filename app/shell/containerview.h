@@ -32,8 +32,9 @@ class ContainerView : public View {
     void OnNew(NewItem kind);
     // The folder new items go into: the selected folder, or the folder of the selected item.
     QString TargetFolder() const;
-    // Refill, select, remember as the selection and save.
-    void ShowAndKeep(const QString& path);
+    // Refill, select, remember as the selection and save, the recordings following the change
+    // (movedFrom: where the item was before, when its edit renamed or moved it).
+    void ShowAndKeep(const QString& path, const QString& movedFrom = QString());
 
     MainFrame* frame;
     CollectionTree* tree;

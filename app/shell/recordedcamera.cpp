@@ -59,6 +59,13 @@ bool RecordedCamera::Writing() const {
     return stream->Created() && stream->Control()->get_Recording(&writing) == S_OK && writing != 0;
 }
 
+bool RecordedCamera::Current() const {
+    Camera now;
+    now.Load(Settings().GetNode(itemPath));
+    return now.name == camera.name && now.GetURL() == camera.GetURL() && now.userName == camera.userName &&
+           now.password == camera.password;
+}
+
 void RecordedCamera::Connect() {
     timers->KillTimer(kRetryTimer);
     // Nothing drawn: the control is never shown, and decodes nothing.

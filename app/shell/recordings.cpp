@@ -22,6 +22,7 @@ namespace {
 
 constexpr char kCameras[] = "/Recording/Cameras";
 constexpr char kFolder[] = "/Recording/Folder";
+constexpr char kFolders[] = "/Recording/Folders";
 constexpr char kKeepGiB[] = "/Recording/KeepGiB";
 constexpr char kKeepDays[] = "/Recording/KeepDays";
 
@@ -45,20 +46,61 @@ QString Recordings::Root() {
     return QDir(videos).filePath(QStringLiteral("Lumenfold"));
 }
 
-QString Recordings::FolderOf(const QString& itemPath) {
-    const auto nameOf = [](const QString& path) {
-        return SafeFileName(Settings().GetValue(Path::Join(Path(path), "Name")).GetText());
-    };
-    QString folder = nameOf(itemPath);
+namespace {
+
+// The folder names the recorded items were given ("/Recording/Folders": an item path, a tab and
+// the name, a line each), so that a camera's recordings stay in one folder when another item
+// takes or gives up its name.
+std::map<QString, QString> GivenFolders() {
+    std::map<QString, QString> given;
+    for (const QString& line :
+         Settings().GetValue(kFolders).GetText().split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        if (tab > 0 && Settings().Exists(line.left(tab)))
+            given[line.left(tab)] = line.mid(tab + 1);
+    }
+    return given;
+}
+
+QString SafeNameOf(const QString& itemPath) {
+    return SafeFileName(Settings().GetValue(Path::Join(Path(itemPath), "Name")).GetText());
+}
+
+// The folder name of the item: the one it was given while it still fits its name and is its own,
+// else its name, marked with its path when another item's name makes the same.
+QString FolderNameOf(const QString& itemPath) {
+    const QString name = SafeNameOf(itemPath);
+    const std::map<QString, QString> given = GivenFolders();
+    const auto own = given.find(itemPath);
+    if (own != given.end() && (own->second == name || own->second.startsWith(name + QLatin1Char('-'))) &&
+        std::none_of(given.begin(), given.end(), [&](const auto& other) {
+            return other.first != itemPath && other.second == own->second;
+        }))
+        return own->second;
     const QStringList all = GridItems(QStringLiteral("/CameraCollection"));
     const bool shared = std::any_of(all.begin(), all.end(), [&](const QString& other) {
-        return other != itemPath && nameOf(other) == folder;
+        return other != itemPath && SafeNameOf(other) == name;
     });
-    if (shared)
-        folder += QLatin1Char('-') +
-                  QString::fromLatin1(
-                      QCryptographicHash::hash(itemPath.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
-    return QDir(Root()).filePath(folder);
+    if (!shared)
+        return name;
+    return name + QLatin1Char('-') +
+           QString::fromLatin1(
+               QCryptographicHash::hash(itemPath.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
+}
+
+} // namespace
+
+QString Recordings::FolderOf(const QString& itemPath) {
+    return QDir(Root()).filePath(FolderNameOf(itemPath));
+}
+
+void Recordings::GiveFolder(const QString& itemPath) {
+    std::map<QString, QString> given = GivenFolders();
+    given[itemPath] = FolderNameOf(itemPath);
+    QStringList lines;
+    for (const auto& [path, name] : given)
+        lines.append(path + QLatin1Char('\t') + name);
+    Settings().SetValue(kFolders, Data(lines.join(QLatin1Char('\n'))));
 }
 
 void Recordings::Resume() {
@@ -71,6 +113,22 @@ void Recordings::Resume() {
     FollowMotionSettings();
 }
 
+void Recordings::FollowCollection(const QString& from, const QString& to) {
+    std::map<QString, std::unique_ptr<RecordedCamera>> kept;
+    for (auto& [path, camera] : cameras) {
+        const bool moved = !from.isEmpty() && (path == from || path.startsWith(from + QLatin1Char('/')));
+        const QString now = moved ? to + path.mid(from.size()) : path;
+        if (!Settings().Exists(now)) {
+            LogInfo(u"Recordings::FollowCollection", "Recording of '%S' ends: it was deleted", Wide(path));
+            continue;
+        }
+        kept[now] = !moved && camera->Current() ? std::move(camera) : Record(now, false);
+    }
+    cameras.swap(kept); // the recordings that do not go on stop here, their files closed
+    Keep();
+    FollowMotionSettings();
+}
+
 void Recordings::FollowMotionSettings() {
     std::map<QString, std::unique_ptr<RecordedCamera>> wanted;
     for (const QString& path : GridItems(QStringLiteral("/CameraCollection"))) {
@@ -78,9 +136,10 @@ void Recordings::FollowMotionSettings() {
         motion.Load(Settings().GetNode(path));
         if (!motion.detect || !motion.record || IsRecorded(path))
             continue;
-        // One that runs goes on unless its Motion page was changed.
+        // One that runs goes on unless its Motion page or its camera was changed.
         const auto running = onMotion.find(path);
-        const bool same = running != onMotion.end() && running->second->Motion() == motion;
+        const bool same =
+            running != onMotion.end() && running->second->Motion() == motion && running->second->Current();
         wanted[path] = same ? std::move(running->second) : Record(path, true);
     }
     onMotion.swap(wanted); // the rest stop here, their files closed
@@ -117,6 +176,7 @@ void Recordings::Start(const QString& path) {
 }
 
 std::unique_ptr<RecordedCamera> Recordings::Record(const QString& path, bool motion) {
+    GiveFolder(path);
     return std::make_unique<RecordedCamera>(
         path, FolderOf(path), SettingOr(kKeepGiB, 20), SettingOr(kKeepDays, 14), motion, alerts,
         [this](RecordedCamera& camera, const QString& why) {

@@ -35,6 +35,11 @@ class Recordings {
     void Resume();
     // Records on motion the items whose settings ask for it now, and no others.
     void FollowMotionSettings();
+    // The collection was changed: the items under from (a camera or folder, when one was renamed
+    // or moved) are now under to. A recording goes on under the item's new path, begins again
+    // when its name, address, user name or password changed, and ends when the item is gone;
+    // then FollowMotionSettings.
+    void FollowCollection(const QString& from = QString(), const QString& to = QString());
     // Recorded all the time (not only on motion).
     bool IsRecorded(const QString& path) const;
     // Starts or stops recording the item, and keeps which are recorded; true when it records now.
@@ -44,13 +49,16 @@ class Recordings {
     static QString Root();
     // The folder of the camera or site at itemPath, named after it; when another item of the
     // collection has a name that makes the same folder name, a short mark of its path is added,
-    // so that each camera's folder, and its limits, are its own.
+    // so that each camera's folder, and its limits, are its own. Once the item was recorded, its
+    // folder stays that one while the item keeps its name ("/Recording/Folders").
     static QString FolderOf(const QString& itemPath);
 
   private:
     void Start(const QString& path);
     std::unique_ptr<RecordedCamera> Record(const QString& path, bool onMotion);
     void Keep() const;
+    // Keeps the folder the item records into as its own.
+    static void GiveFolder(const QString& itemPath);
 
     QPointer<QWidget> window; // for the messages
     MotionAlerts* alerts;

@@ -339,6 +339,34 @@ TEST_F(ViewerTest, ARecordedCameraGoesOnInOtherViewsAndAtTheNextStartAndSaysWhyI
     EXPECT_EQ(MessageBoxSeam::Shown().size(), 1) << "told once";
 }
 
+// A recording follows its camera renamed, given another address and deleted; once recorded, a
+// camera keeps its folder when another camera takes its name.
+TEST_F(ViewerTest, ARecordingFollowsItsCameraAndKeepsItsFolder) {
+    InProcessCamsim first;
+    InProcessCamsim second;
+    Start();
+    Settings().SetValue("/Recording/Folder", Data(root.File("Videos")));
+    AddCamera("/CameraCollection/Gate", first);
+    ASSERT_TRUE(app->Recorder()->Toggle("/CameraCollection/Gate"));
+    Settings().SetValue("/CameraCollection/Site/Type", Data("Folder"));
+    AddCamera("/CameraCollection/Site/Gate", first);
+    EXPECT_EQ(Recordings::FolderOf("/CameraCollection/Gate"), root.File("Videos/Gate"));
+    EXPECT_NE(Recordings::FolderOf("/CameraCollection/Site/Gate"), root.File("Videos/Gate"));
+
+    Settings().Move(Path("/CameraCollection/Gate"), Path("/CameraCollection/Porch"));
+    Settings().SetValue("/CameraCollection/Porch/Name", Data("Porch"));
+    app->Recorder()->FollowCollection("/CameraCollection/Gate", "/CameraCollection/Porch");
+    EXPECT_TRUE(app->Recorder()->IsRecorded("/CameraCollection/Porch"));
+    EXPECT_EQ(Settings().GetValue("/Recording/Cameras").GetText(), "/CameraCollection/Porch");
+    Settings().SetValue("/CameraCollection/Porch/Port", Data(static_cast<int>(second.Port())));
+    app->Recorder()->FollowCollection();
+    EXPECT_TRUE(PumpUntil([&] { return !second.Server().Requests().All().empty(); })) << "its new address";
+    Settings().Delete(Path("/CameraCollection/Porch"));
+    app->Recorder()->FollowCollection();
+    EXPECT_TRUE(app->Recorder()->Cameras().empty());
+    EXPECT_EQ(Settings().GetValue("/Recording/Cameras").GetText(), "");
+}
+
 // A camera whose Motion page asks for it records around motion whatever is on screen, from the
 // next start on and until its settings say otherwise; its motion is an event.
 TEST_F(ViewerTest, ACameraThatRecordsOnMotionWritesAFileWhenSomethingMovesOffScreen) {

@@ -4,6 +4,9 @@
 #include "platform/http/wininet.h"
 #include "platform/kernel/lasterror.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -40,7 +43,9 @@ bool Failed(uint32_t error) {
 }
 
 bool IsLoopbackHost(const std::string& host) {
-    return host == "localhost" || host.rfind("127.", 0) == 0 || host == "::1" || host == "[::1]";
+    in_addr address{};
+    return host == "localhost" || host == "::1" || host == "[::1]" ||
+           (inet_pton(AF_INET, host.c_str(), &address) == 1 && (ntohl(address.s_addr) >> 24) == 127);
 }
 
 } // namespace

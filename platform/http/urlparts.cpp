@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -31,7 +32,7 @@ std::string EscapeObject(const std::string& object) {
         escaped.push_back('/');
     for (const char c : object) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte >= 0x7F) {
+        if (byte <= 0x20 || byte >= 0x7F || c == '#') { // a '#' would end what is sent
             escaped.push_back('%');
             escaped.push_back(kHex[byte >> 4]);
             escaped.push_back(kHex[byte & 15]);
@@ -82,7 +83,9 @@ bool SplitUrl(const std::string& text, CrackedUrl& parts, uint32_t& error) {
 
 bool ComposeRequestUrl(bool secure, const std::string& host, uint16_t port, const std::string& object,
                        std::string& url) {
-    if (host.empty())
+    // A host holding what ends or splits an authority would send the request elsewhere.
+    if (host.empty() || host.find_first_of("/?#@\\") != std::string::npos ||
+        std::any_of(host.begin(), host.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; }))
         return false;
     const bool bareIpv6 = host.find(':') != std::string::npos && host.front() != '[';
     const std::string authority = bareIpv6 ? "[" + host + "]" : host;

@@ -1,5 +1,6 @@
 // Splitting URLs the way the stream control opens them.
 
+#include "platform/http/urlparts.h"
 #include "platform/http/wininet.h"
 #include "platform/kernel/lasterror.h"
 
@@ -60,6 +61,29 @@ TEST(InternetCrackUrlTest, RefusesWhatIsNotAnHttpUrl) {
     CrackedUrl parts;
     EXPECT_FALSE(InternetCrackUrlW(nullptr, parts));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+// The URL a request goes to: its host is the connection's, whatever its name or object hold.
+TEST(ComposeRequestUrlTest, SendsTheObjectWholeToTheHostGiven) {
+    const struct {
+        const char* host;
+        const char* object;
+        const char* url; // nullptr: refused
+    } cases[] = {
+        {"camera.example", "/a b.cgi?x=#1", "http://camera.example:80/a%20b.cgi?x=%231"},
+        {"::1", "video", "http://[::1]:80/video"},
+        {"other.example/x@camera.example", "/", nullptr},
+        {"other.example#", "/", nullptr},
+        {"other.example?", "/", nullptr},
+        {"camera example", "/", nullptr},
+    };
+    for (const auto& each : cases) {
+        std::string url;
+        EXPECT_EQ(ComposeRequestUrl(false, each.host, 80, each.object, url), each.url != nullptr)
+            << each.host;
+        if (each.url)
+            EXPECT_EQ(url, each.url);
+    }
 }
 
 } // namespace

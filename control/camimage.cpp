@@ -469,6 +469,7 @@ template <typename Choose> bool CCamImage::ShowReplay(Choose choose) {
     paused = true;
     pausedNumber = shown.number;
     pausedArrival = shown.arrivalMs;
+    pausedWall = shown.wallMs;
     display.Freeze(shown.bytes->data(), shown.bytes->size());
     return true;
 }
@@ -506,7 +507,8 @@ HRESULT CCamImage::put_Paused(int32_t value) {
     if (!kept) { // nothing kept: the picture shown stays as it is
         paused = true;
         pausedNumber = 0;
-        pausedArrival = QDateTime::currentMSecsSinceEpoch();
+        pausedArrival = ReplayMemory::Now();
+        pausedWall = QDateTime::currentMSecsSinceEpoch();
         display.Freeze(shownJpeg.Data(), shownJpeg.Size());
     }
     return S_OK;
@@ -542,7 +544,7 @@ HRESULT CCamImage::put_ReplayStepMs(int32_t milliseconds) {
 HRESULT CCamImage::get_ShownTime(BSTR* value) {
     if (!value)
         return E_POINTER;
-    *value = paused ? BString(QDateTime::fromMSecsSinceEpoch(pausedArrival)
+    *value = paused ? BString(QDateTime::fromMSecsSinceEpoch(pausedWall)
                                   .toString(QStringLiteral("yyyy-MM-ddThh:mm:ss.zzz")))
                           .Detach()
                     : nullptr;

@@ -225,7 +225,8 @@ class CCamImage final : public ICamImage,
     int32_t replayMiB = 64;
     bool paused = false;
     uint64_t pausedNumber = 0;               // the kept picture shown while paused
-    int64_t pausedArrival = 0;               // when it arrived, ms since 1970
+    int64_t pausedArrival = 0;               // when it arrived, on the steady clock (ReplayMemory::Now)
+    int64_t pausedWall = 0;                  // and on the wall clock, ms since 1970
     std::atomic<int32_t> motionDetection{0}; // read by OnMotion on the read thread
     int32_t motionSensitivity = 50;
     int32_t motionArea = 10;

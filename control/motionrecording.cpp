@@ -2,7 +2,6 @@
 
 #include "foundation/log.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -55,14 +54,12 @@ void MotionRecording::Begin(const uint8_t* jpeg, size_t length, int64_t now) {
     const bool newestIsThis = !kept.empty() && kept.back().bytes->size() == length &&
                               std::equal(kept.back().bytes->begin(), kept.back().bytes->end(), jpeg);
     const size_t before = kept.size() - (newestIsThis ? 1 : 0);
-    // The replay memory's arrivals are on the wall clock: on the writer's, as long before now.
-    const int64_t wallNow = QDateTime::currentMSecsSinceEpoch();
+    // The replay memory's arrivals are on the writer's clock.
     int taken = 0;
     for (size_t i = 0; i < before; ++i) {
-        const int64_t ago = wallNow - kept[i].arrivalMs;
-        if (ago > beforeMs)
+        if (now - kept[i].arrivalMs > beforeMs)
             continue;
-        writer->AddKept(kept[i].bytes->data(), kept[i].bytes->size(), now - ago);
+        writer->AddKept(kept[i].bytes->data(), kept[i].bytes->size(), kept[i].arrivalMs);
         ++taken;
     }
     LogInfo(u"MotionRecording", "Motion: a recording begins with %d pictures from before it", taken);

@@ -97,8 +97,13 @@ void ReplayMemory::Settle(Clock::time_point now) {
     }
 }
 
+int64_t ReplayMemory::Now() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count();
+}
+
 void ReplayMemory::Add(const uint8_t* jpeg, size_t length) {
-    const int64_t now = QDateTime::currentMSecsSinceEpoch();
+    const int64_t now = Now();
+    const int64_t wallNow = QDateTime::currentMSecsSinceEpoch();
     std::lock_guard<std::mutex> guard(lock);
     if (!asks.empty())
         Settle(Clock::now());
@@ -111,7 +116,7 @@ void ReplayMemory::Add(const uint8_t* jpeg, size_t length) {
         if (!kept)
             kept = std::make_shared<ReplayBytes>(length);
         kept->assign(jpeg, length);
-        pictures.push_back(Picture{kept, now, nextNumber++});
+        pictures.push_back(Picture{kept, now, wallNow, nextNumber++});
     } catch (const std::bad_alloc&) {
         return; // no memory for it: the replay goes without this picture
     }

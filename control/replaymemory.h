@@ -1,7 +1,8 @@
 #pragma once
 // The last seconds of a camera's own pictures, kept by its source for instant replay and clips:
-// each picture's JPEG bytes as they arrived, with the time they arrived (the wall clock, in
-// milliseconds since 1970) and a number that goes up by one a picture. It keeps nothing until a
+// each picture's JPEG bytes as they arrived, with the time they arrived (on the steady clock, which
+// a change of the system's clock does not move, and on the wall clock, to be told) and a number
+// that goes up by one a picture. It keeps nothing until a
 // display asks for some seconds; then it keeps the most seconds any display still asks for, within
 // the most bytes asked for, the oldest going first. The pictures of every camera together stay
 // within kAllCamerasBytes, of which each camera that keeps pictures has an equal share at the most,
@@ -59,7 +60,8 @@ class ReplayMemory {
 
     struct Picture {
         std::shared_ptr<const ReplayBytes> bytes;
-        int64_t arrivalMs = 0;
+        int64_t arrivalMs = 0; // on the steady clock, in ms: RecordingWriter::Now's
+        int64_t wallMs = 0;    // on the wall clock, in ms since 1970
         uint64_t number = 0;
     };
 
@@ -82,6 +84,8 @@ class ReplayMemory {
     void Expire();
     // The pictures kept, oldest first.
     std::vector<Picture> Pictures() const;
+    // The steady clock's time now, in ms.
+    static int64_t Now();
     size_t Bytes() const;
     // What the pictures of every camera hold together.
     static size_t AllBytes() { return allBytes.load(); }

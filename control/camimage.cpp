@@ -659,15 +659,21 @@ void CCamImage::StartRecording() {
     target.folder = recordFolder;
     target.keepBytes = static_cast<int64_t>(recordKeepGiB) << 30;
     target.keepDays = recordKeepDays;
+    std::function<QString()> writing;
     if (recordOnMotion > 0) {
         motionRecording =
             std::make_shared<MotionRecording>(target, source->Replay(), recordBeforeMotion, recordOnMotion);
         KeepReplay(); // the seconds before a motion
         display.Slot()->SetMotionRecording(motionRecording);
-        return;
+        writing = [kept = motionRecording] { return kept->CurrentFile(); };
+    } else {
+        recording = std::make_shared<RecordingWriter>(target);
+        display.Slot()->SetRecording(recording);
+        writing = [kept = recording] { return kept->CurrentFile(); };
     }
-    recording = std::make_shared<RecordingWriter>(target);
-    display.Slot()->SetRecording(recording);
+    if (!target.folder.isEmpty() && (target.keepBytes > 0 || target.keepDays > 0))
+        retention =
+            std::make_unique<FolderRetention>(target.folder, target.keepBytes, target.keepDays, writing);
 }
 
 void CCamImage::EndRecording() {
@@ -685,6 +691,7 @@ void CCamImage::EndRecording() {
         motionRecording->End();
         recordingError = motionRecording->Error();
     }
+    retention.reset();
     recording.reset();
     motionRecording.reset();
     KeepReplay(); // no longer the seconds before a motion

@@ -15,6 +15,7 @@
 #include "control/interface/camimageinterface.h"
 #include "control/picturezoom.h"
 #include "control/streamevents.h"
+#include "recording/folderretention.h"
 
 #include "platform/com/comptr.h"
 #include "platform/com/connectionpoint.h"
@@ -220,6 +221,7 @@ class CCamImage final : public ICamImage,
     int32_t recordBeforeMotion = 5;
     std::shared_ptr<RecordingWriter> recording;       // while the stream shown is recorded
     std::shared_ptr<MotionRecording> motionRecording; // or recorded around motion
+    std::unique_ptr<FolderRetention> retention;       // of the folder recorded into, while it is
     QString recordingError;                           // of the last recording that ended
     int32_t replaySeconds = 0;
     int32_t replayMiB = 64;

@@ -94,8 +94,12 @@ void MotionRecording::End() {
 }
 
 bool MotionRecording::Recording() const {
+    return !CurrentFile().isEmpty();
+}
+
+QString MotionRecording::CurrentFile() const {
     std::lock_guard<std::mutex> guard(lock);
-    return writer && !writer->CurrentFile().isEmpty();
+    return writer ? writer->CurrentFile() : QString();
 }
 
 QString MotionRecording::Error() const {

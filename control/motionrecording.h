@@ -37,6 +37,8 @@ class MotionRecording {
 
     // A file is being written.
     bool Recording() const;
+    // The file being written (empty while none is). From any thread.
+    QString CurrentFile() const;
     // Why the recording stopped; empty while it goes on.
     QString Error() const;
 

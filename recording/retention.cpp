@@ -31,13 +31,16 @@ int KeepWithinLimits(const QString& folder, int64_t keepBytes, int keepDays, con
             break; // the rest are newer
         if (QFileInfo(writing) == file)
             continue;
-        if (!QFile::remove(file.filePath())) {
+        const bool removed = QFile::remove(file.filePath());
+        if (!removed && QFile::exists(file.filePath())) {
             LogWarning(u"KeepWithinLimits", "Could not delete the old recording '%S'", Wide(file.filePath()));
             continue;
         }
+        total -= file.size(); // deleted here, or by another pass over the folder
+        if (!removed)
+            continue;
         LogInfo(u"KeepWithinLimits", "Deleted the old recording '%S' (%s)", Wide(file.filePath()),
                 tooOld ? "older than the days kept" : "beyond the space kept");
-        total -= file.size();
         ++deleted;
         root.rmdir(file.dir().dirName()); // only when it is empty
     }

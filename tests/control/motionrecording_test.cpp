@@ -1,5 +1,6 @@
 // Recording on motion against camsim's scenes: a moving box is one file, RecordBeforeMotion seconds before
-// the motion to RecordOnMotion seconds after, each picture once; a still scene is none; a full disk stops it.
+// the motion to RecordOnMotion seconds after, each picture once; a still scene is none; a full disk stops it;
+// and recordings older than the days kept go, whether or not anything moves.
 
 #include "tests/control/controlfixture.h"
 
@@ -11,6 +12,8 @@
 #include <QDate>
 #include <QDir>
 #include <QProcess>
+
+#include <utime.h>
 
 #include <optional>
 
@@ -40,7 +43,15 @@ TEST_F(ControlTest, RecordingOnMotionWritesAFileFromSecondsBeforeTheMotionToSeco
         if (c.diskBytes)
             disk.emplace(c.diskBytes);
         const QString folder = root.File(QString("Yard%1").arg(&c - cases));
+        // A recording 20 days old, which goes whether or not anything moves.
+        const QString old =
+            folder + "/" + QDate::currentDate().addDays(-20).toString("yyyy-MM-dd") + "/Yard-000000.mkv";
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(old).path()) && QFile(old).open(QIODevice::WriteOnly));
+        const time_t aged = QDateTime::currentDateTime().addDays(-20).toSecsSinceEpoch();
+        const utimbuf times{aged, aged};
+        utime(QFile::encodeName(old).constData(), &times);
         MakeControl();
+        control->put_RecordKeepDays(14);
         control->put_MotionDetection(1);
         control->put_RecordOnMotion(1);
         control->put_RecordBeforeMotion(1);
@@ -62,6 +73,7 @@ TEST_F(ControlTest, RecordingOnMotionWritesAFileFromSecondsBeforeTheMotionToSeco
         const QDir day(folder + "/" + QDate::currentDate().toString("yyyy-MM-dd"));
         const QStringList files = day.entryList({"*.mkv"}, QDir::Files);
         ASSERT_EQ(files.size(), c.files);
+        EXPECT_FALSE(QFile::exists(old)) << "older than the days kept";
         const int start = MotionAt(events->Texts(), 1), end = MotionAt(events->Texts(), 0);
         ReleaseControl();
         if (c.files == 0 || *c.error)

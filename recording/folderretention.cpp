@@ -50,6 +50,8 @@ FolderRetention::~FolderRetention() {
     std::unique_lock<std::mutex> guard(state->lock);
     state->stopping = true;
     state->changed.notify_all();
-    if (!state->changed.wait_for(guard, std::chrono::milliseconds(kStopWaitMs), [this] { return state->done; }))
-        LogWarning(u"FolderRetention", "The old recordings of '%S' are still being deleted", Wide(state->folder));
+    if (!state->changed.wait_for(guard, std::chrono::milliseconds(kStopWaitMs),
+                                 [this] { return state->done; }))
+        LogWarning(u"FolderRetention", "The old recordings of '%S' are still being deleted",
+                   Wide(state->folder));
 }

@@ -222,6 +222,7 @@ void CameraView::ConnectCamera() {
     if (ptz && OpenCommandConnection())
         SendCommand(QStringLiteral("/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on"));
     connected = true;
+    memberShown = false;
     ShowWaitCursor();
     SetTitle(FormatText(LoadResText(Str::ConnectingTo), {currentName}));
     const QString url = camera.GetURL();
@@ -329,8 +330,13 @@ void CameraView::OnMessage(uint32_t message, intptr_t wParam, intptr_t lParam) {
         OnStartCamera();
         break;
     case Message::Reconnect:
+        if (shouldSwitch)
+            break; // the next member is connected instead, once the stream has stopped
         ReconnectCamera();
-        cycle.StartTimer();
+        // A member whose stream is lost again and again keeps its display time: the switch
+        // still goes on.
+        if (!cycle.IsTimerRunning())
+            cycle.StartTimer();
         break;
     default:
         break;
@@ -345,7 +351,9 @@ void CameraView::OnStreamStarted() {
     HostWindow()->setGeometry(0, 0, 1, 1); // its real size comes with the picture size
     HostWindow()->show();
     streamStarted = true;
-    cycle.RestartDisplayTime();
+    if (!memberShown)
+        cycle.RestartDisplayTime(); // counted from the member's first picture
+    memberShown = true;
     stream->StreamStarted();
     GoToMoment();
 }
@@ -432,7 +440,9 @@ void CameraView::OnConnectionBroken(int status, int second) {
 
 void CameraView::OnStreamStopped() {
     timers->KillTimer(kWatchdogTimer);
-    connected = false;
+    // A stream ends after it was lost or failed, or after the view stopped it: each has left
+    // `connected` as it should be. The end of a lost stream can come after its reconnect, which
+    // it must not undo.
     PostMessage(this, WM_USER + Message::CameraStopped);
 }
 
@@ -579,11 +589,17 @@ void CameraView::OnStepCamera(bool forward) {
         return;
     LogTrace(u"",
              forward ? "CameraView::OnViewNextCamera - camera" : "CameraView::OnViewPreviousCamera - camera");
+    const bool running = connected;
     connected = false;
     shouldSwitch = true;
+    timers->KillTimer(kReconnectTimer); // of the member left
     cycle.Step(forward);
     HostWindow()->hide();
     DisconnectCamera();
+    // A member whose stream failed, or that waits for a password or to be tried again, has no
+    // stream to stop, and no control tells that it stopped.
+    if (!running)
+        PostMessage(this, WM_USER + Message::CameraStopped);
 }
 
 void CameraView::OnCameraStoped() {

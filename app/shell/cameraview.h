@@ -144,6 +144,7 @@ class CameraView : public View {
     bool actualSize = false;
     int viewRotation = 0;
     bool shouldSwitch = false;
+    bool memberShown = false; // the member connected last has shown a picture: its display time runs
     CameraSwitchCycle cycle;
     Node viewSettings;
     CameraTypeLookup cameraTypes;

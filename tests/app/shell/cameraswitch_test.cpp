@@ -92,6 +92,37 @@ TEST_F(CameraSwitchTest, AutomaticSwitchingStepsOnAfterTheDisplayTime) {
     EXPECT_FALSE(Settings().GetValue("/View/AutoSwitch").GetBool());
 }
 
+// A member whose stream is lost again and again, or that waits for a password on a wall display,
+// is shown for its display time like any other: the tour goes on.
+TEST_F(CameraSwitchTest, AMemberThatFlapsOrWaitsForAPasswordDoesNotHoldTheTour) {
+    const struct {
+        const char* what;
+        int closeAfter;
+        const char* password;
+        bool unattended;
+    } cases[] = {{"its stream lost each half second", 12, "", false},
+                 {"it waits for a password", -1, "s3cret", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        camsim::CameraConfig first;
+        first.ptz = true;
+        first.faults.closeAfter = c.closeAfter;
+        first.auth = c.password[0] ? camsim::AuthMode::Digest : camsim::AuthMode::None;
+        first.user = "viewer";
+        first.password = c.password;
+        cameras[0] = std::make_unique<InProcessCamsim>(first);
+        const int from = Log().size();
+        Start();
+        MakeSwitch(2);
+        if (c.unattended)
+            StartUnattended("/CameraCollection/Tour");
+        else
+            ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Tour"));
+        EXPECT_TRUE(WaitForConnect("B", from, 6000));
+        Exit();
+    }
+}
+
 TEST_F(CameraSwitchTest, WithDisplayTimeZeroNoTimerRunsButNextWorks) {
     MakeSwitch(0);
     Start();

@@ -15,6 +15,7 @@
 #include "control/interface/camimageinterface.h"
 #include "platform/ui/controlhost.h"
 #include "platform/ui/messagebox.h"
+#include "platform/ui/messages.h"
 #include "platform/ui/modal.h"
 #include "settings/archivefile.h"
 #include "settings/settingsstore.h"
@@ -114,6 +115,9 @@ TEST_F(ViewerTest, ALostStreamIsReconnectedSilently) {
     EXPECT_TRUE(Logged("Reconnect to 'Door'"));
     EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
     EXPECT_EQ(Frame().ActiveView(), &Camera());
+    PostMessage(&Camera(), WM_USER + Message::StreamStopped); // the lost stream's end, late
+    Pump(100);
+    EXPECT_TRUE(Camera().IsConnected()) << "the next loss is reconnected too";
 }
 
 class PasswordTest : public ViewerTest {

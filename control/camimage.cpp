@@ -461,34 +461,25 @@ HRESULT CCamImage::get_Paused(int32_t* value) {
 }
 
 template <typename Choose> bool CCamImage::ShowReplay(Choose choose) {
-    const std::vector<ReplayMemory::Picture> kept = source->Replay().Pictures();
-    if (kept.empty())
+    if (paused)
+        stepped.Follow(source->Replay().Pictures());
+    else
+        stepped.Hold(source->Replay().Pictures());
+    if (stepped.Empty())
         return false;
-    const ReplayMemory::Picture& shown = kept[static_cast<size_t>(
-        std::clamp<int64_t>(choose(kept), 0, static_cast<int64_t>(kept.size()) - 1))];
+    const ReplayMemory::Picture& shown = stepped.Show(choose(stepped.Held()));
     paused = true;
-    pausedNumber = shown.number;
     pausedArrival = shown.arrivalMs;
     pausedWall = shown.wallMs;
     display.Freeze(shown.bytes->data(), shown.bytes->size());
     return true;
 }
 
-namespace {
-
-// The index of the kept picture of that number, or of the first after it.
-int64_t IndexOf(const std::vector<ReplayMemory::Picture>& kept, uint64_t number) {
-    return std::lower_bound(kept.begin(), kept.end(), number,
-                            [](const ReplayMemory::Picture& p, uint64_t n) { return p.number < n; }) -
-           kept.begin();
-}
-
-} // namespace
-
 HRESULT CCamImage::put_Paused(int32_t value) {
     LogTrace(u"", "CCamImage::put_Paused %d", value);
     if (!value) {
         paused = false;
+        stepped.Release();
         display.Thaw();
         return S_OK;
     }
@@ -506,7 +497,6 @@ HRESULT CCamImage::put_Paused(int32_t value) {
     });
     if (!kept) { // nothing kept: the picture shown stays as it is
         paused = true;
-        pausedNumber = 0;
         pausedArrival = ReplayMemory::Now();
         pausedWall = QDateTime::currentMSecsSinceEpoch();
         display.Freeze(shownJpeg.Data(), shownJpeg.Size());
@@ -517,9 +507,7 @@ HRESULT CCamImage::put_Paused(int32_t value) {
 HRESULT CCamImage::put_ReplayStep(int32_t pictures) {
     if (!paused)
         put_Paused(1);
-    ShowReplay([&](const std::vector<ReplayMemory::Picture>& kept) {
-        return IndexOf(kept, pausedNumber) + pictures;
-    });
+    ShowReplay([&](const std::vector<ReplayMemory::Picture>&) { return stepped.ShownIndex() + pictures; });
     return S_OK;
 }
 

@@ -13,6 +13,7 @@
 #include "control/cameradisplay.h"
 #include "control/camerasource.h"
 #include "control/interface/camimageinterface.h"
+#include "control/pausedpictures.h"
 #include "control/picturezoom.h"
 #include "control/streamevents.h"
 #include "recording/folderretention.h"
@@ -179,8 +180,8 @@ class CCamImage final : public ICamImage,
     HRESULT Retarget(QString& target, BSTR path);
     // Asks the stream's source to keep the replay asked for.
     void KeepReplay();
-    // Shows, paused, the kept picture chosen from the pictures kept (their index), and true; false
-    // when none is kept.
+    // Shows, paused, the picture chosen from the pictures kept (their index): those of the replay
+    // memory, held from the pause on; and true; false when none is kept.
     template <typename Choose> bool ShowReplay(Choose choose);
 
     // StreamEvents
@@ -226,7 +227,7 @@ class CCamImage final : public ICamImage,
     int32_t replaySeconds = 0;
     int32_t replayMiB = 64;
     bool paused = false;
-    uint64_t pausedNumber = 0;               // the kept picture shown while paused
+    PausedPictures stepped;                  // the kept pictures, while paused
     int64_t pausedArrival = 0;               // when it arrived, on the steady clock (ReplayMemory::Now)
     int64_t pausedWall = 0;                  // and on the wall clock, ms since 1970
     std::atomic<int32_t> motionDetection{0}; // read by OnMotion on the read thread

@@ -617,6 +617,15 @@ TEST_F(ControlTest, APausedPictureStaysAndStepsGoThroughTheLastSecondsKept) {
     const QByteArray live = picture();
     EXPECT_TRUE(PumpUntil([&] { return picture() != live; }));
     EXPECT_FALSE(shownTime().isValid());
+
+    // The steps still reach the pictures kept at the pause once the memory has let them go.
+    control->put_ReplaySeconds(1);
+    control->put_Paused(1);
+    const QDateTime held = shownTime();
+    Pump(1500);
+    control->put_ReplayStep(-5);
+    Pump(50);
+    EXPECT_NEAR(held.msecsTo(shownTime()), -200, 80);
 }
 
 TEST_F(ControlTest, PropertiesAreSavedAndLoadedInTheirOrder) {

@@ -536,6 +536,11 @@ void CameraView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CameraView::OnStartCamera() {
     LogTrace(u"CameraView::OnStartCamera", "begin");
+    if (connected) { // opened again while shown (an event's moment): once the stream shown has ended
+        reopen = true;
+        DisconnectCamera();
+        return;
+    }
     viewRotation = viewSettings.GetValue("Rotation").GetInt();
     actualSize = viewSettings.GetValue("ActualSize").GetBool();
     const Node item = Settings().GetNode(itemPath);
@@ -604,7 +609,10 @@ void CameraView::OnStepCamera(bool forward) {
 
 void CameraView::OnCameraStoped() {
     LogTrace(u"CameraView::OnCameraStoped", "begin");
-    if (shouldSwitch) {
+    if (reopen) {
+        reopen = false;
+        OnStartCamera();
+    } else if (shouldSwitch) {
         shouldSwitch = false;
         connected = true;
         ReadCurrentMember();

@@ -144,6 +144,7 @@ class CameraView : public View {
     bool actualSize = false;
     int viewRotation = 0;
     bool shouldSwitch = false;
+    bool reopen = false;      // the camera is opened again once the stream shown has stopped
     bool memberShown = false; // the member connected last has shown a picture: its display time runs
     CameraSwitchCycle cycle;
     Node viewSettings;

@@ -36,6 +36,7 @@ void GridView::SetItem(const QString& path) {
     itemPath = path;
     page = 0;
     selected = 0;
+    chosenPath.clear();
 }
 
 void GridView::SetScaledDecoding(bool on) {
@@ -88,6 +89,9 @@ void GridView::OnActivateView(bool activate, View* activated, View* deactivated)
         PostMessage(this, WM_USER + Message::StartGrid); // after the frame has finished the change
         return;
     }
+    // A tile brought to the big place goes back to its own when the grid is built again: the
+    // camera chosen stays chosen.
+    chosenPath = selected < static_cast<int>(tiles.size()) ? tiles[selected]->ItemPath() : QString();
     ClearTiles();
     frame.MainWindow()->setWindowTitle(LoadResText(Str::AppTitle));
 }
@@ -116,6 +120,13 @@ void GridView::Build() {
     CheckLayoutItem();
     itemName = Settings().GetValue(Path::Join(Path(itemPath), "Name")).GetText();
     LogTrace(u"GridView::Build", "'%S': %d items", Wide(itemPath), static_cast<int>(items.size()));
+    const auto chosen = std::find(items.begin(), items.end(), chosenPath);
+    if (chosen != items.end()) {
+        const int index = static_cast<int>(chosen - items.begin());
+        page = index / layout.TilesPerPage();
+        selected = index % layout.TilesPerPage();
+    }
+    chosenPath.clear();
     page = std::clamp(page, 0, PageCount() - 1);
     ShowPage();
 }
@@ -195,8 +206,10 @@ void GridView::CheckRecordItem() {
 
 void GridView::RecordSelected() {
     Recordings* recordings = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Recorder() : nullptr;
-    if (!recordings || selected >= static_cast<int>(tiles.size()))
+    if (!recordings || selected >= static_cast<int>(tiles.size())) {
+        CheckRecordItem(); // nothing to record: unchecked again
         return;
+    }
     recordings->Toggle(tiles[selected]->ItemPath());
     tiles[selected]->update(); // its mark
     CheckRecordItem();

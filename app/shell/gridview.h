@@ -93,6 +93,7 @@ class GridView : public View, private GridTileListener {
     std::vector<int> orderOf; // items[n] is order[orderOf[n]]
     int page = 0;
     int selected = 0;
+    QString chosenPath; // of the tile chosen when the grid was left, chosen again when it is built
     bool scaledDecoding = true;
     GridLayout layout;
     bool active = false;

@@ -146,7 +146,9 @@ void MainFrame::OnViewGrid() {
 }
 
 void MainFrame::OpenCamera(const QString& itemPath) {
-    cameraReturnSet = activeView == gridView ? ResourceSet::GridView : ResourceSet::CollectionView;
+    // Opened from the camera view (an event's moment), the view goes back where it would have.
+    if (activeView != cameraView)
+        cameraReturnSet = activeView == gridView ? ResourceSet::GridView : ResourceSet::CollectionView;
     cameraView->SetItem(itemPath);
     PostMessage(this, WM_USER + Message::ViewCameraView);
 }

@@ -453,6 +453,17 @@ TEST_F(GridTest, MotionFramesTheTileBringsItToTheBigPlaceAndLeavesAnEventThatOpe
     Camera().Control()->get_ShownTime(shown.Receive());
     const int64_t shownMs = QDateTime::fromString(shown.ToQString(), Qt::ISODateWithMs).toMSecsSinceEpoch();
     EXPECT_LT(std::abs(shownMs - events[0].id), 1000) << shown.ToQString().toStdString();
+
+    // Opened again from the camera view, the camera is not lost on the way; back, the grid it
+    // came from has it chosen, in its own place.
+    const int from = Log().size();
+    emit list->itemActivated(list->topLevelItem(0), 0);
+    ASSERT_TRUE(PumpUntil([&] { return LogIndex("Stream Started on 'Yard'", from) >= 0; }));
+    EXPECT_EQ(LogIndex("OnConnectionBroken on 'Yard', ", from), -1);
+    Frame().OnCommand(Command::Back);
+    ASSERT_TRUE(PumpUntil([&] { return Frame().ActiveView() == &Grid() && Grid().Tiles().size() == 2; }));
+    EXPECT_EQ(Grid().SelectedTile(), 1);
+    EXPECT_TRUE(Grid().Tiles()[1]->ItemPath().endsWith("/Yard"));
 }
 
 TEST_F(GridTest, EachTileSaysItsStateInWords) {

@@ -223,6 +223,9 @@ HRESULT CCamImage::get_Rotate(int16_t* value) {
 
 HRESULT CCamImage::put_Rotate(int16_t value) {
     LogTrace(u"", "CCamImage::put_Rotate %d", value);
+    // Zoomed, the same part of the scene stays shown, turned.
+    if (zoom.Zoomed() && value != rotate)
+        zoom.MoveTo(DecodedToDrawn(DrawnToDecoded(zoom.Area(), rotate), value).topLeft());
     rotate = value;
     dirty = true;
     return S_OK;

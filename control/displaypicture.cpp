@@ -22,6 +22,16 @@ uint8_t* StripStart(uint8_t* memory) {
     return memory + ((address + 63) / 64 * 64 - address) + kStripPixelBytes;
 }
 
+// Drawn over target: the whole image as it is, or a part of it.
+void DrawImage(QPainter& painter, const QRect& target, const QImage& image, const QRectF& source) {
+    if (source == QRectF(image.rect()))
+        painter.drawImage(target, image);
+    else
+        painter.drawImage(QRectF(target), image, source);
+}
+
+} // namespace
+
 // An area of the picture as drawn, in shares of it, as it lies in the decoded picture, and back.
 // Turned a quarter right (90), the decoded picture's left column is drawn as the top row.
 QRectF DrawnToDecoded(const QRectF& a, int rotate) {
@@ -47,16 +57,6 @@ QRectF DecodedToDrawn(const QRectF& d, int rotate) {
         return DrawnToDecoded(d, rotate); // unturned and half round, each is its own inverse
     }
 }
-
-// Drawn over target: the whole image as it is, or a part of it.
-void DrawImage(QPainter& painter, const QRect& target, const QImage& image, const QRectF& source) {
-    if (source == QRectF(image.rect()))
-        painter.drawImage(target, image);
-    else
-        painter.drawImage(QRectF(target), image, source);
-}
-
-} // namespace
 
 int DisplayPicture::AsDrawnStride(int width) {
     return (width * static_cast<int>(sizeof(QRgb)) + 31) / 32 * 32;

@@ -23,6 +23,11 @@
 
 class QPainter;
 
+// An area of the picture as drawn, in shares of it, as it lies in the picture as decoded (before
+// the turn, in degrees), and back.
+QRectF DrawnToDecoded(const QRectF& drawn, int rotate);
+QRectF DecodedToDrawn(const QRectF& decoded, int rotate);
+
 class DisplayPicture {
   public:
     DisplayPicture() = default;

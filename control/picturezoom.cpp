@@ -39,6 +39,11 @@ void PictureZoom::Pan(QPointF by, const QRectF& target) {
     KeepInside();
 }
 
+void PictureZoom::MoveTo(QPointF topLeft) {
+    origin = topLeft;
+    KeepInside();
+}
+
 void PictureZoom::Reset() {
     factor = 1.0;
     origin = QPointF(0.0, 0.0);

@@ -29,6 +29,8 @@ class PictureZoom {
     // The picture follows a drag by `by` pixels, as far as its edges allow.
     void Pan(QPointF by, const QRectF& target);
     void Reset();
+    // The area of the same size shows from this top left corner, as far as the edges allow.
+    void MoveTo(QPointF topLeft);
 
     // The point of the picture (in shares of it) shown at point.
     QPointF PictureAt(QPointF point, const QRectF& target) const;

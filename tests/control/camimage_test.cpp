@@ -513,6 +513,10 @@ TEST_F(ControlTest, ZoomedTheWheelKeepsThePointedPlaceADragPansAndATapCentresOnT
     Pump(300);
     EXPECT_EQ(camera.Server().PtzCommands().size(), sent);
     EXPECT_EQ(tap(QPoint(0, 0)), "center=60,60");
+    // Turned, the same part of the scene stays shown: its top left is now at the bottom right.
+    control->put_Rotate(180);
+    EXPECT_EQ(tap(window->rect().bottomRight()), "center=60,60");
+    control->put_Rotate(0);
     control->put_Zoom(100);
     EXPECT_EQ(tap(QPoint(30, 40)), "center=30,40");
 }

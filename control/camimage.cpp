@@ -170,6 +170,7 @@ HRESULT CCamImage::put_URL(BSTR value) {
     if (newUrl != url) {
         zoom.Reset(); // another camera is shown whole, and live
         put_Paused(0);
+        drawnBeforeUrl = display.PicturesDrawn(); // the picture shown is the camera's before
     }
     url = newUrl;
     dirty = true;
@@ -498,7 +499,9 @@ HRESULT CCamImage::put_Paused(int32_t value) {
         }
         return static_cast<int64_t>(pictures.size()) - 1;
     });
-    if (!kept) { // nothing kept: the picture shown stays as it is
+    if (!kept) { // nothing kept: the picture shown stays as it is, once it is this camera's
+        if (display.PicturesDrawn() == drawnBeforeUrl)
+            return S_OK;
         paused = true;
         pausedArrival = ReplayMemory::Now();
         pausedWall = QDateTime::currentMSecsSinceEpoch();

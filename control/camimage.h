@@ -228,6 +228,7 @@ class CCamImage final : public ICamImage,
     int32_t replayMiB = 64;
     bool paused = false;
     PausedPictures stepped;                  // the kept pictures, while paused
+    int64_t drawnBeforeUrl = -1;             // PicturesDrawn when the URL last changed
     int64_t pausedArrival = 0;               // when it arrived, on the steady clock (ReplayMemory::Now)
     int64_t pausedWall = 0;                  // and on the wall clock, ms since 1970
     std::atomic<int32_t> motionDetection{0}; // read by OnMotion on the read thread

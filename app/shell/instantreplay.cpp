@@ -40,6 +40,10 @@ void InstantReplay::TogglePause() {
     if (!control)
         return;
     control->put_Paused(1);
+    int32_t held = 0;
+    control->get_Paused(&held);
+    if (!held)
+        return; // no picture of the camera yet
     paused = true;
     timers->SetTimer(kTimeTimer, kTimeMs);
     ShowTime();

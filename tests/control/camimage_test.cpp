@@ -330,9 +330,15 @@ TEST_F(ControlTest, ANewUrlStopsTheRunningStreamAndOpensTheNewOne) {
     MakeControl();
     ASSERT_EQ(PutUrl(first.Url(kStream)), S_OK);
     ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
+    ASSERT_TRUE(PumpUntil([&] { return PicturesDrawn() > 0; }));
     events->Clear();
     ASSERT_EQ(PutUrl(second.Url(kStream)), S_OK);
     EXPECT_EQ(events->Texts().mid(0, 2), QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));
+    // Until the new camera's first picture, the first camera's is not paused on.
+    int32_t paused = 1;
+    control->put_Paused(1);
+    control->get_Paused(&paused);
+    EXPECT_EQ(paused, 0);
     ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
     EXPECT_EQ(second.Server().Requests().All().size(), 1u);
 

@@ -107,6 +107,8 @@ void CameraSwitchCycle::RestartDisplayTime() {
 
 void CameraSwitchCycle::OnTimer() {
     const uint32_t now = GetTickCount();
+    if (held)
+        lastSwitchTick = now;
     if (now - lastSwitchTick < static_cast<uint32_t>(displayTime) * 1000u)
         return;
     PostCommand(view, Command::ViewNextCamera);

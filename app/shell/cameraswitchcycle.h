@@ -37,6 +37,9 @@ class CameraSwitchCycle {
     bool IsTimerRunning() const { return timerRunning; }
     // The member shown has just been shown: its display time starts now.
     void RestartDisplayTime();
+    // While the picture is paused the switch stays on its member; once live again, the member's
+    // display time starts anew.
+    void Hold(bool on) { held = on; }
 
   private:
     void RemoveGoneMembers();
@@ -47,6 +50,7 @@ class CameraSwitchCycle {
     bool isSwitch = false;
     bool autoSwitch = false;
     bool timerRunning = false;
+    bool held = false;
     int displayTime = 0; // seconds
     uint32_t lastSwitchTick = 0;
     Node members;

@@ -68,6 +68,7 @@ CameraView::CameraView(QWidget* parent, ViewFrame& viewFrame)
     replay = std::make_unique<InstantReplay>(this, [this](const QString& words) {
         stream->SetStatus(words);
         frame.Bar().SetChecked(Command::Pause, replay && replay->Paused());
+        cycle.Hold(replay && replay->Paused());
     });
 }
 
@@ -586,6 +587,7 @@ void CameraView::AdjustMenu() {
     }
     bar.SetChecked(Command::ViewActualSize, actualSize);
     bar.SetChecked(Command::ViewFitToWindow, !actualSize);
+    bar.SetChecked(Command::Pause, replay->Paused());
     PlaceRecordMark();
 }
 

@@ -87,6 +87,19 @@ TEST_F(CameraSwitchTest, AutomaticSwitchingStepsOnAfterTheDisplayTime) {
     ASSERT_TRUE(WaitForConnect("B", 0, 4000));
     ASSERT_TRUE(WaitForConnect("C", 0, 4000));
 
+    // Paused, the switch stays on its member; live again, it goes on.
+    EXPECT_FALSE(Frame().Bar().IsChecked(Command::Pause)) << "live";
+    ASSERT_TRUE(PumpUntil([this] {
+        if (!Frame().Bar().IsChecked(Command::Pause))
+            Frame().OnCommand(Command::Pause); // once the member has shown a picture
+        return Frame().Bar().IsChecked(Command::Pause);
+    }));
+    const int paused = Log().size();
+    Pump(2500);
+    EXPECT_EQ(LogIndex("CameraView::ConnectCamera", paused), -1);
+    Frame().OnCommand(Command::Live);
+    EXPECT_TRUE(PumpUntil([&] { return LogIndex("CameraView::ConnectCamera", paused) >= 0; }, 4000));
+
     Frame().OnCommand(Command::ViewAutoSwitch); // off
     EXPECT_FALSE(Camera().IsSwitchTimerRunning());
     EXPECT_FALSE(Settings().GetValue("/View/AutoSwitch").GetBool());

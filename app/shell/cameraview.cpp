@@ -378,6 +378,7 @@ void CameraView::GoToMoment() {
     if (!time.isValid() || time.toMSecsSinceEpoch() - target > kMomentToleranceMs) {
         LogInfo(u"CameraView::GoToMoment", "The moment is no longer kept: live");
         replay->Live();
+        ShowNotice(FormatText(LoadResText(Str::MomentNotKept), {currentName}));
     }
 }
 
@@ -542,6 +543,7 @@ void CameraView::OnStartCamera() {
         DisconnectCamera();
         return;
     }
+    stream->ZoomPicture(0); // a camera opens whole, the one shown last too
     viewRotation = viewSettings.GetValue("Rotation").GetInt();
     actualSize = viewSettings.GetValue("ActualSize").GetBool();
     const Node item = Settings().GetNode(itemPath);

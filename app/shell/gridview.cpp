@@ -55,6 +55,10 @@ QSize GridView::GridSize() const {
 }
 
 void GridView::SetLayout(GridLayout::Kind kind) {
+    if (kind == layout.Which()) { // the tiles go on as they are
+        CheckLayoutItem();
+        return;
+    }
     // The chosen tile stays chosen, on the page that now holds it.
     const int chosen = page * layout.TilesPerPage() + selected;
     layout = GridLayout(kind);

@@ -311,6 +311,13 @@ TEST_F(GridTest, TheZoomKeysZoomTheSelectedTileAndTheCameraViewAndTheWheelTheTil
     EXPECT_EQ(zoom(Camera().Control()), 141);
     PressKey(&Camera(), Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(zoom(Camera().Control()), 100);
+    // Opened again, the camera is shown whole.
+    PressKey(&Camera(), Qt::Key_Equal, Qt::ControlModifier);
+    Frame().OnCommand(Command::Back);
+    ASSERT_TRUE(PumpUntil([&] { return Frame().ActiveView() == &Grid() && Grid().Tiles().size() == 2; }));
+    Grid().OpenSelected();
+    ASSERT_TRUE(PumpUntil([&] { return Frame().ActiveView() == &Camera() && Camera().IsConnected(); }));
+    EXPECT_EQ(zoom(Camera().Control()), 100);
 }
 
 // Each layout places a page's tiles in its cells without overlap, the big place first and as
@@ -396,6 +403,12 @@ TEST_F(GridTest, TheLayoutAndTheOrderDraggedAreKeptAndComeBackAtTheNextStart) {
     EXPECT_EQ(Grid().Tiles()[4]->ItemPath(), "/CameraCollection/Yard/Camera 0");
     EXPECT_EQ(scaled(Grid().Tiles()[0]), 0);
     EXPECT_EQ(scaled(Grid().Tiles()[4]), 1);
+    // The layout chosen again changes nothing: the tiles go on, each where it was.
+    tiles = Grid().Tiles();
+    Frame().Bar().SetChecked(Command::LayoutFirst + GridLayout::OneAndFive, false); // as a click does
+    Frame().OnCommand(Command::LayoutFirst + GridLayout::OneAndFive);
+    EXPECT_EQ(Grid().Tiles(), tiles);
+    EXPECT_TRUE(Frame().Bar().IsChecked(Command::LayoutFirst + GridLayout::OneAndFive));
 
     StartUnattended("/CameraCollection/Yard", true);
     ASSERT_TRUE(PumpUntil([&] { return Frame().ActiveView() == &Grid() && Grid().Tiles().size() == 6; }));
@@ -464,6 +477,9 @@ TEST_F(GridTest, MotionFramesTheTileBringsItToTheBigPlaceAndLeavesAnEventThatOpe
     ASSERT_TRUE(PumpUntil([&] { return Frame().ActiveView() == &Grid() && Grid().Tiles().size() == 2; }));
     EXPECT_EQ(Grid().SelectedTile(), 1);
     EXPECT_TRUE(Grid().Tiles()[1]->ItemPath().endsWith("/Yard"));
+    // A moment the replay memory no longer holds is shown live, and the title says so.
+    Frame().OpenCameraAt(Grid().Tiles()[1]->ItemPath(), events[0].id - 3600 * 1000);
+    EXPECT_TRUE(PumpUntil([&] { return Frame().windowTitle().contains("no longer kept: shown live"); }));
 }
 
 TEST_F(GridTest, EachTileSaysItsStateInWords) {

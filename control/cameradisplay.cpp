@@ -143,8 +143,9 @@ void CameraDisplay::PreparePicture(int rotate, QSize drawn, const QRectF& area) 
         return;
     }
     if (frozen || !slot || !slot->Take(work)) {
-        // No new picture: the last one is drawn again, converted again for a new area.
-        if (picture->ConvertedArea() != area && shownJpeg.Size() > 0)
+        // No new picture: the last one is drawn again, converted again for a new area or turn.
+        if ((picture->ConvertedArea() != area || picture->ConvertedRotate() != rotate) &&
+            shownJpeg.Size() > 0)
             Convert(shownJpeg, rotate, drawn, area);
         return;
     }

@@ -61,6 +61,8 @@ class DisplayPicture {
     const QRectF& HeldArea() const { return heldArea; }
     // The area it was converted for.
     const QRectF& ConvertedArea() const { return convertedArea; }
+    // And the rotation.
+    int ConvertedRotate() const { return bitmapRotate; }
     // The bitmap's pixel memory, bottom row first; for a picture kept as drawn (rotate 0 and
     // 180), its memory in the form AsDrawn describes.
     const PictureBytes& Bits() const { return bits; }

@@ -591,6 +591,14 @@ TEST_F(ControlTest, APausedPictureStaysAndStepsGoThroughTheLastSecondsKept) {
     Pump(300);
     EXPECT_EQ(picture(), paused);
     EXPECT_GT(PicturesRead(), readBefore) << "the stream goes on while paused";
+    control->put_Rotate(90); // the paused picture turns with the window
+    ControlWindow()->update();
+    EXPECT_TRUE(PumpUntil([&] {
+        const DisplayPicture& shown = control->ShownPicture(); // the display's, which changes
+        return shown.DrawnWidth() == shown.PictureHeight();
+    }));
+    control->put_Rotate(0);
+    ControlWindow()->update();
     // The camera sends 25 a second: 5 pictures are 200 ms.
     const struct {
         int pictures;

@@ -48,6 +48,11 @@ std::shared_ptr<CameraSource> CameraSource::Create(const CameraKey& key, bool is
         auto& sources = Registry();
         for (auto it = sources.begin(); it != sources.end();) // forget the sources that are gone
             it = it->second.expired() ? sources.erase(it) : std::next(it);
+        // One is made only when no stream of the camera runs: one still found has ended.
+        const auto ended = sources.find(key);
+        if (ended != sources.end())
+            if (const std::shared_ptr<CameraSource> before = ended->second.lock())
+                source->replay = before->replay;
         sources[key] = source;
     }
     return source;
@@ -149,7 +154,7 @@ void CameraSource::Leave(const std::shared_ptr<DisplaySlot>& slot) {
         displaySlots.erase(std::remove(displaySlots.begin(), displaySlots.end(), slot), displaySlots.end());
         last = displaySlots.empty() && !streamEnded;
     }
-    replay.Leave(slot.get(), kLingerMs); // a display that comes in its place finds the seconds kept
+    replay->Leave(slot.get(), kLingerMs); // a display that comes in its place finds the seconds kept
     // What a stop would have told this display; the stream goes on for the others. Failed first:
     // it holds only while the display has not started, and then no start can follow it.
     slot->FireFailed(0);
@@ -404,7 +409,7 @@ void CameraSource::Stop() {
         InternetCloseHandle(oldConnection);
     if (oldInternet)
         InternetCloseHandle(oldInternet);
-    replay.Expire(); // the seconds kept for displays that have left go with the stream
+    replay->Expire(); // the seconds kept for displays that have left go with the stream
     LogTrace(u"CCamImage::Stop", "end");
     {
         std::lock_guard<std::mutex> guard(stopLock);
@@ -563,7 +568,7 @@ void CameraSource::ReadThread() {
             first = true;
         }
         Keep(picture, length);
-        replay.Add(picture, length);
+        replay->Add(picture, length);
         const bool moving = Detect(picture, length);
         const std::vector<std::shared_ptr<DisplaySlot>> displays = Slots();
         int used = 0;

@@ -91,7 +91,7 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     // (it is tried again every second up to the connection timeout); 0 when no such try runs.
     int FailedConnectAttempts() const { return failedConnectAttempts; }
     // The last seconds of the camera's pictures, for the displays that ask (Keep) and read them.
-    ReplayMemory& Replay() { return replay; }
+    ReplayMemory& Replay() { return *replay; }
     // Motion detection in the camera's pictures, from now on, with the settings of the last
     // display that asks; its starts and ends go to every display as events. UI thread.
     void DetectMotion(const MotionSettings& settings);
@@ -166,7 +166,9 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     std::atomic<bool> frameArrived{false};
 
     FrameRateStats stats;
-    ReplayMemory replay; // its own lock; the read thread adds to it
+    // Its own lock; the read thread adds to it. A shared source that follows one of the same
+    // camera whose stream has ended (a reconnect) takes it over, with the seconds before the loss.
+    std::shared_ptr<ReplayMemory> replay = std::make_shared<ReplayMemory>();
     mutable std::mutex motionLock;
     std::unique_ptr<MotionDetector> motion; // guarded by motionLock; used on the read thread
     int pictureNumber = 0;                  // read thread: of the stream, from 0

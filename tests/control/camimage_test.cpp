@@ -646,6 +646,28 @@ TEST_F(ControlTest, APausedPictureStaysAndStepsGoThroughTheLastSecondsKept) {
     EXPECT_NEAR(held.msecsTo(shownTime()), -200, 80);
 }
 
+// A camera's stream lost and opened again keeps the seconds before the loss for the steps back.
+TEST_F(ControlTest, TheSecondsKeptGoOnAcrossALostConnection) {
+    InProcessCamsim camera;
+    camsim::Faults loss;
+    loss.closeAfter = 20;
+    camera.Server().QueueFaults(loss);
+    MakeControl();
+    control->put_SharedConnection(1);
+    control->put_ReplaySeconds(30);
+    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+    ASSERT_TRUE(events->WaitFor("OnStreamStopped"));
+    const QDateTime lost = QDateTime::currentDateTime();
+    ASSERT_EQ(control->StartDownload(), S_OK); // as the viewer's reconnect
+    const int64_t before = PicturesRead();
+    ASSERT_TRUE(PumpUntil([&] { return PicturesRead() > before + 5; }));
+    control->put_ReplayStep(-10000);
+    BString time;
+    control->get_ShownTime(time.Receive());
+    EXPECT_GT(QDateTime::fromString(time.ToQString(), Qt::ISODateWithMs).msecsTo(lost), 300)
+        << "a picture from before the loss";
+}
+
 TEST_F(ControlTest, PropertiesAreSavedAndLoadedInTheirOrder) {
     MakeControl(false);
     PutUrl("http://cam/vexo-cgi/mjpg/video.cgi");

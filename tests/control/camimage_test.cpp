@@ -648,13 +648,13 @@ TEST_F(ControlTest, APausedPictureStaysAndStepsGoThroughTheLastSecondsKept) {
 
 // A camera's stream lost and opened again keeps the seconds before the loss for the steps back.
 TEST_F(ControlTest, TheSecondsKeptGoOnAcrossALostConnection) {
-    InProcessCamsim camera;
-    camsim::Faults loss;
-    loss.closeAfter = 20;
-    camera.Server().QueueFaults(loss);
     MakeControl();
     control->put_SharedConnection(1);
     control->put_ReplaySeconds(30);
+    InProcessCamsim camera;
+    camsim::Faults loss;
+    loss.closeAfter = 20; // the first stream's
+    camera.Server().QueueFaults(loss);
     ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
     ASSERT_TRUE(events->WaitFor("OnStreamStopped"));
     const QDateTime lost = QDateTime::currentDateTime();

@@ -538,6 +538,8 @@ void CameraView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CameraView::OnStartCamera() {
     LogTrace(u"CameraView::OnStartCamera", "begin");
+    if (reopen)
+        return;      // the camera opens once the stream shown has ended, as last asked
     if (connected) { // opened again while shown (an event's moment): once the stream shown has ended
         reopen = true;
         DisconnectCamera();

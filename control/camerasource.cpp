@@ -214,6 +214,11 @@ bool CameraSource::MotionSince(int& picture) const {
     return motion && motion->InMotion();
 }
 
+FrameBuffer CameraSource::MotionPicture() const {
+    std::lock_guard<std::mutex> guard(motionLock);
+    return motionPicture;
+}
+
 bool CameraSource::Detect(const uint8_t* bytes, uint32_t n) {
     const int number = pictureNumber++;
     MotionDetector::Change change = MotionDetector::Change::None;
@@ -227,8 +232,11 @@ bool CameraSource::Detect(const uint8_t* bytes, uint32_t n) {
                     .count());
             moving = motion->InMotion();
         }
-        if (change == MotionDetector::Change::Started)
+        if (change == MotionDetector::Change::Started) {
             motionStart = number;
+            motionPicture.Clear();
+            motionPicture.Append(bytes, n);
+        }
     }
     if (change == MotionDetector::Change::None)
         return moving;

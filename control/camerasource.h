@@ -98,6 +98,8 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     bool InMotion() const;
     // Whether motion is under way, and the picture it started at.
     bool MotionSince(int& picture) const;
+    // The picture the last motion started at, as the camera sent it; empty before any motion.
+    FrameBuffer MotionPicture() const;
 
   private:
     CameraSource(const CameraKey& camera, bool shared);
@@ -173,4 +175,5 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     std::unique_ptr<MotionDetector> motion; // guarded by motionLock; used on the read thread
     int pictureNumber = 0;                  // read thread: of the stream, from 0
     int motionStart = 0;                    // guarded by motionLock: where the motion under way began
+    FrameBuffer motionPicture;              // guarded by motionLock: the picture it began at
 };

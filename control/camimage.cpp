@@ -27,6 +27,12 @@ constexpr char16_t kAgent[] = u"CamImgCE";
 
 constexpr uint32_t kPersistVersion = 0x0100;
 
+// A picture's bytes as a byte string; a null string for none.
+BSTR ByteString(const FrameBuffer& jpeg) {
+    return jpeg.Size() == 0 ? nullptr
+                            : SysAllocStringByteLen(reinterpret_cast<const char*>(jpeg.Data()), jpeg.Size());
+}
+
 // ---- the persisted property set: a version, the extent, then each property as
 // a typed value.
 
@@ -295,13 +301,7 @@ HRESULT CCamImage::put_ScaledDecoding(int32_t value) {
 }
 
 HRESULT CCamImage::get_Picture(BSTR* value) {
-    if (!value)
-        return E_POINTER;
-    const FrameBuffer& shown = display.ShownJpeg();
-    *value = shown.Size() == 0
-                 ? nullptr
-                 : SysAllocStringByteLen(reinterpret_cast<const char*>(shown.Data()), shown.Size());
-    return S_OK;
+    return value ? (*value = ByteString(display.ShownJpeg()), S_OK) : E_POINTER;
 }
 
 HRESULT CCamImage::get_PicturesShown(int32_t* value) {
@@ -619,6 +619,10 @@ HRESULT CCamImage::get_Motion(int32_t* value) {
     return value ? (*value = source->InMotion() ? 1 : 0, S_OK) : E_POINTER;
 }
 
+HRESULT CCamImage::get_MotionPicture(BSTR* value) {
+    return value ? (*value = ByteString(source->MotionPicture()), S_OK) : E_POINTER;
+}
+
 void CCamImage::DetectMotion() {
     if (!motionDetection || !display.Slot() || display.Slot()->HasEnded())
         return; // a stream about to be opened is asked when it opens
@@ -824,6 +828,7 @@ constexpr DispatchMember kDispatchMembers[] = {
      Property<VT_I4, &CCamImage::get_RecordOnMotion, &CCamImage::put_RecordOnMotion>()},
     {CamImageDispid::RecordBeforeMotion,
      Property<VT_I4, &CCamImage::get_RecordBeforeMotion, &CCamImage::put_RecordBeforeMotion>()},
+    {CamImageDispid::MotionPicture, Property<VT_BSTR, &CCamImage::get_MotionPicture, nullptr>()},
 };
 
 } // namespace

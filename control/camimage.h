@@ -116,6 +116,7 @@ class CCamImage final : public ICamImage,
     HRESULT get_MotionIgnored(BSTR* areas) override;
     HRESULT put_MotionIgnored(BSTR areas) override;
     HRESULT get_Motion(int32_t* moving) override;
+    HRESULT get_MotionPicture(BSTR* jpeg) override;
     HRESULT get_RecordOnMotion(int32_t* seconds) override;
     HRESULT put_RecordOnMotion(int32_t seconds) override;
     HRESULT get_RecordBeforeMotion(int32_t* seconds) override;

@@ -17,10 +17,10 @@ namespace {
 constexpr char kBell[] = "/Motion/Bell";
 constexpr char kBigPlace[] = "/Motion/BringToBigPlace";
 
-// The picture the control shows now.
-QImage PictureShown(ICamImage* control) {
+// The picture the motion started at: the camera's, not the one shown while paused.
+QImage MotionPicture(ICamImage* control) {
     BString jpeg;
-    if (!control || control->get_Picture(jpeg.Receive()) != S_OK || !jpeg.Get())
+    if (!control || control->get_MotionPicture(jpeg.Receive()) != S_OK || !jpeg.Get())
         return QImage();
     return QImage::fromData(jpeg.ToByteArray(), "JPEG");
 }
@@ -39,7 +39,7 @@ void MotionAlerts::Seen(const QString& itemPath, const QString& name, bool start
         events.Ended(itemPath);
         return;
     }
-    if (!events.Started(itemPath, name, PictureShown(control)))
+    if (!events.Started(itemPath, name, MotionPicture(control)))
         return; // another view of the camera saw it first
     LogInfo(u"MotionAlerts", "Motion in '%S'", Wide(name));
     if (RingsBell())

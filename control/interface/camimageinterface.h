@@ -61,6 +61,7 @@ inline constexpr DISPID MotionIgnored = 35;
 inline constexpr DISPID Motion = 36;
 inline constexpr DISPID RecordOnMotion = 37;
 inline constexpr DISPID RecordBeforeMotion = 38;
+inline constexpr DISPID MotionPicture = 39;
 } // namespace CamImageDispid
 
 namespace CamImageEventDispid {
@@ -194,6 +195,9 @@ class ICamImage : public IDispatch {
     virtual HRESULT put_RecordOnMotion(int32_t seconds) = 0;
     virtual HRESULT get_RecordBeforeMotion(int32_t* seconds) = 0;
     virtual HRESULT put_RecordBeforeMotion(int32_t seconds) = 0;
+    // The picture the camera's last motion started at, as the camera sent it (a byte string, as
+    // Picture), or a null string before any motion. Unlike Picture, not the paused one.
+    virtual HRESULT get_MotionPicture(BSTR* jpeg) = 0;
 
   protected:
     ~ICamImage() = default;

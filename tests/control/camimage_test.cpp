@@ -792,6 +792,8 @@ TEST_F(ControlTest, DispatchAnswersEachKindOfCallByWhatTheMemberCanDo) {
          S_OK, VT_I4},
         {"put of RecordBeforeMotion as a short", CamImageDispid::RecordBeforeMotion, DISPATCH_PROPERTYPUT,
          &one, true, DISP_E_TYPEMISMATCH, VT_EMPTY},
+        {"get of MotionPicture", CamImageDispid::MotionPicture, DISPATCH_PROPERTYGET, &none, true, S_OK,
+         VT_BSTR},
     };
     for (const auto& c : cases) {
         VARIANT result;

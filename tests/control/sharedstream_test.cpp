@@ -131,6 +131,7 @@ TEST_F(ControlTest, ACamerasLastSecondsGoAChangeOfViewAfterTheLastControlThatAsk
 
 // One camera has one set of motion settings: those the last control brought (the user changed
 // them) replace the others; every control that looks hears of the motion, one that does not, none.
+// A paused control's picture of the motion is the camera's, not the paused one.
 TEST_F(ControlTest, TheLastMotionSettingsOfACameraWinAndAControlThatDoesNotLookHearsNone) {
     AllowLatePictures();
     camsim::CameraConfig moving;
@@ -147,9 +148,19 @@ TEST_F(ControlTest, TheLastMotionSettingsOfACameraWinAndAControlThatDoesNotLookH
     ASSERT_TRUE(blind.events->WaitFor("OnSize 640 480"));
     Viewer watching(url, true, {}, looking(""));
     Viewer other(url);
+    ASSERT_TRUE(watching.DrawsMore(1));
+    BString none;
+    EXPECT_EQ(watching.control->get_MotionPicture(none.Receive()), S_OK);
+    EXPECT_EQ(none.Get(), nullptr);
+    watching.control->put_Paused(1);
     EXPECT_TRUE(PumpUntil([&] { return !watching.events->Texts().filter("OnMotion 1 ").isEmpty(); }, 8000));
     EXPECT_FALSE(blind.events->Texts().filter("OnMotion 1 ").isEmpty());
     EXPECT_TRUE(other.events->Texts().filter("OnMotion").isEmpty());
+    BString paused, moment;
+    watching.control->get_Picture(paused.Receive());
+    watching.control->get_MotionPicture(moment.Receive());
+    ASSERT_NE(moment.Get(), nullptr);
+    EXPECT_NE(moment.ToByteArray(), paused.ToByteArray());
 }
 
 TEST_F(ControlTest, OnlyControlsOfTheSameCameraAndCredentialsShareAStream) {

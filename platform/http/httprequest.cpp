@@ -157,7 +157,13 @@ bool HttpRequest::Send(const std::string& extraHeaders) {
         return false;
     if (headComplete)
         return true;
-    return Failed(result == CURLE_OK ? ERROR_HTTP_INVALID_SERVER_RESPONSE : InternetErrorFromCurl(result));
+    // libcurl refuses an answer without a status line as a protocol it does not support; the
+    // scheme was checked when the request was opened, so this is the server answering garbage.
+    // A redirection to another scheme (an answer with its status) stays an unrecognized scheme.
+    long answered = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &answered);
+    const bool garbage = result == CURLE_OK || (result == CURLE_UNSUPPORTED_PROTOCOL && answered == 0);
+    return Failed(garbage ? ERROR_HTTP_INVALID_SERVER_RESPONSE : InternetErrorFromCurl(result));
 }
 
 bool HttpRequest::QueryStatus(uint32_t& answer) {

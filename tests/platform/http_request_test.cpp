@@ -257,14 +257,30 @@ TEST(HttpRequestTest, BrokenBodiesFailTheReadOnceTheBytesBeforeTheBreakAreRead) 
     EXPECT_TRUE(all == FinishedRecord(camera, 1).body);
 }
 
-TEST(HttpRequestTest, CameraClosingWithoutAnAnswerFailsTheSend) {
+TEST(HttpRequestTest, CameraClosingWithoutAnAnswerOrAnsweringWithoutAHeadFailsTheSend) {
     InProcessCamsim camera;
-    Faults faults;
-    faults.closeBeforeHead = true;
-    camera.Server().QueueFaults(faults);
-    OpenedRequest opened(camera.Port(), kParameters);
-    EXPECT_FALSE(opened.Send());
-    EXPECT_EQ(GetLastError(), ERROR_HTTP_INVALID_SERVER_RESPONSE);
+    Faults closing;
+    closing.closeBeforeHead = true;
+    Faults headless;
+    headless.headless = true;
+    Faults elsewhere;
+    elsewhere.status = 302;
+    elsewhere.location = "ftp://127.0.0.1/video";
+    const struct {
+        const char* name;
+        Faults faults;
+        uint32_t error;
+    } cases[] = {
+        {"closed", closing, ERROR_HTTP_INVALID_SERVER_RESPONSE},
+        {"no status line", headless, ERROR_HTTP_INVALID_SERVER_RESPONSE},
+        {"sent to another scheme", elsewhere, ERROR_INTERNET_UNRECOGNIZED_SCHEME},
+    };
+    for (const auto& c : cases) {
+        camera.Server().QueueFaults(c.faults);
+        OpenedRequest opened(camera.Port(), kParameters);
+        EXPECT_FALSE(opened.Send()) << c.name;
+        EXPECT_EQ(GetLastError(), c.error) << c.name;
+    }
 }
 
 TEST(HttpRequestTest, UserAgentNoCacheHeadersAndExtraHeadersReachTheCamera) {

@@ -140,6 +140,10 @@ bool CameraServer::Handle(Socket& socket, const RequestHead& request, size_t rec
         return false;
     if (faults.closeBeforeHead)
         return false;
+    if (faults.headless) { // as a server that speaks no HTTP of this century
+        socket.Send("not an answer\r\n");
+        return false;
+    }
     if (faults.status != 0) {
         return Answer(socket, record, faults.status,
                       std::to_string(faults.status) + " " + Reason(faults.status) + "\r\n", keepAlive,

@@ -16,6 +16,7 @@ struct Faults {
     std::string location;         // with status: the Location header of that answer (a redirection)
     int delayMs = 0;              // wait this long before the status line
     bool closeBeforeHead = false; // read the request, then close without a byte of answer
+    bool headless = false;        // answer a line of text without status line or headers, then close
 
     // Streams. Picture counts are whole parts sent before the fault acts.
     int closeAfter = -1; // after this many pictures, the next boundary line, then close

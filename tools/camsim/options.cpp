@@ -200,6 +200,8 @@ const std::vector<Option>& AllOptions() {
          Number(0, 3600000, [](Options& o, int v) { o.camera.faults.delayMs = v; })},
         {"--close-before-head", nullptr, "fault: close every connection without answering",
          Switch([](Options& o) { o.camera.faults.closeBeforeHead = true; })},
+        {"--headless", nullptr, "fault: answer every request with a line of text, without status line",
+         Switch([](Options& o) { o.camera.faults.headless = true; })},
         {"--junk", "N", "fault: N bytes of junk before the first boundary",
          Number(0, kMaxCount, [](Options& o, int v) { o.camera.faults.junkBytes = v; })},
         {"--header-length", "N", "fault: N bytes from each boundary to its picture",

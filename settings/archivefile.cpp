@@ -12,6 +12,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,7 +38,12 @@ LoadResult LoadArchiveFile(Node& node, const QString& filePath) {
     // file: a FIFO or a device has no size to check and may never end.
     const int descriptor = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
-        result.status = LoadStatus::Absent;
+        // Only a file that is not there is absent: one that is there but cannot be read (its
+        // permissions, a loop of links) is the user's all the same, and is never saved over.
+        const int error = errno;
+        result.status = error == ENOENT ? LoadStatus::Absent : LoadStatus::Damaged;
+        result.reason =
+            QStringLiteral("it cannot be opened (%1)").arg(QString::fromLocal8Bit(strerror(error)));
         return result;
     }
     struct stat info = {};
@@ -48,7 +56,8 @@ LoadResult LoadArchiveFile(Node& node, const QString& filePath) {
     }
     QFile file;
     if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        result.status = LoadStatus::Absent;
+        result.status = LoadStatus::Damaged;
+        result.reason = file.errorString();
         return result;
     }
     if (file.size() > kMaxFileSize) {

@@ -160,14 +160,26 @@ TEST_F(SettingsStoreTest, ADamagedFileThatCannotBeMovedAsideIsNeverSavedOver) {
     EXPECT_EQ(root.ReadFile("ZelSettings.arc"), damaged);
 }
 
-TEST_F(SettingsStoreTest, AFifoOrADeviceIsNeitherReadNorMovedAsideNorSavedOver) {
-    for (const bool fifo : {true, false}) {
+TEST_F(SettingsStoreTest, AFifoADeviceOrAFileThatCannotBeOpenedIsNeitherReadNorMovedAsideNorSavedOver) {
+    const struct {
+        const char* kind;
+        QString target; // of the link made under the file's name; empty: a FIFO
+        const char* reason;
+    } cases[] = {
+        {"FIFO", QString(), "not a regular file but a FIFO"},
+        {"device", "/dev/zero", "not a regular file but a device"},
+        {"loop of links", "ZelSettings.arc", "it cannot be opened (Too many levels of symbolic links)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
         TemporaryDataRoot place;
         const QString file = place.File("ZelSettings.arc");
-        ASSERT_TRUE(fifo ? QProcess::execute("mkfifo", {file}) == 0 : QFile::link("/dev/zero", file));
+        ASSERT_TRUE(c.target.isEmpty() ? QProcess::execute("mkfifo", {file}) == 0
+                                       : QFile::link(c.target, file));
         const LoadResult result = LoadSettings();
-        EXPECT_EQ(result.reason, fifo ? "not a regular file but a FIFO" : "not a regular file but a device");
-        EXPECT_TRUE(result.keptAs.isEmpty() && QFileInfo(file).exists());
+        EXPECT_EQ(result.status, LoadStatus::Damaged);
+        EXPECT_EQ(result.reason, c.reason);
+        EXPECT_TRUE(result.keptAs.isEmpty() && (QFileInfo(file).exists() || QFileInfo(file).isSymLink()));
         EXPECT_FALSE(SaveSettings());
     }
 }

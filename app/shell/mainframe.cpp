@@ -18,8 +18,10 @@
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QScreen>
+
 #include <QShortcut>
 #include <QStackedWidget>
+#include <algorithm>
 
 namespace {
 
@@ -222,12 +224,12 @@ void MainFrame::SetFullScreen(bool on, bool kept) {
     // Without a window manager (a wall display's own X server) nobody else makes it fill the
     // screen; set before the state, which a new geometry would clear.
     const Qt::WindowStates state = windowState();
-    if (QScreen* filled = chosenScreen ? chosenScreen : screen(); on && filled)
+    if (QScreen* filled = chosenScreen ? chosenScreen.data() : screen(); on && filled)
         setGeometry(filled->geometry());
     setWindowState(on ? state | Qt::WindowFullScreen : state & ~Qt::WindowFullScreen);
     // Not every window system gives a window that started in full screen its place back.
     if (!on && normalPlacement.isValid() && !(windowState() & Qt::WindowMaximized))
-        setGeometry(normalPlacement);
+        setGeometry(OnAScreen(normalPlacement)); // its screen may have gone meanwhile
     if (!on)
         normalPlacement = QRect();
     bar.SetChecked(Command::FullScreen, on);
@@ -260,12 +262,30 @@ void MainFrame::PutOnScreen(QScreen* chosen) {
     chosenScreen = chosen;
     QRect placed = NormalGeometry();
     placed.moveCenter(chosen->availableGeometry().center());
+    placed = FitPlacement(placed, chosen->availableGeometry());
     if (fullScreen) {
         normalPlacement = placed;
         SetFullScreen(true, keptFullScreen); // fills the chosen screen
     } else {
         setGeometry(placed);
     }
+}
+
+QRect MainFrame::FitPlacement(QRect placed, const QRect& available) {
+    placed.setSize(placed.size().boundedTo(available.size()));
+    placed.moveLeft(std::clamp(placed.left(), available.left(), available.right() - placed.width() + 1));
+    placed.moveTop(std::clamp(placed.top(), available.top(), available.bottom() - placed.height() + 1));
+    return placed;
+}
+
+QRect MainFrame::OnAScreen(QRect placed) const {
+    const QScreen* under = QGuiApplication::screenAt(placed.center());
+    const QScreen* target = under ? under : screen();
+    if (!target)
+        return placed;
+    if (!under) // a screen that is no longer there: the same size, in the middle of this one
+        placed.moveCenter(target->availableGeometry().center());
+    return FitPlacement(placed, target->availableGeometry());
 }
 
 QRect MainFrame::FirstPlacement(const QRect& available) {
@@ -286,12 +306,7 @@ void MainFrame::RestorePlacement() {
         if (const QRect first = FirstPlacement(primary->availableGeometry()); first.isValid())
             setGeometry(first);
     } else if (placed.width() >= kMinimumSide && placed.height() >= kMinimumSide) {
-        // A place on a screen that is no longer there keeps only its size.
-        if (QGuiApplication::screenAt(placed.center())) {
-            setGeometry(placed);
-        } else {
-            resize(placed.size());
-        }
+        setGeometry(OnAScreen(placed)); // saved on a screen that is gone, or a larger one
     }
     if (view.GetValue("FullScreen").GetBool())
         SetFullScreen(true);

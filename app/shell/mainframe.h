@@ -10,6 +10,7 @@
 #include "app/shell/view.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class CameraView;
 class ContainerView;
@@ -57,6 +58,8 @@ class MainFrame : public QMainWindow, public ViewFrame {
     // The first window's place on a screen of this free area: two thirds of it, centred, on a
     // screen larger than 800x800; none (empty) on a smaller one, where the handheld size stays.
     static QRect FirstPlacement(const QRect& available);
+    // A saved place brought within a screen's free area: no larger than it, and moved inside it.
+    static QRect FitPlacement(QRect placed, const QRect& available);
 
     ContainerView* CollectionView() const { return collectionView; }
     CameraView* CameraViewWindow() const { return cameraView; }
@@ -74,6 +77,8 @@ class MainFrame : public QMainWindow, public ViewFrame {
     void RestorePlacement();
     // The window's place when it is neither in full screen nor maximized.
     QRect NormalGeometry() const;
+    // A place within a screen's free area: the screen under its middle, else the window's own.
+    QRect OnAScreen(QRect placed) const;
     // The menu and toolbar: hidden in full screen, but for the collection view.
     void ShowBars();
 
@@ -87,7 +92,8 @@ class MainFrame : public QMainWindow, public ViewFrame {
     int cameraReturnSet; // where the camera view goes back to
     bool updated = false;
     bool fullScreen = false;
-    bool keptFullScreen = false;     // what the next start restores: not a full screen of this start only
-    QRect normalPlacement;           // while in full screen (and from the settings until then)
-    QScreen* chosenScreen = nullptr; // the one the command line chose, filled in full screen
+    bool keptFullScreen = false; // what the next start restores: not a full screen of this start only
+    QRect normalPlacement;       // while in full screen (and from the settings until then)
+    QPointer<QScreen>
+        chosenScreen; // the one the command line chose, filled in full screen; null once unplugged
 };

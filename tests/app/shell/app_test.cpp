@@ -332,4 +332,19 @@ TEST(FirstPlacementTest, TwoThirdsOfAScreenLargerThan800By800) {
         EXPECT_TRUE(MainFrame::FirstPlacement(screen).isEmpty());
 }
 
+// A place saved on a larger screen, or half off this one, is brought within its free area.
+TEST(FirstPlacementTest, ASavedPlaceFitsTheScreenItComesTo) {
+    const QRect screen(1920, 0, 1920, 1050);
+    const struct {
+        QRect saved, fitted;
+    } cases[] = {
+        {QRect(2000, 100, 800, 600), QRect(2000, 100, 800, 600)},   // within it: as it was
+        {QRect(2020, 100, 2400, 1300), QRect(1920, 0, 1920, 1050)}, // from a larger screen
+        {QRect(3500, 900, 800, 600), QRect(3040, 450, 800, 600)},   // half off it
+        {QRect(1800, -50, 800, 600), QRect(1920, 0, 800, 600)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MainFrame::FitPlacement(c.saved, screen), c.fitted) << c.saved.x() << "," << c.saved.y();
+}
+
 } // namespace

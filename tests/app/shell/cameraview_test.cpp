@@ -644,6 +644,11 @@ TEST_F(ViewerTest, TheWindowsPlaceAndFullScreenAreKeptForTheNextStart) {
     Frame().OnCommand(Command::FullScreen);
     EXPECT_FALSE(Frame().isFullScreen());
     EXPECT_EQ(Frame().size(), QSize(700, 500));
+
+    Frame().setGeometry(300, 200, 2400, 1300); // as on a larger screen
+    Exit();
+    Start();
+    EXPECT_EQ(Frame().size(), QGuiApplication::primaryScreen()->availableGeometry().size());
 }
 
 } // namespace

@@ -609,6 +609,10 @@ void CameraSource::ReadThread() {
     } else {
         LogTrace(u"CCamImage::ReadThread", "Failed on first image");
         ForEachSlot([](DisplaySlot& slot) { slot.FireFailed(5); });
+        // A control of its own stream leaves the request to its StopDownload; a shared stream
+        // that ended serves nobody, and a camera that takes one client needs its place back.
+        if (shared)
+            Stop();
     }
     ForEachSlot([](DisplaySlot& slot) { slot.FireStopped(); });
 }

@@ -100,6 +100,14 @@ TEST_F(ControlTest, ControlsOfOneCameraShareOneStreamAndLeaveItOneByOne) {
     // The last one to leave ends the stream once the linger is over.
     ASSERT_EQ(back.control->StopDownload(), S_OK);
     EXPECT_TRUE(camera.Server().Requests().WaitFinished(0, CameraSource::kLingerMs + kCamsimWaitMs));
+
+    // A stream that fails before its first picture gives the camera's one place back at once.
+    camsim::Faults huge;
+    huge.pictureSize = 40 << 20;
+    camera.Server().QueueFaults(huge);
+    Viewer failing(url);
+    ASSERT_TRUE(failing.events->WaitFor("OnConnectionFailed 5", 10000));
+    EXPECT_TRUE(camera.Server().Requests().WaitFinished(1, 2000));
 }
 
 // A camera's last seconds are kept while a control of it asks for them (the camera view), and go a

@@ -27,6 +27,11 @@ CameraDisplay::~CameraDisplay() {
 void CameraDisplay::Release() {
     if (slot)
         slot->Detach(true);
+    for (const std::weak_ptr<DisplaySlot>& earlier : earlierSlots) {
+        if (const std::shared_ptr<DisplaySlot> held = earlier.lock())
+            held->Detach(true);
+    }
+    earlierSlots.clear();
 }
 
 int64_t CameraDisplay::PicturesRead() const {
@@ -46,6 +51,9 @@ std::shared_ptr<DisplaySlot> CameraDisplay::NewSlot(DisplaySlot::SizeTeller tell
         slot->Detach(false);
         earlierRead += slot->PicturesRead();
         earlierBytes += slot->BytesRead();
+        std::erase_if(earlierSlots,
+                      [](const std::weak_ptr<DisplaySlot>& earlier) { return earlier.expired(); });
+        earlierSlots.push_back(slot);
     }
     repaintPending = false;
     if (repaintDeferred) {

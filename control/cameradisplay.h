@@ -73,6 +73,9 @@ class CameraDisplay {
     std::unique_ptr<WindowTimers> timers; // the repaint timer; also the target of the wake-ups
     QPointer<QWidget> window;
     std::shared_ptr<DisplaySlot> slot;
+    // Slots of earlier streams, left without waiting: a call of theirs still under way on the
+    // read thread (a wake-up, a motion event) is waited for when the control goes away.
+    std::vector<std::weak_ptr<DisplaySlot>> earlierSlots;
     float fps = 25.0f;
     bool repaintPending = false;
     bool repaintDeferred = false; // the repaint timer is set for a waiting picture

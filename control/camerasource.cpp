@@ -159,6 +159,7 @@ void CameraSource::Leave(const std::shared_ptr<DisplaySlot>& slot) {
     // it holds only while the display has not started, and then no start can follow it.
     slot->FireFailed(0);
     if (slot->HasStarted()) {
+        slot->WaitForOtherCalls(); // a start the read thread claimed reaches the host first
         slot->FireBroken(2);
         slot->FireStopped();
     }

@@ -24,9 +24,15 @@ DisplaySlot::DisplaySlot(StreamEvents* outlet, std::function<void()> wakeUp, Siz
     : teller(sizeTeller), events(outlet), wake(std::move(wakeUp)) {}
 
 template <typename Call> void DisplaySlot::WithEvents(Call call) {
+    WithEvents(call, [] { return true; });
+}
+
+template <typename Call, typename Claim> void DisplaySlot::WithEvents(Call call, Claim claim) {
     StreamEvents* current;
     {
         std::lock_guard<std::mutex> guard(eventLock);
+        if (!claim())
+            return;
         current = events;
         if (!current)
             return;
@@ -43,8 +49,16 @@ template <typename Call> void DisplaySlot::WithEvents(Call call) {
 void DisplaySlot::Detach(bool waitForCalls) {
     std::unique_lock<std::mutex> guard(eventLock);
     events = nullptr;
-    if (!waitForCalls)
-        return;
+    if (waitForCalls)
+        WaitForCalls(guard);
+}
+
+void DisplaySlot::WaitForOtherCalls() {
+    std::unique_lock<std::mutex> guard(eventLock);
+    WaitForCalls(guard);
+}
+
+void DisplaySlot::WaitForCalls(std::unique_lock<std::mutex>& guard) {
     // A call made on this thread (the host going away from inside one of its own events) has
     // not ended yet and is not waited for.
     const std::thread::id self = std::this_thread::get_id();
@@ -183,27 +197,35 @@ template <typename Claim> bool DisplaySlot::ClaimState(Claim claim) {
 }
 
 void DisplaySlot::FireStarted() {
-    if (!ClaimState([this] { return !started && !failed && !stopped ? (started = true) : false; }))
-        return;
-    WithEvents([](StreamEvents& e) { e.FireOnStreamStarted(); });
+    WithEvents([](StreamEvents& e) { e.FireOnStreamStarted(); },
+               [this] {
+                   return ClaimState(
+                       [this] { return !started && !failed && !stopped ? (started = true) : false; });
+               });
 }
 
 void DisplaySlot::FireFailed(int status) {
-    if (!ClaimState([this] { return !started && !failed && !stopped ? (failed = true) : false; }))
-        return;
-    WithEvents([status](StreamEvents& e) { e.FireOnConnectionFailed(status); });
+    WithEvents([status](StreamEvents& e) { e.FireOnConnectionFailed(status); },
+               [this] {
+                   return ClaimState(
+                       [this] { return !started && !failed && !stopped ? (failed = true) : false; });
+               });
 }
 
 void DisplaySlot::FireBroken(int status) {
-    if (!ClaimState([this] { return started && !broken && !stopped ? (broken = true) : false; }))
-        return;
-    WithEvents([status](StreamEvents& e) { e.FireOnConnectionBroken(status); });
+    WithEvents([status](StreamEvents& e) { e.FireOnConnectionBroken(status); },
+               [this] {
+                   return ClaimState(
+                       [this] { return started && !broken && !stopped ? (broken = true) : false; });
+               });
 }
 
 void DisplaySlot::FireStopped() {
-    if (!ClaimState([this] { return (started || failed) && !stopped ? (stopped = true) : false; }))
-        return;
-    WithEvents([](StreamEvents& e) { e.FireOnStreamStopped(); });
+    WithEvents([](StreamEvents& e) { e.FireOnStreamStopped(); },
+               [this] {
+                   return ClaimState(
+                       [this] { return (started || failed) && !stopped ? (stopped = true) : false; });
+               });
 }
 
 void DisplaySlot::FireMotion(bool started, int picture) {

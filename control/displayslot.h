@@ -17,8 +17,9 @@
 //     the Fire calls that follow a call of the host (joining and leaving a shared source).
 //   - frameLock guards the picture and its numbers; recordingLock the recordings; eventLock the event outlet
 //   and the calls
-//     under way; the stream's state (started, broken, ...) is claimed under stateLock, so that
-//     each event fires once whichever thread raises it.
+//     under way; the stream's state (started, broken, ...) is claimed under stateLock, inside
+//     eventLock, so that each event fires once whichever thread raises it, and is a call under
+//     way from its claim on.
 
 #include "control/framebuffer.h"
 #include "control/streamevents.h"
@@ -91,11 +92,17 @@ class DisplaySlot {
     // No event and no wake-up after this returns. A display that goes away waits, with a bound,
     // for the calls under way on other threads; one that only opens another stream need not.
     void Detach(bool waitForCalls);
+    // Waits, with a bound, for the calls under way on other threads: an event they claimed
+    // reaches the host before those this thread fires next.
+    void WaitForOtherCalls();
 
   private:
     template <typename Call> void WithEvents(Call call);
+    // The call, when the claim holds: an event claimed is a call under way at once.
+    template <typename Call, typename Claim> void WithEvents(Call call, Claim claim);
     // Claims an event under stateLock: false when it was fired already or does not fit.
     template <typename Claim> bool ClaimState(Claim claim);
+    void WaitForCalls(std::unique_lock<std::mutex>& eventGuard);
     void AnnounceIfNew(int width, int height, const char16_t* function);
 
     const SizeTeller teller;

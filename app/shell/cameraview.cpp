@@ -51,12 +51,8 @@ CameraView::CameraView(QWidget* parent, ViewFrame& viewFrame)
     setPalette(background);
     stream = std::make_unique<CameraConnection>(this, u"CameraView::OnCreate");
     controlCreated = stream->Created();
-    recordMark = new QLabel(QStringLiteral("\u25CF REC"), this);
-    recordMark->setStyleSheet(
-        QStringLiteral("color: #ff3b30; background: rgba(0, 0, 0, 150); font-weight: bold; "
-                       "padding: 2px 6px;"));
+    recordMark = new QLabel(this);
     recordMark->setAttribute(Qt::WA_TransparentForMouseEvents);
-    recordMark->adjustSize();
     recordMark->hide();
     motionMark = new QLabel(LoadResText(Str::MotionWord), this);
     motionMark->setStyleSheet(
@@ -117,10 +113,24 @@ bool CameraView::ShowsRecordMark() const {
     return recordMark->isVisibleTo(this);
 }
 
+QString CameraView::RecordMarkText() const {
+    return ShowsRecordMark() ? recordMark->text() : QString();
+}
+
 void CameraView::PlaceRecordMark() {
     const Recordings* recordings = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Recorder() : nullptr;
     const bool recorded = recordings && recordings->IsRecorded(currentItemPath);
-    recordMark->setVisible(recorded);
+    // A recording that stopped by itself says why, in grey: a wall display is not shown REC
+    // while nothing is written.
+    const QString why = recordings ? recordings->StoppedBecause(currentItemPath) : QString();
+    recordMark->setText(why.isEmpty() ? QStringLiteral("\u25CF REC")
+                                      : FormatText(LoadResText(Str::RecordingStopped), {camera.name, why}));
+    recordMark->setStyleSheet(
+        QStringLiteral("color: %1; background: rgba(0, 0, 0, 150); font-weight: bold; "
+                       "padding: 2px 6px;")
+            .arg(why.isEmpty() ? QStringLiteral("#ff3b30") : QStringLiteral("#b0bec5")));
+    recordMark->adjustSize();
+    recordMark->setVisible(recorded || !why.isEmpty());
     recordMark->move(width() - recordMark->width() - 8, 8);
     recordMark->raise();
     if (frame.Bar().CurrentSet() == ResourceSet::CameraView)

@@ -68,6 +68,9 @@ class CameraView : public View {
     QString StatusText() const;
     // The camera shown is being recorded: its mark shows over the picture.
     bool ShowsRecordMark() const;
+    // The mark over the picture of a recorded camera: "REC", or why its recording stopped.
+    QString RecordMarkText() const;
+    void PlaceRecordMark();
     // The camera's pictures show motion: "Motion" shows over them.
     bool ShowsMotion() const;
     // The next camera opened is shown paused at that moment (ms since 1970) when its replay
@@ -114,7 +117,6 @@ class CameraView : public View {
     void OnRecord();
     // Saves the pictures kept for replay as a clip in the camera's recordings folder.
     void SaveClip();
-    void PlaceRecordMark();
     // Motion shows over the picture, or ends (the viewer's motion alerts are told once each).
     void ShowMotion(bool on);
     // Once the stream has started: the moment ShowMoment asked for, or live.

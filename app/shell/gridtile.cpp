@@ -233,7 +233,12 @@ void GridTile::resizeEvent(QResizeEvent* event) {
 
 bool GridTile::Recorded() const {
     const Recordings* recordings = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Recorder() : nullptr;
-    return recordings && recordings->IsRecorded(itemPath);
+    return recordings && (recordings->IsRecorded(itemPath) || RecordingStopped());
+}
+
+bool GridTile::RecordingStopped() const {
+    const Recordings* recordings = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Recorder() : nullptr;
+    return recordings && !recordings->StoppedBecause(itemPath).isEmpty();
 }
 
 void GridTile::paintEvent(QPaintEvent*) {
@@ -248,7 +253,7 @@ void GridTile::paintEvent(QPaintEvent*) {
         const int dot = NameHeight() / 2;
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0xFF, 0x3B, 0x30));
+        painter.setBrush(RecordingStopped() ? QColor(0x90, 0xA4, 0xAE) : QColor(0xFF, 0x3B, 0x30));
         painter.drawEllipse(QRect(nameArea.right() - dot, (NameHeight() - dot) / 2, dot, dot));
         nameArea.setRight(nameArea.right() - dot - 4);
     }

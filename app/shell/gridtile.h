@@ -64,8 +64,10 @@ class GridTile : public QWidget {
     bool IsConnected() const { return connected; }
     // The camera's pictures show motion: the tile is framed in orange and says so.
     bool ShowsMotion() const { return motion; }
-    // The viewer records the tile's camera: a red mark shows in its name bar.
+    // The viewer records the tile's camera: a red mark shows in its name bar, grey once the
+    // recording has stopped by itself.
     bool Recorded() const;
+    bool RecordingStopped() const;
     // The camera refused the stream and the tile waits for a user name and password.
     bool WantsCredentials() const { return wantsCredentials; }
 

@@ -4,6 +4,7 @@
 #include "app/resources/resource.h"
 #include "app/shell/cameraview.h"
 #include "app/shell/containerview.h"
+#include "app/shell/gridtile.h"
 #include "app/shell/gridview.h"
 #include "app/shell/helpwindow.h"
 #include "app/shell/motionalerts.h"
@@ -246,6 +247,12 @@ void MainFrame::ShowBars() {
     const bool hidden = fullScreen && activeView != collectionView;
     menuBar()->setVisible(!hidden);
     bar.SetVisible(!hidden);
+}
+
+void MainFrame::ShowRecordingState() {
+    cameraView->PlaceRecordMark();
+    for (GridTile* tile : gridView->Tiles())
+        tile->update();
 }
 
 void MainFrame::SavePlacement() {

@@ -61,6 +61,9 @@ class MainFrame : public QMainWindow, public ViewFrame {
     // A saved place brought within a screen's free area: no larger than it, and moved inside it.
     static QRect FitPlacement(QRect placed, const QRect& available);
 
+    // A recording started, ended or stopped by itself: the marks over the pictures follow.
+    void ShowRecordingState();
+
     ContainerView* CollectionView() const { return collectionView; }
     CameraView* CameraViewWindow() const { return cameraView; }
     GridView* Grid() const { return gridView; }

@@ -32,7 +32,8 @@ int SettingOr(const char* path, int otherwise) {
 
 } // namespace
 
-Recordings::Recordings(QWidget* messages, MotionAlerts* motion) : window(messages), alerts(motion) {}
+Recordings::Recordings(QWidget* messages, MotionAlerts* motion, std::function<void()> stoppedByItself)
+    : window(messages), alerts(motion), stopped(std::move(stoppedByItself)) {}
 
 Recordings::~Recordings() = default;
 
@@ -149,6 +150,14 @@ bool Recordings::IsRecorded(const QString& path) const {
     return cameras.count(path) > 0;
 }
 
+QString Recordings::StoppedBecause(const QString& path) const {
+    for (const auto* kind : {&cameras, &onMotion}) {
+        if (const auto found = kind->find(path); found != kind->end())
+            return found->second->Failure();
+    }
+    return QString();
+}
+
 bool Recordings::Toggle(const QString& path) {
     if (IsRecorded(path)) {
         LogInfo(u"Recordings::Toggle", "Recording of '%S' ends", Wide(path));
@@ -184,6 +193,8 @@ std::unique_ptr<RecordedCamera> Recordings::Record(const QString& path, bool mot
             LogError(u"Recordings", "%S", Wide(text));
             if (!ZelPPCApp::RunsUnattended())
                 MessageBox(window, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+            if (stopped)
+                stopped();
         });
 }
 

@@ -6,7 +6,7 @@
 // videos folder, else the home folder; "/Recording/Folder" names another), within
 // "/Recording/KeepGiB" (20) and "/Recording/KeepDays" (14) a camera. Keys older viewers ignore.
 // A recording that stops by itself is logged and, unless the viewer runs unattended, told once
-// in a message box. A camera whose Motion page asks for recording on motion (MotionOptions) is
+// in a message box; the camera view's mark then says why, and the tile's dot turns grey. A camera whose Motion page asks for recording on motion (MotionOptions) is
 // recorded the same way, into the same folder, but only from some seconds before each motion to
 // some seconds after; FollowMotionSettings starts and stops those as the settings say.
 //
@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -26,8 +27,9 @@ class RecordedCamera;
 
 class Recordings {
   public:
-    // Messages go to window; the recorded cameras' motion to alerts (none: nowhere).
-    Recordings(QWidget* window, MotionAlerts* alerts);
+    // Messages go to window; the recorded cameras' motion to alerts (none: nowhere); stopped is
+    // told when a recording has stopped by itself, after its message.
+    Recordings(QWidget* window, MotionAlerts* alerts, std::function<void()> stopped = {});
     ~Recordings();
 
     // Starts recording the items kept in the settings (those still there), and those that record
@@ -42,6 +44,9 @@ class Recordings {
     void FollowCollection(const QString& from = QString(), const QString& to = QString());
     // Recorded all the time (not only on motion).
     bool IsRecorded(const QString& path) const;
+    // Why the recording of the item stopped by itself (a full disk, a password); empty while it
+    // goes on, and for an item not recorded.
+    QString StoppedBecause(const QString& path) const;
     // Starts or stops recording the item, and keeps which are recorded; true when it records now.
     bool Toggle(const QString& path);
     std::vector<const RecordedCamera*> Cameras() const;
@@ -61,6 +66,7 @@ class Recordings {
     static void GiveFolder(const QString& itemPath);
 
     QPointer<QWidget> window; // for the messages
+    const std::function<void()> stopped;
     MotionAlerts* alerts;
     std::map<QString, std::unique_ptr<RecordedCamera>> cameras;
     std::map<QString, std::unique_ptr<RecordedCamera>> onMotion; // those not in cameras

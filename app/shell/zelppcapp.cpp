@@ -87,7 +87,10 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
         frame->PutOnScreen(QGuiApplication::screens().at(options.screen));
     frame->show();
     frame->repaint();
-    recordings = std::make_unique<Recordings>(frame, alerts.get());
+    recordings = std::make_unique<Recordings>(frame, alerts.get(), [this] {
+        if (frame)
+            frame->ShowRecordingState();
+    });
     recordings->Resume();
     if (settings.status == LoadStatus::Damaged) {
         // Once the main window is on screen, with the window as the box's owner.

@@ -308,7 +308,7 @@ TEST_F(ViewerTest, ARecordedCameraGoesOnInOtherViewsAndAtTheNextStartAndSaysWhyI
     AddCamera("/CameraCollection/Gate", camera);
     ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Gate"));
     PressKey(&Camera(), Qt::Key_R, Qt::ControlModifier);
-    EXPECT_TRUE(Camera().ShowsRecordMark());
+    EXPECT_EQ(Camera().RecordMarkText(), "\u25CF REC");
     EXPECT_TRUE(Frame().Bar().IsChecked(Command::Record));
     const QDir day(root.File("Videos/Gate/" + QDate::currentDate().toString("yyyy-MM-dd")));
     const auto recorded = [&] {
@@ -331,6 +331,7 @@ TEST_F(ViewerTest, ARecordedCameraGoesOnInOtherViewsAndAtTheNextStartAndSaysWhyI
     EXPECT_FALSE(app->Recorder()->Toggle("/CameraCollection/Gate"));
     EXPECT_EQ(Settings().GetValue("/Recording/Cameras").GetText(), "");
 
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Gate"));
     QDir().mkpath(root.File("Shut"));
     Settings().SetValue("/Recording/Folder", Data(root.File("Shut")));
     const ReadOnlyFolder shut(root.File("Shut"));
@@ -341,6 +342,8 @@ TEST_F(ViewerTest, ARecordedCameraGoesOnInOtherViewsAndAtTheNextStartAndSaysWhyI
         << MessageBoxSeam::Shown().front().toStdString();
     Pump(1500);
     EXPECT_EQ(MessageBoxSeam::Shown().size(), 1) << "told once";
+    EXPECT_EQ(Camera().RecordMarkText(), MessageBoxSeam::Shown().front())
+        << "not REC while nothing is written";
 }
 
 // A recording follows its camera renamed, given another address and deleted; once recorded, a

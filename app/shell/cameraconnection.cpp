@@ -49,7 +49,8 @@ CameraConnection::CameraConnection(QWidget* ownerWindow, const char16_t* logFunc
             QString::asprintf("myCameraImage.CoCreateInstance(CLSID_CamImage) returned error code 0x%X",
                               static_cast<uint32_t>(result));
         LogError(logFunction, "%S", Wide(text));
-        MessageBox(ownerWindow, text, LoadResText(Str::AppTitle), MB_OK);
+        if (!ZelPPCApp::RunsUnattended()) // a wall display closes without waiting for a click
+            MessageBox(ownerWindow, text, LoadResText(Str::AppTitle), MB_OK);
         return;
     }
     if (FAILED(hostWindow->AttachControl(control.Get()))) {

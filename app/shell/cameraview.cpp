@@ -84,8 +84,15 @@ void CameraView::SaveClip() {
     BString why;
     stream->Control()->get_RecordingError(why.Receive());
     LogError(u"CameraView::SaveClip", "Could not save '%S': %S", Wide(path), Wide(why.ToQString()));
-    MessageBox(this, FormatText(LoadResText(Str::ClipNotSaved), {path, why.ToQString()}),
-               LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+    Warn(FormatText(LoadResText(Str::ClipNotSaved), {path, why.ToQString()}));
+}
+
+void CameraView::Warn(const QString& text) {
+    if (ZelPPCApp::RunsUnattended()) {
+        ShowNotice(text);
+        return;
+    }
+    MessageBox(this, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool CameraView::ShowsMotion() const {
@@ -568,6 +575,10 @@ void CameraView::OnStartCamera() {
         return;
     }
     if (!cycle.Load(item, viewSettings.GetValue("AutoSwitch").GetBool())) {
+        if (ZelPPCApp::RunsUnattended()) { // a wall display stays, and says what is missing
+            stream->SetStatus(LoadResText(Str::SwitchListEmpty));
+            return;
+        }
         MessageBox(this, LoadResText(Str::SwitchListEmpty), LoadResText(Str::AppTitle), MB_OK);
         PostCommand(frame.MainWindow(), Command::ViewCameras);
         return;
@@ -785,16 +796,14 @@ void CameraView::keyPressEvent(QKeyEvent* event) {
 QString CameraView::SavePicture() {
     const QByteArray jpeg = stream->Picture();
     if (jpeg.isEmpty()) {
-        MessageBox(this, LoadResText(Str::NoPictureToSave), LoadResText(Str::AppTitle),
-                   MB_OK | MB_ICONEXCLAMATION);
+        Warn(LoadResText(Str::NoPictureToSave));
         return QString();
     }
     QString path;
     QString error;
     if (!SavePictureFile(jpeg, currentName, QDateTime::currentDateTime(), path, error)) {
         LogError(u"CameraView::SavePicture", "Could not save '%S': %S", Wide(path), Wide(error));
-        MessageBox(this, FormatText(LoadResText(Str::PictureNotSaved), {path, error}),
-                   LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+        Warn(FormatText(LoadResText(Str::PictureNotSaved), {path, error}));
         return QString();
     }
     LogTrace(u"CameraView::SavePicture", "Saved '%S'", Wide(path));

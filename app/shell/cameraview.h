@@ -117,6 +117,9 @@ class CameraView : public View {
     void OnRecord();
     // Saves the pictures kept for replay as a clip in the camera's recordings folder.
     void SaveClip();
+    // A failure of what the user asked for: a box, but words over the picture on a wall display,
+    // where nobody may be there to close it.
+    void Warn(const QString& text);
     // Motion shows over the picture, or ends (the viewer's motion alerts are told once each).
     void ShowMotion(bool on);
     // Once the stream has started: the moment ShowMoment asked for, or live.

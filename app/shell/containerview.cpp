@@ -19,6 +19,7 @@
 #include "settings/settingsstore.h"
 
 #include <QVBoxLayout>
+#include <cstdio>
 
 namespace {
 
@@ -54,7 +55,10 @@ ContainerView::ContainerView(MainFrame* mainFrame)
 void ContainerView::OnUpdate() {
     if (!frame->CameraViewWindow()->ControlCreated()) {
         LogError(u"ContainerView::OnUpdate", "No Camera Control was created");
-        MessageBox(this, LoadResText(Str::ControlMissing), LoadResText(Str::AppTitle), MB_OK);
+        if (ZelPPCApp::RunsUnattended()) // a wall display closes without waiting for a click
+            std::fprintf(stderr, "%s\n", qPrintable(LoadResText(Str::ControlMissing)));
+        else
+            MessageBox(this, LoadResText(Str::ControlMissing), LoadResText(Str::AppTitle), MB_OK);
         PostCommand(frame, Command::AppExit);
         return;
     }

@@ -6,9 +6,10 @@
 // videos folder, else the home folder; "/Recording/Folder" names another), within
 // "/Recording/KeepGiB" (20) and "/Recording/KeepDays" (14) a camera. Keys older viewers ignore.
 // A recording that stops by itself is logged and, unless the viewer runs unattended, told once
-// in a message box; the camera view's mark then says why, and the tile's dot turns grey. A camera whose Motion page asks for recording on motion (MotionOptions) is
-// recorded the same way, into the same folder, but only from some seconds before each motion to
-// some seconds after; FollowMotionSettings starts and stops those as the settings say.
+// in a message box; the camera view's mark then says why, and the tile's dot turns grey. A camera whose
+// Motion page asks for recording on motion (MotionOptions) is recorded the same way, into the same folder,
+// but only from some seconds before each motion to some seconds after; FollowMotionSettings starts and stops
+// those as the settings say.
 //
 // UI thread only.
 

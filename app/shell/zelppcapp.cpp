@@ -106,6 +106,10 @@ void ZelPPCApp::TellDamagedSettings(const LoadResult& settings) {
     const QString text = settings.keptAs.isEmpty()
                              ? FormatText(LoadResText(Str::SettingsDamagedNotMoved), {file})
                              : FormatText(LoadResText(Str::SettingsDamagedKept), {file, settings.keptAs});
+    if (unattended) { // a wall display is not stopped by a box: the log and the terminal have it
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        return;
+    }
     MessageBox(frame, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -54,6 +54,12 @@ TEST_F(ViewerTest, AMissingStreamControlIsExplainedAndTheViewerCloses) {
     EXPECT_EQ(shown[0], "myCameraImage.CoCreateInstance(CLSID_CamImage) returned error code 0x80040154");
     EXPECT_EQ(shown[1], "The Camera Control could not be accessed. The application needs to be reinstalled.");
     EXPECT_TRUE(Logged(":E:ContainerView::OnUpdate - No Camera Control was created"));
+
+    Exit(); // a wall display closes without a box
+    MessageBoxSeam::Clear();
+    StartUnattended("/CameraCollection");
+    EXPECT_TRUE(PumpUntil([this] { return app->Frame() == nullptr; }));
+    EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
 }
 
 class DamagedSettingsTest : public ViewerTest {
@@ -109,6 +115,13 @@ TEST_F(DamagedSettingsTest, ThatCannotBeMovedAsideAreToldSoAndNeverSavedOver) {
             "not save its settings over that file.");
     Exit();
     EXPECT_EQ(root.ReadFile("ZelSettings.arc"), damaged);
+}
+
+TEST_F(DamagedSettingsTest, DoNotStopAWallDisplayWithABox) {
+    StartUnattended("/CameraCollection", true);
+    Pump(200);
+    EXPECT_EQ(Frame().ActiveView(), Frame().Grid());
+    EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
 }
 
 TEST_F(ViewerTest, ExitLogsAndSavesTheSettings) {

@@ -169,6 +169,16 @@ TEST_F(CameraSwitchTest, MembersThatAreGoneAreDroppedAndAnEmptySwitchSaysSo) {
     EXPECT_EQ(MessageBoxSeam::Shown().front(),
               "The Camera Switch list is empty. To add cameras to the list, tap Properties.");
     EXPECT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
+
+    // A wall display stays on it, and says so over the picture.
+    Exit();
+    MessageBoxSeam::Clear();
+    StartUnattended("/CameraCollection/Tour");
+    EXPECT_TRUE(
+        PumpUntil([this] { return Camera().StatusText().startsWith("The Camera Switch list is empty."); }));
+    Pump(100);
+    EXPECT_EQ(Frame().ActiveView(), &Camera());
+    EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
 }
 
 int Focuses(InProcessCamsim& camera) {

@@ -173,6 +173,9 @@ TEST_F(PasswordTest, OnAWallDisplayAPasswordIsAskedOnEnterOrAClickAndAFailureIsT
         return Camera().StatusText() == "Needs a user name and password: press Enter or click";
     };
     ASSERT_TRUE(PumpUntil(waiting));
+    PressKey(&Camera(), Qt::Key_S, Qt::ControlModifier); // no picture yet: said without a box
+    EXPECT_EQ(Frame().windowTitle(), "There is no picture to save yet.");
+    EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
     ModalSeam::QueueHandler([](QDialog* dialog) { dialog->reject(); });
     // Through the window, as the window system delivers it: press and release.
     QTest::mouseClick(Frame().windowHandle(), Qt::LeftButton, {},

@@ -33,6 +33,12 @@ QString EndLine(int64_t id, int64_t durationMs) {
     return QStringLiteral("E\t%1\t%2\n").arg(id).arg(durationMs);
 }
 
+// Absent or a regular file: a FIFO or a device under the file's name would block or never end.
+bool Openable(const QString& path) {
+    const QFileInfo info(path);
+    return !info.exists() || info.isFile();
+}
+
 } // namespace
 
 QString MotionEvents::Event::DurationText() const {
@@ -61,7 +67,7 @@ void MotionEvents::LetOldestGo() {
 std::deque<MotionEvents::Event> MotionEvents::Read(QFile& file, size_t& lines) {
     std::deque<Event> read;
     lines = 0;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!Openable(file.fileName()) || !file.open(QIODevice::ReadOnly | QIODevice::Text))
         return read;
     std::map<int64_t, size_t> byId;
     while (!file.atEnd()) {
@@ -158,7 +164,8 @@ std::set<int64_t> MotionEvents::RecentStarts() const {
     constexpr qint64 kTailBytes = 4096;
     std::set<int64_t> starts;
     QFile named(file.fileName());
-    if (!named.open(QIODevice::ReadOnly) || !named.seek(std::max<qint64>(0, named.size() - kTailBytes)))
+    if (!Openable(named.fileName()) || !named.open(QIODevice::ReadOnly) ||
+        !named.seek(std::max<qint64>(0, named.size() - kTailBytes)))
         return starts;
     for (const QByteArray& line : named.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split('\t');
@@ -172,24 +179,26 @@ void MotionEvents::Append(const QString& line) {
     if (file.isOpen() && Replaced())
         file.close();
     if (!file.isOpen() && !OpenForAppending()) {
-        if (!failed)
-            LogError(kLog, "The motion events cannot be kept in '%S': %S", Wide(file.fileName()),
-                     Wide(file.errorString()));
-        failed = true;
+        CannotKeep(Openable(file.fileName()) ? file.errorString() : QStringLiteral("not a regular file"));
         return;
     }
     const QByteArray bytes = line.toUtf8();
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        if (!failed)
-            LogError(kLog, "The motion events cannot be kept in '%S': %S", Wide(file.fileName()),
-                     Wide(file.errorString()));
-        failed = true;
+        CannotKeep(file.errorString());
         return;
     }
     ++lines;
 }
 
+void MotionEvents::CannotKeep(const QString& why) {
+    if (!failed)
+        LogError(kLog, "The motion events cannot be kept in '%S': %S", Wide(file.fileName()), Wide(why));
+    failed = true;
+}
+
 bool MotionEvents::OpenForAppending() {
+    if (!Openable(file.fileName()))
+        return false;
     if (!QDir().mkpath(folder) || !file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Text))
         return false;
     // A line cut short (the power went) is ended first, so that it does not take the next one.

@@ -83,6 +83,8 @@ class MotionEvents {
     std::set<int64_t> RecentStarts() const;
     void LetOldestGo();
     bool OpenForAppending();
+    // Logged once: the events are listed, but no longer kept in the file.
+    void CannotKeep(const QString& why);
     // Whether the file open is no longer the one of its name (another viewer wrote it anew).
     bool Replaced() const;
     void Append(const QString& line);

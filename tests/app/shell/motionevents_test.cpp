@@ -9,8 +9,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 
 #include <algorithm>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -78,17 +81,28 @@ TEST(MotionEventsTest, OneEventACameraKeptAcrossARestartACrashAndDamageAndOnlyTh
               static_cast<qsizetype>(2 * MotionEvents::kLinesAnEvent * MotionEvents::kMaxEvents));
 }
 
-// A folder that cannot be written to keeps nothing, but the events are still listed.
+// A folder that cannot be written to, or a FIFO or device in the file's place (never waited on),
+// keeps nothing, but the events are still listed.
 TEST(MotionEventsTest, EventsThatCannotBeKeptAreStillListed) {
-    TemporaryDataRoot root;
-    QDir().mkpath(root.File("shut"));
-    const ReadOnlyFolder shut(root.File("shut"));
-    MotionEvents events(root.File("shut"));
-    events.Started("/C/Yard", "Yard", QImage(64, 48, QImage::Format_RGB32));
-    events.Ended("/C/Yard");
-    ASSERT_EQ(events.Events().size(), 1u);
-    EXPECT_GE(events.Events()[0].durationMs, 0);
-    EXPECT_FALSE(QFile::exists(root.File("shut/motionevents.txt")));
+    for (const char* kind : {"read-only folder", "FIFO", "device"}) {
+        SCOPED_TRACE(kind);
+        TemporaryDataRoot root;
+        const QString folder = root.File("shut");
+        QDir().mkpath(folder);
+        const QString file = folder + "/motionevents.txt";
+        std::optional<ReadOnlyFolder> shut;
+        if (kind[0] == 'r')
+            shut.emplace(folder);
+        else
+            ASSERT_TRUE(kind[0] == 'F' ? QProcess::execute("mkfifo", {file}) == 0
+                                       : QFile::link("/dev/zero", file));
+        MotionEvents events(folder);
+        events.Started("/C/Yard", "Yard", QImage(64, 48, QImage::Format_RGB32));
+        events.Ended("/C/Yard");
+        ASSERT_EQ(events.Events().size(), 1u);
+        EXPECT_GE(events.Events()[0].durationMs, 0);
+        EXPECT_EQ(QFileInfo(file).isFile(), false);
+    }
 }
 
 } // namespace

@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kRetryTimer = 1;
 constexpr int kCheckTimer = 2;
+constexpr int kResumeTimer = 3;
 constexpr char16_t kLog[] = u"RecordedCamera";
 
 } // namespace
@@ -25,7 +26,10 @@ RecordedCamera::RecordedCamera(const QString& path, const QString& recordings, i
                                std::function<void(RecordedCamera&, const QString&)> onStopped)
     : itemPath(path), folder(recordings), onMotion(aroundMotion), alerts(motionAlerts),
       stopped(std::move(onStopped)) {
-    timers = new WindowTimers([this](int id) { id == kRetryTimer ? Connect() : Check(); }, this);
+    timers = new WindowTimers(
+        [this](int id) { id == kRetryTimer    ? Connect()
+                         : id == kResumeTimer ? Resume()
+                                              : Check(); }, this);
     camera.Load(Settings().GetNode(itemPath));
     stream = std::make_unique<CameraConnection>(this, u"RecordedCamera::OnCreate");
     if (!stream->Created()) {
@@ -50,6 +54,7 @@ RecordedCamera::~RecordedCamera() {
     ShowMotion(false);
     timers->KillTimer(kRetryTimer);
     timers->KillTimer(kCheckTimer);
+    timers->KillTimer(kResumeTimer);
     connected = false;
     stream.reset(); // the stream stops, and the file is closed
 }
@@ -95,6 +100,8 @@ void RecordedCamera::TryAgain(uint32_t waitMs) {
 void RecordedCamera::Check() {
     if (!failure.isEmpty())
         return;
+    if (told && Writing())
+        told = false; // it writes again: a next stop is told again
     BString error;
     stream->Control()->get_RecordingError(error.Receive());
     if (error.ToQString().isEmpty())
@@ -102,7 +109,18 @@ void RecordedCamera::Check() {
     failure = error.ToQString();
     ShowMotion(false); // nothing more is heard of it
     timers->KillTimer(kCheckTimer);
-    stopped(*this, failure); // told once
+    timers->SetTimer(kResumeTimer, kResumeMs);
+    stopped(*this, told ? QString() : failure); // told once, not at each try that fails again
+    told = true;
+}
+
+void RecordedCamera::Resume() {
+    timers->KillTimer(kResumeTimer);
+    LogInfo(kLog, "Recording '%S' is tried again", Wide(camera.name));
+    failure.clear();
+    TryAgain(1); // a stream of its own again, and with it a new file
+    timers->SetTimer(kCheckTimer, kCheckMs);
+    stopped(*this, QString());
 }
 
 bool RecordedCamera::event(QEvent* event) {

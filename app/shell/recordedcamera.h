@@ -3,7 +3,7 @@
 // shares the camera's one connection with the views that show it (SharedConnection) and draws
 // nothing, recording into the camera's folder. A lost or failed stream is tried again as a wall
 // display's tiles do; once a second it looks whether the recording stopped by itself (a full
-// disk) and then tells its listener once.
+// disk), then tells its listener once and tries again every kResumeMs until it writes again.
 //
 // UI thread only. The control's events arrive as posted messages (CameraEventSink).
 
@@ -22,10 +22,12 @@ class WindowTimers;
 class RecordedCamera : public QWidget {
   public:
     static constexpr uint32_t kCheckMs = 1000;
+    static constexpr uint32_t kResumeMs = 10000;
 
     // Records the item at path into folder, keeping it within the limits (0: none), all the time
-    // or only around motion (as the item's MotionOptions say); stopped tells why the recording
-    // stopped by itself. Motion the camera's pictures show goes to the viewer's motion alerts.
+    // or only around motion (as the item's MotionOptions say); stopped is called when the
+    // recording stops by itself or is tried again, with why it stopped the first time it stops
+    // (empty otherwise). Motion the camera's pictures show goes to the viewer's motion alerts.
     RecordedCamera(const QString& path, const QString& folder, int keepGiB, int keepDays, bool onMotion,
                    MotionAlerts* alerts, std::function<void(RecordedCamera&, const QString& why)> stopped);
     ~RecordedCamera() override;
@@ -49,6 +51,7 @@ class RecordedCamera : public QWidget {
     void Connect();
     void TryAgain(uint32_t waitMs);
     void Check();
+    void Resume();
     void ShowMotion(bool on);
 
     const QString itemPath;
@@ -62,4 +65,5 @@ class RecordedCamera : public QWidget {
     std::function<void(RecordedCamera&, const QString&)> stopped;
     bool connected = false;
     QString failure;
+    bool told = false; // the listener knows of the stop; until it writes again
 };

@@ -32,8 +32,8 @@ int SettingOr(const char* path, int otherwise) {
 
 } // namespace
 
-Recordings::Recordings(QWidget* messages, MotionAlerts* motion, std::function<void()> stoppedByItself)
-    : window(messages), alerts(motion), stopped(std::move(stoppedByItself)) {}
+Recordings::Recordings(QWidget* messages, MotionAlerts* motion, std::function<void()> stoppedOrTriedAgain)
+    : window(messages), alerts(motion), changed(std::move(stoppedOrTriedAgain)) {}
 
 Recordings::~Recordings() = default;
 
@@ -189,12 +189,14 @@ std::unique_ptr<RecordedCamera> Recordings::Record(const QString& path, bool mot
     return std::make_unique<RecordedCamera>(
         path, FolderOf(path), SettingOr(kKeepGiB, 20), SettingOr(kKeepDays, 14), motion, alerts,
         [this](RecordedCamera& camera, const QString& why) {
-            const QString text = FormatText(LoadResText(Str::RecordingStopped), {camera.Name(), why});
-            LogError(u"Recordings", "%S", Wide(text));
-            if (!ZelPPCApp::RunsUnattended())
-                MessageBox(window, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
-            if (stopped)
-                stopped();
+            if (!why.isEmpty()) {
+                const QString text = FormatText(LoadResText(Str::RecordingStopped), {camera.Name(), why});
+                LogError(u"Recordings", "%S", Wide(text));
+                if (!ZelPPCApp::RunsUnattended())
+                    MessageBox(window, text, LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+            }
+            if (changed)
+                changed();
         });
 }
 

@@ -28,9 +28,9 @@ class RecordedCamera;
 
 class Recordings {
   public:
-    // Messages go to window; the recorded cameras' motion to alerts (none: nowhere); stopped is
-    // told when a recording has stopped by itself, after its message.
-    Recordings(QWidget* window, MotionAlerts* alerts, std::function<void()> stopped = {});
+    // Messages go to window; the recorded cameras' motion to alerts (none: nowhere); changed is
+    // told when a recording has stopped by itself (after its message) and when it is tried again.
+    Recordings(QWidget* window, MotionAlerts* alerts, std::function<void()> changed = {});
     ~Recordings();
 
     // Starts recording the items kept in the settings (those still there), and those that record
@@ -67,7 +67,7 @@ class Recordings {
     static void GiveFolder(const QString& itemPath);
 
     QPointer<QWidget> window; // for the messages
-    const std::function<void()> stopped;
+    const std::function<void()> changed;
     MotionAlerts* alerts;
     std::map<QString, std::unique_ptr<RecordedCamera>> cameras;
     std::map<QString, std::unique_ptr<RecordedCamera>> onMotion; // those not in cameras

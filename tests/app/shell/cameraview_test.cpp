@@ -34,6 +34,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <optional>
+
 namespace {
 
 const char kStream[] = "/vexo-cgi/mjpg/video.cgi";
@@ -337,7 +339,7 @@ TEST_F(ViewerTest, ARecordedCameraGoesOnInOtherViewsAndAtTheNextStartAndSaysWhyI
     ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Gate"));
     QDir().mkpath(root.File("Shut"));
     Settings().SetValue("/Recording/Folder", Data(root.File("Shut")));
-    const ReadOnlyFolder shut(root.File("Shut"));
+    std::optional<ReadOnlyFolder> shut(std::in_place, root.File("Shut"));
     EXPECT_TRUE(app->Recorder()->Toggle("/CameraCollection/Gate"));
     ASSERT_TRUE(PumpUntil([] { return !MessageBoxSeam::Shown().isEmpty(); }));
     EXPECT_TRUE(MessageBoxSeam::Shown().front().startsWith(
@@ -347,6 +349,11 @@ TEST_F(ViewerTest, ARecordedCameraGoesOnInOtherViewsAndAtTheNextStartAndSaysWhyI
     EXPECT_EQ(MessageBoxSeam::Shown().size(), 1) << "told once";
     EXPECT_EQ(Camera().RecordMarkText(), MessageBoxSeam::Shown().front())
         << "not REC while nothing is written";
+    shut.reset(); // room again: the recording goes on by itself
+    EXPECT_TRUE(PumpUntil([&] { return Camera().RecordMarkText() == "\u25CF REC"; },
+                          RecordedCamera::kResumeMs + 3000));
+    EXPECT_TRUE(PumpUntil([&] { return QDir(root.File("Shut/Gate")).exists(); }));
+    EXPECT_EQ(MessageBoxSeam::Shown().size(), 1);
 }
 
 // A recording follows its camera renamed, given another address and deleted; once recorded, a

@@ -136,7 +136,12 @@ void CameraView::PlaceRecordMark() {
         QStringLiteral("color: %1; background: rgba(0, 0, 0, 150); font-weight: bold; "
                        "padding: 2px 6px;")
             .arg(why.isEmpty() ? QStringLiteral("#ff3b30") : QStringLiteral("#b0bec5")));
+    recordMark->setWordWrap(false);
     recordMark->adjustSize();
+    if (const int room = std::max(80, width() - 16); recordMark->width() > room) { // on lines of its own
+        recordMark->setWordWrap(true);
+        recordMark->resize(room, recordMark->heightForWidth(room));
+    }
     recordMark->setVisible(recorded || !why.isEmpty());
     recordMark->move(width() - recordMark->width() - 8, 8);
     recordMark->raise();

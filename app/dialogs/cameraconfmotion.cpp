@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -35,8 +36,11 @@ QSpinBox* NewSpin(QWidget* page, int id, int lowest, int highest) {
     return spin;
 }
 
-// Any number the spin box allows is right.
-QString AnyNumber(const QString&, int&) {
+// Any number the spin box allows is right, and is taken.
+QString AnyNumber(const QString& text, int& value) {
+    bool ok = false;
+    const int number = QLocale().toInt(text, &ok);
+    value = ok ? number : text.toInt();
     return QString();
 }
 

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 
@@ -287,6 +288,9 @@ TEST_F(CameraConfTest, MotionPageMarksAreasByDraggingAndWritesThemOnOk) {
     const int result = Run(sheet, [&] {
         ChooseTab(sheet, 4);
         Control<QCheckBox>(&sheet, ControlId::MotionDetect)->setChecked(true);
+        Control<QSpinBox>(&sheet, ControlId::MotionSensitivity)->setValue(80);
+        Control<QCheckBox>(&sheet, ControlId::MotionRecord)->setChecked(true);
+        Control<QSpinBox>(&sheet, ControlId::MotionAfter)->setValue(30);
         auto* mask = Control<MotionMaskEditor>(&sheet, ControlId::MotionMask);
         QWidget* layer = mask->childAt(10, 10);
         ASSERT_NE(layer, nullptr);
@@ -310,6 +314,8 @@ TEST_F(CameraConfTest, MotionPageMarksAreasByDraggingAndWritesThemOnOk) {
     EXPECT_EQ(result, 1);
     const Camera stored = Stored("/CameraCollection/Door");
     EXPECT_TRUE(stored.motion.detect);
+    EXPECT_EQ(stored.motion.sensitivity, 80);
+    EXPECT_EQ(stored.motion.recordAfter, 30);
     ASSERT_EQ(stored.motion.ignored.size(), 1);
     EXPECT_NEAR(stored.motion.ignored[0].width(), 0.5, 0.02);
     EXPECT_NEAR(stored.motion.ignored[0].height(), 0.5, 0.02);

@@ -68,7 +68,7 @@ bool RecordedCamera::Current() const {
     Camera now;
     now.Load(Settings().GetNode(itemPath));
     return now.name == camera.name && now.GetURL() == camera.GetURL() && now.userName == camera.userName &&
-           now.password == camera.password;
+           now.password == camera.password && now.motion == camera.motion;
 }
 
 void RecordedCamera::Connect() {

@@ -39,7 +39,8 @@ class RecordedCamera : public QWidget {
     bool Writing() const;
     bool OnMotion() const { return onMotion; }
     const MotionOptions& Motion() const { return camera.motion; }
-    // The item's settings now are those it records with: its name, address, user name and password.
+    // The item's settings now are those it records with: its name, address, user name, password
+    // and motion settings.
     bool Current() const;
     // Why the recording stopped, or why the camera cannot be recorded; empty while it goes on.
     const QString& Failure() const { return failure; }

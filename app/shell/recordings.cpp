@@ -89,6 +89,18 @@ QString FolderNameOf(const QString& itemPath) {
                QCryptographicHash::hash(itemPath.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
 }
 
+// The folder names given follow the items renamed or moved: a camera moved keeps its folder.
+void FollowGivenFolders(const QString& from, const QString& to) {
+    QStringList lines = Settings().GetValue(kFolders).GetText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (QString& line : lines) {
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        const QString path = line.left(tab);
+        if (tab > 0 && (path == from || path.startsWith(from + QLatin1Char('/'))))
+            line = to + path.mid(from.size()) + line.mid(tab);
+    }
+    Settings().SetValue(kFolders, Data(lines.join(QLatin1Char('\n'))));
+}
+
 } // namespace
 
 QString Recordings::FolderOf(const QString& itemPath) {
@@ -115,6 +127,8 @@ void Recordings::Resume() {
 }
 
 void Recordings::FollowCollection(const QString& from, const QString& to) {
+    if (!from.isEmpty())
+        FollowGivenFolders(from, to);
     std::map<QString, std::unique_ptr<RecordedCamera>> kept;
     for (auto& [path, camera] : cameras) {
         const bool moved = !from.isEmpty() && (path == from || path.startsWith(from + QLatin1Char('/')));

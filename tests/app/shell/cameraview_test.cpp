@@ -369,6 +369,12 @@ TEST_F(ViewerTest, ARecordingFollowsItsCameraAndKeepsItsFolder) {
     AddCamera("/CameraCollection/Site/Gate", first);
     EXPECT_EQ(Recordings::FolderOf("/CameraCollection/Gate"), root.File("Videos/Gate"));
     EXPECT_NE(Recordings::FolderOf("/CameraCollection/Site/Gate"), root.File("Videos/Gate"));
+    ASSERT_TRUE(app->Recorder()->Toggle("/CameraCollection/Site/Gate"));
+    const QString sitesGate = Recordings::FolderOf("/CameraCollection/Site/Gate");
+    Settings().Move(Path("/CameraCollection/Site"), Path("/CameraCollection/Place"));
+    app->Recorder()->FollowCollection("/CameraCollection/Site", "/CameraCollection/Place");
+    EXPECT_EQ(Recordings::FolderOf("/CameraCollection/Place/Gate"), sitesGate) << "moved, not renamed";
+    EXPECT_FALSE(app->Recorder()->Toggle("/CameraCollection/Place/Gate"));
 
     Settings().Move(Path("/CameraCollection/Gate"), Path("/CameraCollection/Porch"));
     Settings().SetValue("/CameraCollection/Porch/Name", Data("Porch"));
@@ -378,6 +384,9 @@ TEST_F(ViewerTest, ARecordingFollowsItsCameraAndKeepsItsFolder) {
     Settings().SetValue("/CameraCollection/Porch/Port", Data(static_cast<int>(second.Port())));
     app->Recorder()->FollowCollection();
     EXPECT_TRUE(PumpUntil([&] { return !second.Server().Requests().All().empty(); })) << "its new address";
+    Settings().SetValue("/CameraCollection/Porch/MotionDetection", Data(true));
+    app->Recorder()->FollowCollection();
+    EXPECT_TRUE(app->Recorder()->Cameras()[0]->Motion().detect) << "its new motion settings";
     Settings().Delete(Path("/CameraCollection/Porch"));
     app->Recorder()->FollowCollection();
     EXPECT_TRUE(app->Recorder()->Cameras().empty());

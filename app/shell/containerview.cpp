@@ -6,6 +6,7 @@
 #include "app/dialogs/livesiteconf.h"
 #include "app/resources/resource.h"
 #include "app/shell/cameraview.h"
+#include "app/shell/gridsettings.h"
 #include "app/shell/mainframe.h"
 #include "app/shell/recordings.h"
 #include "app/shell/zelppcapp.h"
@@ -241,6 +242,8 @@ void ContainerView::ShowAndKeep(const QString& path, const QString& movedFrom) {
     tree->Refill();
     tree->SelectPath(path);
     Settings().SetValue("/Collection/SelectedPath", Data(path));
+    if (!movedFrom.isEmpty() && movedFrom != path)
+        FollowGridOrders(movedFrom, path);
     if (ZelPPCApp* app = ZelPPCApp::Instance()) {
         if (Recordings* recordings = app->Recorder())
             recordings->FollowCollection(movedFrom == path ? QString() : movedFrom, path);

@@ -2,6 +2,8 @@
 
 #include "app/shell/zelppcapp.h"
 
+#include "collection/collectionsnapshot.h"
+#include "collection/itemtype.h"
 #include "settings/settingsstore.h"
 
 namespace {
@@ -42,6 +44,29 @@ QStringList InKeptOrder(const QString& gridPath, const QStringList& items) {
             ordered.append(item);
     }
     return ordered;
+}
+
+void FollowGridOrders(const QString& from, const QString& to) {
+    const CollectionSnapshot collection(QString::fromLatin1(kCollectionRoot));
+    collection.VisitDepthFirst([&](const CollectionSnapshot::Item&, size_t, const QString& gridPath) {
+        const Path order = Path::Join(Path(gridPath), kOrder);
+        if (!Settings().Exists(order))
+            return;
+        const QString below = gridPath + QLatin1Char('/');
+        QStringList entries =
+            Settings().GetValue(order).GetText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        bool followed = false;
+        for (QString& entry : entries) {
+            const QString item = entry.startsWith(QLatin1Char('/')) ? entry : below + entry;
+            if (item != from && !item.startsWith(from + QLatin1Char('/')))
+                continue;
+            const QString moved = to + item.mid(from.size());
+            entry = moved.startsWith(below) ? moved.mid(below.size()) : moved;
+            followed = true;
+        }
+        if (followed)
+            Settings().SetValue(order, Data(entries.join(QLatin1Char('\n'))));
+    });
 }
 
 void KeepGridOrder(const QString& gridPath, const QStringList& items) {

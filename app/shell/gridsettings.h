@@ -16,3 +16,6 @@ void KeepGridLayout(const QString& gridPath, const GridLayout& layout);
 // as they come. Items the order names that are gone are left out.
 QStringList InKeptOrder(const QString& gridPath, const QStringList& items);
 void KeepGridOrder(const QString& gridPath, const QStringList& items);
+// After an item was renamed or moved from one path to another: the kept orders of every folder
+// and camera switch name it, and what lies under it, by its new path.
+void FollowGridOrders(const QString& from, const QString& to);

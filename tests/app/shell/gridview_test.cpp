@@ -10,6 +10,7 @@
 #include "app/shell/commandbar.h"
 #include "app/shell/griditems.h"
 #include "app/shell/gridlayout.h"
+#include "app/shell/gridsettings.h"
 #include "app/shell/gridview.h"
 #include "app/shell/motionalerts.h"
 #include "control/interface/camimageinterface.h"
@@ -417,6 +418,13 @@ TEST_F(GridTest, TheLayoutAndTheOrderDraggedAreKeptAndComeBackAtTheNextStart) {
     for (const GridTile* tile : Grid().Tiles())
         shown.append(tile->ItemPath().section('/', -1));
     EXPECT_EQ(shown, QStringList({"Camera 4", "Camera 1", "Camera 2", "Camera 3", "Camera 0", "Camera 5"}));
+
+    // Renamed, a camera keeps its place.
+    Settings().Move(Path("/CameraCollection/Yard/Camera 4"), Path("/CameraCollection/Yard/Gate"));
+    FollowGridOrders("/CameraCollection/Yard/Camera 4", "/CameraCollection/Yard/Gate");
+    EXPECT_EQ(InKeptOrder("/CameraCollection/Yard",
+                          {"/CameraCollection/Yard/Camera 0", "/CameraCollection/Yard/Gate"}),
+              QStringList({"/CameraCollection/Yard/Gate", "/CameraCollection/Yard/Camera 0"}));
 }
 
 // A camera whose settings ask for motion detection frames its tile while a box crosses its

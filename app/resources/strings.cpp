@@ -139,6 +139,7 @@ const StringResource kStrings[] = {
     {Str::RecordingsWaiting, u"waiting for the camera"},
     {Str::RecordingsOnMotion, u"records when something moves"},
     {Str::MomentNotKept, u"'%s' at that moment is no longer kept: shown live"},
+    {Str::CameraGone, u"'%s' is no longer in the collection: it was renamed, moved or deleted."},
     {Str::LayoutFirstItem, u"Automatic Layout"},
     {Str::LayoutFirstItem + 1, u"Layout 2 x 2"},
     {Str::LayoutFirstItem + 2, u"Layout 3 x 3"},

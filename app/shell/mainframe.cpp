@@ -12,9 +12,11 @@
 
 #include "foundation/log.h"
 #include "foundation/text.h"
+#include "platform/ui/messagebox.h"
 #include "platform/ui/messages.h"
 #include "settings/settingsstore.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenuBar>
@@ -157,6 +159,12 @@ void MainFrame::OpenCamera(const QString& itemPath) {
 }
 
 void MainFrame::OpenCameraAt(const QString& itemPath, int64_t atMs) {
+    if (!Settings().Exists(Path(itemPath))) { // an event of a camera renamed, moved or deleted since
+        MessageBox(QApplication::activeWindow(),
+                   FormatText(LoadResText(Str::CameraGone), {itemPath.section('/', -1)}),
+                   LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     OpenCamera(itemPath);
     cameraView->ShowMoment(atMs);
 }

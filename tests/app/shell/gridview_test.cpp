@@ -491,6 +491,10 @@ TEST_F(GridTest, MotionFramesTheTileBringsItToTheBigPlaceAndLeavesAnEventThatOpe
     // A moment the replay memory no longer holds is shown live, and the title says so.
     Frame().OpenCameraAt(Grid().Tiles()[1]->ItemPath(), events[0].id - 3600 * 1000);
     EXPECT_TRUE(PumpUntil([&] { return Frame().windowTitle().contains("no longer kept: shown live"); }));
+    // One of a camera that is gone says so.
+    Frame().OpenCameraAt("/CameraCollection/Yard/Shed", events[0].id);
+    EXPECT_EQ(MessageBoxSeam::Shown().value(0),
+              "'Shed' is no longer in the collection: it was renamed, moved or deleted.");
 }
 
 TEST_F(GridTest, EachTileSaysItsStateInWords) {

@@ -96,29 +96,36 @@ CameraConfMotion::~CameraConfMotion() {
 void CameraConfMotion::OnSetActive() {
     PropertyPage::OnSetActive();
     Enable();
-    if (!pictureAsked) {
-        pictureAsked = true;
-        ShowPicture();
-    }
+    ShowPicture();
 }
 
 void CameraConfMotion::ShowPicture() {
-    const QString url = camera.GetURL();
-    if (url.isEmpty())
+    const QString url = camera.address.isEmpty() ? QString() : camera.GetURL();
+    const QString shown = url + QLatin1Char('\n') + camera.userName + QLatin1Char('\n') + camera.password;
+    if (url.isEmpty() || shown == shownCamera)
         return;
+    shownCamera = shown;
+    if (!control && !CreatePicture())
+        return;
+    PutText(control.Get(), &ICamImage::put_Username, camera.userName);
+    PutText(control.Get(), &ICamImage::put_Password, camera.password);
+    PutText(control.Get(), &ICamImage::put_URL, url);
+}
+
+bool CameraConfMotion::CreatePicture() {
     const HRESULT created =
         CoCreateInstance(CLSID_CamImage, nullptr, CLSCTX_ALL, IID_ICamImage, control.ReceiveVoid());
     if (FAILED(created)) {
         LogWarning(kLog, "No picture of the camera: the stream control cannot be created (0x%X)",
                    static_cast<uint32_t>(created));
-        return;
+        return false;
     }
     host = new ControlHost;
     if (FAILED(host->AttachControl(control.Get()))) {
         delete host;
         host = nullptr;
         control.Reset();
-        return;
+        return false;
     }
     mask->SetPicture(host);
     // The camera's one connection, shared with the views that show it; stretched, so that the
@@ -126,9 +133,7 @@ void CameraConfMotion::ShowPicture() {
     control->put_SharedConnection(1);
     control->put_Stretch(1);
     control->put_FPS(kPictureFps);
-    PutText(control.Get(), &ICamImage::put_Username, camera.userName);
-    PutText(control.Get(), &ICamImage::put_Password, camera.password);
-    PutText(control.Get(), &ICamImage::put_URL, url);
+    return true;
 }
 
 void CameraConfMotion::Enable() {

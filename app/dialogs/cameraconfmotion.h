@@ -29,7 +29,10 @@ class CameraConfMotion : public PropertyPage {
     void DoDataExchange(DataExchange& dx) override;
 
   private:
+    // The live picture of the camera as the other pages give it now: again after a change of its
+    // address, user name or password.
     void ShowPicture();
+    bool CreatePicture();
     void Enable();
 
     Camera& camera;
@@ -43,5 +46,5 @@ class CameraConfMotion : public PropertyPage {
     QSpinBox* afterSpin;
     ComPtr<ICamImage> control;
     ControlHost* host = nullptr;
-    bool pictureAsked = false;
+    QString shownCamera; // the URL, user name and password shown
 };

@@ -10,10 +10,13 @@
 #include "app/dialogs/progressdlg.h"
 
 #include "cameratype/identification.h"
+#include "platform/com/runtime.h"
 #include "tests/app/dialogs/dialogfixture.h"
 #include "tests/support/camsimfixture.h"
+#include "tests/support/eventloop.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -236,6 +239,26 @@ TEST_F(CameraConfIdentifyTest, TheImagePageReportsAPasswordAndStays) {
     EXPECT_EQ(sheet->GetActiveIndex(), 1);
     ChooseTab(0);
     EXPECT_EQ(Status(), "Check failed");
+}
+
+// The Motion page shows the camera at the address the General page gave it since.
+TEST_F(CameraConfIdentifyTest, TheMotionPageShowsTheCameraAtTheAddressGivenSince) {
+    InProcessCamsim camera(Camera());
+    SetComponentSearchPathsForTest({QFileInfo(QStringLiteral(CAMIMGCE_MODULE)).absolutePath()});
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED); // for the page's stream control
+    Open();
+    Control<QLineEdit>(sheet.get(), ControlId::Address)->setText("192.0.2.1"); // another camera first
+    ChooseTab(4);
+    ChooseTab(0);
+    EnterAddress(camera.Port());
+    ChooseTab(4);
+    const auto streams = [&] {
+        return camera.Server().Requests().CountStreams(camsim::StreamAnswer::Served);
+    };
+    EXPECT_TRUE(PumpUntil([&] { return streams() > 0; }));
+    sheet.reset();
+    CoUninitialize();
+    ResetComponentSearchPathsForTest();
 }
 
 } // namespace

@@ -56,10 +56,13 @@ QString SafeFileName(const QString& name) {
         else
             safe += QChar::fromUcs4(c);
     }
-    safe = safe.trimmed();
-    while (safe.startsWith(QLatin1Char('.')))
-        safe.remove(0, 1);
-    safe = CutToUtf8Bytes(safe, kMaxNameBytes).trimmed();
+    // No leading dots or blanks, in any mix: ". .." must not become "..", a folder above.
+    const auto trimmed = [](QString text) {
+        while (!text.isEmpty() && (text.front() == QLatin1Char('.') || text.front().isSpace()))
+            text.remove(0, 1);
+        return text.trimmed();
+    };
+    safe = trimmed(CutToUtf8Bytes(trimmed(safe), kMaxNameBytes));
     return safe.isEmpty() ? QStringLiteral("Camera") : safe;
 }
 

@@ -625,6 +625,8 @@ TEST(PictureFileTest, ANameIsCutToWholeCharactersOf200BytesAndLosesControlAndDir
         {QString(100, QChar(0x9580)), QString(66, QChar(0x9580))}, // three bytes each
         {QString(199, 'a') + QString::fromUtf16(u"\U0001F600"), QString(199, 'a')},
         {QString::fromUtf16(u"a\x85g\u202Eh\u2066i\x7Fj\x01k") + QChar(0xD83D), "a_g_h_i_j_k_"},
+        {". ..", "Camera"}, // never a folder above
+        {" . .Gate", "Gate"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SafeFileName(c[0]), c[1]);

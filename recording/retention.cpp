@@ -2,6 +2,7 @@
 
 #include "foundation/log.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 
@@ -12,10 +13,16 @@ int KeepWithinLimits(const QString& folder, int64_t keepBytes, int keepDays, con
                      const QDateTime& now) {
     std::vector<QFileInfo> files;
     int64_t total = 0;
+    // Only the recordings: the files of the day folders, never what the user put beside them nor
+    // what a link leads to elsewhere.
     const QDir root(folder);
-    for (const QFileInfo& day : root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        for (const QFileInfo& file :
-             QDir(day.filePath()).entryInfoList({QStringLiteral("*.mkv")}, QDir::Files)) {
+    for (const QFileInfo& day :
+         root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name)) {
+        if (!QDate::fromString(day.fileName(), QStringLiteral("yyyy-MM-dd")).isValid())
+            continue;
+        QDir recordings(day.filePath(), QStringLiteral("*.mkv"), QDir::Name,
+                        QDir::Files | QDir::NoSymLinks | QDir::CaseSensitive);
+        for (const QFileInfo& file : recordings.entryInfoList()) {
             files.push_back(file);
             total += file.size();
         }

@@ -135,8 +135,18 @@ TEST(RetentionTest, TheOldestGoFirstUntilTheFolderIsWithinItsLimits) {
             const utimbuf times{when, when};
             utime(QFile::encodeName(file.fileName()).constData(), &times);
         }
+        // Beside them, old videos of the user's own and a day folder that leads elsewhere.
+        TemporaryDataRoot elsewhere;
+        const QString own = root.File("archive/own.mkv");
+        const QString far = elsewhere.File("far.mkv");
+        for (const QString& path : {own, far})
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()) && QFile(path).open(QIODevice::WriteOnly));
+        ASSERT_TRUE(QFile::link(elsewhere.Path(), root.File("2000-01-01")));
         const QString writing = root.File(now.toString("yyyy-MM-dd") + "/d.mkv");
         KeepWithinLimits(root.Path(), c.keepBytes, c.keepDays, writing, now);
+        EXPECT_TRUE(QFile::exists(own) && QFile::exists(far));
+        QFile::remove(root.File("2000-01-01"));
+        QDir(root.File("archive")).removeRecursively();
         QStringList left;
         for (const QFileInfo& day :
              QDir(root.Path()).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {

@@ -255,11 +255,9 @@ int Watch(const StreamOptions& options) {
         application.exec();
     }
 
-    if (!options.snapshot.isEmpty()) {
-        if (!host.ControlWindow()->grab().toImage().save(options.snapshot, "PNG")) {
-            Fail(QStringLiteral("%1: cannot be written").arg(options.snapshot));
-        }
-    }
+    int snapshotStatus = Exit::Ok;
+    if (!options.snapshot.isEmpty() && !host.ControlWindow()->grab().toImage().save(options.snapshot, "PNG"))
+        snapshotStatus = Fail(QStringLiteral("%1: cannot be written").arg(options.snapshot));
     printer.restarting = false;
     printer.stopping = true;
     control->StopDownload(); // a recording's file is closed
@@ -287,7 +285,7 @@ int Watch(const StreamOptions& options) {
             return Fail(QStringLiteral("the recording stopped: %1").arg(recordingError.ToQString()));
         PrintLine(QStringLiteral("recorded into %1").arg(options.record));
     }
-    return Exit::Ok;
+    return snapshotStatus;
 }
 
 } // namespace

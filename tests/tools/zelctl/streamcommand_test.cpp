@@ -53,6 +53,12 @@ TEST(ZelctlStreamTest, PrintsTheEventsAndWritesASnapshot) {
     // Turned half round: the white field (bottom right) is now top left.
     EXPECT_EQ(QColor(picture.pixel(100, 100)).lightness(), 255);
     EXPECT_FALSE(run.errors.contains(":T:")) << "the log on standard error only when asked";
+
+    const QString nowhere = root.File("no such folder/snapshot.png");
+    const Outcome unwritten = Stream({QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi")),
+                                      "--seconds", "1", "--snapshot", nowhere});
+    EXPECT_EQ(unwritten.status, 2);
+    EXPECT_TRUE(unwritten.errors.contains(nowhere + ": cannot be written"));
 }
 
 TEST(ZelctlStreamTest, TheLogGoesToStandardErrorWhenAsked) {

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPixmap>
 #include <QTime>
@@ -187,10 +188,14 @@ int RunRecordCommand(const QStringList& arguments) {
     }
     if (!options || options->record.isEmpty() || !arguments.contains(QLatin1String("--seconds")))
         return Fail(QStringLiteral("usage:\n") + QString::fromLatin1(kRecordUsage));
+    // Checked without emptying it: an earlier recording stays until the stream starts.
+    const bool existed = QFileInfo::exists(options->record);
     QFile out(options->record);
-    if (!out.open(QIODevice::WriteOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Append))
         return Fail(QStringLiteral("%1: cannot be written: %2").arg(options->record, out.errorString()));
     out.close();
+    if (!existed)
+        out.remove();
     options->fps = 0.0f;
     return Watch(*options);
 }

@@ -158,11 +158,16 @@ TEST(ZelctlRecordTest, RecordsARealServerIntoAFileFfmpegPlaysAndSaysWhatWentWron
          1},
         {{url, "--seconds", "1", "--out", root.File("no/such/folder/a.mkv")}, 2},
         {{url, "--seconds", "1"}, 2},
+        {{"http://127.0.0.1:" + QString::number(UnusedLoopbackPort()) + "/", "--seconds", "1", "--out",
+          root.File("b.mkv")},
+         1},
         {{url, "--out", file}, 2},
         {{url, "--seconds", "1", "--out", file, "--rotate", "90"}, 2},
     };
     for (const auto& r : runs)
         EXPECT_EQ(record(r.arguments).status, r.status) << r.arguments.join(' ').toStdString();
+    EXPECT_GT(QFileInfo(file).size(), 10000) << "a camera out of reach leaves the file as it was";
+    EXPECT_FALSE(QFile::exists(root.File("b.mkv")));
 }
 
 } // namespace

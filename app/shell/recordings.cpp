@@ -82,7 +82,11 @@ QString FolderNameOf(const QString& itemPath) {
     const bool shared = std::any_of(all.begin(), all.end(), [&](const QString& other) {
         return other != itemPath && SafeNameOf(other) == name;
     });
-    if (!shared)
+    // Nor a folder another camera was given (it kept it when renamed).
+    const bool taken = std::any_of(given.begin(), given.end(), [&](const auto& other) {
+        return other.first != itemPath && other.second == name;
+    });
+    if (!shared && !taken)
         return name;
     return name + QLatin1Char('-') +
            QString::fromLatin1(

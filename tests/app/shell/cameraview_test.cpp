@@ -375,6 +375,11 @@ TEST_F(ViewerTest, ARecordingFollowsItsCameraAndKeepsItsFolder) {
     app->Recorder()->FollowCollection("/CameraCollection/Site", "/CameraCollection/Place");
     EXPECT_EQ(Recordings::FolderOf("/CameraCollection/Place/Gate"), sitesGate) << "moved, not renamed";
     EXPECT_FALSE(app->Recorder()->Toggle("/CameraCollection/Place/Gate"));
+    // A camera that takes the name of a folder another kept gets one of its own.
+    AddCamera("/CameraCollection/Place/Gate-2", first);
+    Settings().SetValue("/Recording/Folders", Data("/CameraCollection/Place/Gate\tGate-2"));
+    EXPECT_NE(Recordings::FolderOf("/CameraCollection/Place/Gate-2"), root.File("Videos/Gate-2"));
+    Settings().Delete(Path("/CameraCollection/Place"));
 
     Settings().Move(Path("/CameraCollection/Gate"), Path("/CameraCollection/Porch"));
     Settings().SetValue("/CameraCollection/Porch/Name", Data("Porch"));

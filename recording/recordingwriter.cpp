@@ -133,12 +133,16 @@ void RecordingWriter::State::Run() {
         for (const Picture& picture : batch) {
             int width = 0;
             int height = 0;
-            if (!file.IsOpen() && !ReadJpegSize(picture.bytes.data(),
-                                                static_cast<uint32_t>(picture.bytes.size()), width, height))
-                continue; // a file begins with a picture whose size it can declare
-            const bool next =
+            const bool due =
                 file.IsOpen() && target.file.isEmpty() && picture.arrivalMs - fileStartMs >= target.newFileMs;
-            if (next && !file.Close()) {
+            // A file begins with a picture whose size it can declare: until one comes, the file
+            // open goes on.
+            const bool sized = (file.IsOpen() && !due) ||
+                               ReadJpegSize(picture.bytes.data(), static_cast<uint32_t>(picture.bytes.size()),
+                                            width, height);
+            if (!file.IsOpen() && !sized)
+                continue;
+            if (due && sized && !file.Close()) {
                 failure = file.Error();
                 break;
             }

@@ -197,9 +197,14 @@ void RecordingWriter::Finish() {
 void RecordingWriter::End() {
     Finish();
     std::unique_lock<std::mutex> guard(state->lock);
-    if (!state->finished.wait_for(guard, std::chrono::milliseconds(kStopWaitMs),
-                                  [this] { return state->done; }))
-        LogWarning(u"RecordingWriter", "The recording's last pictures are still being written");
+    if (state->finished.wait_for(guard, std::chrono::milliseconds(kStopWaitMs),
+                                 [this] { return state->done; }))
+        return;
+    LogWarning(u"RecordingWriter", "The recording's last pictures are still being written");
+    // Not reported as written: what is not written by now may never be (the program ends).
+    if (state->error.isEmpty())
+        state->error =
+            QStringLiteral("the last pictures were still being written after %1 s").arg(kStopWaitMs / 1000);
 }
 
 int64_t RecordingWriter::Now() {

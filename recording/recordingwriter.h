@@ -42,7 +42,8 @@ class RecordingWriter {
     // Writes what was handed over, ends the file, and waits for it (with kStopWaitMs as bound),
     // unless its end was asked for already.
     ~RecordingWriter();
-    // The same, now: afterwards Error() says whether the end was written. Any number of times.
+    // The same, now: afterwards Error() says whether the end was written (also when it was not
+    // written within the bound). Any number of times.
     void End();
     // The same without waiting: the writer thread writes what was handed over and ends the file
     // on its own; once it has, CurrentFile() is empty and Error() says whether the end was written.

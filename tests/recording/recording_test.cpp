@@ -215,4 +215,21 @@ TEST(RecordingWriterTest, PicturesKeptFromBeforeTheRecordingAreNeverLeftOut) {
     EXPECT_EQ(writer.PicturesWritten(), count);
 }
 
+// An end not written within the bound (a file nobody reads: a FIFO) is not reported as written.
+TEST(RecordingWriterTest, AnEndNotWrittenInTimeIsNotReportedAsWritten) {
+    TemporaryDataRoot root;
+    const std::string jpeg = Picture(7);
+    const QString stuck = root.File("stuck.mkv");
+    ASSERT_EQ(QProcess::execute("mkfifo", {stuck}), 0);
+    RecordingWriter slow(RecordingTarget{stuck, {}, {}, 0, 0});
+    slow.AddKept(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size(), RecordingWriter::Now());
+    slow.End();
+    EXPECT_TRUE(slow.Error().startsWith("the last pictures were still being written"))
+        << slow.Error().toStdString();
+    QFile reader(stuck); // lets the writer go
+    reader.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    while (reader.read(1 << 20).size() > 0) {
+    }
+}
+
 } // namespace

@@ -168,8 +168,12 @@ QTreeWidgetItem* CollectionTree::Insert(const QString& name, const SiblingKey& k
     treeItem->setText(0, key.name);
     treeItem->setIcon(0, images.at(image / 2));
     treeItem->setData(0, Qt::UserRole, static_cast<qulonglong>(items.size()));
-    if (checkBoxes)
+    if (checkBoxes) {
         treeItem->setCheckState(0, Qt::Unchecked);
+        // Only the tree toggles it (a tap, Space), with its subtree and ancestors: the view's own
+        // toggle on a release would undo a tap.
+        treeItem->setFlags(treeItem->flags() & ~Qt::ItemIsUserCheckable);
+    }
     if (parent) {
         int at = parent->childCount();
         for (int i = 0; i < parent->childCount(); ++i) {

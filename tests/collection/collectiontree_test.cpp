@@ -274,6 +274,10 @@ TEST_F(CollectionTreeCheckBoxTest, TappingTheCheckBoxTogglesItAndTheLabelDoesNot
 
     QTest::keyClick(&tree, Qt::Key_Space);
     EXPECT_TRUE(tree.IsChecked(P("Yard"))) << "Space toggles the current item";
+    // The box of the item tapped before: toggled once, shown as it is kept.
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.CheckBoxRect(P("Yard")).center());
+    EXPECT_FALSE(tree.IsChecked(P("Yard")));
+    EXPECT_EQ(ItemOf(P("Yard"))->checkState(0), Qt::Unchecked);
 }
 
 TEST_F(CollectionTreeTest, DoubleTapOnAnItemPostsOpenToTheMainWindow) {

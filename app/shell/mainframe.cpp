@@ -4,7 +4,6 @@
 #include "app/resources/resource.h"
 #include "app/shell/cameraview.h"
 #include "app/shell/containerview.h"
-#include "app/shell/gridtile.h"
 #include "app/shell/gridview.h"
 #include "app/shell/helpwindow.h"
 #include "app/shell/motionalerts.h"
@@ -259,8 +258,8 @@ void MainFrame::ShowBars() {
 
 void MainFrame::ShowRecordingState() {
     cameraView->PlaceRecordMark();
-    for (GridTile* tile : gridView->Tiles())
-        tile->update();
+    if (activeView)
+        activeView->update(); // with the tiles in it, whose dots are drawn anew
 }
 
 void MainFrame::SavePlacement() {

@@ -26,6 +26,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+#include <utility>
+
 namespace {
 
 constexpr uint32_t kWatchdogMs = 5000;
@@ -382,7 +384,7 @@ void CameraView::OnStreamStarted() {
 }
 
 void CameraView::ShowMoment(int64_t atMs) {
-    momentMs = atMs;
+    askedMomentMs = atMs;
 }
 
 void CameraView::GoToMoment() {
@@ -567,7 +569,8 @@ void CameraView::OnStartCamera() {
         DisconnectCamera();
         return;
     }
-    stream->ZoomPicture(0); // a camera opens whole, the one shown last too
+    momentMs = std::exchange(askedMomentMs, 0); // for the stream opened now
+    stream->ZoomPicture(0);                     // a camera opens whole, the one shown last too
     viewRotation = viewSettings.GetValue("Rotation").GetInt();
     actualSize = viewSettings.GetValue("ActualSize").GetBool();
     const Node item = Settings().GetNode(itemPath);

@@ -162,5 +162,7 @@ class CameraView : public View {
     QLabel* motionMark;     // in the upper left corner while the camera's pictures show motion
     QString motionItem;     // the item whose motion the viewer was told of, until it ends
     int64_t momentMs = 0;   // the moment to show once the stream has started (0: live)
+    int64_t askedMomentMs =
+        0; // the one asked for the camera about to open: a stream still shown does not take it
     std::unique_ptr<InstantReplay> replay;
 };

@@ -8,6 +8,7 @@
 #include "app/shell/cameraview.h"
 #include "app/shell/gridsettings.h"
 #include "app/shell/mainframe.h"
+#include "app/shell/motionalerts.h"
 #include "app/shell/recordings.h"
 #include "app/shell/zelppcapp.h"
 
@@ -242,9 +243,12 @@ void ContainerView::ShowAndKeep(const QString& path, const QString& movedFrom) {
     tree->Refill();
     tree->SelectPath(path);
     Settings().SetValue("/Collection/SelectedPath", Data(path));
-    if (!movedFrom.isEmpty() && movedFrom != path)
+    const bool moved = !movedFrom.isEmpty() && movedFrom != path;
+    if (moved)
         FollowGridOrders(movedFrom, path);
     if (ZelPPCApp* app = ZelPPCApp::Instance()) {
+        if (moved && app->Alerts())
+            app->Alerts()->Events().FollowMove(movedFrom, path);
         if (Recordings* recordings = app->Recorder())
             recordings->FollowCollection(movedFrom == path ? QString() : movedFrom, path);
         app->SaveSettings();

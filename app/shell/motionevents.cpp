@@ -222,6 +222,23 @@ void MotionEvents::Trim() {
         LetOldestGo();
     if (lines < 2 * kLinesAnEvent * kMaxEvents)
         return; // written anew only once it holds twice what the events kept need
+    WriteAnew([](const QString& path) { return path; });
+}
+
+void MotionEvents::FollowMove(const QString& from, const QString& to) {
+    const auto placeOf = [&](const QString& path) {
+        return path == from || path.startsWith(from + QLatin1Char('/')) ? to + path.mid(from.size()) : path;
+    };
+    for (Event& event : events)
+        event.itemPath = placeOf(event.itemPath);
+    WriteAnew(placeOf);
+    if (listener)
+        listener();
+}
+
+void MotionEvents::WriteAnew(const std::function<QString(const QString&)>& placeOf) {
+    if (!QFileInfo(file.fileName()).isFile())
+        return; // none kept yet, or not the viewer's to replace (a FIFO, a device)
     QString reason;
     FileLock writers(file.fileName());
     if (!writers.Lock(reason)) {
@@ -237,7 +254,8 @@ void MotionEvents::Trim() {
         kept.pop_front();
     }
     QByteArray bytes;
-    for (const Event& event : kept) {
+    for (Event& event : kept) {
+        event.itemPath = placeOf(event.itemPath);
         bytes += StartLine(event).toUtf8();
         if (event.durationMs >= 0)
             bytes += EndLine(event.id, event.durationMs).toUtf8();

@@ -61,6 +61,9 @@ class MotionEvents {
     const std::deque<Event>& Events() const { return events; }
     // The picture of an event (null when there is none).
     QImage PictureOf(const Event& event) const;
+    // An item was renamed or moved: the events of the cameras at from, or under it, are theirs
+    // at to, here and in the file.
+    void FollowMove(const QString& from, const QString& to);
     // Called after each change, for a window that lists the events.
     void SetListener(std::function<void()> changed) { listener = std::move(changed); }
 
@@ -91,6 +94,8 @@ class MotionEvents {
     void SavePicture(int64_t id, const QImage& picture);
     // When the file holds too many lines: the newest kMaxEvents, written anew.
     void Trim();
+    // The file written anew with the newest kMaxEvents it holds, each at the place given.
+    void WriteAnew(const std::function<QString(const QString&)>& placeOf);
     QString PictureFile(int64_t id) const;
 
     const QString folder;

@@ -55,6 +55,8 @@ TEST(MotionEventsTest, OneEventACameraKeptAcrossARestartACrashAndDamageAndOnlyTh
     EXPECT_EQ(events.Events()[2].DurationText(), "3 s");
     events.Started("/C/Porch", "Porch", QImage());
     EXPECT_EQ(MotionEvents(folder).Events().back().name, "Porch") << "not taken by the line cut short";
+    events.FollowMove("/C/Porch", "/C/Back/Porch"); // its camera moved
+    EXPECT_EQ(MotionEvents(folder).Events().back().itemPath, "/C/Back/Porch");
     EXPECT_LT(events.Events().back().Start().secsTo(QDateTime::currentDateTime()), 60) << "the clock's time";
 
     // Written anew once twice the lines of the events kept are there, with another viewer's.

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -174,8 +173,7 @@ TEST_F(SettingsStoreTest, AFifoADeviceOrAFileThatCannotBeOpenedIsNeitherReadNorM
         SCOPED_TRACE(c.kind);
         TemporaryDataRoot place;
         const QString file = place.File("ZelSettings.arc");
-        ASSERT_TRUE(c.target.isEmpty() ? QProcess::execute("mkfifo", {file}) == 0
-                                       : QFile::link(c.target, file));
+        ASSERT_TRUE(c.target.isEmpty() ? MakeFifo(file) : QFile::link(c.target, file));
         const LoadResult result = LoadSettings();
         EXPECT_EQ(result.status, LoadStatus::Damaged);
         EXPECT_EQ(result.reason, c.reason);

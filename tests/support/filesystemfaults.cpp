@@ -77,3 +77,7 @@ ReadOnlyFolder::~ReadOnlyFolder() {
     }
     chmod(path.constData(), previousMode);
 }
+
+bool MakeFifo(const QString& path) {
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}

@@ -29,6 +29,10 @@ class FileSizeLimit {
 // with SIGXFSZ at its default action, as a shell's "ulimit -f" leaves it.
 void LimitFileSizeOfChild(QProcess& process, qint64 bytes);
 
+// A FIFO under that name, which a reader or writer without its other end waits on for ever:
+// what a file the program opens must never be taken for.
+bool MakeFifo(const QString& path);
+
 // Makes a folder unwritable for the calling thread until the object ends: its mode loses the
 // write bits and, when the tests run as root, the thread sets aside the capabilities that
 // would let it write there anyway.

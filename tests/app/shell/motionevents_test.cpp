@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <algorithm>
 #include <optional>
@@ -96,8 +95,7 @@ TEST(MotionEventsTest, EventsThatCannotBeKeptAreStillListed) {
         if (kind[0] == 'r')
             shut.emplace(folder);
         else
-            ASSERT_TRUE(kind[0] == 'F' ? QProcess::execute("mkfifo", {file}) == 0
-                                       : QFile::link("/dev/zero", file));
+            ASSERT_TRUE(kind[0] == 'F' ? MakeFifo(file) : QFile::link("/dev/zero", file));
         MotionEvents events(folder);
         events.Started("/C/Yard", "Yard", QImage(64, 48, QImage::Format_RGB32));
         events.Ended("/C/Yard");

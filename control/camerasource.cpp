@@ -58,6 +58,13 @@ std::shared_ptr<CameraSource> CameraSource::Create(const CameraKey& key, bool is
     return source;
 }
 
+void CameraSource::KeepReplayOf(CameraSource& ended, const void* leftAsker) {
+    if (shared || ended.camera < camera || camera < ended.camera)
+        return;
+    ended.replay->Leave(leftAsker, kLingerMs); // past once the display asks again, as it opens
+    replay = ended.replay;
+}
+
 std::shared_ptr<CameraSource> CameraSource::Find(const CameraKey& key) {
     std::shared_ptr<CameraSource> source;
     {

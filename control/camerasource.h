@@ -67,6 +67,10 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     CameraSource(const CameraSource&) = delete;
     CameraSource& operator=(const CameraSource&) = delete;
 
+    // For a source of its own (not shared) opened by the display whose stream `ended` was of the
+    // same camera: it keeps the seconds that stream kept, and the ask of that stream's display
+    // `leftAsker` is taken back after a while, as a shared source's. Before Open.
+    void KeepReplayOf(CameraSource& ended, const void* leftAsker);
     // Opens the connection for the first display and starts the read thread. False after the
     // display's OnConnectionFailed (0), fired on the calling thread.
     bool Open(std::shared_ptr<DisplaySlot> first);

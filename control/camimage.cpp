@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -1052,7 +1053,9 @@ bool CCamImage::OpenStream() {
     // drawn it.
     const auto teller =
         sharedConnection ? DisplaySlot::SizeTeller::Display : DisplaySlot::SizeTeller::ReadThread;
-    source = CameraSource::Create(camera, sharedConnection != 0);
+    const std::shared_ptr<CameraSource> ended =
+        std::exchange(source, CameraSource::Create(camera, sharedConnection != 0));
+    source->KeepReplayOf(*ended, display.Slot().get()); // a reconnect of a stream of its own
     if (!source->Open(display.NewSlot(teller)))
         return false;
     commands.Open(kAgent, source->Host(), source->Port(), username, password);

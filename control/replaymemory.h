@@ -1,6 +1,6 @@
 #pragma once
 // The last seconds of a camera's own pictures, kept by its source for instant replay and clips
-// (and, after the stream was lost, by the shared source that opens the camera again):
+// (and, after the stream was lost, by the source that opens the camera again):
 // each picture's JPEG bytes as they arrived, with the time they arrived (on the steady clock, which
 // a change of the system's clock does not move, and on the wall clock, to be told) and a number
 // that goes up by one a picture. It keeps nothing until a

@@ -653,24 +653,28 @@ TEST_F(ControlTest, APausedPictureStaysAndStepsGoThroughTheLastSecondsKept) {
 
 // A camera's stream lost and opened again keeps the seconds before the loss for the steps back.
 TEST_F(ControlTest, TheSecondsKeptGoOnAcrossALostConnection) {
-    MakeControl();
-    control->put_SharedConnection(1);
-    control->put_ReplaySeconds(30);
-    InProcessCamsim camera;
-    camsim::Faults loss;
-    loss.closeAfter = 20; // the first stream's
-    camera.Server().QueueFaults(loss);
-    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
-    ASSERT_TRUE(events->WaitFor("OnStreamStopped"));
-    const QDateTime lost = QDateTime::currentDateTime();
-    ASSERT_EQ(control->StartDownload(), S_OK); // as the viewer's reconnect
-    const int64_t before = PicturesRead();
-    ASSERT_TRUE(PumpUntil([&] { return PicturesRead() > before + 5; }));
-    control->put_ReplayStep(-10000);
-    BString time;
-    control->get_ShownTime(time.Receive());
-    EXPECT_GT(QDateTime::fromString(time.ToQString(), Qt::ISODateWithMs).msecsTo(lost), 300)
-        << "a picture from before the loss";
+    for (const int32_t shared : {1, 0}) {
+        SCOPED_TRACE(shared ? "a shared connection" : "a connection of its own");
+        MakeControl();
+        control->put_SharedConnection(shared);
+        control->put_ReplaySeconds(30);
+        InProcessCamsim camera;
+        camsim::Faults loss;
+        loss.closeAfter = 20; // the first stream's
+        camera.Server().QueueFaults(loss);
+        ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+        ASSERT_TRUE(events->WaitFor("OnStreamStopped"));
+        const QDateTime lost = QDateTime::currentDateTime();
+        ASSERT_EQ(control->StartDownload(), S_OK); // as the viewer's reconnect
+        const int64_t before = PicturesRead();
+        ASSERT_TRUE(PumpUntil([&] { return PicturesRead() > before + 5; }));
+        control->put_ReplayStep(-10000);
+        BString time;
+        control->get_ShownTime(time.Receive());
+        EXPECT_GT(QDateTime::fromString(time.ToQString(), Qt::ISODateWithMs).msecsTo(lost), 300)
+            << "a picture from before the loss";
+        ReleaseControl();
+    }
 }
 
 TEST_F(ControlTest, PropertiesAreSavedAndLoadedInTheirOrder) {

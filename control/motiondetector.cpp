@@ -59,31 +59,42 @@ double MotionDetector::Compare() {
         background.assign(grey.begin(), grey.end());
         return 0.0;
     }
-    double pictureSum = 0, backgroundSum = 0;
+    // The change of the whole picture's brightness is not motion (lights switched on, the camera's
+    // exposure): the picture is compared with the background lit as it is, the background's
+    // levels mapped to the picture's by the straight line that fits them best where pixels count.
+    double n = 0, pictureSum = 0, backgroundSum = 0, backgroundSquares = 0, products = 0;
     for (size_t i = 0; i < pixels; ++i) {
-        pictureSum += grey[i];
-        backgroundSum += background[i];
-    }
-    // The change of the whole picture's brightness is not motion.
-    const float shift = static_cast<float>((pictureSum - backgroundSum) / static_cast<double>(pixels));
-    const float threshold = 8.0f + 0.6f * static_cast<float>(100 - std::clamp(settings.sensitivity, 1, 100));
-    size_t moving = 0, counting = 0;
-    for (size_t i = 0; i < pixels; ++i) {
-        const float difference = std::fabs(grey[i] - background[i] - shift);
         if (counted[i]) {
-            ++counting;
-            moving += difference > threshold ? 1 : 0;
+            const double level = grey[i], was = background[i];
+            n += 1;
+            pictureSum += level;
+            backgroundSum += was;
+            backgroundSquares += was * was;
+            products += was * level;
         }
+    }
+    if (n == 0)
+        return 0.0;
+    const double pictureMean = pictureSum / n, backgroundMean = backgroundSum / n;
+    const double spread = backgroundSquares / n - backgroundMean * backgroundMean;
+    const double gain =
+        spread > 1.0 ? std::clamp((products / n - backgroundMean * pictureMean) / spread, 0.25, 4.0) : 1.0;
+    const auto scale = static_cast<float>(gain);
+    const auto shift = static_cast<float>(pictureMean - gain * backgroundMean);
+    const float threshold = 8.0f + 0.6f * static_cast<float>(100 - std::clamp(settings.sensitivity, 1, 100));
+    size_t moving = 0;
+    for (size_t i = 0; i < pixels; ++i) {
+        if (counted[i] && std::fabs(grey[i] - (scale * background[i] + shift)) > threshold)
+            ++moving;
         background[i] += kFollow * (grey[i] - background[i]);
     }
-    return counting ? static_cast<double>(moving) / static_cast<double>(counting) : 0.0;
+    return static_cast<double>(moving) / n;
 }
 
 MotionDetector::Change MotionDetector::Add(const uint8_t* jpeg, size_t length, int64_t nowMs) {
-    if (!Decode(jpeg, length))
-        return Change::None;
-    movingShare = Compare();
-    if (movingShare >= settings.smallestArea) {
+    // A picture that cannot be decoded is not looked at, but the motion before it still ends.
+    movingShare = Decode(jpeg, length) ? Compare() : 0.0;
+    if (movingShare > 0.0 && movingShare >= settings.smallestArea) {
         lastMovingMs = nowMs;
         if (++movingInARow >= kStartPictures && !inMotion) {
             inMotion = true;

@@ -2,10 +2,11 @@
 // Motion in a camera's pictures. Each picture is decoded grey at an eighth of its width and height
 // (libjpeg's DCT scaling: a small part of a whole decode) and compared with a background that
 // follows the scene slowly. A pixel moves when it differs from the background by more than the
-// sensitivity allows, once the picture's change of brightness as a whole is taken out (lights
-// switched on, or the camera's exposure, are not motion); a picture moves when the moving pixels
-// outside the mask cover at least the smallest area. Motion starts at the kStartPictures-th such
-// picture in a row and ends kEndMs after the last.
+// sensitivity allows, once the picture's change of brightness as a whole (its gain and shift over
+// the pixels outside the mask) is taken out: lights switched on, or the camera's exposure, are not
+// motion. A picture moves when the moving pixels outside the mask cover at least the smallest
+// area. Motion starts at the kStartPictures-th such picture in a row and ends kEndMs after the
+// last.
 //
 // One thread (the source's read thread); Settings are copied in.
 
@@ -31,7 +32,7 @@ class MotionDetector {
     explicit MotionDetector(MotionSettings settings);
 
     // The next picture, at that time (ms on a clock that only moves on). A picture that cannot be
-    // decoded changes nothing.
+    // decoded is taken for one without motion: motion before it still ends.
     Change Add(const uint8_t* jpeg, size_t length, int64_t nowMs);
     bool InMotion() const { return inMotion; }
     const MotionSettings& Settings() const { return settings; }

@@ -20,7 +20,8 @@ struct MotionScene {
     int from = 0; // Box: the first and last picture with the box
     int to = 0;
     int at = 0; // Brightness: the first brighter picture
-    // Box: the rectangle the box crosses, in ten-thousandths of the picture (all of it by default).
+    // The rectangle the box crosses, or that is brighter, in ten-thousandths of the picture (all of
+    // it by default).
     int left = 0;
     int top = 0;
     int width = 10000;
@@ -28,7 +29,7 @@ struct MotionScene {
     auto operator<=>(const MotionScene&) const = default;
 
     // "still", "box:A:B", "box:A:B:L,T,W,H" (shares of the picture in ten-thousandths),
-    // "brightness:C"; nothing for any other text.
+    // "brightness:C", "brightness:C:L,T,W,H"; nothing for any other text.
     static std::optional<MotionScene> Parse(std::string_view text);
     // Where the box is in picture number, in pixels of a picture of that size; false when it is
     // not in that picture.

@@ -220,7 +220,8 @@ const std::vector<Option>& AllOptions() {
          Number(1, kMaxPictureSide, [](Options& o, int v) { o.camera.faults.width = v; })},
         {"--scene", "S",
          "pictures for motion detection: still, box:A:B (a box crosses from picture A to B), box:A:B:L,T,W,H "
-         "(only inside that rectangle, in ten-thousandths), brightness:C (brighter from picture C)",
+         "(only inside that rectangle, in ten-thousandths), brightness:C (half as bright again from picture "
+         "C), brightness:C:L,T,W,H (only inside that rectangle)",
          [](Options& o, std::string_view text) {
              const std::optional<MotionScene> scene = MotionScene::Parse(text);
              if (scene)

@@ -97,10 +97,17 @@ void EventsWindow::Update() {
     }
     while (list->topLevelItemCount() > static_cast<int>(all.size()))
         delete list->takeTopLevelItem(list->topLevelItemCount() - 1);
-    // An event that ends is among the newest.
-    const int recent = std::min(list->topLevelItemCount(), kPictures);
-    for (int n = 0; n < recent; ++n)
-        list->topLevelItem(n)->setText(2, all[all.size() - 1 - static_cast<size_t>(n)].DurationText());
+    // The events that ended (a long one among many short ones too) and those of a camera that
+    // moved: the rows that changed.
+    for (int n = 0; n < list->topLevelItemCount(); ++n) {
+        const MotionEvents::Event& event = all[all.size() - 1 - static_cast<size_t>(n)];
+        QTreeWidgetItem* row = list->topLevelItem(n);
+        const QString duration = event.DurationText();
+        if (row->text(2) != duration)
+            row->setText(2, duration);
+        if (row->data(0, kPathRole).toString() != event.itemPath)
+            row->setData(0, kPathRole, event.itemPath);
+    }
 }
 
 void EventsWindow::showEvent(QShowEvent* event) {

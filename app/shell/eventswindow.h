@@ -31,7 +31,7 @@ class EventsWindow : public QWidget {
   private:
     // Lists the events afresh.
     void Fill();
-    // The events changed: a new one, or one that ended.
+    // The events changed: a new one, one that ended, or a camera's place in the collection.
     void Update();
     QTreeWidgetItem* NewRow(const MotionEvents::Event& event, bool withPicture) const;
     void OpenCurrent();

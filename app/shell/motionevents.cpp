@@ -72,10 +72,11 @@ std::deque<MotionEvents::Event> MotionEvents::Read(QFile& file, size_t& lines) {
     std::map<int64_t, size_t> byId;
     while (!file.atEnd()) {
         QString line = QString::fromUtf8(file.readLine());
-        if (line.endsWith(QLatin1Char('\n')))
-            line.chop(1);
-        const QStringList fields = line.split(QLatin1Char('\t'));
         ++lines;
+        if (!line.endsWith(QLatin1Char('\n')))
+            continue; // cut short as it was written
+        line.chop(1);
+        const QStringList fields = line.split(QLatin1Char('\t'));
         bool ok = false;
         const int64_t id = fields.value(1).toLongLong(&ok);
         if (!ok || id <= 0 || id > kLatestId)
@@ -84,7 +85,9 @@ std::deque<MotionEvents::Event> MotionEvents::Read(QFile& file, size_t& lines) {
             byId[id] = read.size();
             read.push_back(Event{id, fields[2], fields[3], -1});
         } else if (fields.size() == 3 && fields[0] == QLatin1String("E") && byId.count(id)) {
-            read[byId[id]].durationMs = std::max<int64_t>(0, fields[2].toLongLong());
+            const int64_t duration = fields[2].toLongLong(&ok);
+            if (ok)
+                read[byId[id]].durationMs = std::max<int64_t>(0, duration);
         }
     }
     file.close();
@@ -201,10 +204,11 @@ bool MotionEvents::OpenForAppending() {
         return false;
     if (!QDir().mkpath(folder) || !file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Text))
         return false;
-    // A line cut short (the power went) is ended first, so that it does not take the next one.
+    // A line cut short (the power went) is ended first, so that it does not take the next one, with
+    // a field more than any whole line has, so that it is never read as one.
     if (file.size() > 0 && file.seek(file.size() - 1) && file.peek(1) != "\n") {
         file.seek(file.size());
-        file.write("\n");
+        file.write("\t\n");
     }
     return true;
 }

@@ -1,7 +1,8 @@
 // The motion events the viewer keeps: one event a camera however many views show it, kept across
 // a restart, a crash and a clock set back, damaged lines skipped, no more than the newest
-// kMaxEvents, and none lost when two viewers share the file.
+// kMaxEvents, and none lost when two viewers share the file; the window that lists them.
 
+#include "app/shell/eventswindow.h"
 #include "app/shell/motionevents.h"
 
 #include "tests/support/filesystemfaults.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <optional>
@@ -42,7 +44,7 @@ TEST(MotionEventsTest, OneEventACameraKeptAcrossARestartACrashAndDamageAndOnlyTh
     const QByteArray ahead = QByteArray::number(QDateTime::currentMSecsSinceEpoch() + 2 * 3600 * 1000);
     file.write("garbage\nS\tnot a number\t/C/X\tX\nE\t12\t5\nS\t1\t/C/Short\n"
                "S\t9223372036854775807\t/C/Later\tLater\nS\t" +
-               ahead + "\t/C/Early\tEarly\nE\t" + ahead + "\t3000\nS\t17");
+               ahead + "\t/C/Early\tEarly\nE\t" + ahead + "\t3000\nE\t" + ahead + "\t12");
     file.close();
 
     MotionEvents events(folder);
@@ -53,7 +55,9 @@ TEST(MotionEventsTest, OneEventACameraKeptAcrossARestartACrashAndDamageAndOnlyTh
     EXPECT_EQ(events.Events()[1].DurationText(), "\u2014") << "its end was lost";
     EXPECT_EQ(events.Events()[2].DurationText(), "3 s");
     events.Started("/C/Porch", "Porch", QImage());
-    EXPECT_EQ(MotionEvents(folder).Events().back().name, "Porch") << "not taken by the line cut short";
+    const MotionEvents afterTheCut(folder);
+    EXPECT_EQ(afterTheCut.Events().back().name, "Porch") << "not taken by the line cut short";
+    EXPECT_EQ(afterTheCut.Events()[2].DurationText(), "3 s") << "not the end cut short";
     events.FollowMove("/C/Porch", "/C/Back/Porch"); // its camera moved
     EXPECT_EQ(MotionEvents(folder).Events().back().itemPath, "/C/Back/Porch");
     EXPECT_LT(events.Events().back().Start().secsTo(QDateTime::currentDateTime()), 60) << "the clock's time";
@@ -103,6 +107,29 @@ TEST(MotionEventsTest, EventsThatCannotBeKeptAreStillListed) {
         EXPECT_GE(events.Events()[0].durationMs, 0);
         EXPECT_EQ(QFileInfo(file).isFile(), false);
     }
+}
+
+// The window's rows follow their events: a long event that ends below many newer ones, and one
+// whose camera moved, which opens it where it is now.
+TEST(MotionEventsTest, TheWindowsRowsFollowEndsAndMoves) {
+    TemporaryDataRoot root;
+    MotionEvents events(root.File("events"));
+    QString opened;
+    EventsWindow window(nullptr, events, [&](const QString& path, int64_t) { opened = path; });
+    window.show();
+    events.Started("/C/Porch", "Porch", QImage());
+    for (int n = 0; n < EventsWindow::kPictures; ++n) {
+        events.Started("/C/Door", "Door", QImage());
+        events.Ended("/C/Door");
+    }
+    events.Ended("/C/Porch");
+    events.FollowMove("/C/Porch", "/C/Back/Porch");
+    QTreeWidgetItem* porch = window.List()->topLevelItem(EventsWindow::kPictures);
+    ASSERT_EQ(porch->text(0), "Porch");
+    EXPECT_EQ(porch->text(2), "0 s");
+    window.List()->setCurrentItem(porch);
+    emit window.List()->itemActivated(porch, 0);
+    EXPECT_EQ(opened, "/C/Back/Porch");
 }
 
 } // namespace

@@ -21,6 +21,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -100,7 +101,10 @@ void CameraConfMotion::OnSetActive() {
 }
 
 void CameraConfMotion::ShowPicture() {
-    const QString url = camera.address.isEmpty() ? QString() : camera.GetURL();
+    // A camera at its address; a live view site at its own URL, once it names a host.
+    const bool located = camera.type == QLatin1String("Camera") ? !camera.address.isEmpty()
+                                                                : !QUrl(camera.customURL).host().isEmpty();
+    const QString url = located ? camera.GetURL() : QString();
     const QString shown = url + QLatin1Char('\n') + camera.userName + QLatin1Char('\n') + camera.password;
     if (url.isEmpty() || shown == shownCamera)
         return;

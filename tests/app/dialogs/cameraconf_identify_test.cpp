@@ -6,6 +6,7 @@
 #include "app/dialogs/cameraconf.h"
 #include "app/dialogs/cameraconfgeneral.h"
 #include "app/dialogs/cameraconfimage.h"
+#include "app/dialogs/livesiteconf.h"
 #include "app/dialogs/manualcameratypedlg.h"
 #include "app/dialogs/progressdlg.h"
 
@@ -241,7 +242,8 @@ TEST_F(CameraConfIdentifyTest, TheImagePageReportsAPasswordAndStays) {
     EXPECT_EQ(Status(), "Check failed");
 }
 
-// The Motion page shows the camera at the address the General page gave it since.
+// The Motion page shows the camera at the address the General page gave it since, and a live view
+// site at its URL.
 TEST_F(CameraConfIdentifyTest, TheMotionPageShowsTheCameraAtTheAddressGivenSince) {
     InProcessCamsim camera(Camera());
     SetComponentSearchPathsForTest({QFileInfo(QStringLiteral(CAMIMGCE_MODULE)).absolutePath()});
@@ -257,6 +259,14 @@ TEST_F(CameraConfIdentifyTest, TheMotionPageShowsTheCameraAtTheAddressGivenSince
     };
     EXPECT_TRUE(PumpUntil([&] { return streams() > 0; }));
     sheet.reset();
+    // A live view site's, at its URL.
+    auto site = std::make_unique<LiveSiteConf>(nullptr, Path("/CameraCollection"), QString());
+    site->show();
+    Control<QLineEdit>(site.get(), ControlId::URL)
+        ->setText(QString::fromStdString(camera.Url("/vexo-cgi/mjpg/video.cgi")));
+    site->findChild<QTabWidget*>()->setCurrentIndex(3);
+    EXPECT_TRUE(PumpUntil([&] { return streams() > 1; }));
+    site.reset();
     CoUninitialize();
     ResetComponentSearchPathsForTest();
 }

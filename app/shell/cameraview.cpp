@@ -31,7 +31,9 @@
 namespace {
 
 constexpr uint32_t kWatchdogMs = 5000;
-constexpr uint32_t kCommandWaitMs = 5000;
+// A command being sent as the view leaves its camera is let finish this long, then cut off: a
+// camera that does not answer holds no view.
+constexpr uint32_t kCommandWaitMs = 1000;
 constexpr int kZoomStep = 2500;
 constexpr char16_t kAgent[] = u"ZelPPC";
 constexpr char16_t kFailed[] = u"CameraView::OnConnectionFailed";
@@ -855,8 +857,9 @@ bool CameraView::SendCommand(const QString& path) {
 }
 
 void CameraView::CloseCommandConnection() {
-    commands.Cancel(); // a send that hangs ends now
-    if (!commands.Wait(kCommandWaitMs))
+    if (!commands.Wait(kCommandWaitMs)) {
         LogWarning(u"CameraView::CloseCommandConnection", "Wait timeout");
+        commands.Cancel();
+    }
     commands.Close();
 }

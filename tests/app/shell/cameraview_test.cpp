@@ -302,6 +302,12 @@ TEST_F(ViewerTest, ZoomAndTapCommandsReachAPtzCamerasVideoSource) {
     EXPECT_TRUE(QString::fromStdString(camera.Server().PtzCommands().back())
                     .startsWith("/vexo-cgi/com/ptz.cgi?camera=2&imagewidth="));
     EXPECT_TRUE(QString::fromStdString(camera.Server().PtzCommands().back()).endsWith("&center=10,20"));
+
+    // A zoom just before leaving the camera still reaches it.
+    const size_t zooms = camera.Server().PtzCommands().size();
+    ASSERT_TRUE(PumpUntil([&] { return Camera().SendCommand("/vexo-cgi/com/ptz.cgi?camera=2&rzoom=2500"); }));
+    Frame().OnCommand(Command::ViewCameras);
+    EXPECT_EQ(camera.Server().PtzCommands().size(), zooms + 1);
 }
 
 // Ctrl+R records the camera shown on its one connection; the recording goes on in other views,

@@ -34,9 +34,15 @@ constexpr uint32_t kWatchdogMs = 5000;
 // A command being sent as the view leaves its camera is let finish this long, then cut off: a
 // camera that does not answer holds no view.
 constexpr uint32_t kCommandWaitMs = 1000;
+
 constexpr int kZoomStep = 2500;
 constexpr char16_t kAgent[] = u"ZelPPC";
 constexpr char16_t kFailed[] = u"CameraView::OnConnectionFailed";
+
+// Degrees as whole quarter turns from 0 to 270, whatever the settings held.
+int QuarterTurns(int degrees) {
+    return (degrees / 90 % 4 + 4) % 4 * 90;
+}
 
 void SetHelpAnchor(const QString& anchor) {
     if (ZelPPCApp* app = ZelPPCApp::Instance())
@@ -573,7 +579,7 @@ void CameraView::OnStartCamera() {
     }
     momentMs = std::exchange(askedMomentMs, 0); // for the stream opened now
     stream->ZoomPicture(0);                     // a camera opens whole, the one shown last too
-    viewRotation = viewSettings.GetValue("Rotation").GetInt();
+    viewRotation = QuarterTurns(viewSettings.GetValue("Rotation").GetInt());
     actualSize = viewSettings.GetValue("ActualSize").GetBool();
     const Node item = Settings().GetNode(itemPath);
     if (!item.GetValue("Type").Equals("CameraSwitch")) {
@@ -668,7 +674,7 @@ void CameraView::OnToggleAutoSwitch() {
 // ---- display and PTZ commands
 
 void CameraView::OnRotate() {
-    viewRotation = (viewSettings.GetValue("Rotation").GetInt() + 90) % 360;
+    viewRotation = QuarterTurns(QuarterTurns(viewSettings.GetValue("Rotation").GetInt()) + 90);
     viewSettings.SetValue("Rotation", Data(viewRotation));
     Control()->put_Rotate(static_cast<int16_t>(EffectiveRotation()));
     Relayout(imageWidth, imageHeight);

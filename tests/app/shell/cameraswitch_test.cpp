@@ -194,7 +194,7 @@ TEST_F(CameraSwitchTest, TheArrowKeysFollowTheViewsRotation) {
     const struct {
         int rotation;
         const char* meanings;
-    } cases[] = {{0, "nopi"}, {90, "inop"}, {180, "pino"}, {270, "opin"}};
+    } cases[] = {{0, "nopi"}, {90, "inop"}, {180, "pino"}, {270, "opin"}, {450, "inop"}};
     const Qt::Key keys[4] = {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up};
     Start();
     Settings().SetValue("/View/AutoSwitch", Data(false));

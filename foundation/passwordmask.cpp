@@ -55,3 +55,13 @@ size_t MaskUrlPasswords(char16_t* text, size_t length, size_t capacity, bool cut
     }
     return view.size();
 }
+
+QString WithUrlPasswordsMasked(const QString& text) {
+    // A mask is at most three units longer than the password it replaces, and each URL with a
+    // password is longer than that.
+    std::u16string masked(static_cast<size_t>(text.size()) * 2, u'\0');
+    std::copy(text.utf16(), text.utf16() + text.size(), masked.begin());
+    const size_t length =
+        MaskUrlPasswords(masked.data(), static_cast<size_t>(text.size()), masked.size(), false);
+    return QString::fromUtf16(masked.data(), static_cast<qsizetype>(length));
+}

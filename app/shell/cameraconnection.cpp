@@ -11,6 +11,7 @@
 #include "control/interface/camimageinterface.h"
 #include "control/interface/camimagetext.h"
 #include "foundation/log.h"
+#include "foundation/passwordmask.h"
 #include "foundation/text.h"
 #include "platform/com/bstring.h"
 #include "platform/com/runtime.h"
@@ -324,7 +325,8 @@ QString CameraConnection::FailureText(int status, const Camera& camera, const ch
     switch (status) {
     case 404:
         LogTrace(logFunction, "Page not found");
-        return site ? FormatText(LoadResText(Str::StreamNotFoundUrl), {camera.name, camera.GetURL()})
+        return site ? FormatText(LoadResText(Str::StreamNotFoundUrl),
+                                 {camera.name, WithUrlPasswordsMasked(camera.GetURL())})
                     : FormatText(LoadResText(Str::StreamNotFoundAddress), {camera.name, camera.address});
     case 4:
         LogTrace(logFunction, "Network error");
@@ -334,7 +336,8 @@ QString CameraConnection::FailureText(int status, const Camera& camera, const ch
         return LoadResText(Str::StreamNotDisplayed);
     default:
         LogTrace(logFunction, "Unkown error");
-        return site ? FormatText(LoadResText(Str::CannotConnectUrl), {camera.name, camera.GetURL()})
+        return site ? FormatText(LoadResText(Str::CannotConnectUrl),
+                                 {camera.name, WithUrlPasswordsMasked(camera.GetURL())})
                     : FormatText(LoadResText(Str::CannotConnectAddress), {camera.name, camera.address});
     }
 }

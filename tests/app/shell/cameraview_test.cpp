@@ -241,14 +241,15 @@ TEST_F(ViewerTest, ACameraThatCannotBeReachedOrGoesAwaySaysSoOverThePicture) {
 TEST_F(ViewerTest, NotFoundNamesTheUrlOfASiteAndTheAddressOfACamera) {
     InProcessCamsim camera;
     Start();
-    const QString url = QString::fromStdString(camera.Url("/no/such/stream.cgi"));
+    QString url = QString::fromStdString(camera.Url("/no/such/stream.cgi"));
     Settings().SetValue("/CameraCollection/Site/Name", Data("Site"));
     Settings().SetValue("/CameraCollection/Site/Type", Data("LiveSite"));
-    Settings().SetValue("/CameraCollection/Site/CustomURL", Data(url));
+    Settings().SetValue("/CameraCollection/Site/CustomURL", Data(QString(url).insert(7, "viewer:secret@")));
     OpenAndWaitForStream("/CameraCollection/Site", 0);
     ASSERT_TRUE(PumpUntil([] { return !MessageBoxSeam::Shown().isEmpty(); }));
     EXPECT_EQ(MessageBoxSeam::Shown().front(),
-              "Image stream not found for camera 'Site' using URL '" + url + "'");
+              "Image stream not found for camera 'Site' using URL '" + url.insert(7, "viewer:****@") + "'")
+        << "a password in the URL is not shown";
     ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
 
     MessageBoxSeam::Clear();

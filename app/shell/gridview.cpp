@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <utility>
 
 GridView::GridView(QWidget* parent, ViewFrame& viewFrame) : View(parent), frame(viewFrame) {
     setFocusPolicy(Qt::StrongFocus);
@@ -155,8 +156,14 @@ void GridView::ShowPage() {
 
 void GridView::ClearTiles() {
     waitingForCredentials.clear();
-    for (GridTile* tile : tiles)
-        delete tile; // each stops its stream
+    for (GridTile* tile : tiles) {
+        if (tile == prompted) { // the prompt runs on it: it goes once the prompt closes
+            tile->hide();
+            promptedLeft = true;
+        } else {
+            delete tile; // each stops its stream
+        }
+    }
     tiles.clear();
 }
 
@@ -298,7 +305,9 @@ void GridView::OnTileClicked(GridTile* tile) {
     if (found != tiles.end())
         Select(static_cast<int>(found - tiles.begin()));
     setFocus();
-    AskIfWaiting(tile);
+    // A tile whose prompt was cancelled asks again when clicked.
+    if (!AskIfWaiting(tile) && tile->WantsCredentials() && !prompting)
+        QueuePrompt(tile);
 }
 
 void GridView::OnTileDropped(GridTile* tile, QPoint globalPosition) {
@@ -383,8 +392,14 @@ void GridView::PromptNext() {
         if (!tile)
             continue;
         prompting = true;
+        prompted = tile;
         tile->AskForCredentials(); // the other tiles go on while the dialog waits
+        prompted = nullptr;
         prompting = false;
+        if (std::exchange(promptedLeft, false)) {
+            delete tile.data();
+            return;
+        }
         break;
     }
     if (!waitingForCredentials.empty())

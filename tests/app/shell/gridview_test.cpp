@@ -245,6 +245,34 @@ TEST_F(GridTest, PasswordPromptsComeOneAtATimeWhileTheOtherTilesGoOn) {
     EXPECT_FALSE(Settings().Exists("/CameraCollection/Yard/Gate/Password")); // not asked to keep it
 }
 
+// The grid left while a tile asks for its password: the tile goes once the prompt closes. A
+// prompt cancelled asks again when its tile is clicked.
+TEST_F(GridTest, APromptOutlivesItsGridAndACancelledOneAsksAgainAtAClick) {
+    InProcessCamsim gate(PasswordCamera());
+    Start();
+    AddFolder("/CameraCollection/Yard");
+    AddCamera("/CameraCollection/Yard/Gate", gate);
+    int prompts = 0;
+    ModalSeam::QueueHandler([&](QDialog* dialog) {
+        Frame().OnCommand(Command::ViewCameras);
+        PumpUntil([&] { return Frame().ActiveView() == &Collection(); });
+        dialog->reject();
+        ++prompts;
+    });
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 1));
+    ASSERT_TRUE(PumpUntil([&] { return prompts == 1 && Frame().ActiveView() == &Collection(); }));
+    ModalSeam::QueueHandler([&](QDialog* dialog) {
+        dialog->reject();
+        ++prompts;
+    });
+    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 1));
+    ASSERT_TRUE(PumpUntil([&] { return prompts == 2; }));
+    QueueCredentials("viewer", "s3cret");
+    QTest::mouseClick(Grid().Tiles()[0], Qt::LeftButton, {}, Grid().Tiles()[0]->rect().center());
+    EXPECT_TRUE(PumpUntil([&] { return Streaming(Grid().Tiles()[0]); }));
+    EXPECT_EQ(ModalSeam::Unexpected(), 0);
+}
+
 // A wall display's grid asks nobody at start: a tile that wants a password says so and asks when
 // clicked, and a camera that went away says so while it is tried again.
 TEST_F(GridTest, OnAWallDisplayNoBoxWaitsAndAClickedTileAsksForItsPassword) {

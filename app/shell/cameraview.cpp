@@ -233,6 +233,10 @@ bool CameraView::IsSwitchTimerRunning() const {
     return cycle.IsTimerRunning();
 }
 
+bool CameraView::IsWatchdogRunning() const {
+    return timers->IsRunning(kWatchdogTimer);
+}
+
 // ---- connecting
 
 void CameraView::ConnectCamera() {
@@ -591,6 +595,7 @@ void CameraView::OnStartCamera() {
         return;
     }
     if (!cycle.Load(item, viewSettings.GetValue("AutoSwitch").GetBool())) {
+        timers->KillTimer(kWatchdogTimer); // no camera to connect again
         if (ZelPPCApp::RunsUnattended()) { // a wall display stays, and says what is missing
             stream->SetStatus(LoadResText(Str::SwitchListEmpty));
             return;

@@ -79,6 +79,8 @@ class CameraView : public View {
     void ShowMoment(int64_t atMs);
     bool IsConnected() const { return connected; }
     bool IsSwitchTimerRunning() const;
+    // Whether the view will connect its camera again if no connection starts (the watchdog).
+    bool IsWatchdogRunning() const;
     int EffectiveRotation() const;
 
     // The PTZ test and the source prefix of the camera shown.

@@ -179,6 +179,7 @@ TEST_F(CameraSwitchTest, MembersThatAreGoneAreDroppedAndAnEmptySwitchSaysSo) {
     Pump(100);
     EXPECT_EQ(Frame().ActiveView(), &Camera());
     EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
+    EXPECT_FALSE(Camera().IsWatchdogRunning()) << "no camera to connect again";
 }
 
 int Focuses(InProcessCamsim& camera) {

@@ -815,7 +815,8 @@ void CameraView::keyPressEvent(QKeyEvent* event) {
 // ---- the picture kept
 
 QString CameraView::SavePicture() {
-    const QByteArray jpeg = stream->Picture();
+    // The picture shown is this camera's once its stream has started: until then none shows.
+    const QByteArray jpeg = HostWindow()->isHidden() ? QByteArray() : stream->Picture();
     if (jpeg.isEmpty()) {
         Warn(LoadResText(Str::NoPictureToSave));
         return QString();

@@ -628,6 +628,19 @@ TEST_F(ViewerTest, CtrlSKeepsThePictureShownAsTheCameraSentIt) {
     EXPECT_EQ(Camera().StatusText(), "Picture saved to " + third);
     ASSERT_TRUE(PumpUntil([this] { return Frame().windowTitle() == "Front: east/west?"; }, 5000));
     EXPECT_TRUE(Camera().StatusText().isEmpty());
+
+    // A camera that has shown nothing yet has no picture to save, not the one shown before.
+    InProcessCamsim slow;
+    camsim::Faults late;
+    late.delayMs = 3000;
+    slow.Server().QueueFaults(late);
+    AddCamera("/CameraCollection/Slow", slow);
+    Frame().OnCommand(Command::ViewCameras);
+    OpenAndWaitForStream("/CameraCollection/Slow", 0);
+    ASSERT_TRUE(
+        PumpUntil([this] { return Camera().IsConnected() && Camera().CurrentCamera().name == "Slow"; }));
+    EXPECT_TRUE(Camera().SavePicture().isEmpty());
+    EXPECT_EQ(folder.entryList(QDir::Files).size(), 3);
     qputenv("HOME", oldHome);
     qputenv("XDG_CONFIG_HOME", oldConfig);
 }

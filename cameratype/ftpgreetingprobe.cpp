@@ -7,6 +7,7 @@
 
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,7 +26,16 @@ int FtpGreetingProbe::OpenSocket() {
     if (cancelled)
         return -1;
     socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (socket >= 0) { // on Linux, also the bound of a connect
+        const timeval bound{kConnectSeconds, 0};
+        ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof(bound));
+    }
     return socket;
+}
+
+bool FtpGreetingProbe::Cancelled() {
+    std::lock_guard<std::mutex> guard(lock);
+    return cancelled;
 }
 
 void FtpGreetingProbe::CloseSocket() {
@@ -58,6 +68,8 @@ QString FtpGreetingProbe::GetFTPConnectResponce(const QString& address, int port
     sockaddr_in server{};
     if (!ResolveAddress(address, port, server)) {
         LogError(kFunction, "Failed to convert address");
+    } else if (Cancelled()) {
+        // Cancelled while the address was looked up.
     } else if (::connect(s, reinterpret_cast<const sockaddr*>(&server), sizeof(server)) != 0) {
         LogWarning(kFunction, "ThreadFuncIdentify: connect failed");
     } else {

@@ -5,7 +5,9 @@
 // Threads: GetFTPConnectResponce runs on the worker and blocks; Cancel runs on the owner's
 // thread at any time. The socket is closed exactly once, by the worker. Cancel shuts it down
 // instead, which ends a blocked connect or receive at once (closing a descriptor does not wake
-// a thread blocked on it) and cannot hit a descriptor number the process has since reused.
+// a thread blocked on it) and cannot hit a descriptor number the process has since reused. A
+// Cancel while the address is looked up stops the connect that would follow; a connect that
+// nobody answers gives up after kConnectSeconds.
 
 #include <QString>
 
@@ -16,6 +18,8 @@ inline constexpr int kFtpPort = 21;
 
 class FtpGreetingProbe {
   public:
+    static constexpr int kConnectSeconds = 10;
+
     // The greeting line as far as it arrived: up to its line end (LF or CR LF, not part of the
     // greeting), the server closing the connection, or 510 bytes. Empty after any failure or a
     // Cancel.
@@ -28,6 +32,8 @@ class FtpGreetingProbe {
     // A new socket, stored for Cancel; -1 once cancelled or when none can be made.
     int OpenSocket();
     void CloseSocket();
+    // Whether Cancel came, as while the address was being looked up: nothing is connected then.
+    bool Cancelled();
 
     std::mutex lock;
     int socket = -1;        // guarded by lock

@@ -177,11 +177,10 @@ bool CameraServer::Stream(Socket& socket, const RequestHead& request, const Faul
     const std::optional<std::string> resolution = request.Query("resolution");
     int camera = 1;
     const std::optional<std::string> cameraText = request.Query("camera");
-    const bool cameraOk =
-        !cameraText ||
-        (std::from_chars(cameraText->data(), cameraText->data() + cameraText->size(), camera).ec ==
-             std::errc() &&
-         camera >= 1 && camera <= config.sources);
+    const char* cameraEnd = cameraText ? cameraText->data() + cameraText->size() : nullptr;
+    const bool cameraOk = !cameraText || (std::from_chars(cameraText->data(), cameraEnd, camera) ==
+                                              std::from_chars_result{cameraEnd, std::errc()} &&
+                                          camera >= 1 && camera <= config.sources);
     if ((resolution && !ParseResolution(*resolution, defaultSize, size)) || !cameraOk) {
         return Answer(socket, record, 400, "400 Bad Request\r\n", false);
     }

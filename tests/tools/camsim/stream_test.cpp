@@ -131,8 +131,8 @@ TEST(CamsimStreamTest, ResolutionParameterChoosesThePictureSize) {
 
 TEST(CamsimStreamTest, UnknownResolutionOrVideoSourceIsABadRequest) {
     InProcessCamsim camera(FastCamera());
-    for (const char* query :
-         {"?resolution=0x10", "?resolution=big", "?resolution=9000x10", "?camera=2", "?camera=x"}) {
+    for (const char* query : {"?resolution=0x10", "?resolution=big", "?resolution=9000x10", "?camera=2",
+                              "?camera=x", "?camera=1x"}) {
         RawConnection connection(camera.Port());
         connection.SendGet(std::string(kStream) + query);
         EXPECT_EQ(SplitAnswer(connection.ReadUntilClosed()).statusLine, "HTTP/1.1 400 Bad Request") << query;

@@ -305,6 +305,7 @@ bool CameraSource::Open(std::shared_ptr<DisplaySlot> first) {
             LogTrace(u"CCamImage::OpenConnection", "OpenConnection end");
             host = QString::fromStdU16String(parts.host);
             port = parts.port;
+            secure = parts.scheme == INTERNET_SCHEME_HTTPS;
         }
         if (newConnection) {
             const uint32_t flags =

@@ -88,6 +88,7 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     // Where camera commands go (set by Open).
     const QString& Host() const { return host; }
     uint16_t Port() const { return port; }
+    bool Secure() const { return secure; } // its stream is an https one
     // How long the camera has been sending the same picture, bytes for bytes, while pictures
     // still arrive; 0 while they change.
     uint32_t SamePictureMs() const;
@@ -134,6 +135,7 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     const bool shared;
     QString host;
     uint16_t port = 0;
+    bool secure = false;
     bool opened = false; // UI thread
 
     mutable std::mutex handleLock;

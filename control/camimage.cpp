@@ -1040,7 +1040,7 @@ bool CCamImage::OpenStream() {
         if (std::shared_ptr<CameraSource> running = CameraSource::Find(camera)) {
             if (running->Join(display.NewSlot(DisplaySlot::SizeTeller::Display))) {
                 source = std::move(running);
-                commands.Open(kAgent, source->Host(), source->Port(), username, password);
+                commands.Open(kAgent, source->Host(), source->Port(), username, password, source->Secure());
                 KeepReplay();
                 DetectMotion();
                 StartRecording();
@@ -1058,7 +1058,7 @@ bool CCamImage::OpenStream() {
     source->KeepReplayOf(*ended, display.Slot().get()); // a reconnect of a stream of its own
     if (!source->Open(display.NewSlot(teller)))
         return false;
-    commands.Open(kAgent, source->Host(), source->Port(), username, password);
+    commands.Open(kAgent, source->Host(), source->Port(), username, password, source->Secure());
     KeepReplay();
     DetectMotion();
     StartRecording();

@@ -42,7 +42,7 @@ CommandSender::~CommandSender() {
 }
 
 CommandSender::OpenResult CommandSender::Open(const char16_t* agent, const QString& host, uint16_t port,
-                                              const QString& user, const QString& password) {
+                                              const QString& user, const QString& password, bool secure) {
     Close();
     HINTERNET newInternet = InternetOpenW(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!newInternet)
@@ -57,6 +57,7 @@ CommandSender::OpenResult CommandSender::Open(const char16_t* agent, const QStri
     std::lock_guard<std::mutex> guard(lock);
     internet = newInternet;
     connection = newConnection;
+    requestFlags = kRequestFlags | (secure ? INTERNET_FLAG_SECURE : 0);
     return OpenResult::Opened;
 }
 
@@ -72,11 +73,13 @@ bool CommandSender::Sending() const {
 
 CommandSender::SendResult CommandSender::Send(const QString& path) {
     HINTERNET target;
+    uint32_t flags;
     std::thread ended;
     std::shared_ptr<Flight> stale;
     {
         std::lock_guard<std::mutex> guard(lock);
         target = connection;
+        flags = requestFlags;
         if (!target)
             return SendResult::NotOpen;
         const bool inFlight = thread.joinable() && !flight->done.IsSet();
@@ -95,7 +98,7 @@ CommandSender::SendResult CommandSender::Send(const QString& path) {
         ended.join(); // it has ended
     // A connection closed meanwhile is a handle that is no longer open: the request fails.
     HINTERNET opened = HttpOpenRequestW(target, nullptr, reinterpret_cast<const char16_t*>(path.utf16()),
-                                        nullptr, nullptr, nullptr, kRequestFlags, 0);
+                                        nullptr, nullptr, nullptr, flags, 0);
     if (!opened)
         return SendResult::RequestFailed;
     auto sent = std::make_shared<Flight>();

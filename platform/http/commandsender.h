@@ -30,9 +30,10 @@ class CommandSender {
     CommandSender(const CommandSender&) = delete;
     CommandSender& operator=(const CommandSender&) = delete;
 
-    // Where commands go; an empty user name or password is none. Closes what was open first.
+    // Where commands go; an empty user name or password is none, and secure sends them over TLS
+    // (a camera of an https stream). Closes what was open first.
     OpenResult Open(const char16_t* agent, const QString& host, uint16_t port, const QString& user,
-                    const QString& password);
+                    const QString& password, bool secure = false);
     bool IsOpen() const;
     // A command is being sent: another one would be dropped, unless this one is given up.
     bool Sending() const;
@@ -53,6 +54,7 @@ class CommandSender {
     mutable std::mutex lock;
     HINTERNET internet = nullptr;   // guarded by lock
     HINTERNET connection = nullptr; // guarded by lock
+    uint32_t requestFlags = 0;      // guarded by lock
     std::thread thread;             // guarded by lock: the command thread, until joined or given up
     std::shared_ptr<Flight> flight; // guarded by lock: the command sent last
 };

@@ -125,6 +125,20 @@ TEST(HttpCloseTest, ACommandNeverAnsweredIsGivenUpForTheNext) {
     EXPECT_TRUE(commands.Wait(kCamsimWaitMs));
 }
 
+// A command to the camera of an https stream goes over TLS, never in the clear.
+TEST(HttpCloseTest, ASecureCommandIsNeverSentInTheClear) {
+    camsim::CameraConfig ptz;
+    ptz.ptz = true;
+    InProcessCamsim camera(ptz); // it speaks no TLS: what it takes came in the clear
+    CommandSender commands;
+    ASSERT_EQ(commands.Open(u"test", "127.0.0.1", camera.Port(), {}, {}, true),
+              CommandSender::OpenResult::Opened);
+    ASSERT_EQ(commands.Send("/vexo-cgi/com/ptz.cgi?rzoom=100"), CommandSender::SendResult::Sent);
+    commands.Wait(1000);
+    commands.Cancel();
+    EXPECT_TRUE(camera.Server().PtzCommands().empty());
+}
+
 TEST(HttpCloseTest, AClosedHandleIsDeadForEveryLaterCall) {
     InProcessCamsim camera;
     OpenedRequest opened(camera.Port(), "/vexo-cgi/view/param.cgi?action=list");

@@ -87,7 +87,7 @@ void RecordedCamera::ShowMotion(bool on) {
         return;
     moving = on;
     if (alerts)
-        alerts->Seen(itemPath, camera.name, on, nullptr);
+        alerts->Seen(itemPath, camera.name, on, on ? stream->Control() : nullptr);
 }
 
 void RecordedCamera::TryAgain(uint32_t waitMs) {

@@ -406,7 +406,7 @@ TEST_F(ViewerTest, ARecordingFollowsItsCameraAndKeepsItsFolder) {
 }
 
 // A camera whose Motion page asks for it records around motion whatever is on screen, from the
-// next start on and until its settings say otherwise; its motion is an event.
+// next start on and until its settings say otherwise; its motion is an event, with its picture.
 TEST_F(ViewerTest, ACameraThatRecordsOnMotionWritesAFileWhenSomethingMovesOffScreen) {
     camsim::CameraConfig moving;
     moving.scene = *camsim::MotionScene::Parse("box:40:60");
@@ -427,7 +427,8 @@ TEST_F(ViewerTest, ACameraThatRecordsOnMotionWritesAFileWhenSomethingMovesOffScr
     ASSERT_TRUE(PumpUntil([&] { return !events.empty() && events.back().durationMs >= 0; }, 10000));
     EXPECT_TRUE(PumpUntil([&] { return !app->Recorder()->Cameras()[0]->Writing(); }));
     EXPECT_EQ(day.entryList({"Yard-*.mkv"}, QDir::Files).size(), 1);
-    EXPECT_EQ(events.size(), 1u);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_FALSE(app->Alerts()->Events().PictureOf(events[0]).isNull()) << "the moment, though never shown";
 
     Settings().SetValue("/CameraCollection/Yard/MotionRecordAfter", Data(5));
     app->Recorder()->FollowMotionSettings();

@@ -119,9 +119,7 @@ void MainFrame::OnViewChange(int resourceSet) {
     View* previous = activeView;
     if (next == previous)
         return;
-    bar.Build(resourceSet);
-    bar.SetChecked(Command::FullScreen, fullScreen);
-    MotionAlerts::CheckItems(bar);
+    BuildBar(resourceSet);
     views->setCurrentWidget(next);
     activeView = next;
     ShowBars();
@@ -140,7 +138,10 @@ void MainFrame::OnViewCameras() {
 
 void MainFrame::OnViewCameraView() {
     LogTrace(u"MainFrame::OnViewCameraView", "show the camera view");
-    OnViewChange(ResourceSet::CameraView);
+    if (activeView == cameraView)
+        BuildBar(ResourceSet::CameraView); // another camera in the view shown: its commands afresh
+    else
+        OnViewChange(ResourceSet::CameraView);
     PostMessage(cameraView, WM_USER + Message::StartCamera);
 }
 
@@ -177,10 +178,14 @@ void MainFrame::ResetCommandBar() {
     bar.Reset();
 }
 
-void MainFrame::RebuildCommandBar() {
-    bar.Build(bar.CurrentSet());
+void MainFrame::BuildBar(int resourceSet) {
+    bar.Build(resourceSet);
     bar.SetChecked(Command::FullScreen, fullScreen);
     MotionAlerts::CheckItems(bar);
+}
+
+void MainFrame::RebuildCommandBar() {
+    BuildBar(bar.CurrentSet());
     if (activeView == cameraView)
         cameraView->AdjustMenu();
 }

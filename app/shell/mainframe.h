@@ -75,6 +75,8 @@ class MainFrame : public QMainWindow, public ViewFrame {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The bar of that set of commands, with the checks the frame keeps (full screen, motion).
+    void BuildBar(int resourceSet);
     View* ViewOfSet(int resourceSet) const;
     void AddShortcut(const QKeySequence& keys, int command);
     void RestorePlacement();

@@ -309,6 +309,15 @@ TEST_F(ViewerTest, ZoomAndTapCommandsReachAPtzCamerasVideoSource) {
     ASSERT_TRUE(PumpUntil([&] { return Camera().SendCommand("/vexo-cgi/com/ptz.cgi?camera=2&rzoom=2500"); }));
     Frame().OnCommand(Command::ViewCameras);
     EXPECT_EQ(camera.Server().PtzCommands().size(), zooms + 1);
+
+    // Opened from the view of a camera that does not zoom (at an event's moment), it zooms.
+    InProcessCamsim plain;
+    AddCamera("/CameraCollection/Door", plain);
+    ASSERT_TRUE(OpenAndWaitForStream("/CameraCollection/Door"));
+    EXPECT_FALSE(Frame().Bar().HasCommand(Command::ZoomIn));
+    Frame().OpenCameraAt("/CameraCollection/Dome", QDateTime::currentMSecsSinceEpoch());
+    ASSERT_TRUE(PumpUntil([&] { return Camera().CurrentCamera().name == "Dome" && Camera().IsConnected(); }));
+    EXPECT_TRUE(Frame().Bar().HasCommand(Command::ZoomIn));
 }
 
 // Ctrl+R records the camera shown on its one connection; the recording goes on in other views,

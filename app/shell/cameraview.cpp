@@ -297,6 +297,7 @@ void CameraView::OnActivateView(bool activate, View* activated, View* deactivate
              static_cast<unsigned>(reinterpret_cast<uintptr_t>(activated)),
              static_cast<unsigned>(reinterpret_cast<uintptr_t>(deactivated)));
     shouldSwitch = false;
+    reopen = false; // a camera asked for before the view changed is not opened after it
     if (!controlCreated)
         return;
     if (activate) {
@@ -574,8 +575,11 @@ void CameraView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CameraView::OnStartCamera() {
     LogTrace(u"CameraView::OnStartCamera", "begin");
-    if (reopen)
-        return;      // the camera opens once the stream shown has ended, as last asked
+    if (reopen || shouldSwitch) { // the camera opens once the stream shown has ended, as last asked,
+        reopen = true;            // not the member a step was going to
+        shouldSwitch = false;
+        return;
+    }
     if (connected) { // opened again while shown (an event's moment): once the stream shown has ended
         reopen = true;
         DisconnectCamera();

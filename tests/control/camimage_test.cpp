@@ -331,6 +331,7 @@ TEST_F(ControlTest, ANewUrlStopsTheRunningStreamAndOpensTheNewOne) {
     ASSERT_EQ(PutUrl(first.Url(kStream)), S_OK);
     ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
     ASSERT_TRUE(PumpUntil([&] { return PicturesDrawn() > 0; }));
+    ASSERT_TRUE(events->WaitFor("OnSize 640 480")); // told as the picture after the one drawn comes
     events->Clear();
     ASSERT_EQ(PutUrl(second.Url(kStream)), S_OK);
     EXPECT_EQ(events->Texts().mid(0, 2), QStringList({"OnConnectionBroken 2", "OnStreamStopped"}));

@@ -727,6 +727,7 @@ bool CameraView::OnCommand(int id) {
         return true;
     case Command::Pause:
         replay->TogglePause();
+        frame.Bar().SetChecked(Command::Pause, replay->Paused()); // unticked when nothing was paused
         return true;
     case Command::PicturePrevious:
     case Command::PictureNext:

@@ -59,7 +59,7 @@ std::shared_ptr<CameraSource> CameraSource::Create(const CameraKey& key, bool is
 }
 
 void CameraSource::KeepReplayOf(CameraSource& ended, const void* leftAsker) {
-    if (shared || ended.camera < camera || camera < ended.camera)
+    if (shared || ended.camera != camera)
         return;
     ended.replay->Leave(leftAsker, kLingerMs); // past once the display asks again, as it opens
     replay = ended.replay;

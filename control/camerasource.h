@@ -49,6 +49,7 @@ struct CameraKey {
     QString password;
 
     bool operator<(const CameraKey& other) const;
+    bool operator==(const CameraKey& other) const = default;
 };
 
 class CameraSource : public std::enable_shared_from_this<CameraSource> {

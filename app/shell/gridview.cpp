@@ -305,8 +305,7 @@ void GridView::OnTileClicked(GridTile* tile) {
     if (found != tiles.end())
         Select(static_cast<int>(found - tiles.begin()));
     setFocus();
-    // A tile whose prompt was cancelled asks again when clicked.
-    if (!AskIfWaiting(tile) && tile->WantsCredentials() && !prompting)
+    if (tile->WantsCredentials()) // also one whose prompt was cancelled
         QueuePrompt(tile);
 }
 
@@ -379,23 +378,21 @@ void GridView::QueuePrompt(GridTile* tile) {
         waitingForCredentials.end())
         return;
     waitingForCredentials.emplace_back(tile);
-    if (!prompting)
+    if (!prompted)
         PostMessage(this, WM_USER + Message::NextPrompt);
 }
 
 void GridView::PromptNext() {
-    if (prompting)
+    if (prompted)
         return;
     while (!waitingForCredentials.empty()) {
         QPointer<GridTile> tile = waitingForCredentials.front();
         waitingForCredentials.pop_front();
         if (!tile)
             continue;
-        prompting = true;
         prompted = tile;
         tile->AskForCredentials(); // the other tiles go on while the dialog waits
         prompted = nullptr;
-        prompting = false;
         if (std::exchange(promptedLeft, false)) {
             delete tile.data();
             return;

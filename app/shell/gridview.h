@@ -99,7 +99,6 @@ class GridView : public View, private GridTileListener {
     bool active = false;
     std::vector<GridTile*> tiles; // of the current page, owned as children
     std::deque<QPointer<GridTile>> waitingForCredentials;
-    bool prompting = false;
     GridTile* prompted = nullptr; // the tile whose prompt is open
     bool promptedLeft = false;    // its grid was cleared meanwhile: it goes once its prompt closes
 };

@@ -259,7 +259,9 @@ TEST_F(GridTest, APromptOutlivesItsGridAndACancelledOneAsksAgainAtAClick) {
         dialog->reject();
         ++prompts;
     });
-    ASSERT_TRUE(OpenGrid("/CameraCollection/Yard", 1));
+    Tree().Refill();
+    Tree().SelectPath("/CameraCollection/Yard");
+    Frame().OnCommand(Command::ViewAsGrid); // its prompt may leave the grid before a pump sees it
     ASSERT_TRUE(PumpUntil([&] { return prompts == 1 && Frame().ActiveView() == &Collection(); }));
     ModalSeam::QueueHandler([&](QDialog* dialog) {
         dialog->reject();

@@ -144,9 +144,6 @@ bool CameraSource::Join(std::shared_ptr<DisplaySlot> slot) {
             slot->FireStopped();
         }
     }
-    int since = 0;
-    if (MotionSince(since)) // a display that comes during motion is told it is under way
-        slot->FireMotion(true, since);
     return true;
 }
 
@@ -162,6 +159,7 @@ void CameraSource::Leave(const std::shared_ptr<DisplaySlot>& slot) {
         last = displaySlots.empty() && !streamEnded;
     }
     replay->Leave(slot.get(), kLingerMs); // a display that comes in its place finds the seconds kept
+    motion.Forget(slot.get());
     // What a stop would have told this display; the stream goes on for the others. Failed first:
     // it holds only while the display has not started, and then no start can follow it.
     slot->FireFailed(0);
@@ -192,68 +190,17 @@ void CameraSource::Keep(const uint8_t* bytes, uint32_t n) {
     newest.Append(bytes, n);
 }
 
-void CameraSource::DetectMotion(const MotionSettings& settings) {
-    bool ended = false;
-    int picture = 0;
-    {
-        std::lock_guard<std::mutex> guard(motionLock);
-        if (motion && motion->Settings() == settings)
-            return;
-        // One camera has one set of settings: those the last control brought (the user changed
-        // them) replace the others, and motion under way with the old ones ends.
-        ended = motion && motion->InMotion();
-        picture = motionStart;
-        motion = std::make_unique<MotionDetector>(settings);
-    }
-    if (!ended)
-        return;
-    LogInfo(u"CameraSource::DetectMotion", "Motion ends with the settings it was seen with");
-    ForEachSlot([picture](DisplaySlot& slot) { slot.FireMotion(false, picture); });
+void CameraSource::DetectMotion(const std::shared_ptr<DisplaySlot>& slot, const MotionSettings& settings) {
+    Tell(motion.Watch(slot, settings));
 }
 
-bool CameraSource::InMotion() const {
-    int since = 0;
-    return MotionSince(since);
+void CameraSource::StopDetectingMotion(const DisplaySlot* slot) {
+    Tell(motion.Unwatch(slot));
 }
 
-bool CameraSource::MotionSince(int& picture) const {
-    std::lock_guard<std::mutex> guard(motionLock);
-    picture = motionStart;
-    return motion && motion->InMotion();
-}
-
-FrameBuffer CameraSource::MotionPicture() const {
-    std::lock_guard<std::mutex> guard(motionLock);
-    return motionPicture;
-}
-
-bool CameraSource::Detect(const uint8_t* bytes, uint32_t n) {
-    const int number = pictureNumber++;
-    MotionDetector::Change change = MotionDetector::Change::None;
-    bool moving = false;
-    {
-        std::lock_guard<std::mutex> guard(motionLock);
-        if (motion) {
-            change = motion->Add(
-                bytes, n,
-                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
-                    .count());
-            moving = motion->InMotion();
-        }
-        if (change == MotionDetector::Change::Started) {
-            motionStart = number;
-            motionPicture.Clear();
-            motionPicture.Append(bytes, n);
-        }
-    }
-    if (change == MotionDetector::Change::None)
-        return moving;
-    LogInfo(u"CameraSource::Detect", "Motion %s at picture %d",
-            change == MotionDetector::Change::Started ? "starts" : "ends", number);
-    ForEachSlot([change, number](DisplaySlot& slot) {
-        slot.FireMotion(change == MotionDetector::Change::Started, number);
-    });
-    return moving;
+void CameraSource::Tell(const CameraMotion::Tells& tells) {
+    for (const CameraMotion::Tell& tell : tells)
+        tell.slot->FireMotion(tell.started, tell.picture);
 }
 
 uint32_t CameraSource::SamePictureMs() const {
@@ -586,11 +533,13 @@ void CameraSource::ReadThread() {
         }
         Keep(picture, length);
         replay->Add(picture, length);
-        const bool moving = Detect(picture, length);
+        Tell(motion.Add(
+            picture, length,
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count()));
         const std::vector<std::shared_ptr<DisplaySlot>> displays = Slots();
         int used = 0;
         for (const std::shared_ptr<DisplaySlot>& slot : displays) {
-            slot->Deliver(picture, length, moving);
+            slot->Deliver(picture, length, motion.InMotion(slot.get()));
             used += slot->TakeUsedCount();
         }
         frameArrived = true;
@@ -605,9 +554,7 @@ void CameraSource::ReadThread() {
         }
     }
     LogTrace(u"CCamImage::ReadThread", "anImgReader.Read failed");
-    int since = 0;
-    if (MotionSince(since)) // motion under way ends with the stream
-        ForEachSlot([this](DisplaySlot& slot) { slot.FireMotion(false, pictureNumber); });
+    Tell(motion.End()); // motion under way ends with the stream
     {
         std::lock_guard<std::mutex> guard(slotLock);
         streamEnded = true;

@@ -23,10 +23,10 @@
 // The source is shared with its threads (shared_ptr), so a thread that outlives the bounded wait
 // of Stop never touches freed memory.
 
+#include "control/cameramotion.h"
 #include "control/displayslot.h"
 #include "control/framebuffer.h"
 #include "control/frameratestats.h"
-#include "control/motiondetector.h"
 #include "control/replaymemory.h"
 
 #include "platform/http/wininet.h"
@@ -98,14 +98,15 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     int FailedConnectAttempts() const { return failedConnectAttempts; }
     // The last seconds of the camera's pictures, for the displays that ask (Keep) and read them.
     ReplayMemory& Replay() { return *replay; }
-    // Motion detection in the camera's pictures, from now on, with the settings of the last
-    // display that asks; its starts and ends go to every display as events. UI thread.
-    void DetectMotion(const MotionSettings& settings);
-    bool InMotion() const;
-    // Whether motion is under way, and the picture it started at.
-    bool MotionSince(int& picture) const;
-    // The picture the last motion started at, as the camera sent it; empty before any motion.
-    FrameBuffer MotionPicture() const;
+    // Motion detection in the camera's pictures for the display, from now on, with these
+    // settings: a detector for each set of settings its displays ask for (see CameraMotion); its
+    // starts and ends go to the displays that asked for them, as events. UI thread.
+    void DetectMotion(const std::shared_ptr<DisplaySlot>& slot, const MotionSettings& settings);
+    // The display no longer looks for motion; motion under way ends for it.
+    void StopDetectingMotion(const DisplaySlot* slot);
+    bool InMotion(const DisplaySlot* slot) const { return motion.InMotion(slot); }
+    // The picture the display's last motion started at, as the camera sent it; empty before any.
+    FrameBuffer MotionPicture(const DisplaySlot* slot) const { return motion.MotionPicture(slot); }
 
   private:
     CameraSource(const CameraKey& camera, bool shared);
@@ -114,9 +115,7 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     void WatchThread();
     bool SendRequest(int& status);
     void Keep(const uint8_t* bytes, uint32_t n);
-    // The picture to the motion detector, when there is one; its starts and ends as events.
-    // Whether motion is under way at it.
-    bool Detect(const uint8_t* bytes, uint32_t n);
+    static void Tell(const CameraMotion::Tells& tells);
     std::vector<std::shared_ptr<DisplaySlot>> Slots() const;
     template <typename Call> void ForEachSlot(Call call);
     HINTERNET CurrentRequest() const;
@@ -178,9 +177,5 @@ class CameraSource : public std::enable_shared_from_this<CameraSource> {
     // Its own lock; the read thread adds to it. A shared source that follows one of the same
     // camera whose stream has ended (a reconnect) takes it over, with the seconds before the loss.
     std::shared_ptr<ReplayMemory> replay = std::make_shared<ReplayMemory>();
-    mutable std::mutex motionLock;
-    std::unique_ptr<MotionDetector> motion; // guarded by motionLock; used on the read thread
-    int pictureNumber = 0;                  // read thread: of the stream, from 0
-    int motionStart = 0;                    // guarded by motionLock: where the motion under way began
-    FrameBuffer motionPicture;              // guarded by motionLock: the picture it began at
+    CameraMotion motion; // its own lock; the read thread adds to it
 };

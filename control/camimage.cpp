@@ -617,16 +617,20 @@ HRESULT CCamImage::put_MotionIgnored(BSTR value) {
 }
 
 HRESULT CCamImage::get_Motion(int32_t* value) {
-    return value ? (*value = source->InMotion() ? 1 : 0, S_OK) : E_POINTER;
+    return value ? (*value = source->InMotion(display.Slot().get()) ? 1 : 0, S_OK) : E_POINTER;
 }
 
 HRESULT CCamImage::get_MotionPicture(BSTR* value) {
-    return value ? (*value = ByteString(source->MotionPicture()), S_OK) : E_POINTER;
+    return value ? (*value = ByteString(source->MotionPicture(display.Slot().get())), S_OK) : E_POINTER;
 }
 
 void CCamImage::DetectMotion() {
-    if (!motionDetection || !display.Slot() || display.Slot()->HasEnded())
+    if (!display.Slot() || display.Slot()->HasEnded())
         return; // a stream about to be opened is asked when it opens
+    if (!motionDetection) {
+        source->StopDetectingMotion(display.Slot().get());
+        return;
+    }
     MotionSettings settings;
     settings.sensitivity = motionSensitivity;
     settings.smallestArea = motionArea / 1000.0;
@@ -635,7 +639,7 @@ void CCamImage::DetectMotion() {
         settings.ignored.push_back(QRectF(edges[0].toDouble() / 10000, edges[1].toDouble() / 10000,
                                           edges[2].toDouble() / 10000, edges[3].toDouble() / 10000));
     }
-    source->DetectMotion(settings);
+    source->DetectMotion(display.Slot(), settings);
 }
 
 HRESULT CCamImage::Retarget(QString& target, BSTR path) {
@@ -882,8 +886,6 @@ void CCamImage::FireOnSize(int width, int height) {
 }
 
 void CCamImage::FireOnMotion(bool started, int picture) {
-    if (!motionDetection)
-        return; // the camera is looked at for another control
     VARIANT arguments[2] = {Long(picture), Short(started ? 1 : 0)};
     events.Fire(CamImageEventDispid::OnMotion, arguments, 2);
 }

@@ -137,10 +137,11 @@ TEST_F(ControlTest, ACamerasLastSecondsGoAChangeOfViewAfterTheLastControlThatAsk
     }
 }
 
-// One camera has one set of motion settings: those the last control brought (the user changed
-// them) replace the others; every control that looks hears of the motion, one that does not, none.
-// A paused control's picture of the motion is the camera's, not the paused one.
-TEST_F(ControlTest, TheLastMotionSettingsOfACameraWinAndAControlThatDoesNotLookHearsNone) {
+// Each control of a camera hears of the motion its own settings see: one whose whole picture is
+// ignored hears of none, though others of the camera do, and so does one that does not look. A
+// paused control's picture of the motion is the camera's, not the paused one. A control that stops
+// looking hears the motion under way end.
+TEST_F(ControlTest, EachControlOfACameraHearsOfTheMotionItsOwnSettingsSee) {
     AllowLatePictures();
     camsim::CameraConfig moving;
     moving.scene = *camsim::MotionScene::Parse("box:50:80");
@@ -152,23 +153,30 @@ TEST_F(ControlTest, TheLastMotionSettingsOfACameraWinAndAControlThatDoesNotLookH
             control->put_MotionIgnored(BString(QString(ignored)).Get());
         };
     };
+    const auto heard = [](const Viewer& viewer, const char* motion) {
+        return !viewer.events->Texts().filter(motion).isEmpty();
+    };
     Viewer blind(url, true, {}, looking("0,0,10000,10000")); // everything ignored
     ASSERT_TRUE(blind.events->WaitFor("OnSize 640 480"));
     Viewer watching(url, true, {}, looking(""));
+    Viewer twin(url, true, {}, looking(""));
     Viewer other(url);
     ASSERT_TRUE(watching.DrawsMore(1));
     BString none;
     EXPECT_EQ(watching.control->get_MotionPicture(none.Receive()), S_OK);
     EXPECT_EQ(none.Get(), nullptr);
     watching.control->put_Paused(1);
-    EXPECT_TRUE(PumpUntil([&] { return !watching.events->Texts().filter("OnMotion 1 ").isEmpty(); }, 8000));
-    EXPECT_FALSE(blind.events->Texts().filter("OnMotion 1 ").isEmpty());
-    EXPECT_TRUE(other.events->Texts().filter("OnMotion").isEmpty());
+    EXPECT_TRUE(PumpUntil([&] { return heard(watching, "OnMotion 1 "); }, 8000));
+    EXPECT_TRUE(heard(twin, "OnMotion 1 "));
+    EXPECT_FALSE(heard(blind, "OnMotion") || heard(other, "OnMotion"));
     BString paused, moment;
     watching.control->get_Picture(paused.Receive());
     watching.control->get_MotionPicture(moment.Receive());
     ASSERT_NE(moment.Get(), nullptr);
     EXPECT_NE(moment.ToByteArray(), paused.ToByteArray());
+    watching.control->put_MotionDetection(0);
+    EXPECT_TRUE(PumpUntil([&] { return heard(watching, "OnMotion 0 "); }));
+    EXPECT_FALSE(heard(twin, "OnMotion 0 "));
 }
 
 TEST_F(ControlTest, OnlyControlsOfTheSameCameraAndCredentialsShareAStream) {

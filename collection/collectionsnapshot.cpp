@@ -53,8 +53,8 @@ CollectionSnapshot::CollectionSnapshot(const QString& top) {
     std::vector<bool> listed(items.size(), false);
     for (size_t entry = 0; entry < items.size(); ++entry) {
         Item& item = items[entry];
-        if (item.key.type == ItemType::None)
-            continue;
+        if (item.key.type == ItemType::None || (entry > 0 && item.name.isEmpty()))
+            continue; // no path names an item without a name: it would name its folder
         if (entry == 0) {
             listed[entry] = true;
         } else if (listed[item.parent] && items[item.parent].key.type == ItemType::Folder) {

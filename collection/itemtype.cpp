@@ -41,7 +41,7 @@ QString FindShownChild(const Path& folder, QStringView name) {
     Data value;
     while (Settings().GetNextChild(child, childName, value)) {
         const Path item = Path::Join(folder, childName);
-        if (GetItemType(item) != ItemType::None && ShownName(item) == name)
+        if (!childName.isEmpty() && GetItemType(item) != ItemType::None && ShownName(item) == name)
             return item.Text();
     }
     return QString();

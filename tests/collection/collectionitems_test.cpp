@@ -31,6 +31,8 @@ TEST_F(CollectionItemsTest, ItemPathsComeFromTheSettingsPathOrTheShownNames) {
     AddItem("/CameraCollection/Demo Cameras/Door", "Inner", "Camera");
     AddItem("/CameraCollection/Demo Cameras", "Gate 1", "Camera");
     Settings().SetValue("/CameraCollection/Demo Cameras/Gate 1/Name", Data("Gate"));
+    Settings().SetValue("/CameraCollection/Demo Cameras//Type", Data("Camera"));
+    Settings().SetValue("/CameraCollection/Demo Cameras//Name", Data("Ghost"));
     const struct {
         const char* text;
         const char* path;
@@ -42,6 +44,7 @@ TEST_F(CollectionItemsTest, ItemPathsComeFromTheSettingsPathOrTheShownNames) {
         {"Cameras/Demo Cameras/Gate", "/CameraCollection/Demo Cameras/Gate 1"},
         {"Cameras/Demo Cameras/Gate 1", ""},
         {"Cameras/Nowhere", ""},
+        {"Cameras/Demo Cameras/Ghost", ""}, // no path names it
         {"/CameraCollection/Nowhere", ""},
         {"Demo Cameras/Door", ""},
         {"Cameras/Demo Cameras/Door/Inner", ""}, // through a camera, not a folder

@@ -117,6 +117,8 @@ TEST_F(CollectionTreeTest, NodesOfOtherTypesAreLeftOutWithEverythingBelowThem) {
     // A switch's member list is never visited, even if it looked like items.
     AddItem("/CameraCollection", "Tour", "CameraSwitch");
     AddItem("/CameraCollection/Tour/Cameras", "Inner", "Camera");
+    // An item without a name has the path of its folder: listed, it would be its folder deleted.
+    Settings().SetValue("/CameraCollection//Type", Data("Camera"));
     tree.Refill();
     EXPECT_EQ(Shown("/CameraCollection"), QStringList({"Tour", "Door"}));
     EXPECT_EQ(ItemOf("/CameraCollection/Odd/Hidden"), nullptr);

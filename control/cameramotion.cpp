@@ -25,7 +25,8 @@ CameraMotion::Tells CameraMotion::Remove(const DisplaySlot* slot) {
     if (!watcher)
         return tells;
     auto& displays = watcher->displays;
-    const auto at = std::find_if(displays.begin(), displays.end(), [slot](const auto& s) { return s.get() == slot; });
+    const auto at =
+        std::find_if(displays.begin(), displays.end(), [slot](const auto& s) { return s.get() == slot; });
     if (!ended && watcher->detector.InMotion()) // at the last picture seen
         tells.push_back({*at, false, std::max(watcher->start, pictures - 1)});
     displays.erase(at);
@@ -36,7 +37,8 @@ CameraMotion::Tells CameraMotion::Remove(const DisplaySlot* slot) {
     return tells;
 }
 
-CameraMotion::Tells CameraMotion::Watch(const std::shared_ptr<DisplaySlot>& slot, const MotionSettings& settings) {
+CameraMotion::Tells CameraMotion::Watch(const std::shared_ptr<DisplaySlot>& slot,
+                                        const MotionSettings& settings) {
     std::lock_guard<std::mutex> guard(lock);
     if (const Watcher* watcher = WatcherOf(slot.get()); watcher && watcher->detector.Settings() == settings)
         return {};

@@ -13,6 +13,8 @@
 #include "recording/recordingwriter.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 
 #include <algorithm>
@@ -560,8 +562,10 @@ HRESULT CCamImage::put_ClipFile(BSTR value) {
         if (ReadJpegSize(kept[i].bytes->data(), static_cast<uint32_t>(kept[i].bytes->size()), width, height))
             break;
     }
+    const bool existed = QFileInfo::exists(path);
     MatroskaFile clip;
-    bool written = clip.Open(path, width, height);
+    const bool opened = clip.Open(path, width, height);
+    bool written = opened;
     for (size_t i = 0; written && i < kept.size(); ++i)
         written = clip.Write(kept[i].bytes->data(), kept[i].bytes->size(), kept[i].arrivalMs);
     if (written && clip.Close()) {
@@ -570,6 +574,9 @@ HRESULT CCamImage::put_ClipFile(BSTR value) {
         return S_OK;
     }
     recordingError = clip.Error();
+    clip.Close();
+    if (opened || !existed)
+        QFile::remove(path); // a clip cut short (a full disk) is not left as if it were one
     return E_FAIL;
 }
 

@@ -59,7 +59,10 @@ struct RecordingWriter::State {
 
     MatroskaFile file; // writer thread
     int64_t fileStartMs = 0;
-    QString failure; // writer thread: why it stopped
+    QString failure;       // writer thread: why it stopped
+    QString filePath;      // writer thread: of the file begun last
+    bool fileHolds = true; // writer thread: a picture of that file reached the disk
+    bool unsized = false;  // writer thread: a picture was left out, its size unknown, before any file
 };
 
 QString RecordingWriter::State::NextFile() {
@@ -108,6 +111,8 @@ bool RecordingWriter::State::Begin(const Picture& first) {
     }
     LogInfo(u"RecordingWriter", "Recording to '%S'", Wide(path));
     fileStartMs = first.arrivalMs;
+    filePath = path;
+    fileHolds = false;
     {
         std::lock_guard<std::mutex> guard(lock);
         currentFile = path;
@@ -140,8 +145,10 @@ void RecordingWriter::State::Run() {
             const bool sized = (file.IsOpen() && !due) ||
                                ReadJpegSize(picture.bytes.data(), static_cast<uint32_t>(picture.bytes.size()),
                                             width, height);
-            if (!file.IsOpen() && !sized)
+            if (!file.IsOpen() && !sized) {
+                unsized = unsized || filePath.isEmpty();
                 continue;
+            }
             if (due && sized && !file.Close()) {
                 failure = file.Error();
                 break;
@@ -156,11 +163,18 @@ void RecordingWriter::State::Run() {
         }
         if (failure.isEmpty() && file.IsOpen() && !file.Flush())
             failure = file.Error();
+        fileHolds = fileHolds || (failure.isEmpty() && writtenNow > 0);
         std::lock_guard<std::mutex> guard(lock);
         written += writtenNow;
     }
     if (!file.Close() && failure.isEmpty())
         failure = file.Error();
+    // A file of the folder that a full disk left without a picture is no recording: removed, so
+    // that the tries that follow leave no row of empty files.
+    if (!failure.isEmpty() && !fileHolds && target.file.isEmpty())
+        QFile::remove(filePath);
+    if (failure.isEmpty() && filePath.isEmpty() && unsized)
+        failure = QStringLiteral("No picture of the stream tells its size: nothing was recorded");
     std::lock_guard<std::mutex> guard(lock);
     if (!failure.isEmpty()) {
         error = failure;

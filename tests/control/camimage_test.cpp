@@ -7,6 +7,7 @@
 #include "platform/com/comptr.h"
 #include "platform/com/dispatchsink.h"
 #include "platform/com/memorystream.h"
+#include "tests/support/filesystemfaults.h"
 #include "tests/support/qtprinters.h"
 
 #include <QApplication>
@@ -636,6 +637,11 @@ TEST_F(ControlTest, APausedPictureStaysAndStepsGoThroughTheLastSecondsKept) {
     ASSERT_TRUE(probe.waitForFinished(10000));
     EXPECT_GE(probe.readAllStandardOutput().trimmed().toInt(), 40);
     EXPECT_EQ(PutText(&ICamImage::put_ClipFile, root.File("no/such/folder.mkv")), E_FAIL);
+    {
+        const FileSizeLimit full(4096); // a clip cut short by a full disk is not left behind
+        EXPECT_EQ(PutText(&ICamImage::put_ClipFile, root.File("full.mkv")), E_FAIL);
+    }
+    EXPECT_FALSE(QFile::exists(root.File("full.mkv")));
 
     control->put_Paused(0);
     const QByteArray live = picture();

@@ -173,6 +173,19 @@ TEST(RecordingWriterTest, AFolderGetsDatedFilesAndOneThatCannotBeWrittenSaysWhy)
     for (int wait = 0; wait < 200 && refused.Error().isEmpty(); ++wait)
         QThread::msleep(10);
     EXPECT_TRUE(refused.Error().contains("Permission denied")) << refused.Error().toStdString();
+    {
+        const FileSizeLimit full(0); // a full disk: the file begun holds nothing and goes
+        RecordingWriter writer(RecordingTarget{{}, root.File("Full"), {}, 0, 0});
+        add(writer);
+        writer.End();
+        EXPECT_FALSE(writer.Error().isEmpty());
+    }
+    EXPECT_EQ(QDir(root.File("Full/" + QDate::currentDate().toString("yyyy-MM-dd"))).entryList(QDir::Files),
+              QStringList());
+    RecordingWriter unsized(RecordingTarget{root.File("none.mkv"), {}, {}, 0, 0});
+    unsized.Add(reinterpret_cast<const uint8_t*>("not a picture"), 13);
+    unsized.End();
+    EXPECT_TRUE(unsized.Error().startsWith("No picture")) << "nothing recorded is not a success";
 
     {
         RecordingTarget target{{}, root.File("Gate"), {}, 0, 0};

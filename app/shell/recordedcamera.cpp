@@ -12,6 +12,8 @@
 #include "platform/ui/windowtimers.h"
 #include "settings/settingsstore.h"
 
+#include <utility>
+
 namespace {
 
 constexpr int kRetryTimer = 1;
@@ -110,8 +112,10 @@ void RecordedCamera::Check() {
     ShowMotion(false); // nothing more is heard of it
     timers->KillTimer(kCheckTimer);
     timers->SetTimer(kResumeTimer, kResumeMs);
-    stopped(*this, told ? QString() : failure); // told once, not at each try that fails again
-    told = true;
+    // Told once, not at each try that fails again: also not by a try made while the box that
+    // tells it is still open.
+    const bool tellIt = !std::exchange(told, true);
+    stopped(*this, tellIt ? failure : QString());
 }
 
 void RecordedCamera::Resume() {

@@ -59,10 +59,9 @@ struct RecordingWriter::State {
 
     MatroskaFile file; // writer thread
     int64_t fileStartMs = 0;
-    QString failure;       // writer thread: why it stopped
-    QString filePath;      // writer thread: of the file begun last
-    bool fileHolds = true; // writer thread: a picture of that file reached the disk
-    bool unsized = false;  // writer thread: a picture was left out, its size unknown, before any file
+    QString failure;      // writer thread: why it stopped
+    QString filePath;     // writer thread: of the file begun last
+    bool unsized = false; // writer thread: a picture was left out, its size unknown, before any file
 };
 
 QString RecordingWriter::State::NextFile() {
@@ -112,7 +111,6 @@ bool RecordingWriter::State::Begin(const Picture& first) {
     LogInfo(u"RecordingWriter", "Recording to '%S'", Wide(path));
     fileStartMs = first.arrivalMs;
     filePath = path;
-    fileHolds = false;
     {
         std::lock_guard<std::mutex> guard(lock);
         currentFile = path;
@@ -163,15 +161,14 @@ void RecordingWriter::State::Run() {
         }
         if (failure.isEmpty() && file.IsOpen() && !file.Flush())
             failure = file.Error();
-        fileHolds = fileHolds || (failure.isEmpty() && writtenNow > 0);
         std::lock_guard<std::mutex> guard(lock);
         written += writtenNow;
     }
     if (!file.Close() && failure.isEmpty())
         failure = file.Error();
-    // A file of the folder that a full disk left without a picture is no recording: removed, so
-    // that the tries that follow leave no row of empty files.
-    if (!failure.isEmpty() && !fileHolds && target.file.isEmpty())
+    // A file of the folder that a full disk left empty is no recording: removed, so that the tries
+    // that follow leave no row of empty files.
+    if (!failure.isEmpty() && target.file.isEmpty() && !filePath.isEmpty() && QFileInfo(filePath).size() == 0)
         QFile::remove(filePath);
     if (failure.isEmpty() && filePath.isEmpty() && unsized)
         failure = QStringLiteral("No picture of the stream tells its size: nothing was recorded");

@@ -13,12 +13,17 @@ void PausedPictures::Follow(const std::vector<Picture>& kept) {
         Hold(kept);
         return;
     }
+    // Those held more than the span after the one shown go, but for those the memory keeps now:
+    // steps near the pause while the camera goes on do not hold everything it sent since.
+    const int64_t shownMs = held[static_cast<size_t>(shown)].arrivalMs;
+    const auto later = std::upper_bound(held.begin() + shown, held.end(), shownMs + spanMs,
+                                        [](int64_t t, const Picture& p) { return t < p.arrivalMs; });
+    held.erase(later, held.end());
     // Arrival times go on across the camera's connections, where picture numbers begin again.
-    const int64_t newest = held.back().arrivalMs;
-    const auto newer = std::upper_bound(kept.begin(), kept.end(), newest,
+    const auto newer = std::upper_bound(kept.begin(), kept.end(), held.back().arrivalMs,
                                         [](int64_t t, const Picture& p) { return t < p.arrivalMs; });
     held.insert(held.end(), newer, kept.end());
-    const int64_t oldest = held[static_cast<size_t>(shown)].arrivalMs - spanMs;
+    const int64_t oldest = shownMs - spanMs;
     const auto first = std::lower_bound(held.begin(), held.begin() + shown, oldest,
                                         [](const Picture& p, int64_t t) { return p.arrivalMs < t; });
     shown -= first - held.begin();

@@ -3,8 +3,8 @@
 // paused, held, so that the memory moving on (new pictures pushing the oldest out, a reconnect
 // that begins with an empty memory) takes none of them from under the steps; the pictures that
 // came since are added behind them as the steps look. The pictures more than the first hold's
-// span before the one shown are let go, so that the held stay as many seconds as the memory kept:
-// while paused, a display holds at most one memory's worth of bytes beyond the memory's own.
+// span before or after the one shown are let go, but for those the memory keeps now, so that
+// while paused a display holds at most two memories' worth of bytes beyond the memory's own.
 //
 // Threads: the display's (UI) thread.
 

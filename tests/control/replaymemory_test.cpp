@@ -2,6 +2,7 @@
 // shares that among them, keeps nothing until asked, and no more than the displays that still ask
 // want.
 
+#include "control/pausedpictures.h"
 #include "control/replaymemory.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,25 @@ TEST(ReplayMemoryTest, EachCameraKeepsItsShareOfTheMemoryOfAllCameras) {
     EXPECT_EQ(first.Pictures().size(), 5u);
     EXPECT_EQ(second.Pictures().size(), 5u);
     EXPECT_LE(ReplayMemory::AllBytes(), limit);
+}
+
+// A paused display that steps near its pause while the camera goes on holds the pictures around
+// the one shown and those the memory keeps now, not all that came since the pause.
+TEST(PausedPicturesTest, StepsNearThePauseHoldNoMoreThanTheSpansAroundItAndTheNewest) {
+    const auto kept = [](int64_t from, int64_t to) { // a picture every 100 ms
+        std::vector<ReplayMemory::Picture> pictures;
+        for (int64_t ms = from; ms <= to; ms += 100)
+            pictures.push_back({nullptr, ms, ms, 0});
+        return pictures;
+    };
+    PausedPictures paused;
+    paused.Hold(kept(0, 1000));
+    paused.Show(5);
+    for (int64_t now = 2000; now <= 60000; now += 1000)
+        paused.Follow(kept(now - 1000, now));
+    EXPECT_EQ(paused.Held()[static_cast<size_t>(paused.ShownIndex())].arrivalMs, 500);
+    EXPECT_LE(paused.Held().size(), 33u);
+    EXPECT_EQ(paused.Held().back().arrivalMs, 60000);
 }
 
 } // namespace

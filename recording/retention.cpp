@@ -5,9 +5,21 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <vector>
+
+namespace {
+
+// A clip saved from the last seconds: "<name>-hhmmss-clip.mkv", or "-clip-N.mkv" for another of the
+// same second.
+bool IsClip(const QFileInfo& file) {
+    static const QRegularExpression clip(QStringLiteral("-clip(-[0-9]+)?$"));
+    return clip.match(file.completeBaseName()).hasMatch();
+}
+
+} // namespace
 
 int KeepWithinLimits(const QString& folder, int64_t keepBytes, int keepDays, const QString& writing,
                      const QDateTime& now) {
@@ -23,6 +35,8 @@ int KeepWithinLimits(const QString& folder, int64_t keepBytes, int keepDays, con
         QDir recordings(day.filePath(), QStringLiteral("*.mkv"), QDir::Name,
                         QDir::Files | QDir::NoSymLinks | QDir::CaseSensitive);
         for (const QFileInfo& file : recordings.entryInfoList()) {
+            if (IsClip(file))
+                continue; // saved by the user to be kept: neither counted nor deleted
             files.push_back(file);
             total += file.size();
         }

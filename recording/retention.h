@@ -1,8 +1,8 @@
 #pragma once
 // Keeps a camera's recording folder (<folder>/<yyyy-MM-dd>/*.mkv) within its limits: recordings
 // of at most keepBytes together and none older than keepDays, the oldest deleted first, each
-// deletion logged, and date folders left empty removed. The file being written is never deleted.
-// A limit of 0 is none.
+// deletion logged, and date folders left empty removed. The file being written is never deleted,
+// nor a clip the user saved beside the recordings (its name ends in "-clip"). A limit of 0 is none.
 
 #include <QDateTime>
 #include <QString>

@@ -135,16 +135,23 @@ TEST(RetentionTest, TheOldestGoFirstUntilTheFolderIsWithinItsLimits) {
             const utimbuf times{when, when};
             utime(QFile::encodeName(file.fileName()).constData(), &times);
         }
-        // Beside them, old videos of the user's own and a day folder that leads elsewhere.
+        // Beside them, old videos of the user's own, a clip the user saved as old as a, and a day
+        // folder that leads elsewhere.
         TemporaryDataRoot elsewhere;
         const QString own = root.File("archive/own.mkv");
         const QString far = elsewhere.File("far.mkv");
-        for (const QString& path : {own, far})
+        const QString clip = root.File(now.addDays(-20).toString("yyyy-MM-dd") + "/a-103000-clip-2.mkv");
+        for (const QString& path : {own, far, clip})
             ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()) && QFile(path).open(QIODevice::WriteOnly));
+        const time_t clipped = now.addDays(-20).toSecsSinceEpoch();
+        const utimbuf clipTimes{clipped, clipped};
+        utime(QFile::encodeName(clip).constData(), &clipTimes);
         ASSERT_TRUE(QFile::link(elsewhere.Path(), root.File("2000-01-01")));
         const QString writing = root.File(now.toString("yyyy-MM-dd") + "/d.mkv");
         KeepWithinLimits(root.Path(), c.keepBytes, c.keepDays, writing, now);
-        EXPECT_TRUE(QFile::exists(own) && QFile::exists(far));
+        EXPECT_TRUE(QFile::exists(own) && QFile::exists(far) && QFile::exists(clip));
+        QFile::remove(clip);
+        QDir().rmdir(QFileInfo(clip).path()); // kept only by the clip
         QFile::remove(root.File("2000-01-01"));
         QDir(root.File("archive")).removeRecursively();
         QStringList left;

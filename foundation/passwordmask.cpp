@@ -8,9 +8,10 @@ namespace {
 
 constexpr std::u16string_view kMask = u"****";
 constexpr std::u16string_view kScheme = u"://";
-// Where the host part of a URL ends in a log line: its path, query or fragment, or the quote,
-// blank or bracket that closes the URL.
-constexpr std::u16string_view kAuthorityEnd = u"/?#'\" \t\r\n<>()[]";
+// Where the host part of a URL ends in a log line: its path, query or fragment, or the blank,
+// double quote or angle bracket that closes the URL. A password may hold single quotes and
+// brackets: the last "@" before that end closes it.
+constexpr std::u16string_view kAuthorityEnd = u"/?#\" \t\r\n<>";
 
 bool IsLowSurrogate(char16_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;

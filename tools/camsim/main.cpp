@@ -92,13 +92,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "camsim: %s\nTry 'camsim --help'.\n", error.c_str());
         return 2;
     }
-    if (options.help) {
-        std::fputs(camsim::HelpText().c_str(), stdout);
-        return 0;
-    }
-    if (options.version) {
-        PrintVersion("camsim");
-        return 0;
+    if (options.help || options.version) {
+        if (options.help)
+            std::fputs(camsim::HelpText().c_str(), stdout);
+        else
+            PrintVersion("camsim");
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1; // written, or a failure
     }
     // Every thread inherits the mask, so the signals wait for sigwait on this thread.
     sigset_t signals;

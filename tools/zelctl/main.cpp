@@ -54,9 +54,15 @@ int Help() {
     return Exit::Ok;
 }
 
-} // namespace
+// What could not reach standard output (a full disk, a closed pipe) is no result: a failure.
+int WithOutputWritten(int status) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    std::fputs("zelctl: the results could not be written to standard output\n", stderr);
+    return Exit::Error;
+}
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     // Past a file-size limit a write then fails with its reason, and the half-written temporary
     // file (camera passwords in it) is removed, instead of the signal ending the program there.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -78,4 +84,10 @@ int main(int argc, char** argv) {
             return command.run(arguments);
     }
     return Usage();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return WithOutputWritten(Run(argc, argv));
 }

@@ -72,6 +72,10 @@ TEST_F(ZelctlArchiveTest, DumpListsEveryEntryDepthFirst) {
     const qsizetype camera = lines.indexOf(QRegularExpression("^/CameraCollection/Office/Door\t.*"));
     EXPECT_GE(folder, 0);
     EXPECT_LT(folder, camera);
+    QProcess full; // a dump that cannot be written out is a failure
+    full.setStandardOutputFile("/dev/full");
+    StartZelctl(full, {"dump", file});
+    EXPECT_EQ(Finish(full).status, 2);
 }
 
 TEST_F(ZelctlArchiveTest, TextIsEscapedSoThatOneEntryIsOneLine) {

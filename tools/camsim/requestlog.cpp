@@ -12,34 +12,47 @@ size_t RequestLog::Add(int connection, const RequestHead& head) {
     record.target = head.target;
     record.headers = head.headers;
     records.push_back(std::move(record));
+    if (bodyLimit == 0 && records.size() >= 2 * kUnreadRecords) {
+        records.erase(records.begin(), records.begin() + kUnreadRecords);
+        dropped += kUnreadRecords;
+    }
     changed.notify_all();
-    return records.size() - 1;
+    return dropped + records.size() - 1;
+}
+
+RequestRecord* RequestLog::At(size_t index) {
+    return index >= dropped && index - dropped < records.size() ? &records[index - dropped] : nullptr;
 }
 
 void RequestLog::SetStatus(size_t index, int status) {
     std::lock_guard<std::mutex> guard(lock);
-    records[index].status = status;
+    if (RequestRecord* record = At(index))
+        record->status = status;
     changed.notify_all();
 }
 
 void RequestLog::SetStream(size_t index, StreamAnswer answer) {
     std::lock_guard<std::mutex> guard(lock);
-    records[index].stream = answer;
+    if (RequestRecord* record = At(index))
+        record->stream = answer;
     changed.notify_all();
 }
 
 void RequestLog::AppendBody(size_t index, std::string_view bytes) {
     std::lock_guard<std::mutex> guard(lock);
-    RequestRecord& record = records[index];
-    record.bodyBytes += bytes.size();
-    const size_t room = bodyLimit - std::min(bodyLimit, record.body.size());
-    record.body.append(bytes.substr(0, room));
+    RequestRecord* record = At(index);
+    if (!record)
+        return;
+    record->bodyBytes += bytes.size();
+    const size_t room = bodyLimit - std::min(bodyLimit, record->body.size());
+    record->body.append(bytes.substr(0, room));
     changed.notify_all();
 }
 
 void RequestLog::Finish(size_t index) {
     std::lock_guard<std::mutex> guard(lock);
-    records[index].finished = true;
+    if (RequestRecord* record = At(index))
+        record->finished = true;
     changed.notify_all();
 }
 

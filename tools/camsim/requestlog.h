@@ -41,6 +41,10 @@ class RequestLog {
     static constexpr size_t kDefaultBodyLimit = 4 * 1024 * 1024;
     using Records = std::vector<RequestRecord>;
 
+    // A log that keeps no body (a camera on the command line, which nobody reads) keeps only
+    // about its newest kUnreadRecords records, so that a camera that runs for days stays small.
+    static constexpr size_t kUnreadRecords = 1000;
+
     // Each record keeps the first bodyLimit bytes of its answer's body.
     explicit RequestLog(size_t bodyLimit = kDefaultBodyLimit) : bodyLimit(bodyLimit) {}
 
@@ -62,7 +66,10 @@ class RequestLog {
     const size_t bodyLimit;
     mutable std::mutex lock;
     mutable std::condition_variable changed;
-    Records records; // guarded by lock
+    RequestRecord* At(size_t index); // null for a record let go
+
+    Records records;    // guarded by lock
+    size_t dropped = 0; // guarded by lock: the oldest records let go, before records[0]
 };
 
 } // namespace camsim

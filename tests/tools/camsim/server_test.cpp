@@ -283,4 +283,19 @@ TEST(CamsimFtpTest, SilentListenerAcceptsAndNeverSendsUntilStopped) {
     EXPECT_TRUE(client.PeerClosed());
 }
 
+// A camera of the command line, whose log nobody reads, keeps only its newest requests.
+TEST(RequestLogTest, ALogThatKeepsNoBodyKeepsOnlyItsNewestRequests) {
+    constexpr size_t kKept = camsim::RequestLog::kUnreadRecords;
+    camsim::RequestLog log(0);
+    camsim::RequestHead head;
+    size_t last = 0;
+    for (size_t i = 0; i < 3 * kKept; ++i)
+        last = log.Add(1, head);
+    log.SetStatus(0, 200); // let go: nothing to change
+    log.SetStatus(last, 200);
+    EXPECT_EQ(last, 3 * kKept - 1);
+    EXPECT_LT(log.All().size(), 2 * kKept);
+    EXPECT_EQ(log.All().back().status, 200);
+}
+
 } // namespace

@@ -51,8 +51,10 @@ bool PtzControl::Apply(const RequestHead& request, int sources, int width, int h
     std::lock_guard<std::mutex> guard(lock);
     PtzPosition& position = positions[*camera];
     if (request.Query("zoom"))
-        position.zoom = *zoom;
-    position.zoom = std::clamp(position.zoom + *relativeZoom, kMinZoom, kMaxZoom);
+        position.zoom = std::clamp(*zoom, kMinZoom, kMaxZoom);
+    // In 64 bits: a zoom of 2147483647 asked for plus a step does not wrap round.
+    position.zoom =
+        static_cast<int>(std::clamp<int64_t>(int64_t{position.zoom} + *relativeZoom, kMinZoom, kMaxZoom));
     if (centerX) {
         position.crossX =
             std::clamp(position.crossX + 0.5 - static_cast<double>(*centerX) / *imageWidth, 0.0, 1.0);

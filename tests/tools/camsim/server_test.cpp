@@ -77,6 +77,7 @@ TEST(CamsimServerTest, PtzCommandsAreRecordedAsReceivedAndMoveTheCamera) {
         "/vexo-cgi/com/ptz.cgi?camera=2&rzoom=-1000",
         "/vexo-cgi/com/ptz.cgi?autofocus=on&autoiris=on",
         "/vexo-cgi/com/ptz.cgi?imagewidth=640&imageheight=480&center=480,360",
+        "/vexo-cgi/com/ptz.cgi?camera=3&zoom=2147483647&rzoom=1",
     };
     for (const std::string& command : commands)
         EXPECT_EQ(Get(camera, command).statusLine, "HTTP/1.1 200 OK");
@@ -85,6 +86,7 @@ TEST(CamsimServerTest, PtzCommandsAreRecordedAsReceivedAndMoveTheCamera) {
     EXPECT_EQ(camera.Server().PtzCommands(), commands);
 
     EXPECT_EQ(camera.Server().Position(2).zoom, 1501);
+    EXPECT_EQ(camera.Server().Position(3).zoom, camsim::PtzControl::kMaxZoom);
     EXPECT_EQ(camera.Server().Position(1).zoom, 1);
     // The tapped point (three quarters across and down) becomes the middle.
     const camsim::PtzPosition moved = camera.Server().Position(1);

@@ -103,8 +103,8 @@ SaveResult WriteArchiveFile(const Node& node, const QString& filePath, const cha
     return result;
 }
 
-bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* function,
-                     const char* logLine) {
+bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* function, const char* logLine,
+                     const std::function<void()>& beforeWrite) {
     MakeParentFolder(filePath);
     FileLock lock(filePath);
     QString reason;
@@ -112,6 +112,8 @@ bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* 
         LogError(function, "'%S' not written: %S", Wide(filePath), Wide(reason));
         return false;
     }
+    if (beforeWrite)
+        beforeWrite();
     const SaveResult result = WriteArchiveFile(node, filePath, function, logLine);
     if (result.created && !result.saved) {
         LogError(function, "Writing '%S' failed, the file is unchanged: %S", Wide(filePath),

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class Node;
 
 enum class LoadStatus {
@@ -35,11 +37,11 @@ struct SaveResult {
 SaveResult WriteArchiveFile(const Node& node, const QString& filePath, const char16_t* function,
                             const char* logLine);
 
-// WriteArchiveFile under the file's lock, for writers that do not read the file first. A
-// failure after the file was created, or a lock that cannot be had, is logged as an error
+// WriteArchiveFile under the file's lock, after beforeWrite (when given), which runs under it
+// too. A failure after the file was created, or a lock that cannot be had, is logged as an error
 // with its reason. False when the file was not replaced.
-bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* function,
-                     const char* logLine);
+bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* function, const char* logLine,
+                     const std::function<void()>& beforeWrite = {});
 
 // Renames a damaged file aside (name.damaged-YYYYMMDD-hhmmss) so that no later save
 // overwrites it; returns the new path, or the empty text when it could not be moved or is not

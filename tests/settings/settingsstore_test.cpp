@@ -241,6 +241,38 @@ TEST_F(SettingsStoreTest, ASaveWaitsForAnotherWriterOnlySoLong) {
     EXPECT_EQ(saved.GetValue("/View/Rotation").GetInt(), 90);
 }
 
+// Two viewers on one file (a wall of screens), or a script beside the viewer: what each changed
+// since it read the file stays; an entry both changed takes the value saved last.
+TEST_F(SettingsStoreTest, ASaveKeepsWhatAnotherWriterChangedInTheFileSinceItWasRead) {
+    const QString file = root.File("ZelSettings.arc");
+    LoadSettings();
+    Settings().SetValue("/CameraCollection/Gate/Type", Data("Camera"));
+    Settings().SetValue("/CameraCollection/Door/Type", Data("Camera"));
+    ASSERT_TRUE(SaveSettings());
+    Node other;
+    ASSERT_EQ(LoadArchiveFile(other, file).status, LoadStatus::Loaded);
+    other.SetValue("/CameraCollection/Yard/Type", Data("Camera"));
+    other.SetValue("/View/Rotation", Data(180));
+    other.SetValue("/View/AutoSwitch", Data("false"));
+    other.Delete("/CameraCollection/Door");
+    ASSERT_TRUE(SaveArchiveFile(other, file, u"", ""));
+    Settings().GetValue("/View/AutoSwitch").GetBool(); // a reading, no change
+    Settings().SetValue("/View/Rotation", Data(90));
+    Settings().Delete("/CameraCollection/Gate");
+    Settings().SetValue("/CameraCollection/Shed/Type", Data("Camera"));
+    ASSERT_TRUE(SaveSettings());
+    for (const Node* seen : {&Settings(), &other}) {
+        if (seen == &other)
+            ASSERT_EQ(LoadArchiveFile(other, file).status, LoadStatus::Loaded);
+        for (const char* camera : {"Yard", "Shed"})
+            EXPECT_TRUE(seen->Exists(QString("/CameraCollection/%1").arg(camera))) << camera;
+        for (const char* camera : {"Gate", "Door"})
+            EXPECT_FALSE(seen->Exists(QString("/CameraCollection/%1").arg(camera))) << camera;
+        EXPECT_EQ(seen->GetValue("/View/Rotation").GetInt(), 90);
+        EXPECT_FALSE(seen->GetValue("/View/AutoSwitch").GetBool());
+    }
+}
+
 TEST_F(SettingsStoreTest, ASettingsFileThatIsALinkIsWrittenThroughIt) {
     // A link to a link, written relative to its folder, to a file in another folder.
     root.WriteFile("real/t.arc", Golden("initial-settings.arc"));

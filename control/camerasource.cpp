@@ -140,7 +140,9 @@ bool CameraSource::Join(std::shared_ptr<DisplaySlot> slot) {
             ended = streamEnded;
         }
         if (ended) {
+            slot->WaitForOtherCalls(); // a Broken the read thread claimed reaches the host first
             slot->FireBroken(2);
+            slot->WaitForOtherCalls();
             slot->FireStopped();
         }
     }
@@ -166,6 +168,7 @@ void CameraSource::Leave(const std::shared_ptr<DisplaySlot>& slot) {
     if (slot->HasStarted()) {
         slot->WaitForOtherCalls(); // a start the read thread claimed reaches the host first
         slot->FireBroken(2);
+        slot->WaitForOtherCalls(); // and so does a Broken it claimed meanwhile
         slot->FireStopped();
     }
     if (last) {

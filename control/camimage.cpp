@@ -1075,6 +1075,7 @@ bool CCamImage::OpenStream() {
 }
 
 void CCamImage::StopStream() {
+    openPending = false; // a stream stopped, or opened now, is not opened again at the first paint
     source->Leave(display.Slot());
     EndRecording(); // after the stream's last picture
     // A camera command being sent (a tap just before leaving the camera) is let

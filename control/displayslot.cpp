@@ -137,7 +137,7 @@ void DisplaySlot::Converted(bool converted, int width, int height) {
         finishedPicture = takenPicture;
     }
     pictureFinished.notify_all();
-    if (converted && teller == SizeTeller::Display)
+    if (converted && teller == SizeTeller::Display && !HasEnded()) // nothing follows OnStreamStopped
         AnnounceIfNew(width, height, u"CCamImage::OnDraw");
 }
 

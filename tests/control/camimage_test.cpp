@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <tuple>
 
 void ControlTest::SetUp() {
     StreamTimings timings;
@@ -380,14 +381,27 @@ TEST_F(ControlTest, AStreamWithoutPicturesStopsAfterThePictureTimeout) {
     }
 }
 
-TEST_F(ControlTest, AUrlSetBeforeTheWindowExistsOpensAtTheFirstPaint) {
-    InProcessCamsim camera;
-    MakeControl(false);
-    ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
-    Pump(100);
-    EXPECT_EQ(camera.Server().Requests().All().size(), 0u);
-    ASSERT_EQ(host.AttachControl(static_cast<ICamImage*>(control)), S_OK);
-    ASSERT_TRUE(events->WaitFor("OnStreamStarted 0 0"));
+// A URL set before the window exists opens at the first paint, once: not when the host stopped
+// it meanwhile, and not again when the host started it before that paint.
+TEST_F(ControlTest, AUrlSetBeforeTheWindowExistsOpensOnceAtTheFirstPaint) {
+    for (const auto& [stop, start, streams] :
+         {std::tuple{false, false, 1u}, {true, false, 0u}, {false, true, 1u}}) {
+        SCOPED_TRACE(stop ? "stopped" : start ? "started" : "as it is");
+        InProcessCamsim camera;
+        MakeControl(false);
+        ASSERT_EQ(PutUrl(camera.Url(kStream)), S_OK);
+        Pump(100);
+        EXPECT_EQ(camera.Server().Requests().All().size(), 0u);
+        if (stop)
+            control->StopDownload();
+        ASSERT_EQ(host.AttachControl(static_cast<ICamImage*>(control)), S_OK);
+        if (start)
+            control->StartDownload();
+        EXPECT_EQ(events->WaitFor("OnStreamStarted 0 0", streams ? 5000 : 300), streams > 0);
+        Pump(200);
+        EXPECT_EQ(camera.Server().Requests().All().size(), streams);
+        ReleaseControl();
+    }
 }
 
 TEST_F(ControlTest, FpsZeroLeavesDrawingToOtherRepaints) {

@@ -73,6 +73,10 @@ TEST_F(ControlTest, ControlsOfOneCameraShareOneStreamAndLeaveItOneByOne) {
     ASSERT_TRUE(second.events->WaitFor("OnSize 640 480"));
     EXPECT_EQ(second.events->Texts().mid(0, 2), QStringList({"OnStreamStarted 0 0", "OnSize 640 480"}));
     EXPECT_TRUE(first->DrawsMore() && second.DrawsMore());
+    Viewer left(url); // stopped before its first paint: nothing follows its stop
+    left.control->StopDownload();
+    EXPECT_TRUE(second.DrawsMore());
+    EXPECT_EQ(left.events->Texts().last(), "OnStreamStopped");
     // Of the same size and turn, they show one conversion of each picture; of another, their own.
     const auto same = [&] { return &first->control->ShownPicture() == &second.control->ShownPicture(); };
     EXPECT_TRUE(PumpUntil(same));

@@ -550,7 +550,14 @@ void CameraView::SetWaitingForCredentials(bool waiting) {
 
 void CameraView::AskForCredentials() {
     SetWaitingForCredentials(false);
-    if (stream->AskForCredentials(this, camera, currentItemPath, kFailed))
+    // A switch stays on the member asked for while its prompt is open: what is typed and saved
+    // goes to that member.
+    const bool switching = cycle.IsTimerRunning();
+    cycle.StopTimer();
+    const bool typed = stream->AskForCredentials(this, camera, currentItemPath, kFailed);
+    if (switching)
+        cycle.StartTimer();
+    if (typed)
         ReconnectCamera();
     else
         SetWaitingForCredentials(true);

@@ -160,7 +160,8 @@ void CameraView::PlaceRecordMark() {
 }
 
 void CameraView::OnRecord() {
-    if (Recordings* recordings = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Recorder() : nullptr)
+    Recordings* recordings = ZelPPCApp::Instance() ? ZelPPCApp::Instance()->Recorder() : nullptr;
+    if (recordings && !currentItemPath.isEmpty()) // an empty switch shows no camera to record
         recordings->Toggle(currentItemPath);
     PlaceRecordMark();
 }

@@ -191,6 +191,8 @@ TEST_F(CameraSwitchTest, MembersThatAreGoneAreDroppedAndAnEmptySwitchSaysSo) {
     EXPECT_EQ(Frame().ActiveView(), &Camera());
     EXPECT_TRUE(MessageBoxSeam::Shown().isEmpty());
     EXPECT_FALSE(Camera().IsWatchdogRunning()) << "no camera to connect again";
+    PressKey(&Camera(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_FALSE(Frame().Bar().IsChecked(Command::Record)) << "no camera to record";
 }
 
 int Focuses(InProcessCamsim& camera) {

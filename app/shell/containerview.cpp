@@ -57,6 +57,8 @@ ContainerView::ContainerView(MainFrame* mainFrame)
 void ContainerView::OnUpdate() {
     if (!frame->CameraViewWindow()->ControlCreated()) {
         LogError(u"ContainerView::OnUpdate", "No Camera Control was created");
+        if (ZelPPCApp* app = ZelPPCApp::Instance())
+            app->CouldNotRun();
         if (ZelPPCApp::RunsUnattended()) // a wall display closes without waiting for a click
             std::fprintf(stderr, "%s\n", qPrintable(LoadResText(Str::ControlMissing)));
         else

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     RegisterViewerStrings();
     if (AnswerWithoutWindows(argc, argv))
-        return 0;
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1; // printed, or a failure
     QApplication application(argc, argv);
     // The name is the class of the main window on X11 (WM_CLASS "zelppc", "Lumenfold"), which the
     // desktop entry's StartupWMClass repeats; on Wayland the window names the entry itself. By

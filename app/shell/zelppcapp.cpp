@@ -56,8 +56,11 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
     // The log first, so that a damaged settings file is reported in the log file too.
     StartDiagLog(u"ZelPPC", u"ZelPPCApp::InitInstance", GetVersionText());
     const LoadResult settings = ::LoadSettings();
-    if (!CheckStartItem(options) || !CheckScreen(options))
+    if (!CheckStartItem(options) || !CheckScreen(options)) {
+        if (settings.status == LoadStatus::Damaged) // told now or never: the file has been moved aside
+            std::fprintf(stderr, "%s\n", qPrintable(DamagedSettingsText(settings)));
         return false;
+    }
     unattended = !options.openPath.isEmpty();
 
     // Sockets: a peer that closes while a command is being written must not end the process.
@@ -101,11 +104,15 @@ bool ZelPPCApp::InitInstance(const StartOptions& options) {
     return true;
 }
 
-void ZelPPCApp::TellDamagedSettings(const LoadResult& settings) {
+QString ZelPPCApp::DamagedSettingsText(const LoadResult& settings) {
     const QString file = DevicePath(QString::fromUtf16(kSettingsFile));
-    const QString text = settings.keptAs.isEmpty()
-                             ? FormatText(LoadResText(Str::SettingsDamagedNotMoved), {file})
-                             : FormatText(LoadResText(Str::SettingsDamagedKept), {file, settings.keptAs});
+    return settings.keptAs.isEmpty()
+               ? FormatText(LoadResText(Str::SettingsDamagedNotMoved), {file})
+               : FormatText(LoadResText(Str::SettingsDamagedKept), {file, settings.keptAs});
+}
+
+void ZelPPCApp::TellDamagedSettings(const LoadResult& settings) {
+    const QString text = DamagedSettingsText(settings);
     if (unattended) { // a wall display is not stopped by a box: the log and the terminal have it
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return;
@@ -157,7 +164,7 @@ int ZelPPCApp::ExitInstance() {
     delete frame; // when the window closed on its own, it is gone already (its place is kept)
     CoUninitialize();
     SaveSettings();
-    return 0;
+    return exitCode;
 }
 
 void ZelPPCApp::SaveSettings() {

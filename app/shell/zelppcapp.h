@@ -39,6 +39,9 @@ class ZelPPCApp {
     }
     // After the main window has closed; the exit code.
     int ExitInstance();
+    // The viewer started but cannot work (no stream control): it closes with the exit code of a
+    // viewer that could not start.
+    void CouldNotRun() { exitCode = 1; }
 
     void SaveSettings();
     void SetHelpAnchor(const QString& anchor) { helpAnchor = anchor; }
@@ -57,6 +60,7 @@ class ZelPPCApp {
 
   private:
     // Tells the user that the settings file could not be read and where it went.
+    static QString DamagedSettingsText(const LoadResult& settings);
     void TellDamagedSettings(const LoadResult& settings);
     // A --screen that names a screen of the window system's list; else a message, exit code 2.
     bool CheckScreen(const StartOptions& options);
@@ -67,6 +71,7 @@ class ZelPPCApp {
 
     QString helpAnchor;
     int failedStartCode = 1;
+    int exitCode = 0;
     bool unattended = false;
     std::unique_ptr<MainDoc> document;
     std::unique_ptr<MotionAlerts> alerts; // outlives the frame and the recordings, which tell it of motion

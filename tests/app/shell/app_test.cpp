@@ -54,8 +54,10 @@ TEST_F(ViewerTest, AMissingStreamControlIsExplainedAndTheViewerCloses) {
     EXPECT_EQ(shown[0], "myCameraImage.CoCreateInstance(CLSID_CamImage) returned error code 0x80040154");
     EXPECT_EQ(shown[1], "The Camera Control could not be accessed. The application needs to be reinstalled.");
     EXPECT_TRUE(Logged(":E:ContainerView::OnUpdate - No Camera Control was created"));
+    EXPECT_EQ(app->ExitInstance(), 1) << "could not start";
+    app.reset();
 
-    Exit(); // a wall display closes without a box
+    // A wall display closes without a box.
     MessageBoxSeam::Clear();
     StartUnattended("/CameraCollection");
     EXPECT_TRUE(PumpUntil([this] { return app->Frame() == nullptr; }));
@@ -319,6 +321,8 @@ TEST(ZelppcCommandLineTest, HelpVersionAndBadArgumentsAnswerWithoutAWindow) {
                                "'/CameraCollection/Nowhere'\n"))
         << nowhere.error.toStdString();
     EXPECT_FALSE(QFile::exists(root.File("ZelSettings.arc"))); // it did not start, so it saved nothing
+    root.WriteFile("ZelSettings.arc", "not settings"); // moved aside: told though the start is refused
+    EXPECT_TRUE(Zelppc({"--open", "/CameraCollection/Nowhere"}).error.contains("ZelSettings.arc.damaged-"));
     const ProgramRun unknown = Zelppc({"--opne", "/CameraCollection"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_TRUE(unknown.error.contains("zelppc: unknown option '--opne'"));

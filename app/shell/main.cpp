@@ -3,6 +3,7 @@
 #include "app/resources/resource.h"
 #include "app/resources/strings.h"
 #include "app/shell/startoptions.h"
+#include "app/shell/stopsignals.h"
 #include "app/shell/zelppcapp.h"
 
 #include "foundation/text.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
     if (AnswerWithoutWindows(argc, argv))
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1; // printed, or a failure
     QApplication application(argc, argv);
+    QuitOnStopSignals(&application);
     // The name is the class of the main window on X11 (WM_CLASS "zelppc", "Lumenfold"), which the
     // desktop entry's StartupWMClass repeats; on Wayland the window names the entry itself. By
     // either the desktop finds the entry of a running viewer.

@@ -25,6 +25,8 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include <signal.h>
+
 namespace {
 
 TEST_F(ViewerTest, AFirstStartShowsTheCollectionWithTheDemonstrationSites) {
@@ -335,6 +337,23 @@ TEST(ZelppcCommandLineTest, HelpVersionAndBadArgumentsAnswerWithoutAWindow) {
         << noScreen.error.toStdString();
     for (const char* notANumber : {"-1", "one", ""})
         EXPECT_EQ(Zelppc({"--screen", notANumber}).status, 2) << notANumber;
+}
+
+// Stopped by SIGTERM (a service manager, Ctrl+C on a wall display), the viewer closes as its Exit
+// command closes it: the window's place is saved.
+TEST(ZelppcCommandLineTest, AStopSignalClosesTheViewerAsItsExitCommandDoes) {
+    TemporaryDataRoot root;
+    root.WriteFile("windows/ZelPPCLog.log", QByteArray()); // its first line: the signals are taken
+    QProcess viewer;
+    viewer.start(QStringLiteral(ZELPPC_PROGRAM), {});
+    ASSERT_TRUE(PumpUntil([&] { return !root.ReadFile("windows/ZelPPCLog.log").isEmpty(); }, 20000));
+    ::kill(static_cast<pid_t>(viewer.processId()), SIGTERM);
+    ASSERT_TRUE(viewer.waitForFinished(20000));
+    EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(viewer.exitCode(), 0);
+    Node saved;
+    ASSERT_EQ(LoadArchiveFile(saved, root.File("ZelSettings.arc")).status, LoadStatus::Loaded);
+    EXPECT_TRUE(saved.Exists("/View/WindowWidth"));
 }
 
 // On a desktop's screen the first window takes two thirds of it, centred; the handheld size stays

@@ -237,7 +237,8 @@ void MainFrame::SetFullScreen(bool on, bool kept) {
     // Without a window manager (a wall display's own X server) nobody else makes it fill the
     // screen; set before the state, which a new geometry would clear.
     const Qt::WindowStates state = windowState();
-    if (QScreen* filled = chosenScreen ? chosenScreen.data() : screen(); on && filled)
+    // The screen the command line chose, until the window is shown; then the one it is on.
+    if (QScreen* filled = chosenScreen && !isVisible() ? chosenScreen.data() : screen(); on && filled)
         setGeometry(filled->geometry());
     setWindowState(on ? state | Qt::WindowFullScreen : state & ~Qt::WindowFullScreen);
     // Not every window system gives a window that started in full screen its place back.
@@ -268,7 +269,7 @@ void MainFrame::ShowRecordingState() {
 }
 
 void MainFrame::SavePlacement() {
-    const QRect normal = NormalGeometry();
+    const QRect normal = keptPlacement.isValid() ? keptPlacement : NormalGeometry();
     const Node view = Settings().GetNode("/View");
     view.SetValue("WindowX", Data(normal.x()));
     view.SetValue("WindowY", Data(normal.y()));
@@ -279,7 +280,8 @@ void MainFrame::SavePlacement() {
 
 void MainFrame::PutOnScreen(QScreen* chosen) {
     chosenScreen = chosen;
-    QRect placed = NormalGeometry();
+    keptPlacement = NormalGeometry();
+    QRect placed = keptPlacement;
     placed.moveCenter(chosen->availableGeometry().center());
     placed = FitPlacement(placed, chosen->availableGeometry());
     if (fullScreen) {

@@ -53,7 +53,8 @@ class MainFrame : public QMainWindow, public ViewFrame {
     bool IsFullScreen() const { return fullScreen; }
     // Keeps the window's size, position and full-screen state in the settings.
     void SavePlacement();
-    // Moves the window, centred, to the screen, which a full screen then fills.
+    // Moves the window, centred, to the screen, which a full screen then fills, for this start
+    // only: the place saved for the next start stays as it was.
     void PutOnScreen(QScreen* screen);
     // The first window's place on a screen of this free area: two thirds of it, centred, on a
     // screen larger than 800x800; none (empty) on a smaller one, where the handheld size stays.
@@ -100,5 +101,6 @@ class MainFrame : public QMainWindow, public ViewFrame {
     bool keptFullScreen = false; // what the next start restores: not a full screen of this start only
     QRect normalPlacement;       // while in full screen (and from the settings until then)
     QPointer<QScreen>
-        chosenScreen; // the one the command line chose, filled in full screen; null once unplugged
+        chosenScreen;    // the one the command line chose, filled in full screen; null once unplugged
+    QRect keptPlacement; // the place saved before the command line chose a screen
 };

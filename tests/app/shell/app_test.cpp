@@ -262,19 +262,27 @@ TEST_F(ViewerTest, OpenStartsInTheCameraViewOrTheGridOfAnItem) {
     ASSERT_TRUE(PumpUntil([this] { return Frame().ActiveView() == &Collection(); }));
     EXPECT_EQ(Selected(), "/CameraCollection/Yard/Door");
     Exit();
+    Node placed; // a place of its own, in a corner of the screen
+    ASSERT_EQ(LoadArchiveFile(placed, root.File("ZelSettings.arc")).status, LoadStatus::Loaded);
+    placed.SetValue("/View/WindowX", Data(0));
+    placed.SetValue("/View/WindowY", Data(0));
+    ASSERT_TRUE(SaveArchiveFile(placed, root.File("ZelSettings.arc"), u"", ""));
 
     options.openPath = "/CameraCollection/Yard";
     options.grid = true;
     options.fullScreen = true;
+    options.screen = 0;
     app = std::make_unique<ZelPPCApp>();
     ASSERT_TRUE(app->InitInstance(options));
     ASSERT_TRUE(PumpUntil(
         [this] { return Frame().ActiveView() == Frame().Grid() && Frame().Grid()->Tiles().size() == 1; }));
     EXPECT_TRUE(Frame().isFullScreen());
     Exit();
-    Node saved; // full screen for this start only: a plain start is not
+    Node saved; // full screen on that screen for this start only: a plain start is not
     ASSERT_EQ(LoadArchiveFile(saved, root.File("ZelSettings.arc")).status, LoadStatus::Loaded);
     EXPECT_FALSE(saved.GetValue("/View/FullScreen").GetBool());
+    EXPECT_EQ(QPoint(saved.GetValue("/View/WindowX").GetInt(), saved.GetValue("/View/WindowY").GetInt()),
+              QPoint(0, 0));
 
     options.openPath = "/CameraCollection/Nowhere";
     app = std::make_unique<ZelPPCApp>();

@@ -5,14 +5,12 @@
 
 #include "foundation/jpegsize.h"
 #include "foundation/log.h"
+#include "platform/fs/newfile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -77,21 +75,12 @@ QString RecordingWriter::State::NextFile() {
         day + QLatin1Char('/') + target.name + QLatin1Char('-') + now.toString(QStringLiteral("hhmmss"));
     // The name is claimed by making the file here: another writer of the camera (another viewer
     // recording it) that chose the same name in the same second goes on to the next one.
-    QString path = base + QStringLiteral(".mkv");
-    for (int n = 2;; ++n) {
-        const int made =
-            open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (made >= 0) {
-            close(made);
-            return path;
-        }
-        if (errno != EEXIST) {
-            failure = QStringLiteral("Cannot create %1: %2")
-                          .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-            return QString();
-        }
-        path = base + QLatin1Char('-') + QString::number(n) + QStringLiteral(".mkv");
-    }
+    int error = 0;
+    const QString path = CreateNewFile(base, QStringLiteral(".mkv"), error);
+    if (path.isEmpty())
+        failure = QStringLiteral("Cannot create %1.mkv: %2")
+                      .arg(base, QString::fromLocal8Bit(std::strerror(error)));
+    return path;
 }
 
 bool RecordingWriter::State::Begin(const Picture& first) {

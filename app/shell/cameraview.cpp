@@ -13,6 +13,8 @@
 #include "foundation/log.h"
 #include "foundation/text.h"
 #include "platform/com/bstring.h"
+#include "platform/fs/newfile.h"
+#include "platform/fs/systemerror.h"
 #include "platform/ui/controlhost.h"
 #include "platform/ui/inputpanel.h"
 #include "platform/ui/messagebox.h"
@@ -22,6 +24,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -83,18 +86,23 @@ void CameraView::SaveClip() {
                            QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
     const QString stem = folder + QLatin1Char('/') + SafeFileName(currentName) + QLatin1Char('-') +
                          QTime::currentTime().toString(QStringLiteral("hhmmss")) + QStringLiteral("-clip");
-    QString path = stem + QStringLiteral(".mkv");
-    for (int n = 2; QFileInfo::exists(path); ++n) // a second clip of the same second
-        path = stem + QStringLiteral("-%1.mkv").arg(n);
     QDir().mkpath(folder);
-    if (stream->Control()->put_ClipFile(BString(path).Get()) == S_OK) {
+    // A second clip of the same second, or another viewer's, gets a name of its own.
+    int error = 0;
+    QString path = CreateNewFile(stem, QStringLiteral(".mkv"), error);
+    if (!path.isEmpty() && stream->Control()->put_ClipFile(BString(path).Get()) == S_OK) {
         ShowNotice(FormatText(LoadResText(Str::ClipSaved), {path}));
         return;
     }
-    BString why;
-    stream->Control()->get_RecordingError(why.Receive());
-    LogError(u"CameraView::SaveClip", "Could not save '%S': %S", Wide(path), Wide(why.ToQString()));
-    Warn(FormatText(LoadResText(Str::ClipNotSaved), {path, why.ToQString()}));
+    BString failure;
+    stream->Control()->get_RecordingError(failure.Receive());
+    const QString why = path.isEmpty() ? SystemErrorText(error) : failure.ToQString();
+    if (path.isEmpty())
+        path = stem + QStringLiteral(".mkv");
+    else if (QFileInfo(path).size() == 0)
+        QFile::remove(path); // the name claimed, with nothing in it
+    LogError(u"CameraView::SaveClip", "Could not save '%S': %S", Wide(path), Wide(why));
+    Warn(FormatText(LoadResText(Str::ClipNotSaved), {path, why}));
 }
 
 void CameraView::Warn(const QString& text) {

@@ -3,8 +3,11 @@
 #include "app/resources/resource.h"
 
 #include "foundation/text.h"
+#include "platform/fs/newfile.h"
+#include "platform/fs/systemerror.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -74,16 +77,21 @@ bool SavePictureFile(const QByteArray& bytes, const QString& itemName, const QDa
     const QString folder = QDir(pictures).filePath(QStringLiteral("Lumenfold"));
     const QString stem = QDir(folder).filePath(SafeFileName(itemName) + QLatin1Char('-') +
                                                when.toString(QStringLiteral("yyyyMMdd-hhmmss")));
-    path = stem + QStringLiteral(".jpg");
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = stem + QStringLiteral("-%1.jpg").arg(n);
     if (!QDir().mkpath(folder)) {
         error = LoadResText(Str::FolderNotCreated);
+        return false;
+    }
+    // The name is claimed first: another viewer saving the camera in the same second keeps its own.
+    int created = 0;
+    path = CreateNewFile(stem, QStringLiteral(".jpg"), created);
+    if (path.isEmpty()) {
+        error = SystemErrorText(created);
         return false;
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         error = file.errorString();
+        QFile::remove(path);
         return false;
     }
     return true;

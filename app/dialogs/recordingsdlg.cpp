@@ -3,6 +3,7 @@
 #include "app/resources/resource.h"
 
 #include "foundation/text.h"
+#include "platform/ui/messagebox.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -30,9 +31,11 @@ RecordingsDlg::RecordingsDlg(QWidget* parent, const QStringList& cameras, const 
     QDialogButtonBox* buttons = NewButtonBox(QDialogButtonBox::Ok);
     QPushButton* open =
         buttons->addButton(LoadResText(Str::RecordingsOpenFolder), QDialogButtonBox::ActionRole);
-    connect(open, &QPushButton::clicked, this, [folder] {
-        QDir().mkpath(folder);
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    connect(open, &QPushButton::clicked, this, [this, folder] {
+        if (!QDir().mkpath(folder) || !QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
+            MessageBox(this, FormatText(LoadResText(Str::RecordingsFolderNotOpened), {folder}),
+                       LoadResText(Str::AppTitle), MB_OK | MB_ICONEXCLAMATION);
+        }
     });
     layout->addWidget(buttons);
     resize(420, 260);

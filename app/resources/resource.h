@@ -135,6 +135,7 @@ inline constexpr int EventsHint = 1146;
 inline constexpr int RecordingsOnMotion = 1147;
 inline constexpr int MomentNotKept = 1148;
 inline constexpr int CameraGone = 1149;
+inline constexpr int RecordingsFolderNotOpened = 1150;
 inline constexpr int TooltipOpen = 2000;
 inline constexpr int TooltipProperties = 2001;
 inline constexpr int TooltipCameras = 2002;

@@ -140,6 +140,8 @@ const StringResource kStrings[] = {
     {Str::RecordingsOnMotion, u"records when something moves"},
     {Str::MomentNotKept, u"'%s' at that moment is no longer kept: shown live"},
     {Str::CameraGone, u"'%s' is no longer in the collection: it was renamed, moved or deleted."},
+    {Str::RecordingsFolderNotOpened,
+     u"The folder %s could not be opened: it cannot be made, or no file manager shows it."},
     {Str::LayoutFirstItem, u"Automatic Layout"},
     {Str::LayoutFirstItem + 1, u"Layout 2 x 2"},
     {Str::LayoutFirstItem + 2, u"Layout 3 x 3"},

@@ -5,6 +5,7 @@
 #include "app/dialogs/authorizationdlg.h"
 #include "app/dialogs/manualcameratypedlg.h"
 #include "app/dialogs/progressdlg.h"
+#include "app/dialogs/recordingsdlg.h"
 
 #include "collection/validation.h"
 #include "foundation/text.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -277,6 +279,16 @@ TEST_F(DialogTest, MessageBoxesWrapLongTextsToFitTheScreen) {
         EXPECT_LE(line.size(), 60) << line.toStdString();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE(shownFrame.width(), screen.width());
+}
+
+// A recordings folder that cannot be made (a file in its place) is said, not silently not opened.
+TEST_F(DialogTest, RecordingsSaysWhenItsFolderCannotBeOpened) {
+    root.WriteFile("Videos", "a file where the folder would be");
+    RecordingsDlg dialog(nullptr, {}, root.File("Videos/Gate"));
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+        if (button->text() == "Open Recordings Folder")
+            button->click();
+    EXPECT_EQ(MessageBoxSeam::Shown().size(), 1);
 }
 
 } // namespace

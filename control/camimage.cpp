@@ -669,17 +669,17 @@ void CCamImage::StartRecording() {
     target.folder = recordFolder;
     target.keepBytes = static_cast<int64_t>(recordKeepGiB) << 30;
     target.keepDays = recordKeepDays;
-    std::function<QString()> writing;
+    std::function<QStringList()> writing;
     if (recordOnMotion > 0) {
         motionRecording =
             std::make_shared<MotionRecording>(target, source->Replay(), recordBeforeMotion, recordOnMotion);
         KeepReplay(); // the seconds before a motion
         display.Slot()->SetMotionRecording(motionRecording);
-        writing = [kept = motionRecording] { return kept->CurrentFile(); };
+        writing = [kept = motionRecording] { return kept->FilesWritten(); };
     } else {
         recording = std::make_shared<RecordingWriter>(target);
         display.Slot()->SetRecording(recording);
-        writing = [kept = recording] { return kept->CurrentFile(); };
+        writing = [kept = recording] { return QStringList{kept->CurrentFile()}; };
     }
     if (!target.folder.isEmpty() && (target.keepBytes > 0 || target.keepDays > 0))
         retention =

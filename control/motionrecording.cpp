@@ -46,7 +46,10 @@ void MotionRecording::Add(const uint8_t* jpeg, size_t length, bool moving) {
 void MotionRecording::Begin(const uint8_t* jpeg, size_t length, int64_t now) {
     ++files;
     previous = std::move(writer); // finished: waited for only at the end
-    writer = std::make_shared<RecordingWriter>(NextTarget());
+    RecordingTarget next = NextTarget();
+    if (previous)
+        next.alsoWriting = previous->CurrentFile(); // still ending, perhaps: kept by the limits
+    writer = std::make_shared<RecordingWriter>(next);
     writing = true;
     stillSince = -1;
     const std::vector<ReplayMemory::Picture> kept = replay.Pictures();
@@ -100,6 +103,16 @@ bool MotionRecording::Recording() const {
 QString MotionRecording::CurrentFile() const {
     std::lock_guard<std::mutex> guard(lock);
     return writer ? writer->CurrentFile() : QString();
+}
+
+QStringList MotionRecording::FilesWritten() const {
+    std::lock_guard<std::mutex> guard(lock);
+    QStringList files;
+    for (const std::shared_ptr<RecordingWriter>& file : {writer, previous}) {
+        if (file && !file->CurrentFile().isEmpty())
+            files.append(file->CurrentFile());
+    }
+    return files;
 }
 
 QString MotionRecording::Error() const {

@@ -39,6 +39,8 @@ class MotionRecording {
     bool Recording() const;
     // The file being written (empty while none is). From any thread.
     QString CurrentFile() const;
+    // The files being written: the current one, and the one before it while it is still ending.
+    QStringList FilesWritten() const;
     // Why the recording stopped; empty while it goes on.
     QString Error() const;
 

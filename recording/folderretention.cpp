@@ -17,7 +17,7 @@ struct FolderRetention::State {
     QString folder;
     int64_t keepBytes = 0;
     int keepDays = 0;
-    std::function<QString()> writing;
+    std::function<QStringList()> writing;
     std::mutex lock;
     std::condition_variable changed;
     bool stopping = false; // guarded by lock
@@ -37,7 +37,7 @@ void FolderRetention::State::Run() {
 }
 
 FolderRetention::FolderRetention(const QString& folder, int64_t keepBytes, int keepDays,
-                                 std::function<QString()> writing)
+                                 std::function<QStringList()> writing)
     : state(std::make_shared<State>()) {
     state->folder = folder;
     state->keepBytes = keepBytes;

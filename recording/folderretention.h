@@ -9,6 +9,7 @@
 // called on that thread, and must hold what it asks.
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -19,8 +20,9 @@ class FolderRetention {
     static constexpr uint32_t kEveryMs = 3600 * 1000;
     static constexpr uint32_t kStopWaitMs = 5000;
 
-    // writing: the file being written, which stays (empty when none).
-    FolderRetention(const QString& folder, int64_t keepBytes, int keepDays, std::function<QString()> writing);
+    // writing: the files being written, which stay.
+    FolderRetention(const QString& folder, int64_t keepBytes, int keepDays,
+                    std::function<QStringList()> writing);
     // Stops it, waiting for a pass under way with kStopWaitMs as bound.
     ~FolderRetention();
     FolderRetention(const FolderRetention&) = delete;

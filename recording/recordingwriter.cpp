@@ -105,7 +105,7 @@ bool RecordingWriter::State::Begin(const Picture& first) {
         currentFile = path;
     }
     if (inFolder && (target.keepBytes > 0 || target.keepDays > 0))
-        KeepWithinLimits(target.folder, target.keepBytes, target.keepDays, path,
+        KeepWithinLimits(target.folder, target.keepBytes, target.keepDays, {path, target.alsoWriting},
                          QDateTime::currentDateTime());
     return true;
 }

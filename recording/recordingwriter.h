@@ -29,6 +29,7 @@ struct RecordingTarget {
     int64_t keepBytes = 0; // the folder's limits; 0: none
     int keepDays = 0;
     int64_t newFileMs = 3600 * 1000; // in a folder, a new file after this long
+    QString alsoWriting;             // another file of the folder still being finished, which the limits keep
 };
 
 class RecordingWriter {

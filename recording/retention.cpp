@@ -21,7 +21,7 @@ bool IsClip(const QFileInfo& file) {
 
 } // namespace
 
-int KeepWithinLimits(const QString& folder, int64_t keepBytes, int keepDays, const QString& writing,
+int KeepWithinLimits(const QString& folder, int64_t keepBytes, int keepDays, const QStringList& writing,
                      const QDateTime& now) {
     std::vector<QFileInfo> files;
     int64_t total = 0;
@@ -50,7 +50,8 @@ int KeepWithinLimits(const QString& folder, int64_t keepBytes, int keepDays, con
         const bool tooOld = keepDays > 0 && file.lastModified() < oldest;
         if (!tooMuch && !tooOld)
             break; // the rest are newer
-        if (QFileInfo(writing) == file)
+        if (std::any_of(writing.begin(), writing.end(),
+                        [&file](const QString& w) { return QFileInfo(w) == file; }))
             continue;
         const bool removed = QFile::remove(file.filePath());
         if (!removed && QFile::exists(file.filePath())) {

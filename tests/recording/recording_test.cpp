@@ -114,11 +114,11 @@ TEST(RetentionTest, TheOldestGoFirstUntilTheFolderIsWithinItsLimits) {
         const char* what;
         int64_t keepBytes;
         int keepDays;
-        QStringList left; // of a, b, c, d: 1000 bytes each, 20, 10, 2 and 0 days old; d is being written
+        QStringList left; // of a, b, c, d: 1000 bytes each, 20, 10, 2 and 0 days old; c, d are being written
     } cases[] = {
-        {"no limits", 0, 0, {"a", "b", "c", "d"}}, {"by space", 2500, 0, {"c", "d"}},
-        {"by age", 0, 14, {"b", "c", "d"}},        {"by both", 2500, 5, {"c", "d"}},
-        {"the file written stays", 1, 1, {"d"}},
+        {"no limits", 0, 0, {"a", "b", "c", "d"}},    {"by space", 2500, 0, {"c", "d"}},
+        {"by age", 0, 14, {"b", "c", "d"}},           {"by both", 2500, 5, {"c", "d"}},
+        {"the files written stay", 1, 1, {"c", "d"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -147,7 +147,8 @@ TEST(RetentionTest, TheOldestGoFirstUntilTheFolderIsWithinItsLimits) {
         const utimbuf clipTimes{clipped, clipped};
         utime(QFile::encodeName(clip).constData(), &clipTimes);
         ASSERT_TRUE(QFile::link(elsewhere.Path(), root.File("2000-01-01")));
-        const QString writing = root.File(now.toString("yyyy-MM-dd") + "/d.mkv");
+        const QStringList writing = {root.File(now.addDays(-2).toString("yyyy-MM-dd") + "/c.mkv"),
+                                     root.File(now.toString("yyyy-MM-dd") + "/d.mkv")};
         KeepWithinLimits(root.Path(), c.keepBytes, c.keepDays, writing, now);
         EXPECT_TRUE(QFile::exists(own) && QFile::exists(far) && QFile::exists(clip));
         QFile::remove(clip);

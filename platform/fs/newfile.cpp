@@ -10,7 +10,8 @@
 QString CreateNewFile(const QString& stem, const QString& extension, int& error) {
     QString path = stem + extension;
     for (int n = 2;; ++n) {
-        const int made = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        const int made =
+            ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (made >= 0) {
             ::close(made);
             return path;

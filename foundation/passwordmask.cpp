@@ -26,12 +26,12 @@ size_t MaskUrlPasswords(char16_t* text, size_t length, size_t capacity, bool cut
         const size_t start = scheme + kScheme.size();
         const size_t end = std::min(view.find_first_of(kAuthorityEnd, start), view.size());
         const std::u16string_view authority = view.substr(start, end - start);
+        // A text that ends inside this URL may end inside its password, which may hold an "@".
+        if (cut && end == view.size())
+            return start;
         const size_t at = authority.rfind(u'@');
-        if (at == std::u16string_view::npos) {
-            if (cut && end == view.size())
-                return start; // the text ends inside this URL, perhaps inside its password
+        if (at == std::u16string_view::npos)
             continue;
-        }
         const size_t colon = authority.substr(0, at).find(u':');
         if (colon == std::u16string_view::npos)
             continue;

@@ -13,9 +13,9 @@
 namespace {
 
 // A clip saved from the last seconds: "<name>-hhmmss-clip.mkv", or "-clip-N.mkv" for another of the
-// same second.
+// same second; not a recording of a camera whose name ends in "-clip" ("<name>-hhmmss.mkv").
 bool IsClip(const QFileInfo& file) {
-    static const QRegularExpression clip(QStringLiteral("-clip(-[0-9]+)?$"));
+    static const QRegularExpression clip(QStringLiteral("-[0-9]{6}-clip(-[0-9]+)?$"));
     return clip.match(file.completeBaseName()).hasMatch();
 }
 

@@ -116,8 +116,10 @@ TEST(RetentionTest, TheOldestGoFirstUntilTheFolderIsWithinItsLimits) {
         int keepDays;
         QStringList left; // of a, b, c, d: 1000 bytes each, 20, 10, 2 and 0 days old; c, d are being written
     } cases[] = {
-        {"no limits", 0, 0, {"a", "b", "c", "d"}},    {"by space", 2500, 0, {"c", "d"}},
-        {"by age", 0, 14, {"b", "c", "d"}},           {"by both", 2500, 5, {"c", "d"}},
+        {"no limits", 0, 0, {"a-clip-103000", "b", "c", "d"}},
+        {"by space", 2500, 0, {"c", "d"}},
+        {"by age", 0, 14, {"b", "c", "d"}},
+        {"by both", 2500, 5, {"c", "d"}},
         {"the files written stay", 1, 1, {"c", "d"}},
     };
     for (const auto& c : cases) {
@@ -127,7 +129,8 @@ TEST(RetentionTest, TheOldestGoFirstUntilTheFolderIsWithinItsLimits) {
         for (int i = 0; i < 4; ++i) {
             const QString day = root.File(now.addDays(-ages[i]).toString("yyyy-MM-dd"));
             QDir().mkpath(day);
-            QFile file(day + "/" + QChar('a' + i) + ".mkv");
+            // a: a recording of a camera named "a-clip", which is no clip
+            QFile file(day + "/" + (i == 0 ? QString("a-clip-103000") : QString(QChar('a' + i))) + ".mkv");
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(QByteArray(1000, 'x'));
             file.close();

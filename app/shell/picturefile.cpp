@@ -77,17 +77,19 @@ bool SavePictureFile(const QByteArray& bytes, const QString& itemName, const QDa
     const QString folder = QDir(pictures).filePath(QStringLiteral("Lumenfold"));
     const QString stem = QDir(folder).filePath(SafeFileName(itemName) + QLatin1Char('-') +
                                                when.toString(QStringLiteral("yyyyMMdd-hhmmss")));
+    path = stem + QStringLiteral(".jpg"); // named in a failure
     if (!QDir().mkpath(folder)) {
         error = LoadResText(Str::FolderNotCreated);
         return false;
     }
     // The name is claimed first: another viewer saving the camera in the same second keeps its own.
     int created = 0;
-    path = CreateNewFile(stem, QStringLiteral(".jpg"), created);
-    if (path.isEmpty()) {
+    const QString claimed = CreateNewFile(stem, QStringLiteral(".jpg"), created);
+    if (claimed.isEmpty()) {
         error = SystemErrorText(created);
         return false;
     }
+    path = claimed;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         error = file.errorString();

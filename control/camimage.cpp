@@ -893,6 +893,8 @@ void CCamImage::FireOnSize(int width, int height) {
 }
 
 void CCamImage::FireOnMotion(bool started, int picture) {
+    if (started && !motionDetection)
+        return; // a start the read thread told as this control stopped looking, after its end
     VARIANT arguments[2] = {Long(picture), Short(started ? 1 : 0)};
     events.Fire(CamImageEventDispid::OnMotion, arguments, 2);
 }

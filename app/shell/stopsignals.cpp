@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -11,9 +13,12 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-void OnStopSignal(int) {
+void OnStopSignal(int signal) {
+    const int savedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1); // async-signal-safe
+    ::signal(signal, SIG_DFL); // a second one ends a viewer whose closing hangs
+    errno = savedErrno;
 }
 
 } // namespace

@@ -104,7 +104,7 @@ SaveResult WriteArchiveFile(const Node& node, const QString& filePath, const cha
 }
 
 bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* function, const char* logLine,
-                     const std::function<void()>& beforeWrite) {
+                     const std::function<void()>& beforeWrite, const std::function<void()>& afterWrite) {
     MakeParentFolder(filePath);
     FileLock lock(filePath);
     QString reason;
@@ -119,6 +119,8 @@ bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* 
         LogError(function, "Writing '%S' failed, the file is unchanged: %S", Wide(filePath),
                  Wide(result.reason));
     }
+    if (result.saved && afterWrite)
+        afterWrite();
     return result.saved;
 }
 

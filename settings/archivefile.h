@@ -37,11 +37,12 @@ struct SaveResult {
 SaveResult WriteArchiveFile(const Node& node, const QString& filePath, const char16_t* function,
                             const char* logLine);
 
-// WriteArchiveFile under the file's lock, after beforeWrite (when given), which runs under it
-// too. A failure after the file was created, or a lock that cannot be had, is logged as an error
-// with its reason. False when the file was not replaced.
+// WriteArchiveFile under the file's lock, after beforeWrite and, once written, before afterWrite
+// (when given), which run under it too. A failure after the file was created, or a lock that
+// cannot be had, is logged as an error with its reason. False when the file was not replaced.
 bool SaveArchiveFile(const Node& node, const QString& filePath, const char16_t* function, const char* logLine,
-                     const std::function<void()>& beforeWrite = {});
+                     const std::function<void()>& beforeWrite = {},
+                     const std::function<void()>& afterWrite = {});
 
 // Renames a damaged file aside (name.damaged-YYYYMMDD-hhmmss) so that no later save
 // overwrites it; returns the new path, or the empty text when it could not be moved or is not

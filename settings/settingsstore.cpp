@@ -62,7 +62,8 @@ void TakeOtherChanges(const QString& file) {
     ArchiveReader before(synced.settings);
     if (!base.Serialize(before))
         return;
-    MergeChanges(base, Settings(), theirs);
+    if (!MergeChanges(base, Settings(), theirs))
+        return; // entries of one name side by side: ours are written as they are
     ArchiveWriter merged;
     theirs.Serialize(merged);
     ArchiveReader reader(merged.Bytes());
@@ -124,9 +125,8 @@ bool SaveSettings() {
         return false;
     }
     const QString file = DevicePath(QString::fromUtf16(kSettingsFile));
-    if (!SaveArchiveFile(Settings(), file, u"ZelPPCApp::SaveSettings", "Save",
-                         [&file] { TakeOtherChanges(file); }))
-        return false;
-    Remember(file);
-    return true;
+    // The file as written is remembered under the lock: another writer waiting for it comes after.
+    return SaveArchiveFile(
+        Settings(), file, u"ZelPPCApp::SaveSettings", "Save", [&file] { TakeOtherChanges(file); },
+        [&file] { Remember(file); });
 }

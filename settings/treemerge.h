@@ -7,6 +7,8 @@ class Node;
 
 // The changes made in ours since base go into theirs: an entry added or changed in ours since
 // base takes our value there, and one deleted from ours since base goes from there; the rest of
-// theirs stays as it is. A value is unchanged when the readings base and ours both hold agree
-// (reading a value through another type adds a reading, which changes nothing).
-void MergeChanges(const Node& base, const Node& ours, const Node& theirs);
+// theirs stays as it is. A value is unchanged when ours holds every reading base held, alike
+// (reading a value through another type adds a reading, which changes nothing). False, with
+// theirs unchanged, when a tree holds two entries of one path (siblings of one name), which paths
+// cannot tell apart.
+bool MergeChanges(const Node& base, const Node& ours, const Node& theirs);

@@ -248,6 +248,9 @@ TEST_F(SettingsStoreTest, ASaveKeepsWhatAnotherWriterChangedInTheFileSinceItWasR
     LoadSettings();
     Settings().SetValue("/CameraCollection/Gate/Type", Data("Camera"));
     Settings().SetValue("/CameraCollection/Door/Type", Data("Camera"));
+    Data read("abc");
+    read.GetInt(); // a text with a number reading: set to that number, it changes
+    Settings().SetValue("/View/Label", read);
     ASSERT_TRUE(SaveSettings());
     Node other;
     ASSERT_EQ(LoadArchiveFile(other, file).status, LoadStatus::Loaded);
@@ -258,6 +261,7 @@ TEST_F(SettingsStoreTest, ASaveKeepsWhatAnotherWriterChangedInTheFileSinceItWasR
     ASSERT_TRUE(SaveArchiveFile(other, file, u"", ""));
     Settings().GetValue("/View/AutoSwitch").GetBool(); // a reading, no change
     Settings().SetValue("/View/Rotation", Data(90));
+    Settings().SetValue("/View/Label", Data(0));
     Settings().Delete("/CameraCollection/Gate");
     Settings().SetValue("/CameraCollection/Shed/Type", Data("Camera"));
     ASSERT_TRUE(SaveSettings());
@@ -269,6 +273,7 @@ TEST_F(SettingsStoreTest, ASaveKeepsWhatAnotherWriterChangedInTheFileSinceItWasR
         for (const char* camera : {"Gate", "Door"})
             EXPECT_FALSE(seen->Exists(QString("/CameraCollection/%1").arg(camera))) << camera;
         EXPECT_EQ(seen->GetValue("/View/Rotation").GetInt(), 90);
+        EXPECT_EQ(seen->GetValue("/View/Label").GetText(), "0");
         EXPECT_FALSE(seen->GetValue("/View/AutoSwitch").GetBool());
     }
 }

@@ -73,8 +73,10 @@ bool RequestLog::WaitFor(const std::function<bool(const Records&)>& ready, int t
 }
 
 bool RequestLog::WaitFinished(size_t index, int timeoutMs) const {
-    return WaitFor([index](const Records& all) { return all.size() > index && all[index].finished; },
-                   timeoutMs);
+    std::unique_lock<std::mutex> guard(lock);
+    return changed.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] {
+        return index < dropped || (index - dropped < records.size() && records[index - dropped].finished);
+    });
 }
 
 } // namespace camsim

@@ -54,12 +54,14 @@ class RequestLog {
     void AppendBody(size_t index, std::string_view bytes);
     void Finish(size_t index);
 
+    // The records kept (in a log that keeps no body, the newest only).
     Records All() const;
     // The stream requests answered so.
     size_t CountStreams(StreamAnswer answer) const;
     // True as soon as ready(records) holds, false when it still does not after timeoutMs.
     bool WaitFor(const std::function<bool(const Records&)>& ready, int timeoutMs) const;
-    // Waits for the record of that index to be there and finished; false after timeoutMs.
+    // Waits for the record of that index (as Add returned it) to be there and finished, or let
+    // go; false after timeoutMs.
     bool WaitFinished(size_t index, int timeoutMs) const;
 
   private:

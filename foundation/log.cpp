@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include <stdlib.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -166,11 +167,28 @@ void DiagLog::Console(std::string_view text) {
     }
 }
 
+namespace {
+
+// The counter of the file's first line; 0 when it has none that reads.
+uint32_t FirstTickOf(int descriptor) {
+    char head[16] = {};
+    const ssize_t read = ::pread(descriptor, head, sizeof(head) - 1, 0);
+    uint32_t tick = 0;
+    for (ssize_t i = 0; i < read && head[i] >= '0' && head[i] <= '9'; ++i)
+        tick = tick * 10 + static_cast<uint32_t>(head[i] - '0');
+    return tick;
+}
+
+} // namespace
+
 void DiagLog::WriteToFile() {
-    FILE* file = std::fopen(logPath.c_str(), "a");
+    FILE* file = std::fopen(logPath.c_str(), "a+");
     if (!file) {
         return; // the line is lost; the next one tries again
     }
+    // The viewer, its stream control and the other programs of the data root append to one file:
+    // under the file's lock each line is whole and a rotation is done once for all of them.
+    ::flock(fileno(file), LOCK_EX);
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -181,32 +199,31 @@ void DiagLog::WriteToFile() {
     std::fputs(stamp, file);
     std::fputs(lineUtf8, file);
     std::fputc('\n', file);
-    const long size = std::ftell(file);
-    std::fclose(file);
-
-    if (size > rotateAt || tick < lastTick) {
-        Rotate(stamp, size);
+    const long size = std::ftell(file); // with what a full disk left in the buffer
+    std::fflush(file);
+    // A counter that went back past its wrap rotates the file once: not again for a program whose
+    // file another one rotated at the wrap already (its first line is of after the wrap).
+    const bool wrapped = tick < lastTick && FirstTickOf(fileno(file)) > tick;
+    if (size > rotateAt || wrapped) {
+        Rotate(file, stamp, size);
     }
     lastTick = tick;
+    std::fclose(file); // and with it the lock
 }
 
-void DiagLog::Rotate(const char* stamp, long size) {
+void DiagLog::Rotate(FILE* file, const char* stamp, long size) {
     // Truncating the log when the backup does not hold its lines would lose them. Trying again
     // on every line would copy the whole growing log once per line: the next try waits until
     // the log has grown by another full rotation size.
     rotateAt = size + kLogRotateSize;
-    if (!CopyToBackup()) {
-        return;
-    }
-    FILE* file = std::fopen(logPath.c_str(), "w");
-    if (!file) {
+    if (!CopyToBackup() || ::ftruncate(fileno(file), 0) != 0) {
         return;
     }
     rotateAt = kLogRotateSize;
     Console("Coninue log file\n");
-    std::fputs(stamp, file);
+    std::fputs(stamp, file); // appended: at the start of the file emptied
     std::fputs(kContinued, file);
-    std::fclose(file);
+    std::fflush(file);
 }
 
 bool DiagLog::CopyToBackup() const {

@@ -72,7 +72,8 @@ class DiagLog {
     void WriteLine(const char* message);
     void WriteToFile();
     // Moves the log of the given size into the backup file and starts it afresh.
-    void Rotate(const char* stamp, long size);
+    // The log, open and locked, is copied to the backup and emptied.
+    void Rotate(FILE* file, const char* stamp, long size);
     bool CopyToBackup() const;
     void Console(std::string_view text);
     void End();
